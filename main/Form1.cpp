@@ -1,0 +1,705 @@
+#include "main/Form1.h"
+
+#include "main/Peers.h"
+#include "main/UsedList.h"
+#include "platform/EventPump.h"
+#include "platform/WinFs.h"
+#include "platform/WinPattern.h"
+#include "services/BuscarIcon.h"
+#include "services/BuscarPaths.h"
+#include "services/Dialogo.h"
+#include "services/Module2.h"
+#include "services/Module3.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <climits>
+
+namespace {
+
+Form1 *g_form1 = nullptr;
+
+// Keeps the count of analysis routines on the stack.
+class Running
+{
+public:
+    explicit Running(int &depth) : m_depth(depth) { ++m_depth; }
+    ~Running() { --m_depth; }
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+
+private:
+    int &m_depth;
+};
+
+QColor bgr(unsigned v)
+{
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+int twipsToPixels(double twips)
+{
+    return int(twips / 15.0 + 0.5);
+}
+
+} // namespace
+
+// The progress bar, the cancel flag and the event pump as the decoder and the
+// analysis loops see them. Bar updates are applied only when the event loop
+// is about to run: a synchronous repaint per item would cost more than the
+// work itself.
+class Form1::BarProgress final : public Progress
+{
+public:
+    explicit BarProgress(Form1 &f) : m_form(f) {}
+
+    void setRange(qint64 minimum, qint64 maximum) override
+    {
+        m_scale = 1;
+        while (maximum / m_scale > INT_MAX / 2)
+            m_scale *= 2;
+        m_form.XP_ProgressBar1->setRange(int(minimum / m_scale), int(std::max(minimum, maximum) / m_scale));
+        m_value = minimum;
+    }
+    void setValue(qint64 value) override { m_value = value; }
+    bool cancelled() const override { return m_form.cancelar; }
+    void pump() override
+    {
+        const int v = int(m_value / m_scale);
+        if (v >= m_form.XP_ProgressBar1->minimum() && v <= m_form.XP_ProgressBar1->maximum()
+            && v != m_form.XP_ProgressBar1->value())
+            m_form.XP_ProgressBar1->setValue(v);
+        EventPump::pumpEvents();
+    }
+
+private:
+    Form1 &m_form;
+    qint64 m_scale = 1;
+    qint64 m_value = 0;
+};
+
+Form1 &form1()
+{
+    if (!g_form1)
+        g_form1 = new Form1;
+    return *g_form1;
+}
+
+bool form1Loaded()
+{
+    return g_form1 != nullptr;
+}
+
+void unloadForm1()
+{
+    delete g_form1;
+    g_form1 = nullptr;
+}
+
+Form1::Form1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Velmar"));
+    m_progress = std::make_unique<BarProgress>(*this);
+    buildControls();
+}
+
+Form1::~Form1()
+{
+    if (g_form1 == this)
+        g_form1 = nullptr;
+}
+
+void Form1::buildControls()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+
+    auto named = [](QWidget *w, const char *name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+    auto list = [&](const char *name) {
+        auto *l = new QListWidget(central);
+        named(l, name);
+        l->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        l->setUniformItemSizes(true);
+        return l;
+    };
+    auto label = [&](const QString &name) {
+        auto *l = new QLabel(central);
+        l->setObjectName(name);
+        l->setToolTip(QStringLiteral("Clic On/Off para ver el Path completo"));
+        l->setTextInteractionFlags(Qt::NoTextInteraction);
+        l->installEventFilter(this);
+        l->hide();
+        return l;
+    };
+
+    ListProyectos = list("ListProyectos");
+    ListVip = list("ListVip");
+    ListUtilizados = list("ListUtilizados");
+    ListBorrar = list("ListBorrar");
+    for (int i = 0; i < 2; ++i) {
+        LabelCheck[i] = label(QStringLiteral("LabelCheck_%1").arg(i));
+        LabelCount[i] = label(QStringLiteral("LabelCount_%1").arg(i));
+        LabelAdd[i] = label(QStringLiteral("LabelAdd_%1").arg(i));
+        LabelErase[i] = label(QStringLiteral("LabelErase_%1").arg(i));
+    }
+    for (int i = 0; i < 4; ++i) {
+        auto *t = new QLineEdit(QString::number(i + 1), central);
+        t->setObjectName(QStringLiteral("TextNum1_%1").arg(i));
+        t->setReadOnly(true);
+        t->setAlignment(Qt::AlignCenter);
+        t->setFixedWidth(26);
+        t->setFocusPolicy(Qt::NoFocus);
+        TextNum1[i] = t;
+    }
+
+    ListPath = list("ListPath");
+    ListPath->setToolTip(QStringLiteral("Clic para ocultar esta información"));
+    ListPath->setFixedHeight(24);
+    ListPath->hide();
+    ListPath->installEventFilter(this);
+    ListProyectosInfo = list("ListProyectosInfo");
+    ListProyectosInfo->hide();
+
+    LabelAviso = new QLabel(central);
+    LabelAviso->setObjectName(QStringLiteral("LabelAviso"));
+    LabelAviso->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
+    LabelAviso->hide();
+    LabelIndice = new QLabel(central);
+    LabelIndice->setObjectName(QStringLiteral("LabelIndice"));
+    LabelIndice->hide();
+    LabelTime = new QLabel(QStringLiteral("Tiempo invertido"), central);
+    LabelTime->setObjectName(QStringLiteral("LabelTime"));
+    LabelTime->hide();
+    TextLapsoTotal = new QLineEdit(central);
+    TextLapsoTotal->setObjectName(QStringLiteral("TextLapsoTotal"));
+    TextLapsoTotal->setToolTip(QStringLiteral("Visualiza el tiempo total invertido"));
+    TextLapsoTotal->setReadOnly(true);
+    TextLapsoTotal->setFixedWidth(110);
+    TextLapsoTotal->hide();
+
+    TextDecode = new QPlainTextEdit(central);
+    TextDecode->setObjectName(QStringLiteral("TextDecode"));
+    TextDecode->setToolTip(QStringLiteral("Clic para ocultar"));
+    TextDecode->setReadOnly(true);
+    TextDecode->setFrameShape(QFrame::Box);
+    TextDecode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TextDecode->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TextDecode->viewport()->installEventFilter(this);
+    TextDecode->hide();
+
+    ShowIco = new QLabel(QStringLiteral("Velmar"), central);
+    ShowIco->setObjectName(QStringLiteral("ShowIco"));
+    ShowIco->setStyleSheet(QStringLiteral("font-size: 18pt; font-weight: bold; color: #506070;"));
+    ImageICO = new QLabel(central);
+    ImageICO->setObjectName(QStringLiteral("ImageICO"));
+    ImageICO->setFixedSize(34, 34);
+    ImageIcon = new QLabel(central);
+    ImageIcon->setObjectName(QStringLiteral("ImageIcon"));
+    ImageIcon->hide();
+    Shape1 = new QLabel(central);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->hide();
+
+    XP_ProgressBar1 = new QProgressBar(central);
+    XP_ProgressBar1->setObjectName(QStringLiteral("XP_ProgressBar1"));
+    XP_ProgressBar1->setTextVisible(false);
+    XP_ProgressBar1->setFixedHeight(14);
+    XP_ProgressBar1->hide();
+
+    auto button = [&](const char *name, const QString &text, const QString &tip) {
+        auto *b = new QPushButton(text, central);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        return b;
+    };
+    AbrirFichero = button("AbrirFichero", QStringLiteral("Abrir proyecto VIP"), QStringLiteral("Abrir proyecto VIP"));
+    cmdCancelar = button("cmdCancelar", QStringLiteral("Cancelar"), QStringLiteral("Cancelar descodificación en curso."));
+    cmdCancelar->hide();
+    cmdReset = button("cmdReset", QStringLiteral("Reset"), QStringLiteral("Resetea todos los datos. "));
+    cmdPerdidos = button("cmdPerdidos", QStringLiteral("Archivos perdidos"), QStringLiteral("Ver la lista de archivos perdidos"));
+    cmdPerdidos->hide();
+    CommandBorrado = button("CommandBorrado", QStringLiteral("Borrar no utilizados"),
+                            QStringLiteral("Borrar los archivos no utilizados"));
+    CommandBorrado->hide();
+
+    CheckBAK = new QCheckBox(QStringLiteral("Incluir Vip_BAK"), central);
+    CheckBAK->setObjectName(QStringLiteral("CheckBAK"));
+    CheckLogo = new QCheckBox(QStringLiteral("Logo"), central);
+    CheckLogo->setObjectName(QStringLiteral("CheckLogo"));
+    CheckLogo->setChecked(true);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    auto *menu = menuBar()->addMenu(QStringLiteral("&Archivo"));
+    menu->setObjectName(QStringLiteral("MenuArchivo"));
+    SalvaListados = menu->addAction(QStringLiteral("Salvar listados"));
+    SalvaListados->setObjectName(QStringLiteral("SalvaListados"));
+    SalvaListados->setVisible(false);
+
+    // Layout: commands on the left, the four lists in a grid, status below.
+    auto *side = new QVBoxLayout;
+    side->addWidget(ShowIco);
+    side->addWidget(ImageICO);
+    side->addWidget(AbrirFichero);
+    side->addWidget(cmdCancelar);
+    side->addWidget(cmdReset);
+    side->addWidget(cmdPerdidos);
+    side->addWidget(CommandBorrado);
+    side->addSpacing(12);
+    side->addWidget(CheckBAK);
+    side->addWidget(CheckLogo);
+    side->addStretch(1);
+    side->addWidget(LabelTime);
+    side->addWidget(TextLapsoTotal);
+
+    auto block = [&](QLineEdit *num, std::array<QLabel *, 2> &labels, QListWidget *lst) {
+        auto *v = new QVBoxLayout;
+        auto *head = new QHBoxLayout;
+        head->addWidget(num);
+        head->addWidget(labels[0], 1);
+        v->addLayout(head);
+        v->addWidget(labels[1]);
+        v->addWidget(lst, 1);
+        return v;
+    };
+    auto *grid = new QGridLayout;
+    grid->addLayout(block(TextNum1[0], LabelCheck, ListProyectos), 0, 0);
+    grid->addLayout(block(TextNum1[1], LabelCount, ListVip), 0, 1);
+    grid->addLayout(block(TextNum1[2], LabelAdd, ListUtilizados), 1, 0);
+    grid->addLayout(block(TextNum1[3], LabelErase, ListBorrar), 1, 1);
+    grid->setRowStretch(0, 2);
+    grid->setRowStretch(1, 3);
+
+    auto *mainCol = new QVBoxLayout;
+    mainCol->addLayout(grid, 1);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(ImageIcon);
+    pathRow->addWidget(ListPath, 1);
+    mainCol->addLayout(pathRow);
+    mainCol->addWidget(LabelAviso);
+    mainCol->addWidget(XP_ProgressBar1);
+    mainCol->addWidget(TextDecode);
+    mainCol->addWidget(LabelIndice);
+
+    auto *top = new QHBoxLayout(central);
+    top->addLayout(side);
+    top->addLayout(mainCol, 1);
+
+    resize(1180, 760);
+
+    connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
+    connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
+    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == TextDecode->viewport()) {
+            TextDecode->hide();
+            return true;
+        }
+        for (const auto *pair : {&LabelCheck, &LabelCount, &LabelAdd, &LabelErase})
+            for (QLabel *l : *pair)
+                if (watched == l) {
+                    MostrarRuta(l->text());
+                    return true;
+                }
+    }
+    if (event->type() == QEvent::MouseMove && watched == ListPath)
+        Module3::AjustarScrollHorizontal(ListPath);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::shown(const QWidget *w)
+{
+    return !w->isHidden();
+}
+
+QStringList Form1::lines(const QListWidget *list)
+{
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void Form1::setLines(QListWidget *list, const QStringList &l)
+{
+    list->setUpdatesEnabled(false);
+    list->clear();
+    list->addItems(l);
+    list->setUpdatesEnabled(true);
+}
+
+QString Form1::getPath(const QString &sPath, const QString &Caracter)
+{
+    if (sPath.isEmpty() || Caracter.isEmpty())
+        return {};
+    const qsizetype at = sPath.lastIndexOf(Caracter);
+    if (at < 0)
+        return {};
+    return sPath.left(at + Caracter.size());
+}
+
+bool Form1::ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test)
+{
+    return Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
+}
+
+QString Form1::LeerCabecera(const QString &f)
+{
+    return Decoder::LeerCabecera(f, dec, *m_progress);
+}
+
+bool Form1::Valido(const QString &archivo)
+{
+    return Buscar::Valido(archivo, dec, *m_progress);
+}
+
+void Form1::Inicio()
+{
+    cmdReset_Click();
+}
+
+void Form1::AbrirFichero_Click()
+{
+    if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+    TextDecode->hide();
+    LabelIndice->hide();
+    Peers::unloadFormMedia();
+    SalvaListados->setVisible(false);
+
+    const QString chosen = Dialogo::AbrirArchivo(this, QStringLiteral("Proyectos (*.vip)|*.vip"),
+                                                 QStringLiteral("Selecciona un archivo VIP"), QString());
+    if (chosen.isEmpty())
+        return;
+    // The dialog let events run: a run may have started meanwhile.
+    if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+
+    cmdReset_Click();
+    Running running(m_running);
+    // A cancel left over from an earlier run must not make this project
+    // look empty.
+    cancelar = false;
+    WinFs::clearCache();
+
+    if (!Valido(chosen)) {
+        if (dec.readError)
+            Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el proyecto: ") + chosen, true);
+        else
+            Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio"), true);
+        return;
+    }
+
+    Decoding = true;
+    Path = chosen;
+    Path.remove(QChar(0));
+    DirVip = getPath(Path, QStringLiteral("\\"));
+
+    const QString nombre = Buscar::Obtener_VipPath(Path);
+    QString backup = nombre;
+    backup.replace(QStringLiteral(".VIP"), QStringLiteral("_BAK.VIP"));
+
+    Buscar::ICO(chosen, ImageICO);
+
+    cmdPerdidos->hide();
+    CommandBorrado->hide();
+    cmdCancelar->show();
+    cancelar = false;
+    for (QLineEdit *t : TextNum1)
+        t->hide();
+    ShowIco->hide();
+
+    LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
+    LabelAviso->show();
+
+    // The projects of the folder, as the file system lists them.
+    List1.clear();
+    for (const WinFs::Entry &e : WinFs::listHostDir(WinFs::hostPath(DirVip))) {
+        if (e.isDir || e.name.startsWith(u'.') || !WinPattern::matches(QStringLiteral("*.vip"), e.name))
+            continue;
+        List1 << DirVip + e.name;
+        m_progress->pump();
+    }
+
+    int n = 1;
+    const QStringList candidates = List1;
+    QStringList projects;
+    for (const QString &line : candidates) {
+        if (Valido(line)) {
+            const bool take = CheckBAK->isChecked()
+                ? (line.contains(backup) || line.contains(nombre))
+                : (!line.contains(QStringLiteral("_BAK")) && line == nombre);
+            if (take)
+                projects << QString::number(n++) + QStringLiteral(" --> ") + line;
+        }
+        m_progress->pump();
+    }
+    setLines(ListProyectos, projects);
+
+    Module3::AjustarScrollHorizontal(ListProyectos);
+    ListProyectos->show();
+    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
+                           + QStringLiteral(" proyectos en:"));
+    LabelCheck[1]->setText(DirVip);
+    LabelCheck[0]->show();
+    LabelCheck[1]->show();
+
+    PathVip = LeerCabecera(Path);
+
+    ListVip->clear();
+    Alerta(1, QStringLiteral("Descodificando: ") + Path, true);
+    XP_ProgressBar1->show();
+
+    QStringList vip;
+    const bool found = ExtraerNombres_Archivos(Path, &vip, QString(), true);
+    setLines(ListVip, vip);
+    if (found) {
+        Module3::AjustarScrollHorizontal(ListVip);
+        ListVip->show();
+        LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ") + nombre);
+        B_listProyectos = nombre;
+        LabelCount[1]->setText(DirVip);
+        LabelCount[0]->show();
+        LabelCount[1]->show();
+    } else {
+        LabelCount[0]->setText(QStringLiteral("No hay archivos, es un Vip MIDI."));
+        LabelCount[1]->hide();
+    }
+
+    Alerta(1, QStringLiteral(": "), false);
+
+    LlenarListUtilizados();
+    LlenarListBorrar();
+
+    TextDecode->hide();
+    XP_ProgressBar1->hide();
+    LabelAviso->hide();
+    DragVip.clear();
+
+    cancelar = false;
+    cmdCancelar->hide();
+    SalvaListados->setVisible(true);
+
+    BuscarPerdidos();
+
+    cmdReset->show();
+    Decoding = false;
+}
+
+void Form1::cmdReset_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    // Emptying the lists under a running analysis would leave it working on
+    // nothing (and every file of the folders would look unused): cancel it
+    // instead; it leaves its lists as a cancelled run does.
+    if (analysisRunning()) {
+        cmdCancelar_Click();
+        return;
+    }
+    unsetCursor();
+    Shape1->hide();
+    Peers::unloadFormMedia();
+    Peers::unloadForm2();
+    Timer1->stop();
+    XP_ProgressBar1->hide();
+    TextDecode->setPlainText(QString());
+    TextDecode->hide();
+    LabelAviso->hide();
+    LabelCount[0]->hide();
+    LabelCount[1]->hide();
+    ListVip->clear();
+    LabelAdd[0]->hide();
+    LabelAdd[1]->hide();
+    ListUtilizados->clear();
+    ListProyectos->clear();
+    ListProyectosInfo->hide();
+    ListBorrar->clear();
+    for (int i = 0; i < 2; ++i) {
+        LabelCheck[i]->hide();
+        LabelErase[i]->hide();
+    }
+    cmdCancelar->hide();
+    cmdPerdidos->hide();
+    CommandBorrado->hide();
+    ListPath->hide();
+    for (QLineEdit *t : TextNum1)
+        t->show();
+    TextLapsoTotal->hide();
+    TextLapsoTotal->clear();
+    TextLapsoTotal->setPalette(QPalette());
+    LabelTime->hide();
+    Decoding = false;
+    SalvaListados->setVisible(false);
+    Actualizar = false;
+    ShowIco->setVisible(CheckLogo->isChecked());
+    LabelIndice->hide();
+    Module2::EncontradoEnVarias = false;
+    Module2::InfoArchivo.clear();
+}
+
+void Form1::cmdCancelar_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    cancelar = true;
+    Decoding = false;
+    cmdReset->show();
+    Peers::unloadFormMedia();
+}
+
+void Form1::LimpiarListas()
+{
+    Peers::unloadFormMedia();
+    Peers::unloadForm2();
+    ListProyectos->clear();
+    ListVip->clear();
+    ListUtilizados->clear();
+    ListBorrar->clear();
+    ShowIco->hide();
+    for (int i = 0; i < 2; ++i) {
+        LabelCount[i]->hide();
+        LabelAdd[i]->hide();
+        LabelCheck[i]->hide();
+        LabelErase[i]->hide();
+    }
+    cmdPerdidos->hide();
+    CommandBorrado->hide();
+    cmdCancelar->show();
+    cancelar = false;
+    for (QLineEdit *t : TextNum1)
+        t->hide();
+}
+
+void Form1::LlenarListUtilizados()
+{
+    ListUtilizados->clear();
+    dec.NumArchivos = 0;
+    DescodificarProyectos();
+    Module3::AjustarScrollHorizontal(ListUtilizados);
+    LabelAdd[0]->show();
+    LabelAdd[1]->show();
+}
+
+void Form1::DescodificarProyectos()
+{
+    Running running(m_running);
+    LabelAdd[0]->hide();
+    TextDecode->show();
+    int conAudio = 0;
+    int duplicados = 0;
+    const QStringList items = lines(ListProyectos);
+    m_progress->setRange(0, items.size());
+
+    QStringList used;
+    bool stopped = false;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString &item = items[i];
+        if (!(!CheckBAK->isChecked() && item.contains(QStringLiteral("_BAK")))) {
+            Alerta(1, QStringLiteral("Descodificando: ") + item, true);
+            const QString path = Decoder::itemPath(item);
+            if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
+                ++conAudio;
+        }
+        m_progress->setValue(i);
+        m_progress->pump();
+        if (cancelar) {
+            stopped = true;
+            break;
+        }
+    }
+
+    if (!stopped) {
+        m_progress->setRange(0, used.size());
+        QString lastRemoved;
+        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; });
+        if (duplicados > 0)
+            Alerta(1, QStringLiteral("Eliminando duplicado: ") + lastRemoved, true);
+        m_progress->pump();
+        used = UsedList::spaced(used);
+    }
+    setLines(ListUtilizados, used);
+
+    TextDecode->hide();
+    LabelAdd[0]->hide();
+    LabelAdd[1]->hide();
+    LabelAdd[0]->setText(UsedList::summary(dec.NumArchivos, conAudio, duplicados));
+    LabelAdd[0]->show();
+    LabelAdd[1]->setText(DirVip);
+    LabelAdd[0]->show();
+    LabelAdd[1]->show();
+}
+
+void Form1::LlenarListBorrar()
+{
+    ListBorrar->clear();
+}
+
+void Form1::BuscarPerdidos()
+{
+}
+
+void Form1::Alerta(int color, const QString &texto, bool visible)
+{
+    static const unsigned kColours[] = {0xC0E0FF, 0xFFFFC0, 0x8080EE, 0xC0C0FF};
+    if (color >= 1 && color <= 4) {
+        QPalette pal = TextDecode->palette();
+        pal.setColor(QPalette::Base, bgr(kColours[color - 1]));
+        TextDecode->setPalette(pal);
+        TextDecode->setProperty("alertaColor", kColours[color - 1]);
+    }
+    TextDecode->setPlainText(texto);
+    // Lines as the box wraps them, 250 twips each.
+    const int width = std::max(50, TextDecode->viewport()->width() - 8);
+    const QFontMetrics fm(TextDecode->font());
+    const QRect r = fm.boundingRect(QRect(0, 0, width, INT_MAX), Qt::TextWordWrap | Qt::TextWrapAnywhere, texto);
+    const int lineCount = std::max(1, (r.height() + fm.lineSpacing() - 1) / fm.lineSpacing());
+    TextDecode->setProperty("lineCount", lineCount);
+    TextDecode->setFixedHeight(std::max(twipsToPixels(lineCount * 250.0), fm.lineSpacing() * lineCount + 6));
+    TextDecode->setVisible(visible);
+}
+
+void Form1::MostrarRuta(const QString &texto)
+{
+    ListPath->clear();
+    ListPath->addItem(texto);
+    Module3::AjustarScrollHorizontal(ListPath);
+    const bool vip = texto.contains(QStringLiteral("vip")) || texto.contains(QStringLiteral("VIP"));
+    if (texto != ZoomPath) {
+        ListPath->show();
+        ImageIcon->hide();
+        if (vip)
+            ImageIcon->show();
+    } else {
+        ListPath->setVisible(ListPath->isHidden());
+        if (vip)
+            ImageIcon->setVisible(!ListPath->isHidden());
+    }
+    ZoomPath = texto;
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "main/Decoder.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+// The main window: the four result lists of an analysis and the commands
+// that run it. Long work runs here, on the GUI thread, letting window events
+// run as it goes; `Decoding` and the running-routine guard keep a second
+// analysis from starting inside a running one.
+class Form1 final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    Form1();
+    ~Form1() override;
+
+    // Analysis state.
+    bool Decoding = false;
+    bool cancelar = false;
+    bool Actualizar = false;
+    QString Path;
+    QString DirVip;
+    QString PathVip;
+    QString B_listProyectos;
+    QString DragVip;
+    int TotalNoUtilizados = 0;
+    QString ZoomPath;
+
+    // The hidden scratch list.
+    QStringList List1;
+
+    // The decoder's shared state (start and end of the last path area, the
+    // paths counted in list mode).
+    Decoder::State dec;
+
+    // Commands.
+    void AbrirFichero_Click();
+    void cmdReset_Click();
+    void cmdCancelar_Click();
+    void Inicio();
+
+    static QString getPath(const QString &sPath, const QString &Caracter);
+
+    // The decoder, over this window's progress bar and cancel flag.
+    bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test);
+    QString LeerCabecera(const QString &f);
+    bool Valido(const QString &archivo);
+
+    void LlenarListUtilizados();
+    void LlenarListBorrar();
+    void BuscarPerdidos();
+
+    // The status box: colour code 1 to 4 (any other keeps the colour), text,
+    // visible flag. The box grows to 250 twips per wrapped line.
+    void Alerta(int color, const QString &texto, bool visible);
+    void MostrarRuta(const QString &texto);
+
+    // True while an analysis routine of this window is on the stack, even
+    // after a cancel has cleared `Decoding`: nothing may start a second one
+    // or empty the lists until it has unwound.
+    bool analysisRunning() const { return m_running > 0; }
+
+    // Lines of a result list (tests and the headless tool read them).
+    static QStringList lines(const QListWidget *list);
+    static void setLines(QListWidget *list, const QStringList &lines);
+
+    // Controls, named as the program names them.
+    QListWidget *ListProyectos = nullptr;
+    QListWidget *ListVip = nullptr;
+    QListWidget *ListUtilizados = nullptr;
+    QListWidget *ListBorrar = nullptr;
+    QListWidget *ListPath = nullptr;
+    QListWidget *ListProyectosInfo = nullptr;
+    std::array<QLabel *, 2> LabelCheck{};
+    std::array<QLabel *, 2> LabelCount{};
+    std::array<QLabel *, 2> LabelAdd{};
+    std::array<QLabel *, 2> LabelErase{};
+    QLabel *LabelAviso = nullptr;
+    QLabel *LabelIndice = nullptr;
+    QLabel *LabelTime = nullptr;
+    QLineEdit *TextLapsoTotal = nullptr;
+    QPlainTextEdit *TextDecode = nullptr;
+    std::array<QLineEdit *, 4> TextNum1{};
+    QLabel *ShowIco = nullptr;
+    QLabel *ImageICO = nullptr;
+    QLabel *ImageIcon = nullptr;
+    QLabel *Shape1 = nullptr;
+    QProgressBar *XP_ProgressBar1 = nullptr;
+    QPushButton *AbrirFichero = nullptr;
+    QPushButton *cmdCancelar = nullptr;
+    QPushButton *cmdReset = nullptr;
+    QPushButton *cmdPerdidos = nullptr;
+    QPushButton *CommandBorrado = nullptr;
+    QAction *SalvaListados = nullptr;
+    QCheckBox *CheckBAK = nullptr;
+    QCheckBox *CheckLogo = nullptr;
+    QTimer *Timer1 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class BarProgress;
+    friend class BarProgress;
+
+    void buildControls();
+    void DescodificarProyectos();
+    void LimpiarListas();
+    static bool shown(const QWidget *w);
+
+    int m_running = 0;
+    std::unique_ptr<BarProgress> m_progress;
+};
+
+// The one main window, created on first use.
+Form1 &form1();
+bool form1Loaded();
+void unloadForm1();

@@ -1,0 +1,34 @@
+#include "main/Peers.h"
+
+namespace Peers {
+
+Hooks &hooks()
+{
+    static Hooks h;
+    return h;
+}
+
+bool estaBorrando()
+{
+    return hooks().estaBorrando && hooks().estaBorrando();
+}
+
+void unloadFormMedia()
+{
+    if (hooks().unloadFormMedia)
+        hooks().unloadFormMedia();
+}
+
+void unloadForm2()
+{
+    if (hooks().unloadForm2)
+        hooks().unloadForm2();
+}
+
+void stopPlayer()
+{
+    if (hooks().stopPlayer)
+        hooks().stopPlayer();
+}
+
+} // namespace Peers

@@ -1,0 +1,78 @@
+#include "main/UsedList.h"
+
+#include "main/Decoder.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace UsedList {
+
+QString headerLine(const QString &item)
+{
+    const qsizetype gt = item.indexOf(u'>');
+    return item.left(gt + 1) + u' ' + Decoder::itemPath(item);
+}
+
+bool isKept(const QString &line)
+{
+    return line.contains(u'>') || line.contains(QStringLiteral("----------"));
+}
+
+int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed)
+{
+    // The pairwise loop keeps the first of each set of equal lines and, for
+    // each kept line, removes the later copies from the end backwards.
+    QHash<QString, qsizetype> first;
+    QStringList out;
+    out.reserve(lines.size());
+    QHash<qsizetype, QList<qsizetype>> copiesOf; // kept index -> later indices
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &l = lines[i];
+        if (isKept(l)) {
+            out << l;
+            continue;
+        }
+        auto it = first.constFind(l);
+        if (it == first.cend()) {
+            first.insert(l, i);
+            out << l;
+        } else {
+            copiesOf[it.value()] << i;
+        }
+    }
+    const int count = int(lines.size() - out.size());
+    if (removed && count > 0) {
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            auto it = copiesOf.constFind(i);
+            if (it == copiesOf.cend())
+                continue;
+            for (qsizetype k = it->size(); k > 0; --k)
+                removed(lines[(*it)[k - 1]]);
+        }
+    }
+    lines = out;
+    return count;
+}
+
+QStringList spaced(const QStringList &lines)
+{
+    QStringList out;
+    out.reserve(lines.size() + lines.size() / 4);
+    for (const QString &l : lines) {
+        if (l.contains(u'>')) {
+            out << QStringLiteral(" ") << l << QStringLiteral(" ");
+        } else {
+            out << l;
+        }
+    }
+    return out;
+}
+
+QString summary(int appended, int projects, int duplicates)
+{
+    return QString::number(appended) + QStringLiteral("  archivos en: ") + QString::number(projects)
+        + QStringLiteral(" proyectos, ") + QString::number(duplicates)
+        + QStringLiteral(" duplicados borrados de la lista; Total: ") + QString::number(appended - duplicates);
+}
+
+} // namespace UsedList

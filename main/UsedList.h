@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The rules of the used-files list, apart from the window.
+namespace UsedList {
+
+// The header line of a project-list item: the item up to and including its
+// first ">", one blank, then the project's path.
+QString headerLine(const QString &item);
+
+// True for a line that is never removed as a duplicate: a header (">") or a
+// separator of dashes.
+bool isKept(const QString &line);
+
+// Removes every line equal to an earlier one, except headers and dash lines:
+// the same result as comparing every pair, in linear time. `removed` is
+// called with each removed line, in the order the pairwise loop removes
+// them. Returns the number removed.
+int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed = {});
+
+// Every header as " ", header, " "; other lines as they are.
+QStringList spaced(const QStringList &lines);
+
+// "12  archivos en: 3 proyectos, 2 duplicados borrados de la lista; Total: 10"
+QString summary(int appended, int projects, int duplicates);
+
+} // namespace UsedList

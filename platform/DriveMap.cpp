@@ -1,0 +1,115 @@
+#include "platform/DriveMap.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+QString cleanRoot(const QString &p)
+{
+    QString c = QDir::cleanPath(p);
+    if (c.size() > 1 && c.endsWith(u'/'))
+        c.chop(1);
+    return c;
+}
+
+bool isDriveLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+} // namespace
+
+DriveMap &DriveMap::instance()
+{
+    static DriveMap map;
+    return map;
+}
+
+DriveMap::DriveMap()
+{
+    reload();
+}
+
+void DriveMap::reload()
+{
+    m_roots.clear();
+    m_roots.insert(u'Z', QStringLiteral("/"));
+
+    QString prefix = qEnvironmentVariable("WINEPREFIX");
+    if (prefix.isEmpty())
+        prefix = QDir::homePath() + QStringLiteral("/.wine");
+    const QDir dos(prefix + QStringLiteral("/dosdevices"));
+    if (dos.exists()) {
+        const QStringList entries = dos.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString &e : entries) {
+            if (e.size() != 2 || e[1] != u':' || !isDriveLetter(e[0]))
+                continue;
+            const QFileInfo fi(dos.filePath(e));
+            const QString target = fi.isSymLink() ? fi.symLinkTarget() : fi.absoluteFilePath();
+            if (!target.isEmpty())
+                m_roots.insert(e[0].toUpper(), cleanRoot(QDir(dos.path()).absoluteFilePath(target)));
+        }
+    }
+
+    const QStringList pairs = qEnvironmentVariable("VELMAR_DRIVES").split(u';', Qt::SkipEmptyParts);
+    for (const QString &pair : pairs) {
+        const qsizetype eq = pair.indexOf(u'=');
+        if (eq != 1 || !isDriveLetter(pair[0]))
+            continue;
+        const QString target = pair.mid(2).trimmed();
+        if (target.isEmpty())
+            m_roots.remove(pair[0].toUpper());
+        else
+            m_roots.insert(pair[0].toUpper(), cleanRoot(target));
+    }
+}
+
+QString DriveMap::root(QChar letter) const
+{
+    return m_roots.value(letter.toUpper());
+}
+
+QString DriveMap::toHost(const QString &w) const
+{
+    if (w.size() < 2 || w[1] != u':' || !isDriveLetter(w[0]))
+        return {};
+    if (w.size() > 2 && w[2] != u'\\' && w[2] != u'/')
+        return {};
+    const QString r = root(w[0]);
+    if (r.isEmpty())
+        return {};
+    QString rest = w.mid(2);
+    rest.replace(u'\\', u'/');
+    while (rest.startsWith(u'/'))
+        rest.remove(0, 1);
+    if (rest.isEmpty())
+        return r;
+    return r == QStringLiteral("/") ? u'/' + rest : r + u'/' + rest;
+}
+
+QString DriveMap::toWindows(const QString &hostPath) const
+{
+    const QString p = cleanRoot(QFileInfo(hostPath).isAbsolute() ? hostPath : QFileInfo(hostPath).absoluteFilePath());
+    QChar best;
+    qsizetype bestLen = -1;
+    for (auto it = m_roots.cbegin(); it != m_roots.cend(); ++it) {
+        const QString &r = it.value();
+        const bool inside = r == QStringLiteral("/") ? true : (p == r || p.startsWith(r + u'/'));
+        if (!inside)
+            continue;
+        const qsizetype len = r == QStringLiteral("/") ? 0 : r.size();
+        // Prefer the closest root; between equal roots the earlier letter,
+        // and any real drive over Z:.
+        if (len > bestLen || (len == bestLen && best == u'Z')) {
+            best = it.key();
+            bestLen = len;
+        }
+    }
+    if (bestLen < 0)
+        return {};
+    QString rest = bestLen == 0 ? p.mid(1) : p.mid(bestLen + 1);
+    rest.replace(u'/', u'\\');
+    return QString(best) + QStringLiteral(":\\") + rest;
+}

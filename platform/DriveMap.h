@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// The program keeps Windows paths ("D:\Audio\take.wav") as text everywhere,
+// as the projects store them. The drive map turns them into host paths and
+// back. Letters come from the Wine prefix ($WINEPREFIX, default ~/.wine: the
+// "dosdevices/x:" links), then VELMAR_DRIVES="D=/mnt/audio;E=/media/e"
+// overrides; Z: is "/" unless set otherwise.
+class DriveMap
+{
+public:
+    static DriveMap &instance();
+
+    // Reads the environment again (tests change it).
+    void reload();
+
+    // "X:\a\b" -> "<root of X>/a/b". "" for a text that is not a drive path or
+    // names a letter that is not mapped.
+    QString toHost(const QString &windowsPath) const;
+
+    // An absolute host path -> "X:\a\b", with the letter whose root holds the
+    // path most closely; Z: (or "/") when no other letter does. A folder keeps
+    // no trailing "\" except a drive root ("D:\").
+    QString toWindows(const QString &hostPath) const;
+
+    // The host root of a letter ("" when unmapped).
+    QString root(QChar letter) const;
+    QMap<QChar, QString> drives() const { return m_roots; }
+
+private:
+    DriveMap();
+    QMap<QChar, QString> m_roots; // upper-case letter -> absolute host folder
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// Windows file semantics over the host file system, for Windows paths
+// ("D:\a\b.wav", through the drive map).
+//  - Names are found case-blind when the exact case is missing, as on NTFS.
+//  - Hidden = a name starting with "."; no file is a system file.
+//  - A folder's entries come sorted by name, case-blind, so every run and
+//    every machine sees the same order.
+//  - Symbolic links to folders are listed but never walked into.
+namespace WinFs {
+
+struct Entry
+{
+    QString name;
+    bool isDir = false;
+    bool isLink = false; // a symbolic link (to a folder: never walked)
+};
+
+struct FileId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+// The host path of a Windows path, resolving each component case-blind when
+// the exact name is missing. "" when the drive is not mapped. A path that
+// does not exist comes back as far as it could be resolved, the rest as given.
+QString hostPath(const QString &windowsPath);
+
+// The "directory query for normal files": true when the path names an
+// existing file that is not a folder and not hidden (hidden counts as missing).
+bool findNormalFile(const QString &windowsPath);
+
+// Exists in any form (file or folder, hidden or not).
+bool exists(const QString &windowsPath);
+bool isDirectory(const QString &windowsPath);
+
+// -1 when the file cannot be found.
+qint64 fileSize(const QString &windowsPath);
+QDateTime lastModified(const QString &windowsPath);
+
+// Device and inode of an existing file or folder.
+std::optional<FileId> fileId(const QString &windowsPath);
+
+// The entries of a folder given as a host path, sorted case-blind,
+// "." and ".." left out. An unreadable folder gives no entries.
+std::vector<Entry> listHostDir(const QString &hostDir);
+
+// The case-resolution cache keeps folder listings for the length of one
+// analysis; drop it when a new run starts or files were moved.
+void clearCache();
+
+} // namespace WinFs

@@ -1,0 +1,66 @@
+#include "services/Dialogo.h"
+
+#include "platform/DriveMap.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace Dialogo {
+namespace {
+
+// "*.vip" -> "*.[vV][iI][pP]": QFileDialog matches case-sensitively on Linux.
+QString caseBlind(const QString &pattern)
+{
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += u'[' + QString(c.toLower()) + QString(c.toUpper()) + u']';
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList nameFilters(const QString &filtro)
+{
+    const QStringList parts = filtro.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            p = caseBlind(p.trimmed());
+        // The description is shown as given; Qt takes the patterns from the
+        // last parentheses, so they go after it.
+        out << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return out;
+}
+
+QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
+                     const QString &carpetaInicial)
+{
+    QFileDialog dlg(owner, titulo);
+    dlg.setObjectName(QStringLiteral("DialogoAbrirArchivo"));
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilters(nameFilters(filtro));
+    if (!carpetaInicial.isEmpty()) {
+        const QString host = DriveMap::instance().toHost(carpetaInicial);
+        if (!host.isEmpty())
+            dlg.setDirectory(host);
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dlg.selectedFiles();
+    if (files.isEmpty())
+        return {};
+    const QFileInfo chosen(files.first());
+    QDir::setCurrent(chosen.absolutePath());
+    return DriveMap::instance().toWindows(chosen.absoluteFilePath()).trimmed();
+}
+
+} // namespace Dialogo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace Dialogo {
+
+// The open-file dialog. `filtro` is "Description|pattern[|Description|pattern...]";
+// patterns match case-blind, as Windows does ("Tema.VIP" is offered for
+// "*.vip"). Returns the chosen file as a Windows path (through the drive map),
+// trimmed, or "" when the user cancels. A confirmed choice makes the chosen
+// file's folder the process's current folder.
+QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
+                     const QString &carpetaInicial);
+
+// The Qt name filters for a "Description|pattern" text (exposed for tests).
+QStringList nameFilters(const QString &filtro);
+
+} // namespace Dialogo

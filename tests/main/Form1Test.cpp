@@ -1,0 +1,217 @@
+#include "main/Form1.h"
+
+#include "platform/DriveMap.h"
+#include "platform/WinFs.h"
+#include "tests/support/DialogAnswerer.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class Form1Window : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+    }
+    void TearDown() override { unloadForm1(); }
+
+    QString write(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return dir.path() + u'/' + rel;
+    }
+    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
+
+    // Opens a project as the user does: the button, then the dialog.
+    void open(Form1 &f, const QString &hostPath)
+    {
+        DialogAnswerer answer;
+        answer.queuePath(hostPath);
+        QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(Form1Window, OpeningAProjectFillsTheListsAndCaptions)
+{
+    write("Proyectos/Audio/a.wav", "a");
+    const QString tema = write("Proyectos/Tema.vip", Fixtures::vipBytes({win("Proyectos/Audio/a.wav"),
+                                                                         win("Proyectos/Audio/b.wav"),
+                                                                         win("Proyectos/Audio/a.wav")}));
+    write("Proyectos/Tema_BAK.vip", Fixtures::vipBytes({win("Proyectos/Audio/a.wav")}));
+    Form1 &f = form1();
+    open(f, tema);
+
+    EXPECT_FALSE(f.Decoding);
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> " + win("Proyectos/Tema.vip")});
+    EXPECT_EQ(f.LabelCheck[0]->text(), "Encontrados 1 proyectos en:");
+    EXPECT_EQ(f.LabelCheck[1]->text(), win("Proyectos/"));
+    EXPECT_EQ(Form1::lines(f.ListVip).size(), 3);
+    EXPECT_EQ(f.LabelCount[0]->text(), "3 Archivos utilizados en: " + win("Proyectos/Tema.vip"));
+    EXPECT_EQ(Form1::lines(f.ListUtilizados),
+              (QStringList{" ", "1 --> " + win("Proyectos/Tema.vip"), " ", win("Proyectos/Audio/a.wav"),
+                           win("Proyectos/Audio/b.wav")}));
+    EXPECT_EQ(f.LabelAdd[0]->text(), "3  archivos en: 1 proyectos, 1 duplicados borrados de la lista; Total: 2");
+    EXPECT_FALSE(f.LabelAdd[0]->isHidden());
+    EXPECT_TRUE(f.cmdCancelar->isHidden());
+    EXPECT_FALSE(f.cmdReset->isHidden());
+    EXPECT_TRUE(f.TextDecode->isHidden());
+}
+
+TEST_F(Form1Window, BackupProjectsJoinWhenTicked)
+{
+    write("P/Audio/a.wav", "a");
+    const QString tema = write("P/Tema.VIP", Fixtures::vipBytes({win("P/Audio/a.wav"), win("P/Audio/x.wav")}));
+    write("P/Tema_BAK.VIP", Fixtures::vipBytes({win("P/Audio/a.wav"), win("P/Audio/y.wav")}));
+    write("P/Otro.vip", Fixtures::vipBytes({win("P/Audio/z.wav")}));
+    Form1 &f = form1();
+    f.CheckBAK->setChecked(true);
+    open(f, tema);
+    EXPECT_EQ(Form1::lines(f.ListProyectos),
+              (QStringList{"1 --> " + win("P/Tema.VIP"), "2 --> " + win("P/Tema_BAK.VIP")}));
+    EXPECT_EQ(Form1::lines(f.ListUtilizados),
+              (QStringList{" ", "1 --> " + win("P/Tema.VIP"), " ", win("P/Audio/a.wav"), win("P/Audio/x.wav"), " ",
+                           "2 --> " + win("P/Tema_BAK.VIP"), " ", win("P/Audio/y.wav")}));
+    EXPECT_EQ(f.LabelAdd[0]->text(), "4  archivos en: 2 proyectos, 1 duplicados borrados de la lista; Total: 3");
+}
+
+TEST_F(Form1Window, ProjectWithoutAudioIsRefusedWithAWarning)
+{
+    Fixtures::VipOptions midi;
+    midi.marker = false;
+    const QString p = write("P/Midi.vip", Fixtures::vipBytes({"D:\\a.wav"}, midi));
+    Form1 &f = form1();
+    open(f, p);
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   Este proyecto no tiene archivos de audio");
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+    EXPECT_FALSE(f.Decoding);
+}
+
+TEST_F(Form1Window, CancellingTheDialogChangesNothing)
+{
+    const QString p = write("P/T.vip", Fixtures::vipBytes({"D:\\a.wav"}));
+    Form1 &f = form1();
+    open(f, p);
+    const QStringList before = Form1::lines(f.ListUtilizados);
+    DialogAnswerer answer;
+    answer.queuePath(QString());
+    QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
+    EXPECT_EQ(Form1::lines(f.ListUtilizados), before);
+    EXPECT_FALSE(before.isEmpty());
+}
+
+TEST_F(Form1Window, StatusBoxColoursAndHeight)
+{
+    Form1 &f = form1();
+    f.Alerta(2, "Descodificando: D:\\x.vip", true);
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0xFFFFC0u);
+    EXPECT_EQ(f.TextDecode->height(), std::max(qRound(f.TextDecode->property("lineCount").toInt() * 250 / 15.0),
+                                               f.TextDecode->height()));
+    f.Alerta(0, "otro", true);
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0xFFFFC0u);
+    EXPECT_EQ(f.TextDecode->toPlainText(), "otro");
+    f.Alerta(1, "x", false);
+    EXPECT_TRUE(f.TextDecode->isHidden());
+}
+
+TEST_F(Form1Window, GetPath)
+{
+    EXPECT_EQ(Form1::getPath("C:\\a\\b.vip", "\\"), "C:\\a\\");
+    EXPECT_EQ(Form1::getPath("b.vip", "\\"), "");
+    EXPECT_EQ(Form1::getPath("", "\\"), "");
+    EXPECT_EQ(Form1::getPath("C:\\a", ""), "");
+}
+
+// A project large enough that its decoding is still running when a timer
+// fires: the path area is padded with binary bytes.
+static QByteArray bigProject(const QString &audio, int megabytes)
+{
+    // One endless candidate ("C:\\xxxx...", no dot) that the scan walks byte
+    // by byte, then the real path.
+    QByteArray area = "C:\\";
+    area += QByteArray(megabytes * 1024 * 1024, 'x');
+    area.append('\0');
+    area += audio.toLatin1();
+    area.append('\0');
+    return Fixtures::vipRaw(area);
+}
+
+// Calls `action` once, as soon as the window's analysis is running.
+static void whenDecoding(Form1 &f, std::function<void()> action, bool afterProjectList = false)
+{
+    auto *t = new QTimer(&f);
+    t->setInterval(2);
+    QObject::connect(t, &QTimer::timeout, &f, [&f, t, action, afterProjectList] {
+        if (f.Decoding && (!afterProjectList || f.ListProyectos->count() > 0)) {
+            t->stop();
+            t->deleteLater();
+            action();
+        }
+    });
+    t->start();
+}
+
+TEST_F(Form1Window, CancelStopsTheDecodingQuickly)
+{
+    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    Form1 &f = form1();
+    QElapsedTimer clickedAt;
+    qint64 stoppedAfter = -1;
+    whenDecoding(f, [&] {
+        clickedAt.start();
+        f.cmdCancelar->click();
+    });
+    QElapsedTimer total;
+    total.start();
+    open(f, p);
+    if (clickedAt.isValid())
+        stoppedAfter = clickedAt.elapsed();
+    EXPECT_TRUE(f.cancelar == false); // the run clears it before the missing-files search
+    EXPECT_FALSE(f.Decoding);
+    ASSERT_GE(stoppedAfter, 0) << "the run ended before the cancel fired (" << total.elapsed() << " ms)";
+    EXPECT_LT(stoppedAfter, 1500);
+}
+
+TEST_F(Form1Window, ResetDuringARunCancelsInsteadOfEmptyingTheLists)
+{
+    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    Form1 &f = form1();
+    bool fired = false;
+    bool openIgnored = false;
+    whenDecoding(f, [&] {
+        fired = true;
+        // A second open while the first runs must not start.
+        f.AbrirFichero_Click();
+        openIgnored = true;
+        f.cmdReset->click();
+        EXPECT_TRUE(f.cancelar);
+        EXPECT_FALSE(f.Decoding);
+    }, true);
+    open(f, p);
+    EXPECT_TRUE(fired);
+    EXPECT_TRUE(openIgnored);
+    // The run ended as a cancelled run does: the project list stays.
+    EXPECT_EQ(f.ListProyectos->count(), 1);
+    EXPECT_FALSE(f.analysisRunning());
+}

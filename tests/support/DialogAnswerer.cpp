@@ -1,0 +1,90 @@
+#include "tests/support/DialogAnswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+
+DialogAnswerer::DialogAnswerer(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
+{
+    m_timer->setInterval(15);
+    connect(m_timer, &QTimer::timeout, this, &DialogAnswerer::tick);
+    m_timer->start();
+}
+
+void DialogAnswerer::queuePath(const QString &hostPath)
+{
+    m_paths << hostPath;
+}
+
+void DialogAnswerer::queueButton(int index)
+{
+    m_buttons << index;
+}
+
+void DialogAnswerer::tick()
+{
+    QWidget *w = QApplication::activeModalWidget();
+    if (!w) {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QDialog *>(top); d && d->isVisible() && d->isModal()) {
+                w = d;
+                break;
+            }
+    }
+    if (w && w->isVisible())
+        answer(w);
+}
+
+void DialogAnswerer::answer(QWidget *dialog)
+{
+    ++m_answered;
+    if (auto *fd = qobject_cast<QFileDialog *>(dialog)) {
+        const QString path = m_paths.isEmpty() ? QString() : m_paths.takeFirst();
+        if (path.isEmpty()) {
+            fd->reject();
+            return;
+        }
+        const QFileInfo fi(path);
+        fd->setDirectory(fd->fileMode() == QFileDialog::Directory ? fi.absoluteFilePath() : fi.absolutePath());
+        // Typed into the name box as a person would: selectFile() alone does
+        // not take before the folder's listing has loaded.
+        if (auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(fi.absoluteFilePath());
+        else
+            fd->selectFile(fi.absoluteFilePath());
+        QMetaObject::invokeMethod(fd, "accept");
+        return;
+    }
+    QString text;
+    for (QLabel *l : dialog->findChildren<QLabel *>())
+        if (!l->text().isEmpty())
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + l->text();
+    const QString message = dialog->windowTitle() + QStringLiteral(" | ") + text;
+    m_messages << message;
+    if (m_print)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    const int want = m_buttons.isEmpty() ? 0 : m_buttons.takeFirst();
+    QList<QAbstractButton *> buttons;
+    if (auto *mb = qobject_cast<QMessageBox *>(dialog))
+        buttons = mb->buttons();
+    else
+        for (QPushButton *b : dialog->findChildren<QPushButton *>())
+            buttons << b;
+    // Buttons carrying an "index" property are ordered by it.
+    std::stable_sort(buttons.begin(), buttons.end(), [](QAbstractButton *a, QAbstractButton *b) {
+        return a->property("index").toInt() < b->property("index").toInt();
+    });
+    if (want >= 0 && want < buttons.size())
+        buttons[want]->click();
+    else if (auto *d = qobject_cast<QDialog *>(dialog))
+        d->reject();
+}

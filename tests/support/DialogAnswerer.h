@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class QTimer;
+class QWidget;
+
+// Answers the modal dialogs a run opens, as a person would: a file or folder
+// dialog with the next queued path (or cancels it when none is queued or the
+// queued answer is ""), any other dialog with its first button (or the button
+// queued for it). What each dialog said is kept and, when asked, printed on
+// stderr.
+class DialogAnswerer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DialogAnswerer(QObject *parent = nullptr);
+
+    void queuePath(const QString &hostPath);  // "" cancels that dialog
+    void queueButton(int index);              // next message: press this button
+    void setPrintMessages(bool print) { m_print = print; }
+
+    QStringList messages() const { return m_messages; } // "title | text"
+    int answered() const { return m_answered; }
+
+private:
+    void tick();
+    void answer(QWidget *dialog);
+
+    QTimer *m_timer;
+    QStringList m_paths;
+    QList<int> m_buttons;
+    QStringList m_messages;
+    int m_answered = 0;
+    bool m_print = false;
+};

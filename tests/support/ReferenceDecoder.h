@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+// The decoder's scan written out step by step, one byte at a time, with no
+// shortcuts: the fast decoder must give exactly what this gives.
+struct ReferenceResult
+{
+    QStringList paths;
+    bool found = false;
+    qint64 inicio = 0;
+    qint64 fin = 0;
+};
+
+ReferenceResult referenceDecode(const QByteArray &file, bool listMode);
