@@ -62,6 +62,10 @@ public:
     QString LeerCabecera(const QString &f);
     bool Valido(const QString &archivo);
 
+    // The dropped-path road: a project file or a folder given by a drop or on
+    // the command line (a Windows path).
+    void AbrirRuta(const QString &ruta);
+
     void LlenarListUtilizados();
     void LlenarListBorrar();
     void BuscarPerdidos();
