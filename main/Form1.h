@@ -75,6 +75,13 @@ public:
     void Alerta(int color, const QString &texto, bool visible);
     void MostrarRuta(const QString &texto);
 
+    // The elapsed-time clock of a long operation and the message routines.
+    void Iniciar_Clock();
+    void Lapso();
+    QString Tiempo;
+    void AvisoMsg(const QString &texto, const QString &mensaje);
+    void mesg(const QString &s);
+
     // True while an analysis routine of this window is on the stack, even
     // after a cancel has cleared `Decoding`: nothing may start a second one
     // or empty the lists until it has unwound.
