@@ -1,0 +1,104 @@
+// The open road on one large project: a generated project of 256 MB with
+// 2000 audio paths, opened through the real main window (headless), against
+// `grep -c -F ':\'` over the same file in the same run.
+//   decode_bench [MEGABYTES]
+// Prints the times, the ratio and the longest time the event loop was kept
+// waiting during the run.
+
+#include "app/App.h"
+#include "main/Form1.h"
+#include "platform/DriveMap.h"
+#include "platform/EventPump.h"
+#include "tests/support/DialogAnswerer.h"
+#include "tests/support/Fixtures.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+double timeCommand(const QString &program, const QStringList &args)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    // Not /dev/null: grep notices it and stops at the first match.
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    p.waitForFinished(-1);
+    p.readAllStandardOutput();
+    const double seconds = t.nsecsElapsed() / 1e9;
+    if (p.exitStatus() != QProcess::NormalExit || p.error() == QProcess::FailedToStart)
+        std::fprintf(stderr, "%s failed\n", qPrintable(program));
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 256;
+    QTemporaryDir dir;
+    dir.setAutoRemove(!qEnvironmentVariableIsSet("KEEP"));
+    App::setup();
+
+    // Random bytes between the paths, as a real project's other data.
+    const int paths = 2000;
+    const qint64 total = qint64(megabytes) * 1024 * 1024;
+    const qint64 gap = total / paths;
+    QByteArray area;
+    area.reserve(total + paths * 64);
+    quint32 x = 12345;
+    for (int i = 0; i < paths; ++i) {
+        const qsizetype start = area.size();
+        area.resize(start + gap);
+        char *d = area.data() + start;
+        for (qint64 k = 0; k < gap; ++k) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            d[k] = char(x >> 24);
+        }
+        area.append('\0');
+        area += DriveMap::instance().toWindows(dir.path() + QStringLiteral("/Audio/take %1.wav").arg(i)).toLatin1();
+        area.append('\0');
+    }
+    const QString project = dir.path() + QStringLiteral("/Grande.vip");
+    if (!Fixtures::writeFile(project, Fixtures::vipRaw(area))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(project));
+        return 1;
+    }
+    area.clear();
+    area.squeeze();
+
+    // Warm the cache, then measure both in the same run.
+    timeCommand(QStringLiteral("cat"), {project});
+    const double grep = timeCommand(QStringLiteral("grep"), {QStringLiteral("-c"), QStringLiteral("-F"),
+                                                             QStringLiteral(":\\"), project});
+
+    Form1 &f = form1();
+    f.Inicio();
+    DialogAnswerer answer;
+    answer.queuePath(project);
+    EventPump::resetGapStats();
+    QElapsedTimer t;
+    t.start();
+    f.AbrirFichero_Click();
+    const double road = t.nsecsElapsed() / 1e9;
+
+    std::printf("project_mb=%d paths_found=%d\n", megabytes, f.ListVip->count());
+    std::printf("grep_seconds=%.3f open_road_seconds=%.3f ratio=%.2f (goal <= 8)\n", grep, road, road / grep);
+    std::printf("longest_event_gap_ms=%lld (goal < 50)\n", static_cast<long long>(EventPump::longestGapMs()));
+    const int found = f.ListVip->count();
+    unloadForm1();
+    return found == paths ? 0 : 1;
+}
