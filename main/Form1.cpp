@@ -34,19 +34,6 @@ namespace {
 
 Form1 *g_form1 = nullptr;
 
-// Keeps the count of analysis routines on the stack.
-class Running
-{
-public:
-    explicit Running(int &depth) : m_depth(depth) { ++m_depth; }
-    ~Running() { --m_depth; }
-    Running(const Running &) = delete;
-    Running &operator=(const Running &) = delete;
-
-private:
-    int &m_depth;
-};
-
 QColor bgr(unsigned v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
@@ -311,6 +298,7 @@ void Form1::buildControls()
     connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
     connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
     connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connectProjectList();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

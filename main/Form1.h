@@ -66,6 +66,14 @@ public:
     // the command line (a Windows path).
     void AbrirRuta(const QString &ruta);
 
+    // The project list: a click shows the project, a double click decodes it
+    // into ListVip.
+    void ListProyectos_Click();
+    void ListProyectos_DblClick();
+    void ListProyectos_Decode(int Index);
+    void ListProyectosInfo_Click();
+    static QString infoPanelText();
+
     void LlenarListUtilizados();
     void LlenarListBorrar();
     void BuscarPerdidos();
@@ -127,10 +135,24 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Keeps the count of analysis routines on the stack.
+    class Running
+    {
+    public:
+        explicit Running(int &depth) : m_depth(depth) { ++m_depth; }
+        ~Running() { --m_depth; }
+        Running(const Running &) = delete;
+        Running &operator=(const Running &) = delete;
+
+    private:
+        int &m_depth;
+    };
+
     class BarProgress;
     friend class BarProgress;
 
     void buildControls();
+    void connectProjectList();
     void DescodificarProyectos();
     void LimpiarListas();
     static bool shown(const QWidget *w);

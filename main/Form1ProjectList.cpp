@@ -1,0 +1,127 @@
+#include "main/Form1.h"
+
+#include "main/Peers.h"
+#include "services/BuscarIcon.h"
+#include "services/BuscarPaths.h"
+#include "services/Module2.h"
+#include "services/Module3.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+QString Form1::infoPanelText()
+{
+    const QStringList lines{
+        QStringLiteral(" Se puede arrastrar (Drag&Drop) a esta lista uno o varios archivos Vip"),
+        QStringLiteral(" desde el Explorador de Windows."),
+        QStringLiteral(" Si se seleccionan con Crt+E, todos los archivos de una carpeta "),
+        QStringLiteral(" sean o no archivos Vip, se cargan automáticamente solo los válidos."),
+        QStringLiteral(" También se puede arrastrar una carpeta"),
+        QStringLiteral(" Si tiene archivos Vip se cargarán todos.") + QString(9, u' '),
+        QString(53, u' '),
+        QString(14, u' ') + QStringLiteral("Una vez leido...  hacer clic aquí"),
+    };
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+void Form1::connectProjectList()
+{
+    ListProyectosInfo->clear();
+    ListProyectosInfo->addItems(infoPanelText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts));
+    ListProyectosInfo->setToolTip(QStringLiteral("Clic para ocultar"));
+    ListProyectosInfo->setSelectionMode(QAbstractItemView::NoSelection);
+    connect(ListProyectos, &QListWidget::itemClicked, this, [this] { ListProyectos_Click(); });
+    connect(ListProyectos, &QListWidget::itemDoubleClicked, this, [this] { ListProyectos_DblClick(); });
+    connect(ListProyectosInfo, &QListWidget::itemClicked, this, [this] { ListProyectosInfo_Click(); });
+}
+
+void Form1::ListProyectosInfo_Click()
+{
+    ListProyectosInfo->hide();
+}
+
+void Form1::ListProyectos_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    const QListWidgetItem *item = ListProyectos->currentItem();
+    if (!item)
+        return;
+    const QString text = item->text();
+    const qsizetype colon = text.indexOf(u':');
+    const QString path = colon >= 1 ? text.mid(colon - 1) : text;
+    Buscar::ICO(path, ImageICO);
+    if (!Decoding && !analysisRunning()) {
+        ImageIcon->show();
+        MostrarRuta(text);
+    }
+}
+
+void Form1::ListProyectos_DblClick()
+{
+    if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+    // Nothing chosen, nothing to decode.
+    if (ListProyectos->currentRow() < 0)
+        return;
+    ImageIcon->hide();
+    // A cancel left from an earlier run must not cut this decode short.
+    cancelar = false;
+    Decoding = true;
+    {
+        Running running(m_running);
+        ListProyectos_Decode(ListProyectos->currentRow());
+    }
+    XP_ProgressBar1->hide();
+    Decoding = false;
+    ListPath->hide();
+    if (QListWidgetItem *item = ListProyectos->currentItem())
+        LabelCount[1]->setText(Buscar::Obtener_Nombre_Archivo(item->text()));
+}
+
+void Form1::ListProyectos_Decode(int Index)
+{
+    if (Index < 0 || Index >= ListProyectos->count())
+        return;
+    TextDecode->hide();
+    ListPath->hide();
+    Peers::unloadFormMedia();
+    const QString path = Buscar::Obtener_VipPath(ListProyectos->item(Index)->text());
+    cmdPerdidos->hide();
+    CommandBorrado->hide();
+    cmdCancelar->show();
+    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
+                           + QStringLiteral(" proyectos en:"));
+    LabelCheck[1]->setText(DirVip);
+    LabelCheck[0]->show();
+    LabelCheck[1]->show();
+    ListVip->clear();
+    Alerta(1, QStringLiteral("Descodificando: ") + path, true);
+    XP_ProgressBar1->show();
+
+    QStringList vip;
+    const bool found = ExtraerNombres_Archivos(path, &vip, QString(), true);
+    setLines(ListVip, vip);
+    if (found) {
+        Module3::AjustarScrollHorizontal(ListVip);
+        LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ") + path);
+        LabelCount[1]->setText(DirVip);
+        LabelCount[0]->show();
+        LabelCount[1]->show();
+    } else {
+        LabelCount[0]->setText(QStringLiteral("No hay archivos, es un Vip MIDI."));
+        LabelCount[1]->hide();
+    }
+    Alerta(1, QStringLiteral(": "), false);
+    ListVip->show();
+    XP_ProgressBar1->show();
+    if (!Module2::TablaPerdidos.isEmpty())
+        cmdPerdidos->show();
+    if (ListBorrar->count() > 0)
+        CommandBorrado->show();
+    cmdCancelar->hide();
+    B_listProyectos = path;
+}
