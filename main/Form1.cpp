@@ -460,24 +460,9 @@ void Form1::AbrirFichero_Click()
 
     PathVip = LeerCabecera(Path);
 
-    ListVip->clear();
-    Alerta(1, QStringLiteral("Descodificando: ") + Path, true);
-    XP_ProgressBar1->show();
-
-    QStringList vip;
-    const bool found = ExtraerNombres_Archivos(Path, &vip, QString(), true);
-    setLines(ListVip, vip);
-    if (found) {
-        Module3::AjustarScrollHorizontal(ListVip);
+    if (decodeIntoListVip(Path, nombre)) {
         ListVip->show();
-        LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ") + nombre);
         B_listProyectos = nombre;
-        LabelCount[1]->setText(DirVip);
-        LabelCount[0]->show();
-        LabelCount[1]->show();
-    } else {
-        LabelCount[0]->setText(QStringLiteral("No hay archivos, es un Vip MIDI."));
-        LabelCount[1]->hide();
     }
 
     Alerta(1, QStringLiteral(": "), false);
@@ -498,6 +483,28 @@ void Form1::AbrirFichero_Click()
 
     cmdReset->show();
     Decoding = false;
+}
+
+bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
+{
+    ListVip->clear();
+    Alerta(1, QStringLiteral("Descodificando: ") + path, true);
+    XP_ProgressBar1->show();
+    QStringList vip;
+    const bool found = ExtraerNombres_Archivos(path, &vip, QString(), true);
+    setLines(ListVip, vip);
+    if (found) {
+        Module3::AjustarScrollHorizontal(ListVip);
+        LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ")
+                               + shownName);
+        LabelCount[1]->setText(DirVip);
+        LabelCount[0]->show();
+        LabelCount[1]->show();
+    } else {
+        LabelCount[0]->setText(QStringLiteral("No hay archivos, es un Vip MIDI."));
+        LabelCount[1]->hide();
+    }
+    return found;
 }
 
 void Form1::cmdReset_Click()

@@ -153,6 +153,9 @@ private:
 
     void buildControls();
     void connectProjectList();
+    // Decodes one project into ListVip with its captions; true when it names
+    // audio files.
+    bool decodeIntoListVip(const QString &path, const QString &shownName);
     void DescodificarProyectos();
     void LimpiarListas();
     static bool shown(const QWidget *w);

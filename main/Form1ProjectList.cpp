@@ -98,23 +98,7 @@ void Form1::ListProyectos_Decode(int Index)
     LabelCheck[1]->setText(DirVip);
     LabelCheck[0]->show();
     LabelCheck[1]->show();
-    ListVip->clear();
-    Alerta(1, QStringLiteral("Descodificando: ") + path, true);
-    XP_ProgressBar1->show();
-
-    QStringList vip;
-    const bool found = ExtraerNombres_Archivos(path, &vip, QString(), true);
-    setLines(ListVip, vip);
-    if (found) {
-        Module3::AjustarScrollHorizontal(ListVip);
-        LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ") + path);
-        LabelCount[1]->setText(DirVip);
-        LabelCount[0]->show();
-        LabelCount[1]->show();
-    } else {
-        LabelCount[0]->setText(QStringLiteral("No hay archivos, es un Vip MIDI."));
-        LabelCount[1]->hide();
-    }
+    decodeIntoListVip(path, path);
     Alerta(1, QStringLiteral(": "), false);
     ListVip->show();
     XP_ProgressBar1->show();
