@@ -9,6 +9,7 @@
 
 #include "app/App.h"
 #include "main/Form1.h"
+#include "main/Perdidos.h"
 #include "platform/EventPump.h"
 #include "tests/support/DialogAnswerer.h"
 
@@ -95,14 +96,16 @@ int main(int argc, char **argv)
             && dumpList(dump, QStringLiteral("ListVip"), Form1::lines(f.ListVip))
             && dumpList(dump, QStringLiteral("ListUtilizados"), Form1::lines(f.ListUtilizados))
             && dumpList(dump, QStringLiteral("ListBorrar"), Form1::lines(f.ListBorrar))
-            && dumpList(dump, QStringLiteral("ListPerdidos"), QStringList());
+            && dumpList(dump, QStringLiteral("ListPerdidos"),
+                        perdidosLoaded() ? Form1::lines(perdidos().ListPerdidos) : QStringList());
         if (!ok) {
             std::fprintf(stderr, "analysis_bench: cannot write to %s\n", qPrintable(dump));
             return 1;
         }
     }
-    std::printf("projects=%d used=%d unused=%d\n", f.ListProyectos->count(), f.ListUtilizados->count(),
-                f.ListBorrar->count());
+    std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),
+                f.ListUtilizados->count(), f.ListBorrar->count(),
+                perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
     std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
     std::printf("seconds=%.3f\n", seconds);
     unloadForm1();

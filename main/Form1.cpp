@@ -112,6 +112,11 @@ Form1::~Form1()
         g_form1 = nullptr;
 }
 
+Progress &Form1::barProgress()
+{
+    return *m_progress;
+}
+
 void Form1::buildControls()
 {
     auto *central = new QWidget(this);
@@ -298,6 +303,7 @@ void Form1::buildControls()
     connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
     connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
     connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(cmdPerdidos, &QPushButton::clicked, this, [this] { cmdPerdidos_Click(); });
     connectProjectList();
 }
 
@@ -649,15 +655,6 @@ void Form1::DescodificarProyectos()
     LabelAdd[1]->setText(DirVip);
     LabelAdd[0]->show();
     LabelAdd[1]->show();
-}
-
-void Form1::LlenarListBorrar()
-{
-    ListBorrar->clear();
-}
-
-void Form1::BuscarPerdidos()
-{
 }
 
 void Form1::Alerta(int color, const QString &texto, bool visible)

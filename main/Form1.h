@@ -3,11 +3,13 @@
 #include "main/Decoder.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QStringList>
 
 #include <array>
 #include <memory>
 
+class Progress;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -75,8 +77,11 @@ public:
     static QString infoPanelText();
 
     void LlenarListUtilizados();
+    // The unused files of the project folders, and the used files missing
+    // from disk.
     void LlenarListBorrar();
-    void BuscarPerdidos();
+    bool ComparaFiles(const QString &file1, const QString &file2);
+    void cmdPerdidos_Click();
 
     // The status box: colour code 1 to 4 (any other keeps the colour), text,
     // visible flag. The box grows to 250 twips per wrapped line.
@@ -151,15 +156,22 @@ private:
     class BarProgress;
     friend class BarProgress;
 
+    // The progress bar, cancel flag and pump as a long loop sees them.
+    Progress &barProgress();
     void buildControls();
     void connectProjectList();
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);
     void DescodificarProyectos();
+    void ListarArchivosCarpetas();
+    void BuscarNoUtilizados();
+    void BuscarPerdidos();
     void LimpiarListas();
     static bool shown(const QWidget *w);
 
+    // Inventory lines that are folders: never offered for deletion.
+    QSet<QString> m_inventoryFolders;
     int m_running = 0;
     std::unique_ptr<BarProgress> m_progress;
 };

@@ -1,0 +1,116 @@
+// The unused-files and missing-files searches of an analysis.
+
+#include "main/Form1.h"
+
+#include "main/Perdidos.h"
+#include "main/Peers.h"
+#include "main/Unused.h"
+#include "platform/WinFs.h"
+#include "services/Module2.h"
+#include "services/Module3.h"
+#include "services/ModuleArchivos.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+void Form1::LlenarListBorrar()
+{
+    Running running(m_running);
+    ListBorrar->clear();
+    ListarArchivosCarpetas();
+    BuscarNoUtilizados();
+    // A cancelled run matched against an incomplete used list: offering its
+    // leftovers for deletion could name files the projects use.
+    if (cancelar)
+        ListBorrar->clear();
+    Module3::AjustarScrollHorizontal(ListBorrar);
+    if (ListBorrar->count() > 0)
+        CommandBorrado->show();
+}
+
+void Form1::ListarArchivosCarpetas()
+{
+    List1.clear();
+    m_inventoryFolders.clear();
+    const QStringList folders = Unused::projectFolders(lines(ListProyectos));
+    for (const QString &folder : folders)
+        ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders);
+}
+
+void Form1::BuscarNoUtilizados()
+{
+    const QStringList used = lines(ListUtilizados);
+    if (used.isEmpty())
+        return;
+    Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
+
+    Unused::Matcher matcher(used);
+    matcher.onUnreadable = [this](const QString &file) {
+        Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
+    };
+    Unused::removeUsed(List1, matcher, barProgress());
+
+    const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
+    TotalNoUtilizados = unused.found;
+    if (unused.duplicates > 0)
+        Alerta(1, QStringLiteral("Eliminando duplicado: ") + unused.lastDuplicate, true);
+    setLines(ListBorrar, unused.lines);
+
+    LabelErase[0]->hide();
+    if (TotalNoUtilizados > 0) {
+        LabelErase[1]->setText(Unused::captionFound(unused.found, unused.duplicates));
+        LabelErase[1]->show();
+    } else {
+        LabelErase[0]->setText(Unused::captionNone());
+        LabelErase[1]->setText(QStringLiteral("Archivos no utilizados: 0"));
+        LabelErase[1]->hide();
+        LabelErase[0]->show();
+    }
+}
+
+bool Form1::ComparaFiles(const QString &file1, const QString &file2)
+{
+    const Unused::Comparison c = Unused::compareFiles(file1, file2);
+    if (c.result == Unused::Sameness::Unreadable) {
+        // Counted as the same file: a file is never offered for deletion
+        // because it could not be read.
+        Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + c.unreadable,
+               true);
+        return true;
+    }
+    return c.result == Unused::Sameness::Identical;
+}
+
+void Form1::BuscarPerdidos()
+{
+    Perdidos &window = perdidos();
+    window.ListPerdidos->clear();
+    const Unused::MissingList missing = Unused::missingList(
+        lines(ListUtilizados), [](const QString &path) { return !WinFs::findNormalFile(path); },
+        [this] { return cancelar; });
+    setLines(window.ListPerdidos, missing.lines);
+    Module2::TablaPerdidos = missing.lines;
+    Module3::AjustarScrollHorizontal(window.ListPerdidos);
+    window.TextEncontrados->setText(Unused::missingSummary(missing.missing));
+    if (window.ListPerdidos->count() > 1)
+        cmdPerdidos->show();
+}
+
+void Form1::cmdPerdidos_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    Perdidos &window = perdidos();
+    if (window.isMinimized())
+        window.showNormal();
+    window.setVisible(!window.isVisible());
+    if (!window.isVisible()) {
+        window.savePosition();
+        return;
+    }
+    window.ListPerdidos->hide();
+    setLines(window.ListPerdidos, Module2::TablaPerdidos);
+    window.restorePosition();
+    window.ListPerdidos->show();
+}

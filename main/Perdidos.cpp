@@ -1,0 +1,225 @@
+#include "main/Perdidos.h"
+
+#include "main/Form1.h"
+#include "main/Unused.h"
+#include "platform/Ansi.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "services/Module2.h"
+#include "services/Module3.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTime>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+Perdidos *g_perdidos = nullptr;
+
+// The lowest opacity a transparency bar allows: lower, the window could no
+// longer be found on the screen.
+constexpr int kMinOpacity = 20;
+
+void applyOpacity(QWidget *w, int percent)
+{
+    w->setWindowOpacity(std::nearbyint(qBound(0, percent, 100) * 255 / 100.0) / 255.0);
+}
+
+// A stored position that would put the window off every screen (a hand-edited
+// file, a monitor since removed) is not used.
+bool onSomeScreen(const QPoint &topLeft, const QSize &size)
+{
+    const QRect r(topLeft, size.expandedTo(QSize(40, 40)));
+    for (const QScreen *s : QGuiApplication::screens()) {
+        if (s->availableGeometry().intersects(r))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Perdidos &perdidos()
+{
+    if (!g_perdidos)
+        g_perdidos = new Perdidos;
+    return *g_perdidos;
+}
+
+bool perdidosLoaded()
+{
+    return g_perdidos != nullptr;
+}
+
+void unloadPerdidos()
+{
+    if (g_perdidos)
+        g_perdidos->cmdSalir_Click();
+}
+
+QString Perdidos::designSummary()
+{
+    return QStringLiteral("Encontrados: ");
+}
+
+Perdidos::Perdidos()
+{
+    setObjectName(QStringLiteral("Perdidos"));
+    setWindowTitle(QStringLiteral("      Ficheros perdidos"));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    resize(620, 380);
+
+    ListPerdidos = new QListWidget(this);
+    ListPerdidos->setObjectName(QStringLiteral("ListPerdidos"));
+    ListPerdidos->setToolTip(QStringLiteral("Lista de archivos perdidos"));
+    TextEncontrados = new QLabel(designSummary(), this);
+    TextEncontrados->setObjectName(QStringLiteral("TextEncontrados"));
+    HScroll3 = new QScrollBar(Qt::Horizontal, this);
+    HScroll3->setObjectName(QStringLiteral("HScroll3"));
+    HScroll3->setRange(kMinOpacity, 100);
+    HScroll3->setValue(100);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cmdLog = new QPushButton(QStringLiteral("Salvar log"), this);
+    cmdLog->setObjectName(QStringLiteral("cmdLog"));
+    cmdLog->setToolTip(QStringLiteral("Salvar este listado en un fichero tipo log "));
+    cmdSalir = new QPushButton(QStringLiteral("Cerrar"), this);
+    cmdSalir->setObjectName(QStringLiteral("cmdSalir"));
+    cmdSalir->setToolTip(QStringLiteral("Cerrar la ventana"));
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Transparencia"), this));
+    bottom->addWidget(HScroll3, 1);
+    bottom->addWidget(Label1);
+    bottom->addStretch();
+    bottom->addWidget(cmdLog);
+    bottom->addWidget(cmdSalir);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ListPerdidos, 1);
+    layout->addWidget(TextEncontrados);
+    layout->addLayout(bottom);
+
+    connect(cmdLog, &QPushButton::clicked, this, &Perdidos::cmdLog_Click);
+    connect(cmdSalir, &QPushButton::clicked, this, &Perdidos::cmdSalir_Click);
+    connect(HScroll3, &QScrollBar::valueChanged, this, &Perdidos::HScroll3_Scroll);
+
+    Form_Load();
+}
+
+Perdidos::~Perdidos()
+{
+    if (g_perdidos == this)
+        g_perdidos = nullptr;
+}
+
+void Perdidos::Form_Load()
+{
+    restorePosition();
+    const QSignalBlocker block(HScroll3);
+    HScroll3->setValue(Settings::getInt(QStringLiteral("HScroll3"), 100, kMinOpacity, 100));
+    applyOpacity(this, HScroll3->value());
+}
+
+void Perdidos::restorePosition()
+{
+    const double left = Settings::getTwips(QStringLiteral("Perdidos_Left"), x() * 15.0);
+    const double top = Settings::getTwips(QStringLiteral("Perdidos_Top"), y() * 15.0);
+    const QPoint p(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    if (onSomeScreen(p, size()))
+        move(p);
+}
+
+void Perdidos::savePosition()
+{
+    Settings::set(QStringLiteral("Perdidos_Left"), QString::number(x() * 15));
+    Settings::set(QStringLiteral("Perdidos_Top"), QString::number(y() * 15));
+}
+
+void Perdidos::HScroll3_Scroll()
+{
+    applyOpacity(this, HScroll3->value());
+    Label1->setText(QString::number(100 - HScroll3->value()));
+}
+
+bool Perdidos::SalvarLog(const QString &file, QString *error)
+{
+    if (file.isEmpty())
+        return true;
+    const QLocale locale = QLocale::system();
+    const QStringList lines = Unused::missingLogLines(
+        TextEncontrados->text(), locale.toString(QDate::currentDate(), QLocale::ShortFormat),
+        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), Form1::lines(ListPerdidos));
+    const QString host = DriveMap::instance().toHost(file);
+    if (host.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("La unidad de la ruta no está disponible.");
+        return false;
+    }
+    QSaveFile out(host);
+    if (!out.open(QIODevice::WriteOnly) || out.write(Ansi::textFile(lines)) < 0 || !out.commit()) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+void Perdidos::cmdLog_Click()
+{
+    const QString folder = form1().LabelCheck[1]->text();
+    const QString name =
+        Unused::missingLogName(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QString error;
+    const QString crlf = QStringLiteral("\r\n");
+    // The message box is a child of this window, so it shows above it even
+    // though this window stays in front of the others.
+    if (SalvarLog(Unused::joinPath(folder, name), &error)) {
+        QMessageBox::information(this, QStringLiteral("Archivos perdidos"),
+                                 QStringLiteral("Se ha salvado el archivo....") + name + crlf
+                                     + QStringLiteral("Con la lista de archivos de audio") + crlf
+                                     + QStringLiteral("perdidos o ubicados en otras rutas ") + crlf
+                                     + QStringLiteral("En la ruta: ") + folder + crlf);
+    } else {
+        QMessageBox::warning(this, QStringLiteral("Archivos perdidos"),
+                             QStringLiteral("No se ha podido salvar el archivo....") + name + crlf
+                                 + QStringLiteral("En la ruta: ") + folder + crlf + QStringLiteral("Motivo: ")
+                                 + error + crlf);
+    }
+}
+
+void Perdidos::cmdSalir_Click()
+{
+    GuardarYCerrar();
+}
+
+void Perdidos::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    GuardarYCerrar();
+}
+
+void Perdidos::GuardarYCerrar()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    savePosition();
+    Settings::set(QStringLiteral("HScroll3"), QString::number(HScroll3->value()));
+    hide();
+    if (g_perdidos == this)
+        g_perdidos = nullptr;
+    deleteLater();
+}

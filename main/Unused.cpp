@@ -1,0 +1,329 @@
+#include "main/Unused.h"
+
+#include "platform/EventPump.h"
+#include "services/BuscarPaths.h"
+
+#include <QFile>
+
+#include <memory>
+
+namespace Unused {
+namespace {
+
+QString nameKey(const QString &path)
+{
+    return Buscar::Obtener_Nombre_Archivo(path).toCaseFolded();
+}
+
+const QString kFreeze = QStringLiteral("FreezeData");
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const std::optional<WinFs::FileId> ia = WinFs::fileId(a);
+    if (!ia)
+        return false;
+    const std::optional<WinFs::FileId> ib = WinFs::fileId(b);
+    return ib && *ia == *ib;
+}
+
+} // namespace
+
+const QStringList &patterns()
+{
+    static const QStringList p = {
+        QStringLiteral("*.wav"), QStringLiteral("*.h2"),  QStringLiteral("*.hdp"), QStringLiteral("*.mp3"),
+        QStringLiteral("*.hm2"), QStringLiteral("*.hmp"), QStringLiteral("*.aif"), QStringLiteral("*.ha2"),
+        QStringLiteral("*.hap"), QStringLiteral("*.ogg"), QStringLiteral("*.hg2"), QStringLiteral("*.hgp"),
+        QStringLiteral("*.fla"), QStringLiteral("*.hf2"), QStringLiteral("*.hfp"), QStringLiteral("*.cue"),
+        QStringLiteral("*.hz"),  QStringLiteral("*.wma"), QStringLiteral("*.m4a"), QStringLiteral("*.hs"),
+    };
+    return p;
+}
+
+QString projectFolder(const QString &item)
+{
+    const qsizetype colon = item.indexOf(u':');
+    const QString path = colon > 0 ? item.mid(colon - 1) : item;
+    if (!WinFs::findNormalFile(path))
+        return path;
+    const QString name = Buscar::Obtener_Nombre_Archivo(path);
+    return path.left(path.size() - name.size());
+}
+
+QStringList projectFolders(const QStringList &items)
+{
+    QStringList out;
+    QSet<QString> seen;
+    for (const QString &item : items) {
+        const QString folder = projectFolder(item);
+        if (!seen.contains(folder)) {
+            seen.insert(folder);
+            out << folder;
+        }
+    }
+    return out;
+}
+
+bool isAudioEnding(const QString &path)
+{
+    static const QString endings[] = {QStringLiteral(".wav"), QStringLiteral(".aif"), QStringLiteral(".mp3"),
+                                      QStringLiteral(".ogg"), QStringLiteral("flac"), QStringLiteral(".wma"),
+                                      QStringLiteral(".m4a")};
+    const QStringView tail = QStringView(path).right(4);
+    for (const QString &e : endings) {
+        if (tail.compare(e, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+Comparison compareFiles(const QString &file1, const QString &file2)
+{
+    if (file1.isEmpty() || file2.isEmpty())
+        return {};
+    if (sameFile(file1, file2))
+        return {Sameness::Identical, {}};
+    QFile a(WinFs::hostPath(file1));
+    QFile b(WinFs::hostPath(file2));
+    if (!a.open(QIODevice::ReadOnly))
+        return {Sameness::Unreadable, file1};
+    if (!b.open(QIODevice::ReadOnly))
+        return {Sameness::Unreadable, file2};
+    if (a.size() != b.size())
+        return {};
+    constexpr qint64 kBlock = 1 << 20;
+    std::unique_ptr<char[]> ba(new char[kBlock]);
+    std::unique_ptr<char[]> bb(new char[kBlock]);
+    qint64 left = a.size();
+    while (left > 0) {
+        const qint64 want = std::min(left, kBlock);
+        if (a.read(ba.get(), want) != want)
+            return {Sameness::Unreadable, file1};
+        if (b.read(bb.get(), want) != want)
+            return {Sameness::Unreadable, file2};
+        if (std::memcmp(ba.get(), bb.get(), size_t(want)) != 0)
+            return {};
+        left -= want;
+    }
+    return {Sameness::Identical, {}};
+}
+
+bool takesPart(const QString &usedLine)
+{
+    return !usedLine.trimmed().isEmpty() && !usedLine.contains(u'>') && !usedLine.contains(kFreeze);
+}
+
+bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &compare)
+{
+    if (!takesPart(u))
+        return false;
+    if (l == u)
+        return true;
+    if (nameKey(l) == nameKey(u)) {
+        if (!WinFs::findNormalFile(l) || !WinFs::findNormalFile(u))
+            return true;
+        return compare(l, u).result != Sameness::Different;
+    }
+    return sameFile(l, u);
+}
+
+Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std::move(compare))
+{
+    for (const QString &u : usedLines) {
+        if (!takesPart(u))
+            continue;
+        m_exact.insert(u);
+        m_byName[nameKey(u)].push_back(int(m_used.size()));
+        m_used << u;
+    }
+    m_found.assign(size_t(m_used.size()), -1);
+}
+
+bool Matcher::usedFound(int index)
+{
+    signed char &f = m_found[size_t(index)];
+    if (f < 0)
+        f = WinFs::findNormalFile(m_used[index]) ? 1 : 0;
+    return f == 1;
+}
+
+bool Matcher::matches(const QString &l)
+{
+    if (m_exact.contains(l))
+        return true;
+    const auto it = m_byName.constFind(nameKey(l));
+    if (it != m_byName.constEnd()) {
+        if (!WinFs::findNormalFile(l))
+            return true;
+        for (int u : *it) {
+            if (!usedFound(u))
+                return true;
+            const Comparison c = m_compare(l, m_used[u]);
+            if (c.result == Sameness::Identical)
+                return true;
+            if (c.result == Sameness::Unreadable) {
+                if (onUnreadable)
+                    onUnreadable(c.unreadable);
+                return true;
+            }
+        }
+    }
+    // The same file under another name (a hard link, or a path that differs
+    // by more than the letter case of its name).
+    if (!m_idsReady) {
+        m_idsReady = true;
+        for (const QString &u : std::as_const(m_used)) {
+            if (const std::optional<WinFs::FileId> id = WinFs::fileId(u))
+                m_ids[id->inode].push_back(*id);
+        }
+    }
+    if (m_ids.isEmpty())
+        return false;
+    const std::optional<WinFs::FileId> id = WinFs::fileId(l);
+    if (!id)
+        return false;
+    const auto ids = m_ids.constFind(id->inode);
+    return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), *id) != ids->end();
+}
+
+bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress)
+{
+    progress.setRange(0, inventory.size());
+    QStringList kept;
+    kept.reserve(inventory.size());
+    for (qsizetype i = 0; i < inventory.size(); ++i) {
+        if (!matcher.matches(inventory[i]))
+            kept << inventory[i];
+        progress.setValue(i);
+        progress.pump();
+        if (progress.cancelled()) {
+            // The lines not examined yet stay, as an interrupted match leaves them.
+            for (qsizetype j = i + 1; j < inventory.size(); ++j)
+                kept << inventory[j];
+            inventory = kept;
+            return false;
+        }
+    }
+    inventory = kept;
+    return true;
+}
+
+UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
+{
+    UnusedList out;
+    progress.setRange(0, remaining.size());
+    for (qsizetype i = 0; i < remaining.size(); ++i) {
+        const QString &line = remaining[i];
+        if (!isAudioEnding(line))
+            continue;
+        if (line.contains(kFreeze))
+            continue;
+        // A folder named like an audio file: deleting it would take every
+        // file inside, used ones too.
+        if (!folderLines.contains(line)) {
+            out.lines << line;
+            ++out.found;
+        }
+        if (progress.cancelled()) {
+            out.cancelled = true;
+            return out;
+        }
+        progress.setValue(i);
+        progress.pump();
+    }
+
+    QSet<QString> seen;
+    QStringList unique;
+    unique.reserve(out.lines.size());
+    for (const QString &line : std::as_const(out.lines)) {
+        if (seen.contains(line)) {
+            ++out.duplicates;
+            out.lastDuplicate = line;
+            continue;
+        }
+        seen.insert(line);
+        unique << line;
+    }
+    out.lines = unique;
+    progress.pump();
+    out.cancelled = progress.cancelled();
+    return out;
+}
+
+QString captionNone()
+{
+    return QStringLiteral("No se han encontrado archivos no utilizados");
+}
+
+QString captionFound(int found, int duplicates)
+{
+    return QStringLiteral("Archivos no utilizados: ") + QString::number(found) + QStringLiteral("     Duplicados: ")
+        + QString::number(duplicates) + QStringLiteral("    Total: ") + QString::number(found - duplicates);
+}
+
+MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
+                        const std::function<bool()> &cancelled)
+{
+    static const QString kDashes(100, u'-');
+    MissingList out;
+    bool firstHeader = true;
+    for (const QString &line : usedLines) {
+        if (line.contains(u'>')) {
+            if (!firstHeader)
+                out.lines << kDashes;
+            firstHeader = false;
+            out.lines << line;
+        } else if (!line.trimmed().isEmpty() && isMissing(line)) {
+            out.lines << line;
+            ++out.missing;
+        }
+        if (cancelled())
+            break;
+    }
+    // Equal lines stand once, the first in list order; headers and dash
+    // lines are never removed.
+    QSet<QString> seen;
+    QStringList unique;
+    for (const QString &line : std::as_const(out.lines)) {
+        if (line.contains(u'>') || line.contains(QStringLiteral("----------"))) {
+            unique << line;
+        } else if (!seen.contains(line)) {
+            seen.insert(line);
+            unique << line;
+        }
+    }
+    out.lines = unique;
+    return out;
+}
+
+QString missingSummary(int missing)
+{
+    return QStringLiteral("Encontrados: ") + QString::number(missing)
+        + QStringLiteral(" archivos perdidos o desubicados en otras rutas");
+}
+
+QString missingLogName(const QString &shortDate)
+{
+    QString d = shortDate;
+    d.replace(u'/', u'-');
+    return QStringLiteral("Perdidos_") + d + QStringLiteral(".log");
+}
+
+QStringList missingLogLines(const QString &summary, const QString &date, const QString &time,
+                            const QStringList &listLines)
+{
+    QStringList out;
+    out << summary + QStringLiteral("  ") + date + QStringLiteral(" a las: ") + time;
+    out << QString();
+    out << listLines;
+    return out;
+}
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty() || folder.endsWith(u'\\'))
+        return folder + name;
+    return folder + u'\\' + name;
+}
+
+} // namespace Unused

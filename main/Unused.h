@@ -1,0 +1,139 @@
+#pragma once
+
+#include "platform/WinFs.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class Progress;
+
+// The rules of the unused-files and missing-files searches, apart from the
+// window: which folders are inventoried, when an inventory file counts as
+// one a project uses, which of the rest are offered for deletion, and which
+// used files are missing.
+namespace Unused {
+
+// The inventory patterns, in the order each folder is listed with them.
+const QStringList &patterns();
+
+// The folder of a project-list item: from the drive letter to the end, minus
+// the file name (so it ends in "\"). When the project file cannot be found
+// the whole path is returned.
+QString projectFolder(const QString &item);
+
+// Distinct folders of the listed projects, in list order (exact text).
+QStringList projectFolders(const QStringList &items);
+
+// True when the lower-cased path ends in an ending the unused list takes:
+// ".wav", ".aif", ".mp3", ".ogg", "flac", ".wma", ".m4a".
+bool isAudioEnding(const QString &path);
+
+// The content test of two files of the same name.
+enum class Sameness { Identical, Different, Unreadable };
+struct Comparison
+{
+    Sameness result = Sameness::Different;
+    QString unreadable; // the file that could not be read (Windows path)
+};
+
+// Same length and same bytes, compared in large blocks and stopping at the
+// first difference. The same file under two names (device and inode) is
+// identical without reading it. A file that cannot be opened or read gives
+// Unreadable with its name; "" for either name gives Different.
+Comparison compareFiles(const QString &file1, const QString &file2);
+
+// Decides whether an inventory line names a file the projects use. A line
+// matches a used line when the texts are equal; or when both file names are
+// equal, letters in either case, and one of the two files is missing (the
+// used one may have been moved there), or both are present with the same
+// contents, or one of them cannot be read (kept: nothing is offered for
+// deletion because of a read error); or when both name the same existing
+// file (device and inode). Header lines (">"), "FreezeData" lines and blank
+// lines of the used list take no part.
+//
+// The used lines are indexed once, so each inventory line costs a few hash
+// lookups instead of a pass over the whole used list.
+class Matcher
+{
+public:
+    using Compare = std::function<Comparison(const QString &, const QString &)>;
+
+    explicit Matcher(const QStringList &usedLines, Compare compare = compareFiles);
+
+    bool matches(const QString &inventoryLine);
+
+    // Called with the file that could not be read, each time it happens.
+    std::function<void(const QString &)> onUnreadable;
+
+private:
+    bool usedFound(int index);
+
+    Compare m_compare;
+    QStringList m_used;
+    QSet<QString> m_exact;
+    QHash<QString, std::vector<int>> m_byName;
+    std::vector<signed char> m_found; // -1 not asked yet, 0 missing, 1 found
+    QHash<quint64, std::vector<WinFs::FileId>> m_ids; // by inode
+    bool m_idsReady = false;
+};
+
+// True for a used line that takes part in the match.
+bool takesPart(const QString &usedLine);
+
+// The literal rule between one inventory line and one used line (the
+// window's fast match must agree with it).
+bool lineMatches(const QString &inventoryLine, const QString &usedLine,
+                 const Matcher::Compare &compare = compareFiles);
+
+// Removes from `inventory` every line that matches a used line. Returns
+// false when cancelled (the inventory is then partly matched).
+bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress);
+
+struct UnusedList
+{
+    QStringList lines;     // each path once, in inventory order
+    int found = 0;         // paths taken before duplicates were removed
+    int duplicates = 0;
+    QString lastDuplicate; // the last duplicate removed
+    bool cancelled = false;
+};
+
+// The audio files left in the inventory after the match: "FreezeData" paths
+// and folders (`folderLines`) are never offered for deletion.
+UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress);
+
+// The captions of the unused list: element 0 (none found) and element 1.
+QString captionNone();
+QString captionFound(int found, int duplicates);
+
+// The missing-files list: headers (a dash line of 100 "-" before each but the
+// first), then each used path of that project that `isMissing` says is
+// missing; repeated lines other than headers and dash lines stand once.
+struct MissingList
+{
+    QStringList lines;
+    int missing = 0;
+};
+MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
+                        const std::function<bool()> &cancelled);
+
+QString missingSummary(int missing);
+
+// The name of the missing-files log for a date: "Perdidos_<short date with
+// "-" for "/">.log".
+QString missingLogName(const QString &shortDate);
+
+// The lines of the missing-files log.
+QStringList missingLogLines(const QString &summary, const QString &date, const QString &time,
+                            const QStringList &listLines);
+
+// A folder and a file name joined with one "\".
+QString joinPath(const QString &folder, const QString &name);
+
+} // namespace Unused

@@ -1,0 +1,144 @@
+#include "services/ModuleArchivos.h"
+
+#include "platform/WinFs.h"
+#include "platform/WinPattern.h"
+
+#include <vector>
+
+namespace ModuleArchivos {
+namespace {
+
+// One folder of the walk: its Windows path (ending in "\"), its entries in
+// listing order and the nodes of its sub-folders in the same order.
+struct Node
+{
+    QString folder;
+    std::vector<WinFs::Entry> entries;
+    std::vector<int> children;
+};
+
+std::vector<Node> walk(const QString &folder)
+{
+    std::vector<Node> nodes;
+    const QString root = WinFs::hostPath(folder);
+    if (root.isEmpty())
+        return nodes;
+    // An explicit stack rather than recursion: a very deep tree must not
+    // overflow the call stack.
+    struct Pending
+    {
+        QString folder;
+        QString host;
+        int parent;
+    };
+    std::vector<Pending> stack{{folder, root, -1}};
+    while (!stack.empty()) {
+        Pending p = std::move(stack.back());
+        stack.pop_back();
+        const int index = int(nodes.size());
+        nodes.push_back(Node{p.folder, WinFs::listHostDir(p.host), {}});
+        if (p.parent >= 0)
+            nodes[p.parent].children.push_back(index);
+        const std::vector<WinFs::Entry> &entries = nodes[index].entries;
+        // Pushed in reverse so the first sub-folder is walked first.
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            if (it->isDir && !it->isLink) {
+                const QString hostChild =
+                    p.host.endsWith(u'/') ? p.host + it->name : p.host + u'/' + it->name;
+                stack.push_back(Pending{p.folder + it->name + u'\\', hostChild, index});
+            }
+        }
+    }
+    return nodes;
+}
+
+// "*.ext" is by far the commonest pattern: test it without the general
+// matcher (same result: the name ends in ".ext", or the extension is three
+// characters long and the name's last extension is longer and starts with it).
+class Matcher
+{
+public:
+    explicit Matcher(const QString &pattern) : m_pattern(pattern)
+    {
+        if (pattern.startsWith(QStringLiteral("*.")) && pattern.size() > 2) {
+            const QString ext = pattern.mid(2);
+            if (!ext.contains(u'*') && !ext.contains(u'?') && !ext.contains(u'.')) {
+                m_ext = ext;
+                m_simple = true;
+            }
+        }
+    }
+
+    bool matches(const QString &name) const
+    {
+        if (!m_simple)
+            return WinPattern::matches(m_pattern, name);
+        const qsizetype n = name.size(), e = m_ext.size();
+        if (n > e && name[n - e - 1] == u'.'
+            && QStringView(name).right(e).compare(m_ext, Qt::CaseInsensitive) == 0)
+            return true;
+        if (e != 3)
+            return false;
+        const qsizetype dot = name.lastIndexOf(u'.');
+        return dot >= 0 && n - dot - 1 > 3
+            && QStringView(name).mid(dot + 1, 3).compare(m_ext, Qt::CaseInsensitive) == 0;
+    }
+
+private:
+    QString m_pattern;
+    QString m_ext;
+    bool m_simple = false;
+};
+
+void emitListing(const std::vector<Node> &nodes, const Matcher &matcher, QStringList &list,
+          QSet<QString> *folderLines)
+{
+    if (nodes.empty())
+        return;
+    std::vector<int> stack{0};
+    while (!stack.empty()) {
+        const Node &node = nodes[stack.back()];
+        stack.pop_back();
+        for (const WinFs::Entry &e : node.entries) {
+            if (matcher.matches(e.name)) {
+                list << node.folder + e.name;
+                if (folderLines && e.isDir)
+                    folderLines->insert(list.constLast());
+            }
+        }
+        for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
+            stack.push_back(*it);
+    }
+}
+
+QString withSlash(const QString &folder)
+{
+    return folder.endsWith(u'\\') ? folder : folder + u'\\';
+}
+
+} // namespace
+
+QString QuitarNulos(QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list)
+{
+    BuscarArchivos(folder, QStringList{pattern}, list, nullptr);
+}
+
+void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
+                    QSet<QString> *folderLines)
+{
+    QString f = folder;
+    QuitarNulos(f);
+    const std::vector<Node> nodes = walk(withSlash(f));
+    for (const QString &pattern : patterns)
+        emitListing(nodes, Matcher(pattern), list, folderLines);
+}
+
+} // namespace ModuleArchivos

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// The recursive listing of the files under a folder that match a search
+// pattern, as the Windows file search gives them: "*" and "?", letters in
+// either case, and a three-character extension that also matches longer
+// extensions starting with it ("*.fla" lists "take.flac").
+//
+// The walk is pre-order, depth first: a folder's own matches first, in the
+// folder's listing order (sorted case-blind, the same on every run), then the
+// whole listing of its first sub-folder, then of the next. Symbolic links to
+// folders are listed like any entry but never walked into, so a link loop
+// cannot hang a walk that has no cancel. The walk lets no window events run.
+namespace ModuleArchivos {
+
+// Cuts the text before its first NUL, in place; returns the (cut) text.
+QString QuitarNulos(QString &text);
+
+// Appends to `list` the full Windows path of every entry under `folder`
+// (a Windows path, with or without its trailing "\") whose name matches
+// `pattern`. A folder whose name matches is appended like a file (and still
+// walked). A folder that does not exist or cannot be read appends nothing.
+void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list);
+
+// The same as calling BuscarArchivos once per pattern, in order, but from a
+// single walk of the tree. The appended lines that are folders (or links to
+// folders) are also added to `folderLines` when given.
+void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
+                    QSet<QString> *folderLines = nullptr);
+
+} // namespace ModuleArchivos
