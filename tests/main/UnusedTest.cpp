@@ -1,0 +1,309 @@
+#include "main/Unused.h"
+
+#include "platform/DriveMap.h"
+#include "platform/EventPump.h"
+#include "platform/WinFs.h"
+#include "services/BuscarPaths.h"
+#include "services/ModuleArchivos.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+// The match exactly as the window's loop states it: for every used line,
+// every inventory line from the first, removing a match and examining the
+// line that takes its place. Slow (used x inventory) but plainly right.
+void referenceRemoveUsed(QStringList &inventory, const QStringList &used)
+{
+    for (const QString &u : used) {
+        if (u.contains(u'>') || u.contains(QStringLiteral("FreezeData")))
+            continue;
+        qsizetype i = 0;
+        while (i < inventory.size()) {
+            if (Unused::lineMatches(inventory[i], u))
+                inventory.removeAt(i);
+            else
+                ++i;
+        }
+    }
+}
+
+// Steps 4 and 5 as stated: audio endings, FreezeData, then the pairwise
+// duplicate loop.
+QStringList referenceUnused(const QStringList &remaining, const QSet<QString> &folders, int *dups)
+{
+    QStringList out;
+    for (const QString &l : remaining) {
+        const QString low = l.toLower();
+        static const QStringList endings = {".wav", ".aif", ".mp3", ".ogg", "flac", ".wma", ".m4a"};
+        if (!endings.contains(low.right(4)) || l.contains("FreezeData") || folders.contains(l))
+            continue;
+        out << l;
+    }
+    *dups = 0;
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i + 1 < n && i + 1 < out.size(); ++i) {
+        for (qsizetype j = out.size() - 1; j > i; --j) {
+            if (out[j] == out[i]) {
+                out.removeAt(j);
+                ++*dups;
+            }
+        }
+    }
+    return out;
+}
+
+class UnusedFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+    }
+    QString write(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return win(rel);
+    }
+    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
+
+    QStringList inventory(const QStringList &folders, QSet<QString> *folderLines = nullptr)
+    {
+        QStringList inv;
+        QSet<QString> f;
+        for (const QString &folder : folders)
+            ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), inv, folderLines ? folderLines : &f);
+        return inv;
+    }
+    QStringList unusedOf(const QStringList &folders, const QStringList &used)
+    {
+        QSet<QString> folderLines;
+        QStringList inv = inventory(folders, &folderLines);
+        Unused::Matcher m(used);
+        NoProgress none;
+        Unused::removeUsed(inv, m, none);
+        return Unused::unusedAudio(inv, folderLines, none).lines;
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(UnusedFiles, KeepsUsedFilesCopiesAndMovedTakes)
+{
+    write("A/Audio/used.wav", "same bytes");
+    write("A/Audio/next.wav", "next");
+    write("B/used.wav", "same bytes");           // identical copy elsewhere
+    write("B/Audio/other.wav", "other");
+    write("C/used.wav", "different bytes!!");    // same name, other bytes
+    write("C/moved.wav", "was moved here");      // the project's path is missing
+    write("C/peaks.h2", "peak");
+    write("C/sheet.cue", "cue");
+    write("C/old.fla", "fla");
+    write("C/keep.aiff", "aiff");
+    write("C/FreezeData/frozen.wav", "frozen");
+    write("C/song.flac", "flac");
+    const QStringList used = {" ", "1 --> " + win("A/a.vip"), " ", win("A/Audio/used.wav"), win("X/moved.wav")};
+    const QStringList unused = unusedOf({win("A/"), win("B/"), win("C/")}, used);
+    EXPECT_EQ(unused, (QStringList{win("A/Audio/next.wav"), win("B/Audio/other.wav"), win("C/used.wav"),
+                                   win("C/song.flac")}));
+}
+
+TEST_F(UnusedFiles, KeepsATakeWhoseNameDiffersOnlyInCase)
+{
+    write("P/Audio/guitar.wav", "take");
+    write("P/Audio/bass.wav", "bass");
+    const QStringList used = {win("P/Audio/GUITAR.WAV"), win("P/AUDIO/bass.wav")};
+    EXPECT_TRUE(unusedOf({win("P/")}, used).isEmpty());
+}
+
+TEST_F(UnusedFiles, KeepsTheSameFileUnderAnotherName)
+{
+    write("P/take.wav", "take");
+    ASSERT_TRUE(QFile::link(dir.path() + "/P/take.wav", dir.path() + "/P/alias.wav") || true);
+    ASSERT_EQ(::link(QFile::encodeName(dir.path() + "/P/take.wav").constData(),
+                     QFile::encodeName(dir.path() + "/P/hard.wav").constData()),
+              0);
+    const QStringList unused = unusedOf({win("P/")}, {win("P/take.wav")});
+    EXPECT_FALSE(unused.contains(win("P/hard.wav"))) << "a hard link of a used take is the used take";
+}
+
+TEST_F(UnusedFiles, NeverOffersAFolderNamedLikeAnAudioFile)
+{
+    write("P/Takes.wav/used.wav", "u");
+    write("P/Takes.wav/spare.wav", "s");
+    const QStringList unused = unusedOf({win("P/")}, {win("P/Takes.wav/used.wav")});
+    EXPECT_EQ(unused, QStringList{win("P/Takes.wav/spare.wav")});
+}
+
+TEST_F(UnusedFiles, AnUnreadableCopyIsKept)
+{
+    write("A/take.wav", "abc");
+    write("B/take.wav", "abd");
+    QStringList inv = inventory({win("B/")});
+    QStringList unreadable;
+    Unused::Matcher m({win("A/take.wav")}, [](const QString &, const QString &b) {
+        return Unused::Comparison{Unused::Sameness::Unreadable, b};
+    });
+    m.onUnreadable = [&](const QString &f) { unreadable << f; };
+    NoProgress none;
+    Unused::removeUsed(inv, m, none);
+    EXPECT_TRUE(inv.isEmpty());
+    EXPECT_EQ(unreadable, QStringList{win("A/take.wav")});
+}
+
+TEST_F(UnusedFiles, NestedProjectFoldersCountDuplicates)
+{
+    write("A/x.wav", "x");
+    write("A/Sub/y.wav", "y");
+    QSet<QString> folderLines;
+    QStringList inv = inventory({win("A/"), win("A/Sub/")}, &folderLines);
+    NoProgress none;
+    const Unused::UnusedList u = Unused::unusedAudio(inv, folderLines, none);
+    EXPECT_EQ(u.lines, (QStringList{win("A/x.wav"), win("A/Sub/y.wav")}));
+    EXPECT_EQ(u.found, 3);
+    EXPECT_EQ(u.duplicates, 1);
+    EXPECT_EQ(Unused::captionFound(u.found, u.duplicates), "Archivos no utilizados: 3     Duplicados: 1    Total: 2");
+}
+
+TEST_F(UnusedFiles, ProjectFoldersAreDistinctAndEndInABackslash)
+{
+    write("P/a.vip", "v");
+    write("P/b.vip", "v");
+    write("Q/c.vip", "v");
+    const QStringList items = {"1 --> " + win("P/a.vip"), "2 --> " + win("P/b.vip"), "3 --> " + win("Q/c.vip")};
+    EXPECT_EQ(Unused::projectFolders(items), (QStringList{win("P/"), win("Q/")}));
+}
+
+TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
+{
+    // Random libraries: copies with the same and with other bytes, missing
+    // used files, names in other letter cases, nested project folders.
+    const QStringList words = {"Take", "voz", "Bajo", "guitar", "Coro", "drum", "Piano", "ñu"};
+    const QStringList exts = {"wav", "WAV", "mp3", "h2", "hdp", "flac", "aif", "cue", "ogg", "txt"};
+    for (quint32 seed = 1; seed <= 25; ++seed) {
+        QRandomGenerator rng(seed);
+        QTemporaryDir lib;
+        ASSERT_TRUE(lib.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + lib.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        QStringList files;
+        for (int i = 0; i < 60; ++i) {
+            QString rel = "P" + QString::number(rng.bounded(3));
+            if (rng.bounded(2))
+                rel += "/Audio";
+            if (rng.bounded(4) == 0)
+                rel += "/Sub";
+            rel += u'/' + words[rng.bounded(int(words.size()))] + QString::number(rng.bounded(4)) + u'.'
+                + exts[rng.bounded(int(exts.size()))];
+            const QByteArray bytes = rng.bounded(3) ? QByteArray("same") : Fixtures::noise(40, rng.generate());
+            Fixtures::writeFile(lib.path() + u'/' + rel, bytes);
+            files << rel;
+        }
+        QStringList used;
+        for (int p = 0; p < 3; ++p) {
+            used << " " << "1 --> " + win("P" + QString::number(p) + "/p.vip") << " ";
+            for (int k = 0; k < 12; ++k) {
+                QString rel = files[rng.bounded(int(files.size()))];
+                switch (rng.bounded(4)) {
+                case 0: rel = rel.toUpper(); break;                   // case variant
+                case 1: rel = "P9/" + rel.section(u'/', -1); break;  // missing, same name
+                default: break;
+                }
+                used << win(rel);
+            }
+        }
+        used << win("P0/FreezeData/x.wav");
+        const QStringList folders = {win("P0/"), win("P1/"), win("P2/"), win("P0/Audio/")};
+        QSet<QString> folderLines;
+        QStringList fast = inventory(folders, &folderLines);
+        QStringList slow = fast;
+        Unused::Matcher m(used);
+        NoProgress none;
+        ASSERT_TRUE(Unused::removeUsed(fast, m, none));
+        referenceRemoveUsed(slow, used);
+        ASSERT_EQ(fast, slow) << "seed " << seed;
+        int dups = 0;
+        const Unused::UnusedList u = Unused::unusedAudio(fast, folderLines, none);
+        EXPECT_EQ(u.lines, referenceUnused(slow, folderLines, &dups)) << "seed " << seed;
+        EXPECT_EQ(u.duplicates, dups);
+    }
+}
+
+TEST_F(UnusedFiles, AudioEndings)
+{
+    for (const char *yes : {"a.wav", "A.WAV", "a.aif", "a.mp3", "a.ogg", "a.flac", "a.wma", "a.m4a", "xflac"})
+        EXPECT_TRUE(Unused::isAudioEnding(yes)) << yes;
+    for (const char *no : {"a.aiff", "a.fla", "a.h2", "a.cue", "a.hdp", "a.wave", "wav"})
+        EXPECT_FALSE(Unused::isAudioEnding(no)) << no;
+}
+
+TEST_F(UnusedFiles, CompareFilesByContent)
+{
+    const QByteArray block = Fixtures::noise(10000, 3);
+    const QString a = write("a.bin", block);
+    const QString b = write("b.bin", block);
+    QByteArray longer = block + 'z';
+    const QString c = write("c.bin", longer);
+    longer[10000] = 'y';
+    const QString d = write("d.bin", longer);
+    QByteArray early = block;
+    early[5] = char(early[5] ^ 1);
+    const QString e = write("e.bin", early);
+    const QString empty1 = write("e1.bin", "");
+    const QString empty2 = write("e2.bin", "");
+    using S = Unused::Sameness;
+    EXPECT_EQ(Unused::compareFiles(a, b).result, S::Identical);
+    EXPECT_EQ(Unused::compareFiles(a, c).result, S::Different);
+    EXPECT_EQ(Unused::compareFiles(c, d).result, S::Different) << "the last byte differs";
+    EXPECT_EQ(Unused::compareFiles(c, c).result, S::Identical);
+    EXPECT_EQ(Unused::compareFiles(a, e).result, S::Different);
+    EXPECT_EQ(Unused::compareFiles(empty1, empty2).result, S::Identical);
+    EXPECT_EQ(Unused::compareFiles("", a).result, S::Different);
+    const Unused::Comparison gone = Unused::compareFiles(a, win("gone.bin"));
+    EXPECT_EQ(gone.result, S::Unreadable);
+    EXPECT_EQ(gone.unreadable, win("gone.bin"));
+}
+
+TEST_F(UnusedFiles, MissingListLayout)
+{
+    write("P/here.wav", "h");
+    write("P/.hidden.wav", "h");
+    const QString dashes(100, u'-');
+    auto missing = [](const QString &p) { return !WinFs::findNormalFile(p); };
+    auto never = [] { return false; };
+
+    const QStringList twoFine = {" ", "1 --> " + win("P/a.vip"), " ", win("P/here.wav"),
+                                 " ", "2 --> " + win("P/b.vip"), " ", win("P/here.wav")};
+    Unused::MissingList m = Unused::missingList(twoFine, missing, never);
+    EXPECT_EQ(m.lines, (QStringList{"1 --> " + win("P/a.vip"), dashes, "2 --> " + win("P/b.vip")}));
+    EXPECT_EQ(m.missing, 0);
+
+    const QStringList some = {" ", "1 --> " + win("P/a.vip"), " ", win("P/here.wav"), win("P/.hidden.wav"),
+                              win("P/gone.wav"), " ", "1 --> " + win("P/a.vip"), " ", win("P/gone.wav")};
+    m = Unused::missingList(some, missing, never);
+    EXPECT_EQ(m.lines, (QStringList{"1 --> " + win("P/a.vip"), win("P/.hidden.wav"), win("P/gone.wav"), dashes,
+                                    "1 --> " + win("P/a.vip")}));
+    EXPECT_EQ(m.missing, 3) << "counted before repeated lines are removed";
+    EXPECT_EQ(Unused::missingSummary(2), "Encontrados: 2 archivos perdidos o desubicados en otras rutas");
+}
+
+TEST(MissingLog, NameLinesAndFolderJoin)
+{
+    EXPECT_EQ(Unused::missingLogName("9/12/26"), "Perdidos_9-12-26.log");
+    EXPECT_EQ(Unused::missingLogLines("Encontrados: 1 x", "9/12/26", "10:11:12", {"h", "p"}),
+              (QStringList{"Encontrados: 1 x  9/12/26 a las: 10:11:12", "", "h", "p"}));
+    EXPECT_EQ(Unused::joinPath("D:\\Proyectos", "a.log"), "D:\\Proyectos\\a.log");
+    EXPECT_EQ(Unused::joinPath("D:\\Proyectos\\", "a.log"), "D:\\Proyectos\\a.log");
+}

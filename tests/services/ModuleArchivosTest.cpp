@@ -1,0 +1,156 @@
+#include "services/ModuleArchivos.h"
+
+#include "platform/DriveMap.h"
+#include "platform/WinFs.h"
+#include "platform/WinPattern.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+class Listing : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("C=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+    }
+    void file(const QString &rel) { ASSERT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, "x")); }
+    void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(dir.path() + u'/' + rel)); }
+    QStringList list(const QString &folder, const QString &pattern)
+    {
+        QStringList out;
+        ModuleArchivos::BuscarArchivos(folder, pattern, out);
+        return out;
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(Listing, WalksDepthFirstInPreOrder)
+{
+    file("P/z.wav");
+    file("P/a.wav");
+    file("P/Sub/b.wav");
+    file("P/Sub/Deep/c.wav");
+    file("P/Sub/notes.txt");
+    file("P/Other/d.WAV");
+    const QStringList expected = {"C:\\P\\a.wav", "C:\\P\\z.wav", "C:\\P\\Other\\d.WAV", "C:\\P\\Sub\\b.wav",
+                                  "C:\\P\\Sub\\Deep\\c.wav"};
+    EXPECT_EQ(list("C:\\P\\", "*.wav"), expected);
+    EXPECT_EQ(list("C:\\P", "*.wav"), expected) << "a folder without its trailing \\ lists the same";
+    // The folder is found whatever its letter case, and kept as given.
+    EXPECT_EQ(list("c:\\p", "*.wav").replaceInStrings("c:\\p\\", "C:\\P\\"), expected);
+}
+
+TEST_F(Listing, AppendsFoldersNamedLikeThePatternAndStillWalksThem)
+{
+    file("P/Takes.wav/inner.wav");
+    QStringList out;
+    QSet<QString> folders;
+    ModuleArchivos::BuscarArchivos("C:\\P\\", QStringList{"*.wav"}, out, &folders);
+    EXPECT_EQ(out, (QStringList{"C:\\P\\Takes.wav", "C:\\P\\Takes.wav\\inner.wav"}));
+    EXPECT_EQ(folders, QSet<QString>{"C:\\P\\Takes.wav"});
+}
+
+TEST_F(Listing, MissingEmptyAndUnmappedFoldersGiveNothing)
+{
+    folder("Empty");
+    EXPECT_TRUE(list("C:\\Empty\\", "*.wav").isEmpty());
+    EXPECT_TRUE(list("C:\\Nowhere\\", "*.wav").isEmpty());
+    EXPECT_TRUE(list("Q:\\Audio\\", "*.wav").isEmpty());
+    file("P/a.wav");
+    EXPECT_TRUE(list("C:\\P\\a.wav", "*.wav").isEmpty()) << "a file is not a folder";
+}
+
+TEST_F(Listing, ThreeCharacterExtensionsListLongerOnesAndCaseIsIgnored)
+{
+    file("P/take.flac");
+    file("P/TAKE2.FLAC");
+    file("P/take.fla");
+    file("P/take.flaky.txt");
+    file("P/x.h2");
+    file("P/x.h2x");
+    EXPECT_EQ(list("C:\\P", "*.fla"), (QStringList{"C:\\P\\take.fla", "C:\\P\\take.flac", "C:\\P\\TAKE2.FLAC"}));
+    EXPECT_EQ(list("C:\\P", "*.h2"), QStringList{"C:\\P\\x.h2"}) << "two-character extensions match exactly";
+}
+
+TEST_F(Listing, DotFilesNonAsciiNamesAndLinks)
+{
+    file("P/.hidden.wav");
+    file("P/Canción ñ.wav");
+    file("Elsewhere/far.wav");
+    ASSERT_TRUE(QFile::link(dir.path() + "/Elsewhere", dir.path() + "/P/link"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/P", dir.path() + "/P/loop.wav"));
+    QStringList out;
+    QSet<QString> folders;
+    ModuleArchivos::BuscarArchivos("C:\\P", QStringList{"*.wav"}, out, &folders);
+    // Hidden files are listed like any other; links to folders are listed
+    // when their name matches but never walked (a loop must not hang).
+    EXPECT_EQ(out, (QStringList{"C:\\P\\.hidden.wav", "C:\\P\\Canción ñ.wav", "C:\\P\\loop.wav"}));
+    EXPECT_TRUE(folders.contains("C:\\P\\loop.wav"));
+}
+
+TEST_F(Listing, ManyPatternsInOneWalkEqualOneWalkPerPattern)
+{
+    QRandomGenerator rng(7);
+    const QStringList exts = {"wav", "WAV", "h2", "hdp", "flac", "fla", "mp3", "cue", "txt", "hz", "hs"};
+    for (int i = 0; i < 300; ++i) {
+        QString rel = "P";
+        const int depth = int(rng.bounded(4));
+        for (int d = 0; d < depth; ++d)
+            rel += "/d" + QString::number(rng.bounded(3));
+        file(rel + "/f" + QString::number(i) + u'.' + exts[rng.bounded(int(exts.size()))]);
+    }
+    const QStringList patterns = {"*.wav", "*.h2", "*.hdp", "*.fla", "*.mp3", "*.cue", "*.hz", "*.hs", "f1*.*"};
+    QStringList one;
+    ModuleArchivos::BuscarArchivos("C:\\P", patterns, one);
+    QStringList each;
+    for (const QString &p : patterns)
+        each << list("C:\\P", p);
+    EXPECT_EQ(one, each);
+    EXPECT_GT(one.size(), 250);
+}
+
+TEST(ListingPatterns, FastExtensionTestAgreesWithTheGeneralMatcher)
+{
+    // Every name listed by the single walk must be one the general matcher
+    // accepts, and no other.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    qputenv("VELMAR_DRIVES", ("C=" + dir.path()).toLocal8Bit());
+    DriveMap::instance().reload();
+    const QStringList names = {"a.wav", "a.WAV", "a.wave", "a.wa",  "wav",   ".wav",   "a.wav.txt", "a..wav",
+                               "a.h2",  "a.h2x", "a.fla",  "b.flac", "c.FLAC", "d.flaX", "a.b.flac", "e.fl",
+                               "a.hz",  "x.hzz", "noext",  "a.cue1", "a.m4a",  "a.M4A"};
+    for (const QString &n : names)
+        ASSERT_TRUE(Fixtures::writeFile(dir.path() + "/F/" + n, "x"));
+    for (const char *pattern : {"*.wav", "*.h2", "*.fla", "*.hz", "*.cue", "*.m4a"}) {
+        QStringList out;
+        ModuleArchivos::BuscarArchivos("C:\\F", QString(pattern), out);
+        QSet<QString> listed;
+        for (const QString &l : out)
+            listed.insert(l.mid(5));
+        for (const QString &n : names)
+            EXPECT_EQ(listed.contains(n), WinPattern::matches(pattern, n)) << qPrintable(pattern) << " " << qPrintable(n);
+    }
+}
+
+TEST(ListingNulls, QuitarNulosCutsAtTheFirstNul)
+{
+    QString s = QString("take.wav") + QChar(0) + "rest";
+    EXPECT_EQ(ModuleArchivos::QuitarNulos(s), "take.wav");
+    EXPECT_EQ(s, "take.wav");
+    QString plain = "a.wav";
+    EXPECT_EQ(ModuleArchivos::QuitarNulos(plain), "a.wav");
+}
