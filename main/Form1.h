@@ -172,6 +172,7 @@ private:
 
     // Inventory lines that are folders: never offered for deletion.
     QSet<QString> m_inventoryFolders;
+    QSet<QString> m_inventoryLinks;
     int m_running = 0;
     std::unique_ptr<BarProgress> m_progress;
 };

@@ -33,9 +33,10 @@ void Form1::ListarArchivosCarpetas()
 {
     List1.clear();
     m_inventoryFolders.clear();
+    m_inventoryLinks.clear();
     const QStringList folders = Unused::projectFolders(lines(ListProyectos));
     for (const QString &folder : folders)
-        ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders);
+        ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders, &m_inventoryLinks);
 }
 
 void Form1::BuscarNoUtilizados()
@@ -49,7 +50,7 @@ void Form1::BuscarNoUtilizados()
     matcher.onUnreadable = [this](const QString &file) {
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };
-    Unused::removeUsed(List1, matcher, barProgress());
+    Unused::removeUsed(List1, matcher, barProgress(), &m_inventoryLinks);
 
     const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;

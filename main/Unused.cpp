@@ -19,11 +19,11 @@ const QString kFreeze = QStringLiteral("FreezeData");
 
 bool sameFile(const QString &a, const QString &b)
 {
-    const std::optional<WinFs::FileId> ia = WinFs::fileId(a);
-    if (!ia)
+    const WinFs::FileStat sa = WinFs::statPath(a);
+    if (!sa.isFile && !sa.isDir)
         return false;
-    const std::optional<WinFs::FileId> ib = WinFs::fileId(b);
-    return ib && *ia == *ib;
+    const WinFs::FileStat sb = WinFs::statPath(b);
+    return (sb.isFile || sb.isDir) && sa.id == sb.id;
 }
 
 } // namespace
@@ -136,27 +136,54 @@ Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std:
         m_byName[nameKey(u)].push_back(int(m_used.size()));
         m_used << u;
     }
-    m_found.assign(size_t(m_used.size()), -1);
+    m_stat.resize(size_t(m_used.size()));
+    m_statDone.assign(size_t(m_used.size()), false);
 }
 
-bool Matcher::usedFound(int index)
+const WinFs::FileStat &Matcher::usedStat(int index)
 {
-    signed char &f = m_found[size_t(index)];
-    if (f < 0)
-        f = WinFs::findNormalFile(m_used[index]) ? 1 : 0;
-    return f == 1;
+    if (!m_statDone[size_t(index)]) {
+        m_stat[size_t(index)] = WinFs::statPath(m_used[index]);
+        m_statDone[size_t(index)] = true;
+    }
+    return m_stat[size_t(index)];
 }
 
-bool Matcher::matches(const QString &l)
+void Matcher::prepare(Progress &progress)
+{
+    if (!m_idsReady)
+        indexIds(&progress);
+}
+
+void Matcher::indexIds(Progress *progress)
+{
+    m_idsReady = true;
+    for (int i = 0; i < m_used.size(); ++i) {
+        if (progress)
+            progress->pump();
+        const WinFs::FileStat &st = usedStat(i);
+        if (!st.isFile && !st.isDir)
+            continue;
+        m_ids[st.id.inode].push_back(st.id);
+        if (st.isLink || st.links > 1)
+            m_usedAliases = true;
+    }
+}
+
+bool Matcher::matches(const QString &l, bool mayBeLink)
 {
     if (m_exact.contains(l))
         return true;
     const auto it = m_byName.constFind(nameKey(l));
     if (it != m_byName.constEnd()) {
-        if (!WinFs::findNormalFile(l))
+        const WinFs::FileStat lst = WinFs::statPath(l);
+        if (!lst.isFile || lst.hidden)
             return true;
         for (int u : *it) {
-            if (!usedFound(u))
+            const WinFs::FileStat &ust = usedStat(u);
+            if (!ust.isFile || ust.hidden)
+                return true;
+            if (ust.id == lst.id)
                 return true;
             const Comparison c = m_compare(l, m_used[u]);
             if (c.result == Sameness::Identical)
@@ -168,31 +195,28 @@ bool Matcher::matches(const QString &l)
             }
         }
     }
-    // The same file under another name (a hard link, or a path that differs
-    // by more than the letter case of its name).
-    if (!m_idsReady) {
-        m_idsReady = true;
-        for (const QString &u : std::as_const(m_used)) {
-            if (const std::optional<WinFs::FileId> id = WinFs::fileId(u))
-                m_ids[id->inode].push_back(*id);
-        }
-    }
-    if (m_ids.isEmpty())
+    // The same file under another name. Two names of one file need a link:
+    // the inventory line is one, or the used file is one or has hard links.
+    if (!m_idsReady)
+        indexIds(nullptr);
+    if (m_ids.isEmpty() || (!mayBeLink && !m_usedAliases))
         return false;
-    const std::optional<WinFs::FileId> id = WinFs::fileId(l);
-    if (!id)
+    const WinFs::FileStat lst = WinFs::statPath(l);
+    if (!lst.isFile && !lst.isDir)
         return false;
-    const auto ids = m_ids.constFind(id->inode);
-    return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), *id) != ids->end();
+    const auto ids = m_ids.constFind(lst.id.inode);
+    return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end();
 }
 
-bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress)
+bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
 {
+    matcher.prepare(progress);
     progress.setRange(0, inventory.size());
     QStringList kept;
     kept.reserve(inventory.size());
     for (qsizetype i = 0; i < inventory.size(); ++i) {
-        if (!matcher.matches(inventory[i]))
+        const bool mayBeLink = !linkLines || linkLines->contains(inventory[i]);
+        if (!matcher.matches(inventory[i], mayBeLink))
             kept << inventory[i];
         progress.setValue(i);
         progress.pump();

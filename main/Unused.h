@@ -66,21 +66,32 @@ public:
 
     explicit Matcher(const QStringList &usedLines, Compare compare = compareFiles);
 
-    bool matches(const QString &inventoryLine);
+    // `mayBeLink`: the line may name a symbolic link (false when the listing
+    // said it is a plain entry, which saves a look at the file).
+    bool matches(const QString &inventoryLine, bool mayBeLink = true);
+
+    // Looks at every used file once, letting events run as it goes (the
+    // match does it on its first line otherwise).
+    void prepare(Progress &progress);
 
     // Called with the file that could not be read, each time it happens.
     std::function<void(const QString &)> onUnreadable;
 
 private:
-    bool usedFound(int index);
+    const WinFs::FileStat &usedStat(int index);
+    void indexIds(Progress *progress);
 
     Compare m_compare;
     QStringList m_used;
     QSet<QString> m_exact;
     QHash<QString, std::vector<int>> m_byName;
-    std::vector<signed char> m_found; // -1 not asked yet, 0 missing, 1 found
-    QHash<quint64, std::vector<WinFs::FileId>> m_ids; // by inode
+    std::vector<WinFs::FileStat> m_stat;
+    std::vector<bool> m_statDone;
+    QHash<quint64, std::vector<WinFs::FileId>> m_ids; // used files, by inode
     bool m_idsReady = false;
+    // A used file that is a link or has other hard links may be any
+    // inventory line under another name: every line must then be looked at.
+    bool m_usedAliases = false;
 };
 
 // True for a used line that takes part in the match.
@@ -93,7 +104,9 @@ bool lineMatches(const QString &inventoryLine, const QString &usedLine,
 
 // Removes from `inventory` every line that matches a used line. Returns
 // false when cancelled (the inventory is then partly matched).
-bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress);
+// `linkLines`: the inventory lines the listing saw as symbolic links.
+bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress,
+                const QSet<QString> *linkLines = nullptr);
 
 struct UnusedList
 {

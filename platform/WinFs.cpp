@@ -81,17 +81,43 @@ QString hostPath(const QString &windowsPath)
     return cur;
 }
 
+FileStat statPath(const QString &windowsPath)
+{
+    FileStat out;
+    QString h = DriveMap::instance().toHost(windowsPath);
+    if (h.isEmpty())
+        return out;
+    QByteArray name = QFile::encodeName(h);
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0) {
+        h = hostPath(windowsPath);
+        name = QFile::encodeName(h);
+        if (::lstat(name.constData(), &st) != 0)
+            return out;
+    }
+    out.exists = true;
+    if (S_ISLNK(st.st_mode)) {
+        out.isLink = true;
+        // A link whose target is gone names nothing that can be read.
+        if (::stat(name.constData(), &st) != 0)
+            return out;
+    }
+    out.isDir = S_ISDIR(st.st_mode);
+    out.isFile = S_ISREG(st.st_mode);
+    out.size = qint64(st.st_size);
+    out.id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
+    out.links = quint64(st.st_nlink);
+    const qsizetype slash = h.lastIndexOf(u'/');
+    out.hidden = h.size() > slash + 1 && h[slash + 1] == u'.';
+    return out;
+}
+
 bool findNormalFile(const QString &windowsPath)
 {
-    const QString h = hostPath(windowsPath);
-    if (h.isEmpty())
-        return false;
     // Regular files only: a pipe or device named like a project would block
     // or never end when read.
-    const QFileInfo fi(h);
-    if (!fi.exists() || !fi.isFile())
-        return false;
-    return !fi.fileName().startsWith(u'.');
+    const FileStat st = statPath(windowsPath);
+    return st.isFile && !st.hidden;
 }
 
 bool exists(const QString &windowsPath)

@@ -29,6 +29,24 @@ struct FileId
     bool operator==(const FileId &) const = default;
 };
 
+// What one look at a file tells (the file a symbolic link names; `isLink`
+// tells whether the last component itself is a link).
+struct FileStat
+{
+    bool exists = false;
+    bool isDir = false;
+    bool isFile = false;   // a regular file (not a pipe, device or folder)
+    bool hidden = false;   // its name starts with "."
+    bool isLink = false;
+    qint64 size = -1;
+    FileId id;
+    quint64 links = 0;     // hard links to it
+};
+
+// One stat of a Windows path, resolved case-blind when the exact name is
+// missing. `exists` false when it cannot be found.
+FileStat statPath(const QString &windowsPath);
+
 // The host path of a Windows path, resolving each component case-blind when
 // the exact name is missing. "" when the drive is not mapped. A path that
 // does not exist comes back as far as it could be resolved, the rest as given.

@@ -91,7 +91,7 @@ private:
 };
 
 void emitListing(const std::vector<Node> &nodes, const Matcher &matcher, QStringList &list,
-          QSet<QString> *folderLines)
+                 QSet<QString> *folderLines, QSet<QString> *linkLines)
 {
     if (nodes.empty())
         return;
@@ -104,6 +104,8 @@ void emitListing(const std::vector<Node> &nodes, const Matcher &matcher, QString
                 list << node.folder + e.name;
                 if (folderLines && e.isDir)
                     folderLines->insert(list.constLast());
+                if (linkLines && e.isLink)
+                    linkLines->insert(list.constLast());
             }
         }
         for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
@@ -128,17 +130,17 @@ QString QuitarNulos(QString &text)
 
 void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list)
 {
-    BuscarArchivos(folder, QStringList{pattern}, list, nullptr);
+    BuscarArchivos(folder, QStringList{pattern}, list, nullptr, nullptr);
 }
 
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines)
+                    QSet<QString> *folderLines, QSet<QString> *linkLines)
 {
     QString f = folder;
     QuitarNulos(f);
     const std::vector<Node> nodes = walk(withSlash(f));
     for (const QString &pattern : patterns)
-        emitListing(nodes, Matcher(pattern), list, folderLines);
+        emitListing(nodes, Matcher(pattern), list, folderLines, linkLines);
 }
 
 } // namespace ModuleArchivos

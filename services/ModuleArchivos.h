@@ -27,8 +27,9 @@ void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &
 
 // The same as calling BuscarArchivos once per pattern, in order, but from a
 // single walk of the tree. The appended lines that are folders (or links to
-// folders) are also added to `folderLines` when given.
+// folders) are also added to `folderLines`, and those that are symbolic
+// links to `linkLines`, when given.
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines = nullptr);
+                    QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr);
 
 } // namespace ModuleArchivos

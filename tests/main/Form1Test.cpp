@@ -215,3 +215,15 @@ TEST_F(Form1Window, ResetDuringARunCancelsInsteadOfEmptyingTheLists)
     EXPECT_EQ(f.ListProyectos->count(), 1);
     EXPECT_FALSE(f.analysisRunning());
 }
+
+TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
+{
+    write("Big/spare.wav", "s");
+    write("Big/Takes/other.wav", "o");
+    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    Form1 &f = form1();
+    whenDecoding(f, [&] { f.cmdCancelar->click(); }, true);
+    open(f, p);
+    EXPECT_EQ(f.ListBorrar->count(), 0);
+    EXPECT_TRUE(f.CommandBorrado->isHidden());
+}

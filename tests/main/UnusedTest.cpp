@@ -14,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 namespace {
 
 // The match exactly as the window's loop states it: for every used line,
@@ -81,7 +83,7 @@ protected:
         QStringList inv;
         QSet<QString> f;
         for (const QString &folder : folders)
-            ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), inv, folderLines ? folderLines : &f);
+            ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), inv, folderLines ? folderLines : &f, &links);
         return inv;
     }
     QStringList unusedOf(const QStringList &folders, const QStringList &used)
@@ -90,11 +92,12 @@ protected:
         QStringList inv = inventory(folders, &folderLines);
         Unused::Matcher m(used);
         NoProgress none;
-        Unused::removeUsed(inv, m, none);
+        Unused::removeUsed(inv, m, none, &links);
         return Unused::unusedAudio(inv, folderLines, none).lines;
     }
 
     QTemporaryDir dir;
+    QSet<QString> links;
 };
 
 } // namespace
@@ -130,12 +133,21 @@ TEST_F(UnusedFiles, KeepsATakeWhoseNameDiffersOnlyInCase)
 TEST_F(UnusedFiles, KeepsTheSameFileUnderAnotherName)
 {
     write("P/take.wav", "take");
-    ASSERT_TRUE(QFile::link(dir.path() + "/P/take.wav", dir.path() + "/P/alias.wav") || true);
+    write("P/other.wav", "other");
+    write("P/mine.wav", "mine");
+    write("Q/target.wav", "target");
     ASSERT_EQ(::link(QFile::encodeName(dir.path() + "/P/take.wav").constData(),
                      QFile::encodeName(dir.path() + "/P/hard.wav").constData()),
               0);
-    const QStringList unused = unusedOf({win("P/")}, {win("P/take.wav")});
-    EXPECT_FALSE(unused.contains(win("P/hard.wav"))) << "a hard link of a used take is the used take";
+    ASSERT_TRUE(QFile::link(dir.path() + "/P/other.wav", dir.path() + "/P/alias.wav"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/P/mine.wav", dir.path() + "/Q/used-link.wav"));
+    const QStringList unused = unusedOf({win("P/")}, {win("P/take.wav"), win("P/alias.wav"), win("Q/used-link.wav")});
+    // A hard link of a used take, the file a used link names, and the take
+    // a used link points at are all the used take.
+    EXPECT_EQ(unused, QStringList{}) << qPrintable(unused.join(", "));
+    links.clear();
+    const QStringList viaLink = unusedOf({win("P/")}, {win("P/other.wav")});
+    EXPECT_FALSE(viaLink.contains(win("P/alias.wav"))) << "a link in the folder to a used take";
 }
 
 TEST_F(UnusedFiles, NeverOffersAFolderNamedLikeAnAudioFile)
@@ -211,6 +223,14 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
             Fixtures::writeFile(lib.path() + u'/' + rel, bytes);
             files << rel;
         }
+        for (int k = 0; k < 4; ++k) {
+            const QString target = lib.path() + u'/' + files[rng.bounded(int(files.size()))];
+            const QString alias = lib.path() + "/P" + QString::number(rng.bounded(3)) + "/alias" + QString::number(k) + ".wav";
+            if (k % 2)
+                QFile::link(target, alias);
+            else
+                ::link(QFile::encodeName(target).constData(), QFile::encodeName(alias).constData());
+        }
         QStringList used;
         for (int p = 0; p < 3; ++p) {
             used << " " << "1 --> " + win("P" + QString::number(p) + "/p.vip") << " ";
@@ -227,11 +247,12 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
         used << win("P0/FreezeData/x.wav");
         const QStringList folders = {win("P0/"), win("P1/"), win("P2/"), win("P0/Audio/")};
         QSet<QString> folderLines;
+        links.clear();
         QStringList fast = inventory(folders, &folderLines);
         QStringList slow = fast;
         Unused::Matcher m(used);
         NoProgress none;
-        ASSERT_TRUE(Unused::removeUsed(fast, m, none));
+        ASSERT_TRUE(Unused::removeUsed(fast, m, none, &links));
         referenceRemoveUsed(slow, used);
         ASSERT_EQ(fast, slow) << "seed " << seed;
         int dups = 0;

@@ -40,8 +40,10 @@ void DialogAnswerer::tick()
                 break;
             }
     }
-    if (w && w->isVisible())
+    if (w && w->isVisible()) {
         answer(w);
+        Q_EMIT dialogAnswered();
+    }
 }
 
 void DialogAnswerer::answer(QWidget *dialog)

@@ -25,6 +25,10 @@ public:
     QStringList messages() const { return m_messages; } // "title | text"
     int answered() const { return m_answered; }
 
+Q_SIGNALS:
+    // Right after a dialog was answered (benchmarks start their clock here).
+    void dialogAnswered();
+
 private:
     void tick();
     void answer(QWidget *dialog);

@@ -1,0 +1,198 @@
+#include "main/Form1.h"
+#include "main/Perdidos.h"
+
+#include "platform/Ansi.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "services/Module2.h"
+#include "tests/support/DialogAnswerer.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class UnusedWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        Settings::reset();
+    }
+    void TearDown() override
+    {
+        unloadPerdidos();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadForm1();
+    }
+    QString write(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return dir.path() + u'/' + rel;
+    }
+    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
+    void open(Form1 &f, const QString &hostPath)
+    {
+        DialogAnswerer answer;
+        answer.queuePath(hostPath);
+        QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
+    }
+    // A project using a.wav (present) and gone.wav (missing), beside an
+    // unused take, a peak file and a folder named like a take.
+    QString library()
+    {
+        write("P/Audio/a.wav", "a");
+        write("P/Audio/spare.wav", "s");
+        write("P/Audio/a.h2", "peaks");
+        write("P/Old.wav/inside.wav", "i");
+        return write("P/Tema.vip", Fixtures::vipBytes({win("P/Audio/a.wav"), win("P/Audio/gone.wav")}));
+    }
+    static QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(UnusedWindow, AnalysisListsUnusedAndMissingFiles)
+{
+    Form1 &f = form1();
+    open(f, library());
+    EXPECT_EQ(Form1::lines(f.ListBorrar), (QStringList{win("P/Audio/spare.wav"), win("P/Old.wav/inside.wav")}));
+    EXPECT_EQ(f.LabelErase[1]->text(), "Archivos no utilizados: 2     Duplicados: 0    Total: 2");
+    EXPECT_FALSE(f.LabelErase[1]->isHidden());
+    EXPECT_TRUE(f.LabelErase[0]->isHidden());
+    EXPECT_FALSE(f.CommandBorrado->isHidden());
+
+    ASSERT_TRUE(perdidosLoaded());
+    Perdidos &p = perdidos();
+    EXPECT_TRUE(p.isHidden()) << "the search fills the window but does not show it";
+    EXPECT_EQ(Form1::lines(p.ListPerdidos), (QStringList{"1 --> " + win("P/Tema.vip"), win("P/Audio/gone.wav")}));
+    EXPECT_EQ(p.TextEncontrados->text(), "Encontrados: 1 archivos perdidos o desubicados en otras rutas");
+    EXPECT_EQ(Module2::TablaPerdidos, Form1::lines(p.ListPerdidos));
+    EXPECT_FALSE(f.cmdPerdidos->isHidden());
+    EXPECT_EQ(p.windowTitle(), "      Ficheros perdidos");
+    EXPECT_TRUE(p.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)
+{
+    write("P/a.wav", "a");
+    const QString vip = write("P/Tema.vip", Fixtures::vipBytes({win("P/a.wav")}));
+    Form1 &f = form1();
+    open(f, vip);
+    EXPECT_EQ(f.ListBorrar->count(), 0);
+    EXPECT_EQ(f.LabelErase[0]->text(), "No se han encontrado archivos no utilizados");
+    EXPECT_FALSE(f.LabelErase[0]->isHidden());
+    EXPECT_TRUE(f.LabelErase[1]->isHidden());
+    EXPECT_TRUE(f.CommandBorrado->isHidden());
+    EXPECT_TRUE(f.cmdPerdidos->isHidden()) << "one project with nothing missing: the header alone";
+    EXPECT_EQ(Form1::lines(perdidos().ListPerdidos), QStringList{"1 --> " + win("P/Tema.vip")});
+}
+
+TEST_F(UnusedWindow, LogBytesAndConfirmation)
+{
+    Form1 &f = form1();
+    open(f, library());
+    Perdidos &p = perdidos();
+    DialogAnswerer answer;
+    p.cmdLog->click();
+    const QString name = "Perdidos_" + QString(today()).replace(u'/', u'-') + ".log";
+    QFile log(dir.path() + "/P/" + name);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << qPrintable(log.fileName());
+    const QByteArray bytes = log.readAll();
+    const QByteArray head = "Encontrados: 1 archivos perdidos o desubicados en otras rutas  " + today().toLatin1()
+        + " a las: ";
+    ASSERT_TRUE(bytes.startsWith(head)) << bytes.constData();
+    const qsizetype firstEnd = bytes.indexOf("\r\n");
+    EXPECT_EQ(bytes.mid(head.size(), firstEnd - head.size()).size(), 8) << "hh:mm:ss";
+    EXPECT_EQ(bytes.mid(firstEnd),
+              "\r\n\r\n" + Ansi::encode("1 --> " + win("P/Tema.vip")) + "\r\n" + Ansi::encode(win("P/Audio/gone.wav"))
+                  + "\r\n");
+    ASSERT_EQ(answer.messages().size(), 1);
+    EXPECT_EQ(answer.messages()[0], "Archivos perdidos | Se ha salvado el archivo...." + name
+                                        + "\r\nCon la lista de archivos de audio\r\nperdidos o ubicados en otras rutas "
+                                          "\r\nEn la ruta: "
+                                        + win("P/") + "\r\n");
+}
+
+TEST_F(UnusedWindow, LogIsJoinedWithABackslashAndFailuresAreReported)
+{
+    Form1 &f = form1();
+    open(f, library());
+    Perdidos &p = perdidos();
+    // A folder shown without its trailing "\" (the folder road) still gets
+    // the log inside it, not beside it.
+    f.LabelCheck[1]->setText(win("P"));
+    DialogAnswerer answer;
+    p.cmdLog->click();
+    const QString name = "Perdidos_" + QString(today()).replace(u'/', u'-') + ".log";
+    EXPECT_TRUE(QFile::exists(dir.path() + "/P/" + name));
+    EXPECT_FALSE(QFile::exists(dir.path() + "/P" + name));
+
+    // A folder that does not exist: the user is told, nothing claims success.
+    f.LabelCheck[1]->setText(win("Nowhere\\Deeper"));
+    p.cmdLog->click();
+    ASSERT_EQ(answer.messages().size(), 2);
+    EXPECT_TRUE(answer.messages()[1].startsWith("Archivos perdidos | No se ha podido salvar el archivo...." + name))
+        << qPrintable(answer.messages()[1]);
+}
+
+TEST_F(UnusedWindow, ClosedWindowReopensFromTheCopyAtItsSavedPlace)
+{
+    Form1 &f = form1();
+    open(f, library());
+    f.cmdPerdidos->click();
+    Perdidos *p = &perdidos();
+    EXPECT_TRUE(p->isVisible());
+    p->move(150, 120);
+    p->HScroll3->setValue(70);
+    EXPECT_EQ(p->Label1->text(), "30");
+    const QStringList shown = Form1::lines(p->ListPerdidos);
+    p->cmdSalir->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(perdidosLoaded());
+    EXPECT_EQ(Settings::get("HScroll3"), "70");
+    EXPECT_EQ(Settings::get("Perdidos_Left"), QString::number(150 * 15));
+
+    f.cmdPerdidos->click();
+    ASSERT_TRUE(perdidosLoaded());
+    p = &perdidos();
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_EQ(Form1::lines(p->ListPerdidos), shown);
+    EXPECT_EQ(p->pos(), QPoint(150, 120));
+    EXPECT_EQ(p->HScroll3->value(), 70);
+
+    // The button hides it again and keeps its place.
+    p->move(200, 160);
+    f.cmdPerdidos->click();
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_EQ(Settings::get("Perdidos_Top"), QString::number(160 * 15));
+}
+
+TEST_F(UnusedWindow, StoredPositionOffEveryScreenIsIgnored)
+{
+    Settings::set("Perdidos_Left", "-9000000");
+    Settings::set("Perdidos_Top", "abc");
+    Settings::set("HScroll3", "5000");
+    Perdidos &p = perdidos();
+    EXPECT_GT(p.x(), -100000 / 15);
+    EXPECT_EQ(p.HScroll3->value(), 100);
+}
