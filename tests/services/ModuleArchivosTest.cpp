@@ -154,3 +154,14 @@ TEST(ListingNulls, QuitarNulosCutsAtTheFirstNul)
     QString plain = "a.wav";
     EXPECT_EQ(ModuleArchivos::QuitarNulos(plain), "a.wav");
 }
+
+TEST_F(Listing, VeryDeepTreesAreWalkedToTheBottom)
+{
+    QString rel = "P";
+    for (int i = 0; i < 200; ++i)
+        rel += "/d";
+    file(rel + "/bottom.wav");
+    const QStringList out = list("C:\\P", "*.wav");
+    ASSERT_EQ(out.size(), 1);
+    EXPECT_TRUE(out[0].endsWith("\\d\\bottom.wav"));
+}
