@@ -14,6 +14,11 @@ namespace Dialogo {
 QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
                      const QString &carpetaInicial);
 
+// The folder dialog: returns the chosen folder as a Windows path, a drive
+// root with its "\", any other folder without a trailing "\"; "" when the
+// user cancels.
+QString ElegirCarpeta(QWidget *owner, const QString &titulo);
+
 // The Qt name filters for a "Description|pattern" text (exposed for tests).
 QStringList nameFilters(const QString &filtro);
 

@@ -7,6 +7,9 @@ class QWidget;
 
 namespace Module3 {
 
+// The last index of the stored protected-folder list, as last read or written.
+inline int UltimaRutaNoBorrar = 0;
+
 // The width in pixels of a text in a control's font, plus 10.
 int MedirTexto(const QWidget *control, const QString &texto);
 

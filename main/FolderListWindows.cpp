@@ -1,0 +1,267 @@
+#include "main/FolderListWindows.h"
+
+#include "main/FolderLists.h"
+#include "platform/Settings.h"
+#include "services/Dialogo.h"
+#include "services/Module3.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+UnidadesBuscar *g_buscar = nullptr;
+FormNoBorrar *g_noBorrar = nullptr;
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString lines(std::initializer_list<const char *> parts)
+{
+    QString out;
+    for (const char *p : parts)
+        out += QString::fromUtf8(p) + kCrLf;
+    return out;
+}
+
+} // namespace
+
+FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
+{
+    setObjectName(config.objectName);
+    setWindowTitle(config.caption);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    resize(560, 360);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(config.listName);
+    m_list->setToolTip(QStringLiteral("Doble clic en item, borra esa carpeta. "));
+    ElegirCArpeta = new QPushButton(QStringLiteral("Añadir carpeta..."), this);
+    ElegirCArpeta->setObjectName(QStringLiteral("ElegirCArpeta"));
+    ElegirCArpeta->setToolTip(QStringLiteral("Elegir carpetas"));
+    Salir = new QPushButton(QStringLiteral("Salir"), this);
+    Salir->setObjectName(QStringLiteral("Salir"));
+    Salir->setToolTip(QStringLiteral("Salir guardando datos."));
+    AvisoNoBorrados = new QPlainTextEdit(config.help, this);
+    AvisoNoBorrados->setObjectName(QStringLiteral("AvisoNoBorrados"));
+    AvisoNoBorrados->setReadOnly(true);
+    AvisoNoBorrados->setMaximumWidth(260);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(AvisoNoBorrados, 1);
+    side->addWidget(ElegirCArpeta);
+    side->addWidget(Salir);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_list, 1);
+    row->addLayout(side);
+    auto *box = new QVBoxLayout(this);
+    box->setObjectName(QStringLiteral("layoutBox"));
+    box->addLayout(row, 1);
+
+    connect(ElegirCArpeta, &QPushButton::clicked, this, &FolderListWindow::ElegirCArpeta_Click);
+    connect(Salir, &QPushButton::clicked, this, &FolderListWindow::Salir_Click);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
+
+    const double left = Settings::getTwips(config.leftKey, config.defaultTwips >= 0 ? config.defaultTwips : x() * 15.0);
+    const double top = Settings::getTwips(config.topKey, config.defaultTwips >= 0 ? config.defaultTwips : y() * 15.0);
+    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+}
+
+QVBoxLayout *FolderListWindow::layoutBox() const
+{
+    return findChild<QVBoxLayout *>(QStringLiteral("layoutBox"));
+}
+
+void FolderListWindow::ElegirCArpeta_Click()
+{
+    const QString folder = Dialogo::ElegirCarpeta(this, QStringLiteral("Elegir carpeta"));
+    // A cancelled dialog adds nothing (an empty line would mean nothing, or,
+    // among the protected folders, protect nothing).
+    if (folder.isEmpty())
+        return;
+    m_list->addItem(folder);
+    // A protected folder counts from the moment it is added: a deletion
+    // started while this window is open reads the store.
+    if (m_config.saveOnAdd)
+        storeList();
+}
+
+void FolderListWindow::List_DblClick()
+{
+    if (m_list->currentRow() >= 0)
+        delete m_list->takeItem(m_list->currentRow());
+    storeList();
+}
+
+void FolderListWindow::Salir_Click()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    storeList();
+    Settings::set(m_config.leftKey, QString::number(x() * 15));
+    Settings::set(m_config.topKey, QString::number(y() * 15));
+    Settings::sync();
+    if (g_buscar == this)
+        g_buscar = nullptr;
+    if (g_noBorrar == this)
+        g_noBorrar = nullptr;
+    hide();
+    deleteLater();
+}
+
+void FolderListWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Salir_Click();
+}
+
+UnidadesBuscar::UnidadesBuscar()
+    : FolderListWindow({QStringLiteral("UnidadesBuscar"),
+                        QStringLiteral("   Carpetas de búsqueda de archivos perdidos o desubicados."),
+                        QStringLiteral("ListBusca"), QStringLiteral("UnidadesBuscar_Left"),
+                        QStringLiteral("UnidadesBuscar_Top"), -1,
+                        lines({"Elige las carpetas donde haya", "archivos de audio de proyectos",
+                               "para buscar audios desubicados.", "", "Todos los archivos de las carpetas ",
+                               "que NO figuren en esta lista de ", "carpetas, no se podrán localizar ",
+                               "por el programa.        "}),
+                        false})
+{
+    ListBusca = m_list;
+    Label3 = new QLabel(QStringLiteral("MUY IMPORTANTE"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label2 = new QLabel(
+        QStringLiteral(" Es muy importante seleccionar solo las carpetas donde existan archivos de  audio, donde "
+                       "puedan estar los audios desubicados de los Vip's.                  De esta forma no se "
+                       "perderá tiempo en buscar en carpetas que no tengan    archivos de audio.La diferencia en "
+                       "velocidad de la búsqueda, depende        de este factor, y la diferencia de tiempo puede "
+                       "ser muy grande. "),
+        this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    layoutBox()->addWidget(Label3);
+    layoutBox()->addWidget(Label2);
+    loadList();
+}
+
+UnidadesBuscar::~UnidadesBuscar()
+{
+    if (g_buscar == this)
+        g_buscar = nullptr;
+}
+
+void UnidadesBuscar::loadList()
+{
+    ListBusca->clear();
+    ListBusca->addItems(FolderLists::storedSearchFolders());
+}
+
+void UnidadesBuscar::storeList()
+{
+    QStringList folders;
+    for (int i = 0; i < ListBusca->count(); ++i)
+        folders << ListBusca->item(i)->text();
+    FolderLists::storeSearchFolders(folders);
+}
+
+FormNoBorrar::FormNoBorrar()
+    : FolderListWindow({QStringLiteral("FormNoBorrar"), QStringLiteral("Carpetas con archivos que no se borraran."),
+                        QStringLiteral("List1"), QStringLiteral("FormNoBorrar_Left"),
+                        QStringLiteral("FormNoBorrar_Top"), 100,
+                        lines({"Elige las carpetas donde haya", "archivos que no quieres que se borren",
+                               "aunque esten en la ventana de: ", "Carpetas de búsqueda.", "",
+                               "Todos los archivos de las carpetas ", "que figuren en esta lista de carpetas",
+                               "no se borrarán excepto los asociados ", "que se quieran borrar en la ventana",
+                               "Archivos asociados para borrar."}),
+                        true})
+{
+    List1 = m_list;
+    Label2 = new QLabel(QStringLiteral("Carpetas donde no se borran sus archivos"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    layoutBox()->insertWidget(0, Label2);
+    List1->setMouseTracking(true);
+    List1->viewport()->installEventFilter(this);
+    loadList();
+}
+
+FormNoBorrar::~FormNoBorrar()
+{
+    if (g_noBorrar == this)
+        g_noBorrar = nullptr;
+}
+
+void FormNoBorrar::LeerRutasNoBorrados()
+{
+    List1->clear();
+    List1->addItems(FolderLists::storedProtectedFolders());
+    Module3::AjustarScrollHorizontal(List1);
+}
+
+void FormNoBorrar::loadList()
+{
+    LeerRutasNoBorrados();
+}
+
+void FormNoBorrar::storeList()
+{
+    QStringList folders;
+    for (int i = 0; i < List1->count(); ++i)
+        folders << List1->item(i)->text();
+    FolderLists::storeProtectedFolders(folders);
+}
+
+bool FormNoBorrar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == List1->viewport() && event->type() == QEvent::MouseMove) {
+        raise();
+        activateWindow();
+    }
+    return FolderListWindow::eventFilter(watched, event);
+}
+
+UnidadesBuscar &unidadesBuscar()
+{
+    if (!g_buscar)
+        g_buscar = new UnidadesBuscar;
+    return *g_buscar;
+}
+
+bool unidadesBuscarLoaded()
+{
+    return g_buscar != nullptr;
+}
+
+void unloadUnidadesBuscar()
+{
+    if (g_buscar) {
+        UnidadesBuscar *w = g_buscar;
+        g_buscar = nullptr;
+        w->Salir_Click();
+    }
+}
+
+FormNoBorrar &formNoBorrar()
+{
+    if (!g_noBorrar)
+        g_noBorrar = new FormNoBorrar;
+    return *g_noBorrar;
+}
+
+bool formNoBorrarLoaded()
+{
+    return g_noBorrar != nullptr;
+}
+
+void unloadFormNoBorrar()
+{
+    if (g_noBorrar) {
+        FormNoBorrar *w = g_noBorrar;
+        g_noBorrar = nullptr;
+        w->Salir_Click();
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The two stored lists of folders: where misplaced audio is looked for, and
+// whose files are never deleted. Stored as a count key holding the last
+// index and one key per line ("CarpetaBusca 0", "CarpetaBusca 1", ...).
+namespace FolderLists {
+
+// The search folders as the window loads them: every stored line, empty or
+// not (an empty store gives one empty line).
+QStringList storedSearchFolders();
+
+// The protected folders as the deletion run reads them: empty lines left
+// out; a missing item key repeats the line before it. Updates
+// Module3::UltimaRutaNoBorrar.
+QStringList storedProtectedFolders();
+
+void storeSearchFolders(const QStringList &folders);
+void storeProtectedFolders(const QStringList &folders);
+
+// The protected-folder test of the deletion run: an item is protected when
+// it holds, letters in either case, the folder without its drive letter and
+// colon and without its last character ("D:\Audio\Keep" protects every path
+// holding "\Audio\Kee"; a drive root protects everything).
+bool isProtected(const QString &item, const QStringList &protectedFolders);
+
+} // namespace FolderLists
+
