@@ -1,5 +1,6 @@
 #include "main/Form1.h"
 
+#include "main/FolderListWindows.h"
 #include "main/Peers.h"
 #include "main/UsedList.h"
 #include "platform/EventPump.h"
@@ -248,6 +249,14 @@ void Form1::buildControls()
     SalvaListados = menu->addAction(QStringLiteral("Salvar listados"));
     SalvaListados->setObjectName(QStringLiteral("SalvaListados"));
     SalvaListados->setVisible(false);
+    auto *configurar = menuBar()->addMenu(QStringLiteral("&Configurar"));
+    configurar->setObjectName(QStringLiteral("Configurar"));
+    CarpetasBuscar = configurar->addAction(QStringLiteral("Carpetas buscar..."));
+    CarpetasBuscar->setObjectName(QStringLiteral("CarpetasBuscar"));
+    CarpetasNoBorrar = configurar->addAction(QStringLiteral("Carpetas no borrar"));
+    CarpetasNoBorrar->setObjectName(QStringLiteral("CarpetasNoBorrar"));
+    RecuperaBorrados = menuBar()->addAction(QStringLiteral("RecuperaBorrados"));
+    RecuperaBorrados->setObjectName(QStringLiteral("RecuperaBorrados"));
 
     // Layout: commands on the left, the four lists in a grid, status below.
     auto *side = new QVBoxLayout;
@@ -304,6 +313,10 @@ void Form1::buildControls()
     connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
     connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
     connect(cmdPerdidos, &QPushButton::clicked, this, [this] { cmdPerdidos_Click(); });
+    connect(CommandBorrado, &QPushButton::clicked, this, [this] { CommandBorrado_Click(); });
+    connect(CarpetasBuscar, &QAction::triggered, this, [this] { CarpetasBuscar_Click(); });
+    connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
+    connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
     connectProjectList();
 }
 
@@ -655,6 +668,35 @@ void Form1::DescodificarProyectos()
     LabelAdd[1]->setText(DirVip);
     LabelAdd[0]->show();
     LabelAdd[1]->show();
+}
+
+void Form1::CommandBorrado_Click()
+{
+    if (!Peers::estaBorrando())
+        Peers::toggleParaBorrar();
+}
+
+void Form1::CopiarListBorrados()
+{
+    Peers::copiarListBorrados();
+}
+
+void Form1::CarpetasBuscar_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    UnidadesBuscar &w = unidadesBuscar();
+    w.show();
+    w.raise();
+}
+
+void Form1::CarpetasNoBorrar_Click()
+{
+    if (Peers::estaBorrando())
+        return;
+    FormNoBorrar &w = formNoBorrar();
+    w.show();
+    w.raise();
 }
 
 void Form1::Alerta(int color, const QString &texto, bool visible)

@@ -83,6 +83,12 @@ public:
     bool ComparaFiles(const QString &file1, const QString &file2);
     void cmdPerdidos_Click();
 
+    // The deletion window and the folder lists.
+    void CommandBorrado_Click();
+    void CopiarListBorrados();
+    void CarpetasBuscar_Click();
+    void CarpetasNoBorrar_Click();
+
     // The status box: colour code 1 to 4 (any other keeps the colour), text,
     // visible flag. The box grows to 250 twips per wrapped line.
     void Alerta(int color, const QString &texto, bool visible);
@@ -132,6 +138,9 @@ public:
     QPushButton *cmdPerdidos = nullptr;
     QPushButton *CommandBorrado = nullptr;
     QAction *SalvaListados = nullptr;
+    QAction *CarpetasBuscar = nullptr;
+    QAction *CarpetasNoBorrar = nullptr;
+    QAction *RecuperaBorrados = nullptr;
     QCheckBox *CheckBAK = nullptr;
     QCheckBox *CheckLogo = nullptr;
     QTimer *Timer1 = nullptr;

@@ -31,4 +31,28 @@ void stopPlayer()
         hooks().stopPlayer();
 }
 
+void toggleParaBorrar()
+{
+    if (hooks().toggleParaBorrar)
+        hooks().toggleParaBorrar();
+}
+
+void copiarListBorrados()
+{
+    if (hooks().copiarListBorrados)
+        hooks().copiarListBorrados();
+}
+
+void showRecuperar()
+{
+    if (hooks().showRecuperar)
+        hooks().showRecuperar();
+}
+
+void unloadRecuperar()
+{
+    if (hooks().unloadRecuperar)
+        hooks().unloadRecuperar();
+}
+
 } // namespace Peers

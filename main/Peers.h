@@ -14,6 +14,10 @@ struct Hooks
     std::function<void()> unloadFormMedia; // unload the player window (it saves its settings)
     std::function<void()> unloadForm2;     // unload the associated-files window
     std::function<void()> stopPlayer;      // stop playback and empty the control's playlist
+    std::function<void()> toggleParaBorrar;  // show or hide the deletion window
+    std::function<void()> copiarListBorrados; // copy the unused list into the deletion window
+    std::function<void()> showRecuperar;     // show the restore window
+    std::function<void()> unloadRecuperar;
 };
 
 Hooks &hooks();
@@ -22,5 +26,9 @@ bool estaBorrando();
 void unloadFormMedia();
 void unloadForm2();
 void stopPlayer();
+void toggleParaBorrar();
+void copiarListBorrados();
+void showRecuperar();
+void unloadRecuperar();
 
 } // namespace Peers

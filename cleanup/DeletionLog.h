@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+// The deletion log "Archivos_Borrados.log" in the backup folder: one block
+// per run (a header line "Archivos borrados  <date> a las <time>", a line of
+// 61 "-", then the full path of each file deleted), Windows-1252 with CR LF,
+// or UTF-8 with a byte-order mark once a path needs it. A new run adds its
+// block after those of earlier runs, whose backups are still in the folder.
+namespace DeletionLog {
+
+QString fileName();
+QString header(const QString &date, const QString &time);
+QString dashes();
+
+// The log of one run, open for the whole run. Every line reaches the disk
+// before add() returns, so a crash leaves a log that restores every file
+// already deleted.
+class Writer
+{
+public:
+    // Opens (or creates) the log in `hostFolder` and writes the run's header
+    // lines. False, with the reason, when it cannot be written.
+    bool open(const QString &hostFolder, const QString &date, const QString &time, QString *error);
+    bool add(const QString &line, QString *error);
+    void close();
+    bool isOpen() const { return m_file.isOpen(); }
+
+private:
+    bool write(const QStringList &lines, QString *error);
+    bool switchToUtf8(QString *error);
+
+    QFile m_file;
+    bool m_utf8 = false;
+};
+
+// What the restore takes from a log.
+struct Contents
+{
+    QString label;          // the first header line
+    QStringList paths;      // each path once, in log order
+    QStringList repeated;   // file names listed more than once (left out)
+};
+
+// Reads the lines of a log: header and dash lines are skipped wherever they
+// stand. A file name listed more than once is left out: one backup copy
+// cannot go back to two folders.
+Contents read(const QStringList &lines);
+
+} // namespace DeletionLog

@@ -1,0 +1,636 @@
+#include "cleanup/ParaBorrar.h"
+
+#include "cleanup/DeletionLog.h"
+#include "main/Form1.h"
+#include "main/FolderListWindows.h"
+#include "main/FolderLists.h"
+#include "main/Peers.h"
+#include "main/Perdidos.h"
+#include "main/Unused.h"
+#include "platform/EventPump.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "services/BuscarIcon.h"
+#include "services/BuscarPaths.h"
+#include "services/Dialogo.h"
+#include "services/Module3.h"
+#include "services/ShellOps.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+ParaBorrar *g_window = nullptr;
+
+constexpr int kMinOpacity = 20;
+
+QColor bgr(unsigned v)
+{
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+void setBack(QLabel *label, unsigned colour)
+{
+    label->setProperty("backColour", colour);
+    label->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+}
+
+const char *const kCheckKeys[] = {"ParaBorrar.CheckAudio", "ParaBorrar.CheckBorrarPapelera",
+                                  "ParaBorrar.CheckVaciarPapelera", "ParaBorrar_No ToolTips",
+                                  "ParaBorrar.CheckConfirmar", "ParaBorrar.CheckBackup"};
+
+bool storedCheck(const char *key)
+{
+    return Settings::getInt(QString::fromLatin1(key), 0, 0, 1) == 1;
+}
+
+} // namespace
+
+ParaBorrar &paraBorrar()
+{
+    if (!g_window)
+        g_window = new ParaBorrar;
+    return *g_window;
+}
+
+bool paraBorrarLoaded()
+{
+    return g_window != nullptr;
+}
+
+void unloadParaBorrar()
+{
+    if (g_window && !g_window->EstaBorrando)
+        g_window->Salir_Click();
+}
+
+QString ParaBorrar::mark()
+{
+    return QStringLiteral("  --> Borrado");
+}
+
+ParaBorrar::ParaBorrar()
+{
+    setObjectName(QStringLiteral("ParaBorrar"));
+    setWindowTitle(QStringLiteral("        Archivos que se borraran"));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    resize(760, 520);
+
+    auto check = [this](const char *name, const QString &text) {
+        auto *c = new QCheckBox(text, this);
+        c->setObjectName(QString::fromLatin1(name));
+        return c;
+    };
+    auto button = [this](const char *name, const QString &text, const QString &tip) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        return b;
+    };
+
+    ListBorrar = new QListWidget(this);
+    ListBorrar->setObjectName(QStringLiteral("ListBorrar"));
+    ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListBorrar->installEventFilter(this);
+    ListBorrar->viewport()->installEventFilter(this);
+    CheckBackup = check("CheckBackup", QStringLiteral("Hacer copia de seguridad de archivos"));
+    CheckBackup->setToolTip(QStringLiteral("Copia de seguridad de los archivos a borrar"));
+    CheckConfirmar = check("CheckConfirmar", QStringLiteral("Confirmar antes de borrar"));
+    CheckBorrarPapelera = check("CheckBorrarPapelera", QStringLiteral("Borrar enviando a Papelera Reciclaje"));
+    CheckVaciarPapelera = check("CheckVaciarPapelera", QStringLiteral("Borrar antes la papelera reciclaje"));
+    CheckAudio = check("CheckAudio", QStringLiteral("Reporducir audio de cada item ->"));
+    ParaBorrarCheckToolTip = check("ParaBorrarCheckToolTip", QStringLiteral("No ToolTips"));
+    cmdHecho = button("cmdHecho", QStringLiteral("Borrar"), QStringLiteral("Borrar según opciones elegidas."));
+    Cancela = button("Cancela", QStringLiteral("Cancelar"), QStringLiteral("Salir sin borrar archivos"));
+    Salir = button("Salir", QStringLiteral("Cerrar"), QStringLiteral("Cerrar ventana"));
+    LabelErase = new QLabel(this);
+    LabelErase->setObjectName(QStringLiteral("LabelErase"));
+    Label1 = new QLabel(QStringLiteral(" Los items que NO estén seleccionados, no se borrarán    También se pueden "
+                                       "eliminar de la lista pulsando tecla <Supr>"),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    setBack(Label1, 0xFFFFC0);
+    Label1->installEventFilter(this);
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    LabelEstado = new QLabel(this);
+    LabelEstado->setObjectName(QStringLiteral("LabelEstado"));
+    LabelEstado->setWordWrap(true);
+    LabelEstado->hide();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    HScroll5 = new QScrollBar(Qt::Horizontal, this);
+    HScroll5->setObjectName(QStringLiteral("HScroll5"));
+    HScroll5->setRange(kMinOpacity, 100);
+    TextSound = new QPlainTextEdit(QStringLiteral("Este archivo no se puede reproducir"), this);
+    TextSound->setObjectName(QStringLiteral("TextSound"));
+    TextSound->setReadOnly(true);
+    TextSound->setMaximumHeight(40);
+    TextSound->hide();
+    AvisoSound = new QPlainTextEdit(QStringLiteral("Clic botón izq. en un item de la lista se reproduce el audio.\r\n"
+                                                   "Clic botón dcho. Stop audio. \r\n"),
+                                    this);
+    AvisoSound->setObjectName(QStringLiteral("AvisoSound"));
+    AvisoSound->setToolTip(QStringLiteral("Clic para ocultar"));
+    AvisoSound->setReadOnly(true);
+    AvisoSound->setMaximumHeight(50);
+    AvisoSound->hide();
+    AvisoSound->viewport()->installEventFilter(this);
+    ImageInfoSound = new QLabel(QStringLiteral("(?)"), this);
+    ImageInfoSound->setObjectName(QStringLiteral("ImageInfoSound"));
+    ImageInfoSound->setToolTip(QStringLiteral("Clic para explicaciones."));
+    ImageInfoSound->installEventFilter(this);
+    ImageICO = new QLabel(this);
+    ImageICO->setObjectName(QStringLiteral("ImageICO"));
+    ImageICO->setFixedSize(36, 36);
+    ImageICO->hide();
+    XP_Bar = new QProgressBar(this);
+    XP_Bar->setObjectName(QStringLiteral("XP_Bar"));
+    XP_Bar->setTextVisible(false);
+    XP_Bar->hide();
+
+    auto *options = new QGridLayout;
+    options->addWidget(CheckBackup, 0, 0);
+    options->addWidget(CheckBorrarPapelera, 0, 1);
+    options->addWidget(CheckConfirmar, 1, 0);
+    options->addWidget(CheckVaciarPapelera, 1, 1);
+    auto *audio = new QHBoxLayout;
+    audio->addWidget(CheckAudio);
+    audio->addWidget(ImageInfoSound);
+    audio->addWidget(ImageICO);
+    audio->addStretch();
+    audio->addWidget(ParaBorrarCheckToolTip);
+    options->addLayout(audio, 2, 0, 1, 2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel(QStringLiteral("Transparencia"), this));
+    buttons->addWidget(HScroll5, 1);
+    buttons->addWidget(Label2);
+    buttons->addStretch();
+    buttons->addWidget(cmdHecho);
+    buttons->addWidget(Cancela);
+    buttons->addWidget(Salir);
+    auto *box = new QVBoxLayout(this);
+    box->addWidget(Label1);
+    box->addWidget(ListBorrar, 1);
+    box->addWidget(LabelErase);
+    box->addWidget(TextSound);
+    box->addWidget(AvisoSound);
+    box->addLayout(options);
+    box->addWidget(XP_Bar);
+    box->addWidget(LabelEstado);
+    box->addLayout(buttons);
+
+    connect(cmdHecho, &QPushButton::clicked, this, &ParaBorrar::cmdHecho_Click);
+    connect(Cancela, &QPushButton::clicked, this, &ParaBorrar::Cancela_Click);
+    connect(Salir, &QPushButton::clicked, this, &ParaBorrar::Salir_Click);
+    connect(CheckAudio, &QCheckBox::clicked, this, &ParaBorrar::CheckAudio_Click);
+    connect(ParaBorrarCheckToolTip, &QCheckBox::toggled, this, &ParaBorrar::ParaBorrarCheckToolTip_Click);
+    connect(HScroll5, &QScrollBar::valueChanged, this, &ParaBorrar::HScroll5_Scroll);
+    connect(Timer1, &QTimer::timeout, this, &ParaBorrar::Timer1_Timer);
+
+    PonerToolTips(false);
+    Form_Load();
+}
+
+ParaBorrar::~ParaBorrar()
+{
+    if (g_window == this)
+        g_window = nullptr;
+}
+
+void ParaBorrar::Form_Load()
+{
+    if (form1Loaded() && unmarkedLines() != Form1::lines(form1().ListBorrar))
+        CopiarListBorrados(Form1::lines(form1().ListBorrar));
+    const double left = Settings::getTwips(QStringLiteral("ParaBorrar_Left"), 0);
+    const double top = Settings::getTwips(QStringLiteral("ParaBorrar_Top"), 0);
+    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
+    Peers::stopPlayer();
+    CheckBorrarPapelera->setChecked(storedCheck(kCheckKeys[1]));
+    CheckVaciarPapelera->setChecked(storedCheck(kCheckKeys[2]));
+    ParaBorrarCheckToolTip->setChecked(storedCheck(kCheckKeys[3]));
+    CheckConfirmar->setChecked(storedCheck(kCheckKeys[4]));
+    CheckBackup->setChecked(storedCheck(kCheckKeys[5]));
+    Timer1->setInterval(500);
+    Timer1->start();
+    CancelaOp = false;
+    cmdHecho->hide();
+    Cancela->hide();
+    if (ListBorrar->count() > 0)
+        cmdHecho->show();
+    const QSignalBlocker block(HScroll5);
+    HScroll5->setValue(Settings::getInt(QStringLiteral("HScroll5"), 100, kMinOpacity, 100));
+    HScroll5_Scroll();
+}
+
+void ParaBorrar::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown again after a new analysis: the list must be that analysis's,
+    // whatever its count (a stale list could name files the new projects use).
+    if (!EstaBorrando && form1Loaded()) {
+        const QStringList main = Form1::lines(form1().ListBorrar);
+        if (unmarkedLines() != main) {
+            CopiarListBorrados(main);
+            LabelEstado->hide();
+            cmdHecho->setVisible(ListBorrar->count() > 0);
+        }
+    }
+}
+
+QStringList ParaBorrar::unmarkedLines() const
+{
+    QStringList out = Form1::lines(ListBorrar);
+    for (QString &l : out) {
+        if (l.endsWith(mark()))
+            l.chop(mark().size());
+    }
+    return out;
+}
+
+void ParaBorrar::CopiarListBorrados(const QStringList &lines)
+{
+    ListBorrar->clear();
+    ListBorrar->addItems(lines);
+    Module3::AjustarScrollHorizontal(ListBorrar);
+    LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
+}
+
+void ParaBorrar::SalvarOpciones()
+{
+    Peers::stopPlayer();
+    Settings::set(QStringLiteral("ParaBorrar_Left"), QString::number(x() * 15));
+    Settings::set(QStringLiteral("ParaBorrar_Top"), QString::number(y() * 15));
+    const QCheckBox *boxes[] = {CheckAudio, CheckBorrarPapelera, CheckVaciarPapelera, ParaBorrarCheckToolTip,
+                                CheckConfirmar, CheckBackup};
+    for (int i = 0; i < 6; ++i)
+        Settings::set(QString::fromLatin1(kCheckKeys[i]), boxes[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::set(QStringLiteral("HScroll5"), QString::number(HScroll5->value()));
+    Settings::sync();
+}
+
+void ParaBorrar::PonerToolTips(bool quitar)
+{
+    CheckConfirmar->setToolTip(quitar ? QString() : QStringLiteral("Pide confirmación antes de borrar cada archivo"));
+    CheckBorrarPapelera->setToolTip(quitar ? QString() : QStringLiteral("Los archivos a borrar, se envían a la papelera"));
+    CheckVaciarPapelera->setToolTip(
+        quitar ? QString() : QStringLiteral("Se borraran los archivos que haya en la papelera, pide confirmación"));
+    CheckAudio->setToolTip(quitar ? QString() : QStringLiteral("Si se activa, reproduce el item clicado"));
+    ListBorrar->setToolTip(quitar ? QString() : QStringLiteral("Se borraran los archivos de los items seleccionados."));
+}
+
+void ParaBorrar::ParaBorrarCheckToolTip_Click()
+{
+    PonerToolTips(ParaBorrarCheckToolTip->isChecked());
+}
+
+void ParaBorrar::CheckAudio_Click()
+{
+    if (!CheckAudio->isChecked()) {
+        Peers::stopPlayer();
+        return;
+    }
+    // Playing the current item comes with the audition.
+}
+
+void ParaBorrar::HScroll5_Scroll()
+{
+    setWindowOpacity(std::nearbyint(HScroll5->value() * 255 / 100.0) / 255.0);
+    Label2->setText(QString::number(100 - HScroll5->value()));
+}
+
+void ParaBorrar::Timer1_Timer()
+{
+    const unsigned c = Label1->property("backColour").toUInt();
+    if (c == 0xFFFFC0)
+        setBack(Label1, 0xC0C0FF);
+    else if (c == 0xC0C0FF)
+        setBack(Label1, 0xFFFFC0);
+}
+
+void ParaBorrar::Label1_Click()
+{
+    LabelErase->setText(QString::number(ListBorrar->count()));
+}
+
+bool ParaBorrar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ListBorrar && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        // The list cannot change under a run: it walks the items by index.
+        if (!EstaBorrando)
+            deleteSelectedLines();
+        return true;
+    }
+    if (watched == ListBorrar->viewport() && event->type() == QEvent::MouseButtonPress)
+        ListBorrar_MouseDown(static_cast<QMouseEvent *>(event)->button());
+    if (watched == Label1 && event->type() == QEvent::MouseButtonPress)
+        Label1_Click();
+    if (watched == ImageInfoSound && event->type() == QEvent::MouseButtonPress)
+        AvisoSound->setVisible(AvisoSound->isHidden());
+    if (watched == AvisoSound->viewport() && event->type() == QEvent::MouseButtonPress)
+        AvisoSound->hide();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ParaBorrar::deleteSelectedLines()
+{
+    for (int i = ListBorrar->count() - 1; i >= 0; --i) {
+        if (ListBorrar->item(i)->isSelected())
+            delete ListBorrar->takeItem(i);
+    }
+}
+
+void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button)
+{
+    Peers::stopPlayer();
+    TextSound->hide();
+    ImageICO->hide();
+    if (button == Qt::LeftButton && CheckAudio->isChecked()) {
+        QListWidgetItem *item = ListBorrar->currentItem();
+        const QString path = item ? item->text() : QString();
+        if (!WinFs::findNormalFile(path)) {
+            if (path.contains(QStringLiteral("Borrado"))) {
+                TextSound->setPlainText(QStringLiteral("Este archivo ha sido borrado"));
+                TextSound->show();
+            }
+            return;
+        }
+        const QString ext = path.right(3).toLower();
+        static const QStringList playable = {QStringLiteral("mp3"), QStringLiteral("wav"), QStringLiteral("aif"),
+                                             QStringLiteral("wma"), QStringLiteral("m4a")};
+        if (!playable.contains(ext)) {
+            TextSound->setPlainText(QStringLiteral("Este archivo no se puede reproducir"));
+            TextSound->show();
+        } else {
+            Buscar::ICO(path, ImageICO);
+            ImageICO->show();
+        }
+    }
+    raise();
+    activateWindow();
+}
+
+void ParaBorrar::setRunning(bool running)
+{
+    EstaBorrando = running;
+    Cancela->setVisible(running);
+    // Nothing the run reads may change under it.
+    for (QCheckBox *c : {CheckBackup, CheckConfirmar, CheckBorrarPapelera, CheckVaciarPapelera})
+        c->setEnabled(!running);
+    ListBorrar->setSelectionMode(running ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
+    Salir->setEnabled(!running);
+}
+
+void ParaBorrar::cmdHecho_Click()
+{
+    if (EstaBorrando || !cmdHecho->isVisible())
+        return;
+    Peers::unloadRecuperar();
+    if (perdidosLoaded() && perdidos().isVisible())
+        unloadPerdidos();
+    Peers::unloadFormMedia();
+    if (unidadesBuscarLoaded() && unidadesBuscar().isVisible())
+        unloadUnidadesBuscar();
+
+    if (CheckBackup->isChecked()) {
+        CarpetaElegida = Dialogo::ElegirCarpeta(this, QStringLiteral("Elegir o crear carpeta"));
+        // Deleting without the backup the user asked for would lose the
+        // only way back: no folder, no run.
+        if (CarpetaElegida.isEmpty()) {
+            QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
+                                 QStringLiteral("No se ha elegido la carpeta para la copia de seguridad.\r\n"
+                                                "No se ha borrado ningún archivo."));
+            return;
+        }
+    }
+    setRunning(true);
+    CancelaOp = false;
+    BorrarSeleccionados();
+    setRunning(false);
+    CancelaOp = false;
+    showOutcome();
+}
+
+void ParaBorrar::Cancela_Click()
+{
+    if (EstaBorrando)
+        CancelaOp = true;
+}
+
+void ParaBorrar::BorrarSeleccionados()
+{
+    m_outcome = Outcome();
+    m_outcome.started = true;
+    ruta = CarpetaElegida;
+    const bool backup = CheckBackup->isChecked();
+    const bool papelera = CheckBorrarPapelera->isChecked();
+    const int confirmar = CheckConfirmar->isChecked() ? 1 : 0;
+
+    if (CheckVaciarPapelera->isChecked()) {
+        // The option promises a question first; "No" goes on without emptying.
+        const ShellResult r = Module2::VaciarPapelera(QString(), 0);
+        if (r.outcome == ShellResult::Failed)
+            m_outcome.problems << QStringLiteral("Papelera: ") + r.reason;
+    }
+
+    DeletionLog::Writer log;
+    QString backupHost;
+    if (backup) {
+        backupHost = WinFs::hostPath(ruta);
+        QString error;
+        if (backupHost.isEmpty() || !WinFs::isDirectory(ruta))
+            error = QStringLiteral("la carpeta no existe o su unidad no está disponible");
+        else
+            log.open(backupHost, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
+                     QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), &error);
+        if (!log.isOpen() || !error.isEmpty()) {
+            // Without its log a backup cannot be restored: touch nothing.
+            m_outcome.failed = 0;
+            m_outcome.problems << QStringLiteral("No se puede escribir ") + DeletionLog::fileName()
+                    + QStringLiteral(" en ") + ruta + QStringLiteral(": ") + error;
+            QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
+                                 QStringLiteral("No se puede escribir el archivo ") + DeletionLog::fileName()
+                                     + QStringLiteral(" en la carpeta:\r\n") + ruta + QStringLiteral("\r\n") + error
+                                     + QStringLiteral("\r\nNo se ha borrado ningún archivo."));
+            m_outcome.started = false;
+            return;
+        }
+    }
+
+    const int count = ListBorrar->count();
+    XP_Bar->show();
+    XP_Bar->setRange(0, std::max(0, count - 1));
+    NumBorrados = 0;
+    // Protected folders count in both modes: a backup is no reason to take
+    // a file the user asked never to lose.
+    const QStringList protegidas = FolderLists::storedProtectedFolders();
+    if (formNoBorrarLoaded())
+        formNoBorrar().LeerRutasNoBorrados();
+
+    auto problem = [this](const QString &path, const QString &why, bool failed) {
+        m_outcome.problems << path + QStringLiteral("  ->  ") + why;
+        ++(failed ? m_outcome.failed : m_outcome.skipped);
+    };
+    auto removeFile = [&](const QString &path) -> ShellResult {
+        if (papelera)
+            return Module2::EnviarPapelera(path, confirmar);
+        const QString host = WinFs::hostPath(path);
+        QFile f(host);
+        if (!f.remove())
+            return ShellResult::failed(f.errorString());
+        return ShellResult::ok();
+    };
+
+    for (int i = 0; i < count && i < ListBorrar->count(); ++i) {
+        QListWidgetItem *item = ListBorrar->item(i);
+        const QString path = item->text();
+        if (item->isSelected() && !path.endsWith(mark())) {
+            if (FolderLists::isProtected(path, protegidas)) {
+                problem(path, QStringLiteral("en una carpeta protegida"), false);
+            } else if (!WinFs::findNormalFile(path)) {
+                problem(path, QStringLiteral("no existe"), false);
+            } else {
+                bool go = true;
+                if (backup) {
+                    const QString name = Buscar::Obtener_Nombre_Archivo(path);
+                    const QString copy = Unused::joinPath(ruta, name);
+                    if (WinFs::exists(copy)) {
+                        // Never replace a backup: two takes of one name from
+                        // two folders would leave one unrestorable.
+                        problem(path, QStringLiteral("ya existe una copia con ese nombre en ") + ruta, false);
+                        go = false;
+                    } else {
+                        const ShellResult r = Module2::CopiarArchivo(path, ruta);
+                        const WinFs::FileStat src = WinFs::statPath(path);
+                        const WinFs::FileStat dst = WinFs::statPath(copy);
+                        if (!r.done()) {
+                            problem(path, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason, true);
+                            go = false;
+                        } else if (!dst.isFile || src.id == dst.id || src.size != dst.size
+                                   || Unused::compareFiles(path, copy).result != Unused::Sameness::Identical) {
+                            problem(path, QStringLiteral("la copia de seguridad no es igual al original"), true);
+                            if (dst.isFile && !(src.id == dst.id))
+                                QFile::remove(WinFs::hostPath(copy));
+                            go = false;
+                        } else {
+                            QString error;
+                            if (!log.add(path, &error)) {
+                                problem(path, QStringLiteral("no se puede escribir el registro: ") + error, true);
+                                CancelaOp = true;
+                                go = false;
+                            }
+                        }
+                    }
+                }
+                if (go) {
+                    const ShellResult r = removeFile(path);
+                    if (r.outcome == ShellResult::Declined) {
+                        problem(path, QStringLiteral("no confirmado"), false);
+                    } else if (WinFs::exists(path)) {
+                        problem(path, QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason), true);
+                    } else {
+                        item->setText(path + mark());
+                        ++NumBorrados;
+                        ++m_outcome.deleted;
+                    }
+                }
+            }
+        }
+        EventPump::pumpNow();
+        if (CancelaOp) {
+            m_outcome.cancelled = true;
+            break;
+        }
+        XP_Bar->setValue(i);
+    }
+
+    log.close();
+    XP_Bar->hide();
+    cmdHecho->hide();
+    Salir->show();
+}
+
+void ParaBorrar::showOutcome()
+{
+    if (!m_outcome.started)
+        return;
+    QString text;
+    unsigned colour = 0xFF00;
+    if (m_outcome.cancelled) {
+        text = QStringLiteral(" >> Se han Cancelado todas las operaciones << ");
+        colour = 0x8080FF;
+    } else if (m_outcome.failed > 0) {
+        text = QStringLiteral(" >> No se han podido efectuar todas las operaciones << ");
+        colour = 0x8080FF;
+    } else if (m_outcome.deleted > 0) {
+        text = QStringLiteral(" >> Se han efectuado todas las operaciones << ");
+    } else {
+        text = QStringLiteral(" >> No hay archivos para borrar << ");
+    }
+    text += QStringLiteral("\nBorrados: %1    Omitidos: %2    Fallidos: %3")
+                .arg(m_outcome.deleted)
+                .arg(m_outcome.skipped)
+                .arg(m_outcome.failed);
+    LabelEstado->setText(text);
+    LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
+    LabelEstado->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    LabelEstado->show();
+    if (m_outcome.failed > 0 || m_outcome.skipped > 0) {
+        QStringList shown = m_outcome.problems.mid(0, 20);
+        if (m_outcome.problems.size() > 20)
+            shown << QStringLiteral("... y %1 más").arg(m_outcome.problems.size() - 20);
+        QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
+                             QStringLiteral("Borrados: %1    Omitidos: %2    Fallidos: %3\r\n\r\n")
+                                     .arg(m_outcome.deleted)
+                                     .arg(m_outcome.skipped)
+                                     .arg(m_outcome.failed)
+                                 + shown.join(QStringLiteral("\r\n")));
+    }
+}
+
+void ParaBorrar::Salir_Click()
+{
+    close();
+}
+
+void ParaBorrar::closeEvent(QCloseEvent *event)
+{
+    // The run walks this window's list: it cannot go while the run is on.
+    if (EstaBorrando) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (m_closing)
+        return;
+    m_closing = true;
+    SalvarOpciones();
+    Timer1->stop();
+    if (g_window == this)
+        g_window = nullptr;
+    hide();
+    deleteLater();
+}

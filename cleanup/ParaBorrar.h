@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+// The deletion window: a copy of the main window's unused files, the options
+// of the run, and the run itself (recycle bin or for good, optionally after
+// a verified backup copy recorded in "Archivos_Borrados.log"). Always in
+// front of the other windows.
+class ParaBorrar final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ParaBorrar();
+    ~ParaBorrar() override;
+
+    // The run's state, read by the other windows.
+    QString ruta;
+    bool CancelaOp = false;
+    bool EstaBorrando = false;
+
+    // What the last run did.
+    struct Outcome
+    {
+        int deleted = 0;
+        int skipped = 0;
+        int failed = 0;
+        bool cancelled = false;
+        bool started = false;
+        QStringList problems; // one line per skipped or failed item, with the reason
+    };
+    const Outcome &lastOutcome() const { return m_outcome; }
+
+    void cmdHecho_Click();
+    void BorrarSeleccionados();
+    void Cancela_Click();
+    void Salir_Click();
+    void CheckAudio_Click();
+    void ParaBorrarCheckToolTip_Click();
+    void HScroll5_Scroll();
+    void Label1_Click();
+    void Timer1_Timer();
+
+    // Copies the main window's unused list into this one (nothing selected)
+    // and sets the count label.
+    void CopiarListBorrados(const QStringList &lines);
+
+    // The list's lines without their "  --> Borrado" marks.
+    QStringList unmarkedLines() const;
+    static QString mark();
+
+    QListWidget *ListBorrar = nullptr;
+    QCheckBox *CheckBackup = nullptr;
+    QCheckBox *CheckConfirmar = nullptr;
+    QCheckBox *CheckBorrarPapelera = nullptr;
+    QCheckBox *CheckVaciarPapelera = nullptr;
+    QCheckBox *CheckAudio = nullptr;
+    QCheckBox *ParaBorrarCheckToolTip = nullptr;
+    QPushButton *cmdHecho = nullptr;
+    QPushButton *Cancela = nullptr;
+    QPushButton *Salir = nullptr;
+    QLabel *LabelErase = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *LabelEstado = nullptr;
+    QTimer *Timer1 = nullptr;
+    QScrollBar *HScroll5 = nullptr;
+    QPlainTextEdit *TextSound = nullptr;
+    QPlainTextEdit *AvisoSound = nullptr;
+    QLabel *ImageInfoSound = nullptr;
+    QLabel *ImageICO = nullptr;
+    QProgressBar *XP_Bar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+    void SalvarOpciones();
+    void PonerToolTips(bool quitar);
+    void deleteSelectedLines();
+    void ListBorrar_MouseDown(Qt::MouseButton button);
+    void setRunning(bool running);
+    void showOutcome();
+
+    QString CarpetaElegida; // the backup folder chosen last (kept between runs)
+    int NumBorrados = 0;
+    Outcome m_outcome;
+    bool m_closing = false;
+};
+
+// The one deletion window, created on first use.
+ParaBorrar &paraBorrar();
+bool paraBorrarLoaded();
+void unloadParaBorrar();

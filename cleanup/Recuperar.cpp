@@ -1,0 +1,256 @@
+#include "cleanup/Recuperar.h"
+
+#include "cleanup/DeletionLog.h"
+#include "main/Form1.h"
+#include "main/Peers.h"
+#include "platform/Ansi.h"
+#include "platform/EventPump.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "services/BuscarPaths.h"
+#include "services/Dialogo.h"
+#include "services/Module3.h"
+#include "services/ShellOps.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+Recuperar *g_window = nullptr;
+constexpr int kMinOpacity = 20;
+
+} // namespace
+
+Recuperar &recuperar()
+{
+    if (!g_window)
+        g_window = new Recuperar;
+    return *g_window;
+}
+
+bool recuperarLoaded()
+{
+    return g_window != nullptr;
+}
+
+void unloadRecuperar()
+{
+    if (g_window)
+        g_window->close();
+}
+
+Recuperar::Recuperar()
+{
+    setObjectName(QStringLiteral("Recuperar"));
+    setWindowTitle(QStringLiteral("        Listado de archivos a recuperar"));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    resize(680, 420);
+
+    cmdOpen = new QPushButton(QStringLiteral("Abrir log..."), this);
+    cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
+    cmdOpen->setToolTip(QStringLiteral("Abrir archivo log"));
+    ListRecuperar = new QListWidget(this);
+    ListRecuperar->setObjectName(QStringLiteral("ListRecuperar"));
+    ListRecuperar->setToolTip(QStringLiteral("Esta lista presenta los archivos que se han borrado"));
+    cmdRecuperar = new QPushButton(QStringLiteral("Recuperar"), this);
+    cmdRecuperar->setObjectName(QStringLiteral("cmdRecuperar"));
+    cmdRecuperar->setToolTip(QStringLiteral("Recuperar archivos al origen"));
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    LabelCerrar = new QLabel(QStringLiteral(" Ahora de puede cerrar esta ventana "), this);
+    LabelCerrar->setObjectName(QStringLiteral("LabelCerrar"));
+    HScroll6 = new QScrollBar(Qt::Horizontal, this);
+    HScroll6->setObjectName(QStringLiteral("HScroll6"));
+    HScroll6->setRange(kMinOpacity, 100);
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(cmdOpen);
+    top->addWidget(cmdRecuperar);
+    top->addWidget(LabelCerrar);
+    top->addStretch();
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Transparencia"), this));
+    bottom->addWidget(HScroll6, 1);
+    bottom->addWidget(Label2);
+    auto *box = new QVBoxLayout(this);
+    box->addLayout(top);
+    box->addWidget(Label1);
+    box->addWidget(ListRecuperar, 1);
+    box->addLayout(bottom);
+
+    connect(cmdOpen, &QPushButton::clicked, this, &Recuperar::cmdOpen_Click);
+    connect(cmdRecuperar, &QPushButton::clicked, this, &Recuperar::cmdRecuperar_Click);
+    connect(HScroll6, &QScrollBar::valueChanged, this, &Recuperar::HScroll6_Scroll);
+    Form_Load();
+}
+
+Recuperar::~Recuperar()
+{
+    if (g_window == this)
+        g_window = nullptr;
+}
+
+void Recuperar::Form_Load()
+{
+    cmdRecuperar->hide();
+    cmdOpen->show();
+    Peers::unloadFormMedia();
+    LabelCerrar->hide();
+    const double left = Settings::getTwips(QStringLiteral("Recuperar_Left"), 0);
+    const double top = Settings::getTwips(QStringLiteral("Recuperar_Top"), 0);
+    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    const QSignalBlocker block(HScroll6);
+    HScroll6->setValue(Settings::getInt(QStringLiteral("HScroll6"), 100, kMinOpacity, 100));
+    HScroll6_Scroll();
+    raise();
+}
+
+void Recuperar::HScroll6_Scroll()
+{
+    setWindowOpacity(std::nearbyint(HScroll6->value() * 255 / 100.0) / 255.0);
+    Label2->setText(QString::number(100 - HScroll6->value()));
+}
+
+void Recuperar::savePosition()
+{
+    Settings::set(QStringLiteral("Recuperar_Left"), QString::number(x() * 15));
+    Settings::set(QStringLiteral("Recuperar_Top"), QString::number(y() * 15));
+}
+
+void Recuperar::mousePressEvent(QMouseEvent *event)
+{
+    savePosition();
+    raise();
+    QWidget::mousePressEvent(event);
+}
+
+void Recuperar::cmdOpen_Click()
+{
+    Peers::unloadFormMedia();
+    if (form1Loaded())
+        form1().ListPath->hide();
+    const QString file = Dialogo::AbrirArchivo(this, QStringLiteral("Archivos_Borrados (*.log)|*.log"),
+                                               QStringLiteral("Salva un archivo"), QString());
+    if (file.isEmpty())
+        return;
+    leerLog(file);
+}
+
+void Recuperar::leerLog(const QString &file)
+{
+    if (Buscar::Obtener_Nombre_Archivo(file) != DeletionLog::fileName()) {
+        Label1->setText(QStringLiteral("Este archivo no es válido"));
+        hide();
+        return;
+    }
+    m_logFolder = Buscar::Obtener_Nombre_Path(file, true);
+    QFile f(WinFs::hostPath(file));
+    if (f.size() >= 110 && f.open(QIODevice::ReadOnly)) {
+        ListRecuperar->clear();
+        const DeletionLog::Contents c = DeletionLog::read(Ansi::readLines(f.readAll()));
+        f.close();
+        Label1->setText(c.label);
+        for (const QString &p : c.paths) {
+            ListRecuperar->addItem(p);
+            EventPump::pumpEvents();
+        }
+        if (!c.repeated.isEmpty()) {
+            QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
+                                 QStringLiteral("Estos nombres figuran más de una vez en el registro y no se "
+                                                "recuperarán (su copia no puede volver a varias carpetas):\r\n")
+                                     + c.repeated.join(QStringLiteral("\r\n")));
+        }
+        if (ListRecuperar->count() > 0) {
+            Module3::AjustarScrollHorizontal(ListRecuperar);
+            Label1->setText(QStringLiteral("Hay: ") + QString::number(ListRecuperar->count()) + u' ' + Label1->text());
+            Label1->show();
+            cmdRecuperar->show();
+        }
+        return;
+    }
+    if (form1Loaded()) {
+        Form1 &f1 = form1();
+        Form1::setLines(f1.ListPath, {QStringLiteral(" >>> AVISO <<< "),
+                                      QStringLiteral("   Este archivo no tiene archivos para recuperar")});
+        f1.ListPath->show();
+    }
+    hide();
+    close();
+}
+
+void Recuperar::cmdRecuperar_Click()
+{
+    RecuperarArchivos();
+}
+
+void Recuperar::RecuperarArchivos()
+{
+    m_outcome = Outcome();
+    const int count = ListRecuperar->count();
+    for (int i = 0; i < count; ++i) {
+        const QString line = ListRecuperar->item(i)->text();
+        const QString name = Buscar::Obtener_Nombre_Archivo(line);
+        const QString folder = line.left(line.size() - name.size());
+        const QString backup = m_logFolder + name;
+        if (name.isEmpty() || !WinFs::findNormalFile(backup)) {
+            ++m_outcome.failed;
+            m_outcome.problems << line + QStringLiteral("  ->  no está la copia ") + backup;
+            continue;
+        }
+        const ShellResult r = Module2::CopiarArchivo(backup, folder);
+        if (r.done()) {
+            ++m_outcome.copied;
+        } else if (r.outcome == ShellResult::Declined) {
+            ++m_outcome.declined;
+            m_outcome.problems << line + QStringLiteral("  ->  no se ha reemplazado");
+        } else {
+            ++m_outcome.failed;
+            m_outcome.problems << line + QStringLiteral("  ->  ") + r.reason;
+        }
+    }
+    cmdRecuperar->hide();
+    QString text = QStringLiteral("Operación terminada");
+    if (m_outcome.failed > 0 || m_outcome.declined > 0)
+        text += QStringLiteral("   Recuperados: %1    No reemplazados: %2    Fallidos: %3")
+                    .arg(m_outcome.copied)
+                    .arg(m_outcome.declined)
+                    .arg(m_outcome.failed);
+    Label1->setText(text);
+    cmdOpen->hide();
+    LabelCerrar->show();
+    if (!m_outcome.problems.isEmpty())
+        QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
+                             QStringLiteral("Recuperados: %1    No reemplazados: %2    Fallidos: %3\r\n\r\n")
+                                     .arg(m_outcome.copied)
+                                     .arg(m_outcome.declined)
+                                     .arg(m_outcome.failed)
+                                 + m_outcome.problems.mid(0, 20).join(QStringLiteral("\r\n")));
+}
+
+void Recuperar::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (m_closing)
+        return;
+    m_closing = true;
+    savePosition();
+    Settings::set(QStringLiteral("HScroll6"), QString::number(HScroll6->value()));
+    Settings::sync();
+    if (g_window == this)
+        g_window = nullptr;
+    hide();
+    deleteLater();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/ShellResult.h"
+
+#include <QStringList>
+
+// The recycle bin on the freedesktop.org Trash: a file sent there shows in
+// the desktop's trash (and in `trash-list`) with its original path and can
+// be put back from there. When no trash can take a file, the file stays
+// where it is and the failure is reported: never a silent permanent delete.
+namespace Trash {
+
+// Moves one file (a host path) to the trash of its volume.
+ShellResult moveToTrash(const QString &hostPath);
+
+// The user's trash folders: the home trash and each mounted volume's
+// ".Trash-<uid>" and ".Trash/<uid>" that exist.
+QStringList trashFolders();
+
+// Removes every entry of the "files" and "info" folders of every trash.
+ShellResult emptyAll();
+
+} // namespace Trash
