@@ -1,0 +1,371 @@
+#include "cleanup/ParaBorrar.h"
+#include "cleanup/Recuperar.h"
+#include "main/FolderListWindows.h"
+#include "main/FolderLists.h"
+#include "main/Form1.h"
+
+#include "app/App.h"
+#include "platform/Ask.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "tests/support/DialogAnswerer.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class DeletionWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        Settings::reset();
+        for (const char *k : {"TotalRutasNoBorrar", "ParaBorrar.CheckBackup", "ParaBorrar.CheckBorrarPapelera",
+                              "ParaBorrar.CheckVaciarPapelera", "ParaBorrar.CheckConfirmar", "HScroll5"})
+            Settings::remove(k);
+        Ask::setFunction({});
+    }
+    void TearDown() override
+    {
+        if (paraBorrarLoaded())
+            paraBorrar().close();
+        unloadRecuperar();
+        unloadFormNoBorrar();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadForm1();
+        Ask::setFunction({});
+    }
+    QString put(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return win(rel);
+    }
+    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
+    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
+
+    // The deletion window over these lines of the main window's list.
+    ParaBorrar &window(const QStringList &lines)
+    {
+        Form1::setLines(form1().ListBorrar, lines);
+        ParaBorrar &w = paraBorrar();
+        w.show();
+        return w;
+    }
+    static void select(ParaBorrar &w, std::initializer_list<int> rows)
+    {
+        for (int r : rows)
+            w.ListBorrar->item(r)->setSelected(true);
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(DeletionWindow, FirstLoadCopiesTheListWithNothingSelected)
+{
+    ParaBorrar &w = window({win("a.wav"), win("b.wav")});
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("a.wav"), win("b.wav")}));
+    EXPECT_TRUE(w.ListBorrar->selectedItems().isEmpty());
+    EXPECT_EQ(w.LabelErase->text(), "Archivos no utilizados: 2");
+    EXPECT_FALSE(w.cmdHecho->isHidden());
+    EXPECT_TRUE(w.Cancela->isHidden());
+    for (QCheckBox *c : {w.CheckBackup, w.CheckConfirmar, w.CheckBorrarPapelera, w.CheckVaciarPapelera, w.CheckAudio})
+        EXPECT_FALSE(c->isChecked());
+    EXPECT_EQ(w.HScroll5->value(), 100);
+    EXPECT_EQ(w.windowTitle(), "        Archivos que se borraran");
+
+    w.ParaBorrarCheckToolTip->setChecked(true);
+    EXPECT_TRUE(w.CheckConfirmar->toolTip().isEmpty());
+    EXPECT_TRUE(w.ListBorrar->toolTip().isEmpty());
+    EXPECT_EQ(w.CheckBackup->toolTip(), "Copia de seguridad de los archivos a borrar");
+}
+
+TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
+{
+    ParaBorrar &w = window({});
+    EXPECT_TRUE(w.cmdHecho->isHidden());
+}
+
+TEST_F(DeletionWindow, DeleteKeyRemovesSelectedLinesOnly)
+{
+    const QStringList six = {"0", "1", "2", "3", "4", "5"};
+    ParaBorrar &w = window(six);
+    select(w, {2, 3, 5});
+    QTest::keyClick(w.ListBorrar, Qt::Key_Delete);
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{"0", "1", "4"}));
+}
+
+TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
+{
+    ParaBorrar &w = window({win("old1.wav"), win("old2.wav")});
+    w.hide();
+    Form1::setLines(form1().ListBorrar, {win("new1.wav"), win("new2.wav")});
+    w.show();
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("new1.wav"), win("new2.wav")}));
+}
+
+TEST_F(DeletionWindow, DeletesForGoodOnlySelectedExistingFiles)
+{
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b"), c = put("P/c.wav", "c");
+    ParaBorrar &w = window({a, b, c, win("P/gone.wav")});
+    select(w, {0, 2, 3});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_TRUE(QFileInfo::exists(host("P/b.wav")));
+    EXPECT_FALSE(QFileInfo::exists(host("P/c.wav")));
+    EXPECT_EQ(Form1::lines(w.ListBorrar),
+              (QStringList{a + "  --> Borrado", b, c + "  --> Borrado", win("P/gone.wav")}));
+    EXPECT_EQ(w.lastOutcome().deleted, 2);
+    EXPECT_EQ(w.lastOutcome().skipped, 1);
+    EXPECT_FALSE(w.EstaBorrando);
+    EXPECT_TRUE(w.cmdHecho->isHidden());
+    EXPECT_FALSE(w.Salir->isHidden());
+    EXPECT_TRUE(w.XP_Bar->isHidden());
+    EXPECT_TRUE(w.LabelEstado->text().startsWith(" >> Se han efectuado todas las operaciones << "));
+}
+
+TEST_F(DeletionWindow, RecycleBinModeAsksWhenToldAndKeepsOnNo)
+{
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
+    ParaBorrar &w = window({a, b});
+    w.CheckBorrarPapelera->setChecked(true);
+    w.CheckConfirmar->setChecked(true);
+    int asked = 0;
+    Ask::setFunction([&](const QString &, const QString &, const QStringList &) { return asked++ == 0 ? 0 : 1; });
+    select(w, {0, 1});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_TRUE(QFileInfo::exists(host("P/b.wav"))) << "answered no";
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    EXPECT_TRUE(readAll(trash + "/info/a.wav.trashinfo").contains("Path=")) << "in the trash, restorable";
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a + "  --> Borrado", b}));
+}
+
+TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
+{
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a});
+    w.CheckVaciarPapelera->setChecked(true);
+    QStringList questions;
+    Ask::setFunction([&](const QString &title, const QString &, const QStringList &) {
+        questions << title;
+        return 1; // No
+    });
+    select(w, {0});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_EQ(questions, QStringList{"Vaciar Papelera de reciclaje"});
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav"))) << "a no to emptying still deletes";
+}
+
+TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
+{
+    const QString a = put("P/a.wav", Fixtures::noise(50000, 1));
+    const QString b = put("P/Sub/b.wav", "b bytes");
+    QDir().mkpath(host("Backup"));
+    ParaBorrar &w = window({a, win("P/gone.wav"), b});
+    w.CheckBackup->setChecked(true);
+    select(w, {0, 1, 2});
+    DialogAnswerer answer;
+    answer.queuePath(host("Backup"));
+    w.cmdHecho->click();
+    EXPECT_EQ(readAll(host("Backup/a.wav")), Fixtures::noise(50000, 1));
+    EXPECT_EQ(readAll(host("Backup/b.wav")), "b bytes");
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_FALSE(QFileInfo::exists(host("P/Sub/b.wav")));
+    const QByteArray log = readAll(host("Backup/Archivos_Borrados.log"));
+    const QList<QByteArray> lines = log.split('\n');
+    ASSERT_EQ(lines.size(), 5) << log.constData();
+    EXPECT_TRUE(lines[0].startsWith("Archivos borrados  "));
+    EXPECT_TRUE(lines[0].contains(" a las "));
+    EXPECT_EQ(lines[1], QByteArray(61, '-') + '\r');
+    EXPECT_EQ(lines[2], a.toLatin1() + '\r');
+    EXPECT_EQ(lines[3], b.toLatin1() + '\r');
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a + "  --> Borrado", win("P/gone.wav"), b + "  --> Borrado"}));
+
+    // And back: the restore copies every byte to where it was.
+    Recuperar &r = recuperar();
+    r.leerLog(win("Backup/Archivos_Borrados.log"));
+    EXPECT_EQ(r.Label1->text(), "Hay: 2 " + QString::fromLatin1(lines[0].chopped(1)));
+    EXPECT_FALSE(r.cmdRecuperar->isHidden());
+    Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 0; });
+    r.cmdRecuperar->click();
+    EXPECT_EQ(readAll(host("P/a.wav")), Fixtures::noise(50000, 1));
+    EXPECT_EQ(readAll(host("P/Sub/b.wav")), "b bytes");
+    EXPECT_EQ(r.Label1->text(), "Operación terminada");
+    EXPECT_FALSE(r.LabelCerrar->isHidden());
+    EXPECT_EQ(r.lastOutcome().copied, 2);
+}
+
+TEST_F(DeletionWindow, CancelledBackupDialogDeletesNothing)
+{
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a});
+    w.CheckBackup->setChecked(true);
+    select(w, {0});
+    DialogAnswerer answer;
+    answer.queuePath(""); // cancel
+    w.cmdHecho->click();
+    EXPECT_TRUE(QFileInfo::exists(host("P/a.wav")));
+    ASSERT_FALSE(answer.messages().isEmpty());
+    EXPECT_TRUE(answer.messages().last().contains("No se ha borrado ningún archivo"));
+    EXPECT_FALSE(w.cmdHecho->isHidden()) << "the user can choose a folder and try again";
+}
+
+TEST_F(DeletionWindow, ABackupIsNeverReplacedNorTakenForTheFileItself)
+{
+    const QString one = put("A/Take 1.wav", "first take");
+    const QString two = put("B/Take 1.wav", "second take");
+    const QString self = put("Backup/own.wav", "lives in the backup folder");
+    ParaBorrar &w = window({one, two, self});
+    w.CheckBackup->setChecked(true);
+    select(w, {0, 1, 2});
+    DialogAnswerer answer;
+    answer.queuePath(host("Backup"));
+    w.cmdHecho->click();
+    EXPECT_FALSE(QFileInfo::exists(host("A/Take 1.wav")));
+    EXPECT_EQ(readAll(host("B/Take 1.wav")), "second take") << "its name is taken in the backup folder";
+    EXPECT_EQ(readAll(host("Backup/Take 1.wav")), "first take");
+    EXPECT_EQ(readAll(host("Backup/own.wav")), "lives in the backup folder");
+    EXPECT_EQ(w.lastOutcome().deleted, 1);
+    EXPECT_EQ(w.lastOutcome().skipped, 2);
+    EXPECT_TRUE(w.LabelEstado->text().contains("Omitidos: 2"));
+}
+
+TEST_F(DeletionWindow, ALogThatCannotBeWrittenTouchesNoFile)
+{
+    const QString a = put("P/a.wav", "a");
+    QDir().mkpath(host("Backup/Archivos_Borrados.log"));
+    ParaBorrar &w = window({a});
+    w.CheckBackup->setChecked(true);
+    select(w, {0});
+    DialogAnswerer answer;
+    answer.queuePath(host("Backup"));
+    w.cmdHecho->click();
+    EXPECT_TRUE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_FALSE(QFileInfo::exists(host("Backup/a.wav")));
+    ASSERT_FALSE(answer.messages().isEmpty());
+    EXPECT_TRUE(answer.messages().last().contains("No se ha borrado ningún archivo"));
+}
+
+TEST_F(DeletionWindow, ProtectedFoldersHoldInBothModes)
+{
+    const QString kept = put("Audio/Keep/a.wav", "a");
+    const QString lower = put("Audio/Keep/b.wav", "b");
+    const QString free = put("Audio/Free/c.wav", "c");
+    // Added in the open window: it counts at once.
+    FormNoBorrar &nb = formNoBorrar();
+    DialogAnswerer answer;
+    answer.queuePath(host("Audio/Keep"));
+    nb.ElegirCArpeta->click();
+    ASSERT_EQ(Form1::lines(nb.List1), QStringList{win("Audio/Keep")});
+
+    ParaBorrar &w = window({kept, QString(lower).replace("Keep", "keep"), free});
+    select(w, {0, 1, 2});
+    w.cmdHecho->click();
+    EXPECT_TRUE(QFileInfo::exists(host("Audio/Keep/a.wav")));
+    EXPECT_TRUE(QFileInfo::exists(host("Audio/Keep/b.wav"))) << "letter case does not lift the protection";
+    EXPECT_FALSE(QFileInfo::exists(host("Audio/Free/c.wav")));
+    w.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QDir().mkpath(host("Backup"));
+    ParaBorrar &w2 = window({kept});
+    w2.CheckBackup->setChecked(true);
+    select(w2, {0});
+    answer.queuePath(host("Backup"));
+    w2.cmdHecho->click();
+    EXPECT_TRUE(QFileInfo::exists(host("Audio/Keep/a.wav"))) << "with a backup too";
+}
+
+TEST_F(DeletionWindow, CancelStopsAfterTheCurrentItemAndOptionsAreLockedMeanwhile)
+{
+    QStringList items;
+    for (int i = 0; i < 5; ++i)
+        items << put(QString("P/t%1.wav").arg(i), "x");
+    ParaBorrar &w = window(items);
+    for (int i = 0; i < 5; ++i)
+        w.ListBorrar->item(i)->setSelected(true);
+    bool locked = false;
+    QTimer::singleShot(0, &w, [&] {
+        locked = w.EstaBorrando && !w.CheckBackup->isEnabled() && !w.CheckBorrarPapelera->isEnabled();
+        QTest::keyClick(w.ListBorrar, Qt::Key_Delete); // does nothing during a run
+        w.Cancela->click();
+    });
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(w.lastOutcome().deleted, 1);
+    EXPECT_TRUE(w.lastOutcome().cancelled);
+    EXPECT_EQ(w.ListBorrar->count(), 5);
+    EXPECT_TRUE(w.LabelEstado->text().startsWith(" >> Se han Cancelado todas las operaciones << "));
+    EXPECT_FALSE(w.CancelaOp);
+    EXPECT_TRUE(w.CheckBackup->isEnabled());
+}
+
+TEST_F(DeletionWindow, RestoreAsksBeforeReplacingAndCountsWhatItCouldNotDo)
+{
+    put("Backup/a.wav", "backup a");
+    put("Backup/b.wav", "backup b");
+    put("P/a.wav", "newer a");
+    QByteArray log = "Archivos borrados  12/31/2026 a las 23:59:59\r\n" + QByteArray(61, '-') + "\r\n";
+    for (const char *p : {"P\\a.wav", "P\\b.wav", "P\\c.wav"})
+        log += "D:\\" + QByteArray(p) + "\r\n";
+    put("Backup/Archivos_Borrados.log", log);
+    Recuperar &r = recuperar();
+    r.leerLog(win("Backup/Archivos_Borrados.log"));
+    ASSERT_EQ(r.ListRecuperar->count(), 3);
+    Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 1; }); // do not replace
+    DialogAnswerer answer;
+    r.cmdRecuperar->click();
+    EXPECT_EQ(readAll(host("P/a.wav")), "newer a");
+    EXPECT_EQ(readAll(host("P/b.wav")), "backup b");
+    EXPECT_EQ(r.lastOutcome().copied, 1);
+    EXPECT_EQ(r.lastOutcome().declined, 1);
+    EXPECT_EQ(r.lastOutcome().failed, 1);
+    EXPECT_TRUE(r.Label1->text().startsWith("Operación terminada"));
+}
+
+TEST_F(DeletionWindow, RestoreRefusesOtherNamesAndEmptyLogs)
+{
+    put("L/archivos_borrados.log", QByteArray(200, 'x'));
+    Recuperar &r = recuperar();
+    r.leerLog(win("L/archivos_borrados.log"));
+    EXPECT_EQ(r.Label1->text(), "Este archivo no es válido");
+
+    put("L2/Archivos_Borrados.log", "Archivos borrados  1/2/26 a las 1:02:03\r\n" + QByteArray(61, '-') + "\r\n");
+    Form1 &f = form1();
+    recuperar().leerLog(win("L2/Archivos_Borrados.log"));
+    EXPECT_EQ(Form1::lines(f.ListPath),
+              (QStringList{" >>> AVISO <<< ", "   Este archivo no tiene archivos para recuperar"}));
+}
