@@ -1,14 +1,23 @@
 // A headless run of the main window's analysis, as the user would start it,
 // for end-to-end checks without a display:
-//   analysis_bench [--dump DIR] PATH
+//   analysis_bench [--dump DIR] [--delete trash|permanent [--backup DIR]] [--restore LOG] [PATH]
 // PATH is a host path: a project file is opened through "Abrir proyecto VIP"
 // with the dialog answered by PATH. Dialogs the run shows are answered with
 // their first button and their texts printed on stderr. With --dump, every
 // result list is written to DIR/<list>.txt (UTF-8, one item a line, LF).
+// After the analysis, --delete runs the deletion window over every unused
+// file (to the trash or for good; --backup DIR ticks the backup and answers
+// its folder dialog with DIR); --restore LOG reads LOG in the restore window
+// and restores it (PATH may then be left out). Every question is answered
+// with its first button. With --dump the deletion window's list after the
+// run goes to ParaBorrar.txt and the restore list to Recuperar.txt.
 // The last line on stdout is "seconds=<wall time of the analysis>".
 
 #include "app/App.h"
+#include "cleanup/ParaBorrar.h"
+#include "cleanup/Recuperar.h"
 #include "main/Form1.h"
+#include "platform/DriveMap.h"
 #include "main/Perdidos.h"
 #include "platform/EventPump.h"
 #include "tests/support/DialogAnswerer.h"
@@ -19,7 +28,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -37,8 +48,53 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] PATH\n");
+    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--delete trash|permanent [--backup DIR]] "
+                         "[--restore LOG] [PATH]\n");
     return 2;
+}
+
+// The deletion window over the analysis's unused list: every item selected,
+// the options set, the run started as the user starts it.
+void runDeletion(const QString &mode, const QString &backup, DialogAnswerer &answer)
+{
+    Form1 &f = form1();
+    f.CommandBorrado_Click();
+    if (!paraBorrarLoaded()) {
+        std::fprintf(stderr, "analysis_bench: the deletion window did not open\n");
+        return;
+    }
+    ParaBorrar &w = paraBorrar();
+    w.ListBorrar->selectAll();
+    w.CheckBorrarPapelera->setChecked(mode == QStringLiteral("trash"));
+    w.CheckConfirmar->setChecked(false);
+    w.CheckVaciarPapelera->setChecked(false);
+    w.CheckBackup->setChecked(!backup.isEmpty());
+    if (!backup.isEmpty())
+        answer.queuePath(QFileInfo(backup).absoluteFilePath());
+    w.cmdHecho->click();
+    const ParaBorrar::Outcome &o = w.lastOutcome();
+    std::printf("deleted=%d skipped=%d failed=%d cancelled=%d\n", o.deleted, o.skipped, o.failed, int(o.cancelled));
+    for (const QString &p : o.problems)
+        std::fprintf(stderr, "problem: %s\n", qPrintable(p));
+}
+
+void runRestore(const QString &log, DialogAnswerer &answer)
+{
+    form1().RecuperaBorrados->trigger();
+    if (!recuperarLoaded()) {
+        std::fprintf(stderr, "analysis_bench: the restore window did not open\n");
+        return;
+    }
+    Recuperar &r = recuperar();
+    answer.queuePath(QFileInfo(log).absoluteFilePath());
+    r.cmdOpen->click();
+    if (recuperarLoaded() && !r.cmdRecuperar->isHidden()) {
+        r.cmdRecuperar->click();
+        const Recuperar::Outcome &o = r.lastOutcome();
+        std::printf("restored=%d not_replaced=%d failed=%d\n", o.copied, o.declined, o.failed);
+    } else {
+        std::fprintf(stderr, "analysis_bench: nothing to restore from %s\n", qPrintable(log));
+    }
 }
 
 } // namespace
@@ -50,12 +106,18 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     App::setup();
 
-    QString dump;
-    QString path;
+    QString dump, path, mode, backup, restore;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--dump") && i + 1 < args.size())
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == QStringLiteral("--dump") && hasValue)
             dump = args[++i];
+        else if (args[i] == QStringLiteral("--delete") && hasValue)
+            mode = args[++i];
+        else if (args[i] == QStringLiteral("--backup") && hasValue)
+            backup = args[++i];
+        else if (args[i] == QStringLiteral("--restore") && hasValue)
+            restore = args[++i];
         else if (args[i].startsWith(QStringLiteral("--")))
             return usage();
         else if (path.isEmpty())
@@ -63,51 +125,64 @@ int main(int argc, char **argv)
         else
             return usage();
     }
-    if (path.isEmpty())
+    if ((path.isEmpty() && restore.isEmpty()) || (!mode.isEmpty() && mode != QStringLiteral("trash")
+                                                  && mode != QStringLiteral("permanent"))
+        || (!backup.isEmpty() && mode.isEmpty()) || (!mode.isEmpty() && path.isEmpty()))
         return usage();
-    const QFileInfo target(path);
-    if (!target.exists()) {
-        std::fprintf(stderr, "analysis_bench: %s does not exist\n", qPrintable(path));
-        return 2;
-    }
 
     Form1 &f = form1();
     f.Inicio();
     DialogAnswerer answer;
     answer.setPrintMessages(true);
 
-    EventPump::resetGapStats();
-    QElapsedTimer clock;
-    clock.start();
-    if (target.isDir()) {
-        std::fprintf(stderr, "analysis_bench: folders are not analysed yet\n");
-        return 2;
+    double seconds = 0;
+    if (!path.isEmpty()) {
+        const QFileInfo target(path);
+        if (!target.exists()) {
+            std::fprintf(stderr, "analysis_bench: %s does not exist\n", qPrintable(path));
+            return 2;
+        }
+        EventPump::resetGapStats();
+        QElapsedTimer clock;
+        clock.start();
+        if (target.isDir()) {
+            f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
+        } else {
+            answer.queuePath(target.absoluteFilePath());
+            f.AbrirFichero_Click();
+        }
+        seconds = clock.nsecsElapsed() / 1e9;
+        if (f.TextDecode && !f.TextDecode->isHidden())
+            std::fprintf(stderr, "status: %s\n", qPrintable(f.TextDecode->toPlainText()));
+        std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),
+                    f.ListUtilizados->count(), f.ListBorrar->count(),
+                    perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
+        std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
     }
-    answer.queuePath(target.absoluteFilePath());
-    f.AbrirFichero_Click();
-    const double seconds = clock.nsecsElapsed() / 1e9;
-
-    if (f.TextDecode && !f.TextDecode->isHidden())
-        std::fprintf(stderr, "status: %s\n", qPrintable(f.TextDecode->toPlainText()));
+    if (!mode.isEmpty())
+        runDeletion(mode, backup, answer);
+    if (!restore.isEmpty())
+        runRestore(restore, answer);
 
     if (!dump.isEmpty()) {
         QDir().mkpath(dump);
-        const bool ok = dumpList(dump, QStringLiteral("ListProyectos"), Form1::lines(f.ListProyectos))
+        bool ok = dumpList(dump, QStringLiteral("ListProyectos"), Form1::lines(f.ListProyectos))
             && dumpList(dump, QStringLiteral("ListVip"), Form1::lines(f.ListVip))
             && dumpList(dump, QStringLiteral("ListUtilizados"), Form1::lines(f.ListUtilizados))
             && dumpList(dump, QStringLiteral("ListBorrar"), Form1::lines(f.ListBorrar))
             && dumpList(dump, QStringLiteral("ListPerdidos"),
                         perdidosLoaded() ? Form1::lines(perdidos().ListPerdidos) : QStringList());
+        if (ok && !mode.isEmpty())
+            ok = dumpList(dump, QStringLiteral("ParaBorrar"),
+                          paraBorrarLoaded() ? Form1::lines(paraBorrar().ListBorrar) : QStringList());
+        if (ok && !restore.isEmpty())
+            ok = dumpList(dump, QStringLiteral("Recuperar"),
+                          recuperarLoaded() ? Form1::lines(recuperar().ListRecuperar) : QStringList());
         if (!ok) {
             std::fprintf(stderr, "analysis_bench: cannot write to %s\n", qPrintable(dump));
             return 1;
         }
     }
-    std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),
-                f.ListUtilizados->count(), f.ListBorrar->count(),
-                perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
-    std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
     std::printf("seconds=%.3f\n", seconds);
-    unloadForm1();
     return 0;
 }

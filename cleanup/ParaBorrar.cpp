@@ -38,6 +38,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace {
 
 ParaBorrar *g_window = nullptr;
@@ -111,6 +113,9 @@ ParaBorrar::ParaBorrar()
     ListBorrar = new QListWidget(this);
     ListBorrar->setObjectName(QStringLiteral("ListBorrar"));
     ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Every line has one height: marking a line during a run must not make
+    // the list measure all its lines again.
+    ListBorrar->setUniformItemSizes(true);
     ListBorrar->installEventFilter(this);
     ListBorrar->viewport()->installEventFilter(this);
     CheckBackup = check("CheckBackup", QStringLiteral("Hacer copia de seguridad de archivos"));
@@ -490,6 +495,14 @@ void ParaBorrar::BorrarSeleccionados()
     if (formNoBorrarLoaded())
         formNoBorrar().LeerRutasNoBorrados();
 
+    // The names already in the backup folder, letters in either case (the
+    // restore finds a backup by name, case-blind): listed once, then kept up
+    // to date by the run itself.
+    QSet<QString> backupNames;
+    if (backup) {
+        for (const WinFs::Entry &e : WinFs::listHostDir(backupHost))
+            backupNames.insert(e.name.toCaseFolded());
+    }
     auto problem = [this](const QString &path, const QString &why, bool failed) {
         m_outcome.problems << path + QStringLiteral("  ->  ") + why;
         ++(failed ? m_outcome.failed : m_outcome.skipped);
@@ -517,12 +530,15 @@ void ParaBorrar::BorrarSeleccionados()
                 if (backup) {
                     const QString name = Buscar::Obtener_Nombre_Archivo(path);
                     const QString copy = Unused::joinPath(ruta, name);
-                    if (WinFs::exists(copy)) {
+                    struct stat there;
+                    if (backupNames.contains(name.toCaseFolded())
+                        || ::lstat(QFile::encodeName(backupHost + u'/' + name).constData(), &there) == 0) {
                         // Never replace a backup: two takes of one name from
                         // two folders would leave one unrestorable.
                         problem(path, QStringLiteral("ya existe una copia con ese nombre en ") + ruta, false);
                         go = false;
                     } else {
+                        backupNames.insert(name.toCaseFolded());
                         const ShellResult r = Module2::CopiarArchivo(path, ruta);
                         const WinFs::FileStat src = WinFs::statPath(path);
                         const WinFs::FileStat dst = WinFs::statPath(copy);
@@ -546,10 +562,14 @@ void ParaBorrar::BorrarSeleccionados()
                     }
                 }
                 if (go) {
+                    // The file as found now; "gone" is tested there, by name,
+                    // without a new case-blind search of its folder.
+                    const QByteArray where = QFile::encodeName(WinFs::hostPath(path));
                     const ShellResult r = removeFile(path);
+                    struct stat st;
                     if (r.outcome == ShellResult::Declined) {
                         problem(path, QStringLiteral("no confirmado"), false);
-                    } else if (WinFs::exists(path)) {
+                    } else if (::lstat(where.constData(), &st) == 0) {
                         problem(path, QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason), true);
                     } else {
                         item->setText(path + mark());
@@ -559,12 +579,12 @@ void ParaBorrar::BorrarSeleccionados()
                 }
             }
         }
-        EventPump::pumpNow();
+        XP_Bar->setValue(i);
+        EventPump::pumpEvents();
         if (CancelaOp) {
             m_outcome.cancelled = true;
             break;
         }
-        XP_Bar->setValue(i);
     }
 
     log.close();

@@ -135,7 +135,7 @@ ShellResult moveToTrash(const QString &hostPath)
         }
         const QByteArray info = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/")
             + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + "\n";
-        const bool written = ::write(fd, info.constData(), size_t(info.size())) == info.size() && ::fsync(fd) == 0;
+        const bool written = ::write(fd, info.constData(), size_t(info.size())) == info.size();
         ::close(fd);
         if (!written) {
             ::unlink(infoPath.constData());
