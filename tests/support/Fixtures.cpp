@@ -7,31 +7,14 @@
 #include <QFileInfo>
 #include <QtEndian>
 
-#include <cmath>
-
 namespace Fixtures {
 namespace {
-
-void le16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian(v, c);
-    b.append(c, 2);
-}
 
 void le32(QByteArray &b, quint32 v)
 {
     char c[4];
     qToLittleEndian(v, c);
     b.append(c, 4);
-}
-
-QByteArray field(const QString &text, int size, char pad)
-{
-    QByteArray b = Ansi::encode(text).left(size);
-    while (b.size() < size)
-        b.append(pad);
-    return b;
 }
 
 } // namespace
@@ -68,71 +51,6 @@ QByteArray vipBytes(const QStringList &paths, const VipOptions &o)
         ++k;
     }
     return vipRaw(area, o);
-}
-
-QByteArray wavBytes(int sampleRate, int channels, int bits, int frames, WavFormat format, bool tone,
-                    const QByteArray &chunksBeforeFmt)
-{
-    const int blockAlign = channels * bits / 8;
-    QByteArray data(qsizetype(frames) * blockAlign, '\0');
-    if (tone && format != WavFormat::Float && bits == 16) {
-        for (int f = 0; f < frames; ++f) {
-            const qint16 s = qint16(3000 * std::sin(2 * M_PI * 440.0 * f / sampleRate));
-            for (int c = 0; c < channels; ++c)
-                qToLittleEndian(s, data.data() + (qsizetype(f) * channels + c) * 2);
-        }
-    }
-    QByteArray fmt;
-    const bool ext = format == WavFormat::Extensible;
-    le16(fmt, ext ? 0xFFFE : (format == WavFormat::Float ? 3 : 1));
-    le16(fmt, quint16(channels));
-    le32(fmt, quint32(sampleRate));
-    le32(fmt, quint32(sampleRate * blockAlign));
-    le16(fmt, quint16(blockAlign));
-    le16(fmt, quint16(bits));
-    if (ext) {
-        le16(fmt, 22);
-        le16(fmt, quint16(bits));
-        le32(fmt, channels == 1 ? 4 : 3);
-        // KSDATAFORMAT_SUBTYPE_PCM
-        le32(fmt, 1);
-        le16(fmt, 0);
-        le16(fmt, 0x10);
-        fmt += QByteArray::fromHex("800000aa00389b71");
-    }
-    QByteArray body = "WAVE";
-    body += chunksBeforeFmt;
-    body += "fmt ";
-    le32(body, quint32(fmt.size()));
-    body += fmt;
-    body += "data";
-    le32(body, quint32(data.size()));
-    body += data;
-    QByteArray out = "RIFF";
-    le32(out, quint32(body.size()));
-    return out + body;
-}
-
-QByteArray mp3Bytes(int frameBytes, bool tag, const QString &title, const QString &artist, const QString &album,
-                    const QString &year, const QString &comment, const QByteArray &marker, char pad)
-{
-    QByteArray b;
-    // Frame headers of MPEG-1 layer III, 128 kbit/s, 44.1 kHz, then zeros.
-    while (b.size() < frameBytes) {
-        b += QByteArray::fromHex("fffb9064");
-        b += QByteArray(413, '\0');
-    }
-    b.truncate(frameBytes);
-    if (tag) {
-        b += marker.left(3);
-        b += field(title, 30, pad);
-        b += field(artist, 30, pad);
-        b += field(album, 30, pad);
-        b += field(year, 4, pad);
-        b += field(comment, 30, pad);
-        b.append(char(12));
-    }
-    return b;
 }
 
 bool writeFile(const QString &hostPath, const QByteArray &bytes)

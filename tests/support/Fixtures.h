@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// The WAVE and MP3 writers; included here for the callers that only know this header.
+#include "tests/support/AudioFixtures.h"
+
 // Writers of the files the program reads, made from their formats, so that no
 // binary file has to be kept with the sources.
 namespace Fixtures {
@@ -23,22 +26,6 @@ QByteArray vipBytes(const QStringList &paths, const VipOptions &options = {});
 // The raw form: the header at byte 97 with its NUL, then `area` as given,
 // then the marker (when asked) and the tail.
 QByteArray vipRaw(const QByteArray &area, const VipOptions &options = {});
-
-enum class WavFormat { Pcm, Float, Extensible };
-
-// A RIFF/WAVE file: "fmt " chunk (16 bytes, or 40 for extensible), optional
-// chunks before it, a "data" chunk of silence (or a low tone when `tone`).
-QByteArray wavBytes(int sampleRate, int channels, int bitsPerSample, int frames,
-                    WavFormat format = WavFormat::Pcm, bool tone = false,
-                    const QByteArray &chunksBeforeFmt = {});
-
-// An MP3-like file: `frames` bytes of frame data and an ID3 version 1 tag
-// ("TAG", title 30, artist 30, album 30, year 4, comment 30, genre 1) when
-// `tag` is true; `marker` lets tests write "tag" in lower case; fields are
-// padded with `pad` (blank or NUL).
-QByteArray mp3Bytes(int frameBytes, bool tag, const QString &title = {}, const QString &artist = {},
-                    const QString &album = {}, const QString &year = {}, const QString &comment = {},
-                    const QByteArray &marker = "TAG", char pad = ' ');
 
 // Writes bytes to a host path, creating the folders; false on failure.
 bool writeFile(const QString &hostPath, const QByteArray &bytes);
