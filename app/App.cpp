@@ -61,7 +61,7 @@ void start(const QStringList &arguments, bool show)
     Form1 &f = form1();
     f.Inicio();
     if (show)
-        f.show();
+        f.Form_Load(arguments);
 }
 
 } // namespace App

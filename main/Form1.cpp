@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,6 +42,8 @@ QColor bgr(unsigned v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
+
+constexpr int kMinOpacity = 20;
 
 int twipsToPixels(double twips)
 {
@@ -237,11 +240,34 @@ void Form1::buildControls()
                             QStringLiteral("Borrar los archivos no utilizados"));
     CommandBorrado->hide();
 
-    CheckBAK = new QCheckBox(QStringLiteral("Incluir Vip_BAK"), central);
-    CheckBAK->setObjectName(QStringLiteral("CheckBAK"));
-    CheckLogo = new QCheckBox(QStringLiteral("Logo"), central);
-    CheckLogo->setObjectName(QStringLiteral("CheckLogo"));
-    CheckLogo->setChecked(true);
+    // The option boxes: each one's caption is its settings key.
+    auto option = [&](const char *name, const QString &caption, bool design, const QString &tip) {
+        auto *c = new QCheckBox(caption, central);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setChecked(design);
+        c->setToolTip(tip);
+        return c;
+    };
+    CheckToolTips = option("CheckToolTips", QStringLiteral("Ver tooltips de listas"), true,
+                           QStringLiteral("Ver o no, los tooltips de las 4 listas"));
+    CheckPlayer = option("CheckPlayer", QStringLiteral("Player automático"), false,
+                         QStringLiteral("Activado, al clicar en cualquira de  listas con archivos de audio, aparece el Player."));
+    CheckBAK = option("CheckBAK", QStringLiteral("Incluir Vip_BAK"), false,
+                      QStringLiteral("Si está activado incluye los backup de Vip's (no influye en Drag&Drop a lista 3)"));
+    CheckDragDrop = option("CheckDragDrop", QStringLiteral("Ver Info al inicio"), true,
+                           QStringLiteral("Si está activado saldrá ventana de Info al inicio"));
+    CheckLogo = option("CheckLogo", QStringLiteral("Ver Logo al inicio"), true,
+                       QStringLiteral("Si está activado saldrá Logo al inicio"));
+
+    HScroll1 = new QScrollBar(Qt::Horizontal, central);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    HScroll1->setRange(kMinOpacity, 100);
+    HScroll1->setValue(100);
+    Label1 = new QLabel(QStringLiteral("Transparencia"), central);
+    Label1->setObjectName(QStringLiteral("Label1"));
+
+    cmdPlayer = button("cmdPlayer", QStringLiteral("Player"), QStringLiteral("Player"));
+    Salir = button("Salir", QStringLiteral("Salir"), QStringLiteral("Cerrar la aplicación"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -271,11 +297,21 @@ void Form1::buildControls()
     side->addWidget(cmdPerdidos);
     side->addWidget(CommandBorrado);
     side->addSpacing(12);
+    side->addWidget(cmdPlayer);
+    side->addSpacing(12);
+    side->addWidget(CheckToolTips);
+    side->addWidget(CheckPlayer);
     side->addWidget(CheckBAK);
+    side->addWidget(CheckDragDrop);
     side->addWidget(CheckLogo);
+    side->addSpacing(12);
+    side->addWidget(Label1);
+    side->addWidget(HScroll1);
     side->addStretch(1);
     side->addWidget(LabelTime);
     side->addWidget(TextLapsoTotal);
+    side->addSpacing(8);
+    side->addWidget(Salir);
 
     auto block = [&](QLineEdit *num, std::array<QLabel *, 2> &labels, QListWidget *lst) {
         auto *v = new QVBoxLayout;
@@ -321,6 +357,7 @@ void Form1::buildControls()
     connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
     connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
     connectProjectList();
+    connectShell();
     ListProyectos->setAcceptDrops(true);
     ListProyectos->viewport()->setAcceptDrops(true);
     ListProyectos->viewport()->installEventFilter(this);

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class Progress;
@@ -20,6 +21,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollBar;
 class QTimer;
 
 // The main window: the four result lists of an analysis and the commands
@@ -52,6 +54,25 @@ public:
     // The decoder's shared state (start and end of the last path area, the
     // paths counted in list mode).
     Decoder::State dec;
+
+    // Start-up: options, opacity, first-run notice, the command-line path
+    // (the program's arguments) and the caption.
+    void Form_Load(const QStringList &arguments);
+    // Shut-down: stores the settings, then ends the process at once.
+    void GuardarYSalir();
+    // How the process ends (tests replace it to stay alive).
+    static void setEndProcess(std::function<void()> end);
+    int m_Item = -1;
+    void SalvarToolTips();
+    void CheckToolTips_Click();
+    void CheckDragDrop_Click();
+    void CheckLogo_Click();
+    void CheckPlayer_Click();
+    void HScroll1_Scroll();
+    void cmdPlayer_Click();
+    // The command-line text as one path: quotes removed, a host path turned
+    // into a Windows path.
+    static QString commandLinePath(const QStringList &arguments);
 
     // Commands.
     void AbrirFichero_Click();
@@ -158,12 +179,23 @@ public:
     QAction *CarpetasBuscar = nullptr;
     QAction *CarpetasNoBorrar = nullptr;
     QAction *RecuperaBorrados = nullptr;
+    QCheckBox *CheckToolTips = nullptr;
+    QCheckBox *CheckPlayer = nullptr;
     QCheckBox *CheckBAK = nullptr;
+    QCheckBox *CheckDragDrop = nullptr;
     QCheckBox *CheckLogo = nullptr;
+    QScrollBar *HScroll1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QPushButton *cmdPlayer = nullptr;
+    QPushButton *Salir = nullptr;
     QTimer *Timer1 = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     // Keeps the count of analysis routines on the stack.
@@ -186,6 +218,10 @@ private:
     Progress &barProgress();
     void buildControls();
     void connectProjectList();
+    void connectShell();
+    void PonerToolTips();
+    void CarpetaCommandLine(const QString &path);
+    std::array<QString, 4> ToolTips;
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);

@@ -55,4 +55,49 @@ void unloadRecuperar()
         hooks().unloadRecuperar();
 }
 
+void stopPlayback()
+{
+    if (hooks().stopPlayback)
+        hooks().stopPlayback();
+}
+
+void togglePlayer()
+{
+    if (hooks().togglePlayer)
+        hooks().togglePlayer();
+}
+
+bool playerVisible()
+{
+    return hooks().playerVisible && hooks().playerVisible();
+}
+
+void focusPlayer()
+{
+    if (hooks().focusPlayer)
+        hooks().focusPlayer();
+}
+
+void movePlayer(int leftTwips, int topTwips)
+{
+    if (hooks().movePlayer)
+        hooks().movePlayer(leftTwips, topTwips);
+}
+
+int playerVolume()
+{
+    return hooks().playerVolume ? hooks().playerVolume() : 0;
+}
+
+void setPlayerVolume(int volume)
+{
+    if (hooks().setPlayerVolume)
+        hooks().setPlayerVolume(volume);
+}
+
+std::optional<PlayerState> playerState()
+{
+    return hooks().playerState ? hooks().playerState() : std::nullopt;
+}
+
 } // namespace Peers

@@ -1,12 +1,22 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 // The windows above the main window (player, deletion, associated files)
 // build on it, so it cannot call them directly. They register here when the
 // application is put together; until then each call does nothing (a window
 // that is not loaded has nothing to unload and no deletion is running).
 namespace Peers {
+
+// What the main window stores of the player window when it shuts down.
+struct PlayerState
+{
+    int volume = 0;
+    int checkToolTip = 0;
+    int leftTwips = 0;
+    int topTwips = 0;
+};
 
 struct Hooks
 {
@@ -18,6 +28,16 @@ struct Hooks
     std::function<void()> copiarListBorrados; // copy the unused list into the deletion window
     std::function<void()> showRecuperar;     // show the restore window
     std::function<void()> unloadRecuperar;
+    // The player window (loaded on first use by each call).
+    std::function<void()> stopPlayback;      // stop only, the playlist stays
+    std::function<void()> togglePlayer;      // show or hide the player window
+    std::function<bool()> playerVisible;     // false when not loaded
+    std::function<void()> focusPlayer;
+    std::function<void(int, int)> movePlayer; // left, top in twips
+    std::function<int()> playerVolume;
+    std::function<void(int)> setPlayerVolume;
+    // The state of a loaded player window; nothing when it is not loaded.
+    std::function<std::optional<PlayerState>()> playerState;
 };
 
 Hooks &hooks();
@@ -30,5 +50,13 @@ void toggleParaBorrar();
 void copiarListBorrados();
 void showRecuperar();
 void unloadRecuperar();
+void stopPlayback();
+void togglePlayer();
+bool playerVisible();
+void focusPlayer();
+void movePlayer(int leftTwips, int topTwips);
+int playerVolume();
+void setPlayerVolume(int volume);
+std::optional<PlayerState> playerState();
 
 } // namespace Peers

@@ -1,0 +1,284 @@
+#include "main/Form1.h"
+
+#include "main/Peers.h"
+#include "platform/Ask.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "services/Module2.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+std::function<void()> &endProcess()
+{
+    // Ends at once: no other window's close handler runs (they would store
+    // their settings over what shut-down has just written) and a running
+    // analysis does not go on.
+    static std::function<void()> end = [] {
+        std::fflush(nullptr);
+        ::_exit(0);
+    };
+    return end;
+}
+
+int pixelsFromTwips(double twips)
+{
+    return int(std::lround(twips / 15.0));
+}
+
+QString flag(const QCheckBox *box)
+{
+    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+void Form1::setEndProcess(std::function<void()> end)
+{
+    endProcess() = end ? std::move(end) : [] {
+        std::fflush(nullptr);
+        ::_exit(0);
+    };
+}
+
+void Form1::connectShell()
+{
+    connect(CheckToolTips, &QCheckBox::clicked, this, [this] { CheckToolTips_Click(); });
+    connect(CheckDragDrop, &QCheckBox::clicked, this, [this] { CheckDragDrop_Click(); });
+    connect(CheckLogo, &QCheckBox::clicked, this, [this] { CheckLogo_Click(); });
+    connect(CheckPlayer, &QCheckBox::clicked, this, [this] { CheckPlayer_Click(); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Scroll(); });
+    connect(cmdPlayer, &QPushButton::clicked, this, [this] { cmdPlayer_Click(); });
+    connect(Salir, &QPushButton::clicked, this, [this] { GuardarYSalir(); });
+}
+
+void Form1::SalvarToolTips()
+{
+    ToolTips[0] = QStringLiteral("Clic bot.iqz. reproduce archivo clicado, bot. dcho. Stop. Pulsar tecla <Ins> para "
+                                 "copiar todos los seleccionados al Player ");
+    ToolTips[1] = QStringLiteral("Lista de proyectos en la Carpeta, doble clic en un item, descodifica ese proyecto");
+    ToolTips[2] = QStringLiteral("Clic bot.iqz. reproduce archivo clicado, bot. dcho. Stop. Doble clic en item de VIP, "
+                                 "selecciona todos los archivos de ese VIP ");
+    ToolTips[3] = QStringLiteral("Clic bot.iqz. reproduce archivo clicado, bot. dcho. Stop. Pulsar tecla <Ins> para "
+                                 "copiar todos los seleccionados al Player");
+}
+
+void Form1::PonerToolTips()
+{
+    ListVip->setToolTip(ToolTips[0]);
+    ListProyectos->setToolTip(ToolTips[1]);
+    ListUtilizados->setToolTip(ToolTips[2]);
+    ListBorrar->setToolTip(ToolTips[3]);
+}
+
+void Form1::CheckToolTips_Click()
+{
+    if (CheckToolTips->isChecked()) {
+        PonerToolTips();
+        return;
+    }
+    for (QListWidget *l : {ListVip, ListProyectos, ListUtilizados, ListBorrar})
+        l->setToolTip(QString());
+}
+
+void Form1::CheckDragDrop_Click()
+{
+    ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
+}
+
+void Form1::CheckLogo_Click()
+{
+    if (ListVip->count() + ListUtilizados->count() + ListProyectos->count() + ListBorrar->count() == 0)
+        ShowIco->setVisible(CheckLogo->isChecked());
+}
+
+void Form1::CheckPlayer_Click()
+{
+    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
+                      int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+}
+
+void Form1::HScroll1_Scroll()
+{
+    const int value = HScroll1->value();
+    // Alpha is the per-cent value over 255, halves to even (50 -> 128).
+    setWindowOpacity(std::nearbyint(value * 255 / 100.0) / 255.0);
+    Label1->setText(QStringLiteral("Transparencia ") + QString::number(100 - value));
+}
+
+void Form1::cmdPlayer_Click()
+{
+    if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+    Peers::togglePlayer();
+    Settings::set(QStringLiteral("Volumen"), QString::number(Peers::playerVolume()));
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space) {
+        Peers::stopPlayback();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void Form1::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event);
+    move(0, 0);
+    TextDecode->hide();
+    if (Peers::playerVisible()) {
+        CheckPlayer_Click();
+        Peers::focusPlayer();
+    }
+}
+
+void Form1::mousePressEvent(QMouseEvent *event)
+{
+    if (Peers::playerVisible())
+        Peers::focusPlayer();
+    QMainWindow::mousePressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    GuardarYSalir();
+}
+
+QString Form1::commandLinePath(const QStringList &arguments)
+{
+    QString text = arguments.join(u' ');
+    text.remove(u'"');
+    if (text.startsWith(u'/'))
+        return DriveMap::instance().toWindows(text);
+    return text;
+}
+
+void Form1::Form_Load(const QStringList &arguments)
+{
+    // The option boxes, each under its own caption; a value that is not 0
+    // or 1 keeps the design value.
+    const auto restore = [](QCheckBox *box) {
+        const int v = Settings::getInt(box->text(), box->isChecked() ? 1 : 0, 0, 1);
+        box->setChecked(v == 1);
+    };
+    restore(CheckToolTips);
+    if (CheckToolTips->isChecked()) {
+        SalvarToolTips();
+        PonerToolTips();
+    }
+    restore(CheckPlayer);
+    restore(CheckBAK);
+    restore(CheckDragDrop);
+    restore(CheckLogo);
+
+    ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
+    ShowIco->setVisible(CheckLogo->isChecked());
+
+    Peers::setPlayerVolume(Settings::getInt(QStringLiteral("Volumen"), 0, 0, 100));
+    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
+                      int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+
+    cmdPerdidos->hide();
+    ListUtilizados->clear();
+    if (Peers::playerVisible())
+        Peers::togglePlayer();
+    SalvarToolTips();
+    SalvaListados->setVisible(false);
+    Actualizar = false;
+
+    show();
+    move(pixelsFromTwips(200), pixelsFromTwips(200));
+
+    // A value outside 0..100 or not a number (a hand-edited file) would
+    // leave an invisible window: the default is taken instead.
+    HScroll1->setValue(Settings::getInt(QStringLiteral("HScroll1"), 100, 0, 100));
+    HScroll1_Scroll();
+
+    if (Settings::getInt(QStringLiteral("TotalCarpetasBusca"), 0, -1, 1 << 20) == 0) {
+        AvisoMsg(QStringLiteral("No hay ninguna carpeta de disco seleccionada para la búsqueda de archivos.\r\n\r\n"
+                                "Esto hace que al clicar un item de audio de las listas\r\n"
+                                "el programa no pueda buscar audios desubicados."),
+                 QStringLiteral("Configuración"));
+        CarpetasBuscar_Click();
+    }
+
+    m_Item = -1;
+
+    const QString path = commandLinePath(arguments);
+    if (!CheckBAK->isChecked() && path.contains(QStringLiteral("_BAK"))) {
+        AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
+        return;
+    }
+    if (!path.isEmpty())
+        CarpetaCommandLine(path);
+
+    setWindowTitle(QStringLiteral("    Velmar    v") + QStringLiteral(VELMAR_VERSION));
+}
+
+void Form1::CarpetaCommandLine(const QString &path)
+{
+    // What cannot be analysed is said before anything is asked.
+    if (DriveMap::instance().toHost(path).isEmpty()) {
+        AvisoMsg(QStringLiteral("La ruta no está en ninguna unidad disponible:\r\n") + path,
+                 QStringLiteral("Descodificar Vip"));
+        return;
+    }
+    const WinFs::FileStat st = WinFs::statPath(path);
+    if (!st.exists) {
+        AvisoMsg(QStringLiteral("No se encuentra la ruta:\r\n") + path, QStringLiteral("Descodificar Vip"));
+        return;
+    }
+    if (!st.isDir && !(st.isFile && path.right(4).toLower() == QStringLiteral(".vip"))) {
+        AvisoMsg(QStringLiteral("No es un proyecto Vip ni una carpeta:\r\n") + path,
+                 QStringLiteral("Descodificar Vip"));
+        return;
+    }
+    const bool project = path.contains(QStringLiteral(".vip")) || path.contains(QStringLiteral(".VIP"));
+    Module2::TextoCuadro = (project ? QStringLiteral("Descodificar el proyecto...")
+                                    : QStringLiteral("Descodificar la carpeta..."))
+        + path;
+    Module2::RespuestaCuadro = Ask::question(QStringLiteral("Descodificar Vip"), Module2::TextoCuadro,
+                                             {QStringLiteral("Descodificar"), QStringLiteral("Cancelar")});
+    if (Module2::RespuestaCuadro == 0)
+        AbrirRuta(path);
+}
+
+void Form1::GuardarYSalir()
+{
+    // The player's own settings first, as it has them now: reloading it
+    // afterwards (in the middle of an analysis, say) could give its design
+    // values instead of the user's.
+    const std::optional<Peers::PlayerState> player = Peers::playerState();
+    Peers::unloadFormMedia();
+
+    Settings::set(QStringLiteral("Form1_Left"), QString::number(x() * 15));
+    Settings::set(QStringLiteral("Form1_Top"), QString::number(y() * 15));
+    for (const QCheckBox *box : {CheckDragDrop, CheckToolTips, CheckPlayer, CheckBAK, CheckLogo})
+        Settings::set(box->text(), flag(box));
+    if (player) {
+        Settings::set(QStringLiteral("Volumen"), QString::number(player->volume));
+        Settings::set(QStringLiteral("FormMediaToolTip"), QString::number(player->checkToolTip));
+        Settings::set(QStringLiteral("Player_Left"), QString::number(player->leftTwips));
+        Settings::set(QStringLiteral("Player_Top"), QString::number(player->topTwips));
+    }
+    Settings::set(QStringLiteral("HScroll1"), QString::number(HScroll1->value()));
+    if (!Settings::sync())
+        std::fprintf(stderr, "velmar: no se han podido guardar los ajustes\n");
+    endProcess()();
+}

@@ -1,0 +1,265 @@
+#include "main/FolderListWindows.h"
+#include "main/Form1.h"
+#include "main/Peers.h"
+#include "main/Perdidos.h"
+
+#include "platform/Ask.h"
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "tests/support/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class StartupWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        clearSettings();
+        Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
+            asked << title + " | " + text;
+            return answers.isEmpty() ? int(buttons.size()) - 1 : answers.takeFirst();
+        });
+        Form1::setEndProcess([this] { ++ended; });
+        Peers::Hooks &h = Peers::hooks();
+        saved = h;
+        h.setPlayerVolume = [this](int v) { playerVolume = v; };
+        h.playerVolume = [this] { return playerVolume; };
+        h.stopPlayback = [this] { ++stops; };
+        h.togglePlayer = [this] { ++toggles; };
+    }
+    void TearDown() override
+    {
+        Peers::hooks() = saved;
+        Ask::setFunction({});
+        Form1::setEndProcess({});
+        unloadUnidadesBuscar();
+        unloadPerdidos();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadForm1();
+        clearSettings();
+    }
+    static void clearSettings()
+    {
+        Settings::reset();
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                      + "/Velmar/Velmar.ini");
+        Settings::reset();
+    }
+    QString write(const QString &rel, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
+        return dir.path() + u'/' + rel;
+    }
+    void project(const QString &rel)
+    {
+        write("P/Audio/a.wav", Fixtures::noise(64, 1));
+        write(rel, Fixtures::vipBytes({"D:\\P\\Audio\\a.wav"}));
+    }
+
+    QTemporaryDir dir;
+    QStringList asked;
+    QList<int> answers;
+    int ended = 0, stops = 0, toggles = 0, playerVolume = -1;
+    Peers::Hooks saved;
+};
+
+TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
+{
+    Form1 &f = form1();
+    f.Form_Load({});
+    EXPECT_TRUE(f.CheckToolTips->isChecked());
+    EXPECT_FALSE(f.CheckPlayer->isChecked());
+    EXPECT_FALSE(f.CheckBAK->isChecked());
+    EXPECT_TRUE(f.CheckDragDrop->isChecked());
+    EXPECT_TRUE(f.CheckLogo->isChecked());
+    EXPECT_FALSE(f.ListProyectosInfo->isHidden());
+    EXPECT_FALSE(f.ShowIco->isHidden());
+    EXPECT_EQ(f.HScroll1->value(), 100);
+    EXPECT_EQ(f.Label1->text(), "Transparencia 0");
+    EXPECT_DOUBLE_EQ(f.windowOpacity(), 1.0);
+    EXPECT_EQ(playerVolume, 0);
+    EXPECT_TRUE(f.ListVip->toolTip().endsWith("al Player "));
+    EXPECT_TRUE(f.ListBorrar->toolTip().endsWith("al Player"));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], "Configuración | No hay ninguna carpeta de disco seleccionada para la búsqueda de archivos."
+                        "\r\n\r\nEsto hace que al clicar un item de audio de las listas\r\nel programa no pueda buscar "
+                        "audios desubicados.");
+    EXPECT_TRUE(unidadesBuscarLoaded() && unidadesBuscar().isVisible());
+    EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION)) << f.windowTitle().toStdString();
+    EXPECT_TRUE(f.windowTitle().contains("Velmar"));
+    EXPECT_FALSE(f.SalvaListados->isVisible());
+}
+
+TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)
+{
+    Settings::set("Ver tooltips de listas", "0");
+    Settings::set("Player automático", "1");
+    Settings::set("Incluir Vip_BAK", "1");
+    Settings::set("Ver Info al inicio", "0");
+    Settings::set("Ver Logo al inicio", "7"); // not 0 or 1: the design value
+    Settings::set("HScroll1", "60");
+    Settings::set("Volumen", "35");
+    Settings::set("TotalCarpetasBusca", "1");
+    Settings::sync();
+    Form1 &f = form1();
+    f.Form_Load({});
+    EXPECT_FALSE(f.CheckToolTips->isChecked());
+    EXPECT_TRUE(f.ListVip->toolTip().isEmpty());
+    EXPECT_TRUE(f.CheckPlayer->isChecked());
+    EXPECT_TRUE(f.CheckBAK->isChecked());
+    EXPECT_FALSE(f.CheckDragDrop->isChecked());
+    EXPECT_TRUE(f.ListProyectosInfo->isHidden());
+    EXPECT_TRUE(f.CheckLogo->isChecked());
+    EXPECT_EQ(f.Label1->text(), "Transparencia 40");
+    EXPECT_NEAR(f.windowOpacity(), 153 / 255.0, 0.002);
+    EXPECT_EQ(playerVolume, 35);
+    EXPECT_TRUE(asked.isEmpty());
+    unloadForm1();
+
+    for (const char *bad : {"abc", "250", "-3", ""}) {
+        Settings::set("HScroll1", bad);
+        Form1 &g = form1();
+        g.Form_Load({});
+        EXPECT_EQ(g.HScroll1->value(), 100) << bad;
+        EXPECT_DOUBLE_EQ(g.windowOpacity(), 1.0) << bad;
+        unloadForm1();
+    }
+}
+
+TEST_F(StartupWindow, CommandLinePathIsConfirmedBeforeItIsAnalysed)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    project("P/Tema.vip");
+    answers = {1};
+    Form1 &f = form1();
+    f.Form_Load({"\"" + dir.path() + "/P\""});
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], "Descodificar Vip | Descodificar la carpeta...D:\\P");
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+    unloadForm1();
+
+    asked.clear();
+    answers = {0};
+    Form1 &g = form1();
+    g.Form_Load({dir.path() + "/P/Tema.vip"});
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], "Descodificar Vip | Descodificar el proyecto...D:\\P\\Tema.vip");
+    EXPECT_EQ(Form1::lines(g.ListProyectos), QStringList{"1 --> D:\\P\\Tema.vip"});
+    EXPECT_TRUE(g.windowTitle().endsWith("v" VELMAR_VERSION));
+}
+
+TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    project("P_BAK/Tema.vip");
+    write("P/nota.txt", "x");
+    Form1 &f = form1();
+    const QString designTitle = f.windowTitle();
+    f.Form_Load({dir.path() + "/P_BAK/Tema.vip"});
+    EXPECT_EQ(asked, QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
+    EXPECT_EQ(f.windowTitle(), designTitle);
+    unloadForm1();
+
+    const QStringList bad{dir.path() + "/nada", "Q:\\Proyectos", dir.path() + "/P/nota.txt"};
+    const QStringList said{"No se encuentra la ruta:", "La ruta no está en ninguna unidad disponible:",
+                           "No es un proyecto Vip ni una carpeta:"};
+    for (int i = 0; i < bad.size(); ++i) {
+        asked.clear();
+        Form1 &g = form1();
+        g.Form_Load({bad[i]});
+        ASSERT_EQ(asked.size(), 1) << bad[i].toStdString();
+        EXPECT_TRUE(asked[0].contains(said[i])) << asked[0].toStdString();
+        EXPECT_EQ(g.ListProyectos->count(), 0);
+        EXPECT_FALSE(g.Decoding);
+        unloadForm1();
+    }
+}
+
+TEST_F(StartupWindow, ShutDownStoresEveryKeyThenEndsAtOnce)
+{
+    Peers::hooks().playerState = [] { return std::optional<Peers::PlayerState>({42, 1, 1500, 3000}); };
+    Settings::set("TotalCarpetasBusca", "1");
+    Form1 &f = form1();
+    f.Form_Load({});
+    f.CheckBAK->setChecked(true);
+    f.CheckDragDrop->setChecked(false);
+    f.HScroll1->setValue(70);
+    f.move(30, 45);
+    f.close();
+    EXPECT_EQ(ended, 1);
+    Settings::reset();
+    EXPECT_EQ(Settings::get("Incluir Vip_BAK"), "1");
+    EXPECT_EQ(Settings::get("Ver Info al inicio"), "0");
+    EXPECT_EQ(Settings::get("Ver tooltips de listas"), "1");
+    EXPECT_EQ(Settings::get("Player automático"), "0");
+    EXPECT_EQ(Settings::get("Ver Logo al inicio"), "1");
+    EXPECT_EQ(Settings::get("HScroll1"), "70");
+    EXPECT_EQ(Settings::get("Volumen"), "42");
+    EXPECT_EQ(Settings::get("FormMediaToolTip"), "1");
+    EXPECT_EQ(Settings::get("Player_Left"), "1500");
+    EXPECT_EQ(Settings::get("Player_Top"), "3000");
+    EXPECT_TRUE(Settings::contains("Form1_Left"));
+    EXPECT_TRUE(Settings::contains("Form1_Top"));
+}
+
+TEST_F(StartupWindow, ShutDownWithoutALoadedPlayerKeepsItsStoredSettings)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    Settings::set("Volumen", "55");
+    Settings::set("Player_Left", "600");
+    Form1 &f = form1();
+    f.Form_Load({});
+    f.GuardarYSalir();
+    Settings::reset();
+    EXPECT_EQ(Settings::get("Volumen"), "55");
+    EXPECT_EQ(Settings::get("Player_Left"), "600");
+}
+
+TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    Form1 &f = form1();
+    f.Form_Load({});
+    QTest::keyClick(&f, Qt::Key_Space);
+    EXPECT_EQ(stops, 1);
+    QTest::keyClick(&f, Qt::Key_A);
+    EXPECT_EQ(stops, 1);
+
+    playerVolume = 33;
+    f.Decoding = true;
+    f.cmdPlayer_Click();
+    EXPECT_EQ(toggles, 0);
+    EXPECT_FALSE(Settings::contains("Volumen"));
+    f.Decoding = false;
+    f.cmdPlayer_Click();
+    EXPECT_EQ(toggles, 1);
+    EXPECT_EQ(Settings::get("Volumen"), "33");
+
+    // The logo follows its box only while every list is empty.
+    f.ListBorrar->addItem("D:\\x.wav");
+    const bool before = f.ShowIco->isHidden();
+    f.CheckLogo->click();
+    EXPECT_EQ(f.ShowIco->isHidden(), before);
+    f.ListBorrar->clear();
+    f.CheckLogo->click();
+    EXPECT_EQ(f.ShowIco->isHidden(), !f.CheckLogo->isChecked());
+}
+
+} // namespace
