@@ -176,6 +176,7 @@ void Form1::buildControls()
     ListPath->hide();
     ListPath->installEventFilter(this);
     ListProyectosInfo = list("ListProyectosInfo");
+    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { background: #ffffe8; }"));
     ListProyectosInfo->hide();
 
     LabelAviso = new QLabel(central);
@@ -320,7 +321,16 @@ void Form1::buildControls()
         head->addWidget(labels[0], 1);
         v->addLayout(head);
         v->addWidget(labels[1]);
-        v->addWidget(lst, 1);
+        if (lst == ListProyectos) {
+            // The drag-and-drop notice lies over the project list until it
+            // is clicked away.
+            auto *stack = new QGridLayout;
+            stack->addWidget(lst, 0, 0);
+            stack->addWidget(ListProyectosInfo, 0, 0);
+            v->addLayout(stack, 1);
+        } else {
+            v->addWidget(lst, 1);
+        }
         return v;
     };
     auto *grid = new QGridLayout;
