@@ -26,9 +26,9 @@ bool wild(const QChar *p, qsizetype pn, const QChar *s, qsizetype sn)
     return pi == pn;
 }
 
-bool plain(const QString &pattern, const QString &name)
+bool plain(QStringView pattern, QStringView name)
 {
-    return wild(pattern.constData(), pattern.size(), name.constData(), name.size());
+    return wild(pattern.data(), pattern.size(), name.data(), name.size());
 }
 
 } // namespace
@@ -36,6 +36,9 @@ bool plain(const QString &pattern, const QString &name)
 bool matches(const QString &pattern, const QString &name)
 {
     if (plain(pattern, name))
+        return true;
+    // "name.*" stands for "name" with any extension or none.
+    if (pattern.endsWith(QStringLiteral(".*")) && plain(QStringView(pattern).chopped(2), name))
         return true;
     const qsizetype pdot = pattern.lastIndexOf(u'.');
     if (pdot < 0 || pattern.size() - pdot - 1 != 3)
@@ -46,7 +49,41 @@ bool matches(const QString &pattern, const QString &name)
     const qsizetype ndot = name.lastIndexOf(u'.');
     if (ndot < 0 || name.size() - ndot - 1 <= 3)
         return false;
-    return plain(pattern, name.left(ndot + 4));
+    return plain(pattern, QStringView(name).left(ndot + 4));
+}
+
+Mask::Mask(const QString &pattern) : m_pattern(pattern)
+{
+    if (pattern == QStringLiteral("*") || pattern == QStringLiteral("*.*")) {
+        m_kind = Kind::Any;
+    } else if (pattern.startsWith(QStringLiteral("*.")) && pattern.size() > 2) {
+        const QString ext = pattern.mid(2);
+        if (!ext.contains(u'*') && !ext.contains(u'?') && !ext.contains(u'.')) {
+            m_ext = ext;
+            m_kind = Kind::Extension;
+        }
+    }
+}
+
+bool Mask::matches(const QString &name) const
+{
+    switch (m_kind) {
+    case Kind::Any:
+        return true;
+    case Kind::General:
+        return WinPattern::matches(m_pattern, name);
+    case Kind::Extension:
+        break;
+    }
+    // The name ends in ".ext", or the extension has three characters and the
+    // name's last extension is longer and starts with them.
+    const qsizetype n = name.size(), e = m_ext.size();
+    if (n > e && name[n - e - 1] == u'.' && QStringView(name).right(e).compare(m_ext, Qt::CaseInsensitive) == 0)
+        return true;
+    if (e != 3)
+        return false;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && n - dot - 1 > 3 && QStringView(name).mid(dot + 1, 3).compare(m_ext, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace WinPattern

@@ -1,10 +1,9 @@
 #include "services/BuscarIcon.h"
 
-#include "platform/WinFs.h"
+#include "services/FindFiles.h"
 
-#include <QFileIconProvider>
-#include <QFileInfo>
 #include <QLabel>
+#include <QPixmap>
 
 namespace Buscar {
 
@@ -12,14 +11,16 @@ void ICO(const QString &file, QLabel *img)
 {
     if (!img)
         return;
-    const QString host = WinFs::hostPath(file);
-    if (host.isEmpty() || !QFileInfo::exists(host)) {
+    const QPixmap icon = cFindFiles::LoadIcon(cFindFiles::IconShow, file);
+    if (icon.isNull())
         img->clear();
-        return;
-    }
-    static QFileIconProvider provider;
-    const QIcon icon = provider.icon(QFileInfo(host));
-    img->setPixmap(icon.pixmap(32, 32));
+    else
+        img->setPixmap(icon);
+}
+
+QString ElegirCArpeta(const QString &mensaje, QWidget *owner)
+{
+    return cFindFiles::BrowseForFolder(owner, mensaje);
 }
 
 } // namespace Buscar

@@ -52,45 +52,7 @@ std::vector<Node> walk(const QString &folder)
     return nodes;
 }
 
-// "*.ext" is by far the commonest pattern: test it without the general
-// matcher (same result: the name ends in ".ext", or the extension is three
-// characters long and the name's last extension is longer and starts with it).
-class Matcher
-{
-public:
-    explicit Matcher(const QString &pattern) : m_pattern(pattern)
-    {
-        if (pattern.startsWith(QStringLiteral("*.")) && pattern.size() > 2) {
-            const QString ext = pattern.mid(2);
-            if (!ext.contains(u'*') && !ext.contains(u'?') && !ext.contains(u'.')) {
-                m_ext = ext;
-                m_simple = true;
-            }
-        }
-    }
-
-    bool matches(const QString &name) const
-    {
-        if (!m_simple)
-            return WinPattern::matches(m_pattern, name);
-        const qsizetype n = name.size(), e = m_ext.size();
-        if (n > e && name[n - e - 1] == u'.'
-            && QStringView(name).right(e).compare(m_ext, Qt::CaseInsensitive) == 0)
-            return true;
-        if (e != 3)
-            return false;
-        const qsizetype dot = name.lastIndexOf(u'.');
-        return dot >= 0 && n - dot - 1 > 3
-            && QStringView(name).mid(dot + 1, 3).compare(m_ext, Qt::CaseInsensitive) == 0;
-    }
-
-private:
-    QString m_pattern;
-    QString m_ext;
-    bool m_simple = false;
-};
-
-void emitListing(const std::vector<Node> &nodes, const Matcher &matcher, QStringList &list,
+void emitListing(const std::vector<Node> &nodes, const WinPattern::Mask &matcher, QStringList &list,
                  QSet<QString> *folderLines, QSet<QString> *linkLines)
 {
     if (nodes.empty())
@@ -140,7 +102,7 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
     QuitarNulos(f);
     const std::vector<Node> nodes = walk(withSlash(f));
     for (const QString &pattern : patterns)
-        emitListing(nodes, Matcher(pattern), list, folderLines, linkLines);
+        emitListing(nodes, WinPattern::Mask(pattern), list, folderLines, linkLines);
 }
 
 } // namespace ModuleArchivos

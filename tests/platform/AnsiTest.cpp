@@ -34,8 +34,12 @@ TEST(WinPattern, WindowsMatching)
         {"*.fla", "take.flac", true},  {"*.fla", "take.fl", false},   {"*.h2", "a.h2", true},
         {"*.h2", "a.h22", false},      {"*.wav", "take.wav.bak", false}, {"*.vip", "Tema.VIP", true},
         {"?.wav", "a.wav", true},      {"?.wav", "ab.wav", false},    {"*", "anything", true},
-        {"*.wav", "wav", false},       {"*.wav", ".wav", true},
+        {"*.wav", "wav", false},       {"*.wav", ".wav", true},       {"*.*", "noext", true},
+        {"*.*", "a.b", true},          {"Tema.*", "Tema", true},      {"Tema.*", "Tema.vip", true},
+        {"Tema.*", "Temas", false},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(WinPattern::matches(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+        EXPECT_EQ(WinPattern::Mask(c.pattern).matches(c.name), c.match) << "mask " << c.pattern << " " << c.name;
+    }
 }
