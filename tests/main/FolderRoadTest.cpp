@@ -111,6 +111,17 @@ TEST_F(FolderRoadWindow, FolderListsEveryProjectAtAnyDepthWithoutBackupsUnlessTi
     EXPECT_EQ(f.ListProyectos->item(2)->text(), "3 --> D:\\Proyectos\\Viejos\\C_BAK.vip");
 }
 
+TEST_F(FolderRoadWindow, DriveRootIsSearchedWhole)
+{
+    project("Uno/A.vip", "a.wav");
+    project("Dos/Tres/B.vip", "b.wav");
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta("D:\\");
+    EXPECT_EQ(Form1::lines(f.ListProyectos),
+              (QStringList{"1 --> D:\\Dos\\Tres\\B.vip", "2 --> D:\\Uno\\A.vip"}));
+}
+
 TEST_F(FolderRoadWindow, DroppedProjectFileIsAnalysedAloneAndShowsItsOwnFolder)
 {
     project("Otra/X.vip", "x.wav");
