@@ -20,13 +20,13 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const double scale = argc > 1 ? std::max(0.1, QString::fromLocal8Bit(argv[1]).toDouble()) : 1.0;
     QTemporaryDir dir;
-    LibrarySpec spec;
-    spec.projects = 40;
-    spec.files = int(100000 * scale);
-    spec.used = 100;
-    spec.copies = int(3000 * scale);
-    spec.missing = 0;
-    const Library lib = makeLibrary(dir.path(), spec);
+    LibrarySpec shape;
+    shape.projects = 40;
+    shape.files = int(100000 * scale);
+    shape.used = 100;
+    shape.copies = int(3000 * scale);
+    shape.missing = 0;
+    const Library lib = makeLibrary(dir.path(), shape);
     const QString folder = DriveMap::instance().toWindows(lib.root);
 
     const QStringList findArgs = {lib.root, QStringLiteral("-iname"), QStringLiteral("*.vip")};
@@ -48,5 +48,5 @@ int main(int argc, char **argv)
     std::printf("find_projects: files=%lld folders=%d found=%d search_s=%.3f find_s=%.3f ratio=%.2f "
                 "longest_event_gap_ms=%lld\n",
                 lib.fileCount, finder.DirCount(), finder.FilesCount(), best, find, best / find, gap);
-    return finder.FilesCount() == spec.projects ? 0 : 1;
+    return finder.FilesCount() == shape.projects ? 0 : 1;
 }

@@ -2,8 +2,20 @@
 
 namespace Buscar {
 
-QString Obtener_Nombre_Archivo(const QString &path)
+namespace {
+
+// The platform's path services read a text only up to its first NUL.
+QString beforeNul(const QString &text)
 {
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+} // namespace
+
+QString Obtener_Nombre_Archivo(const QString &text)
+{
+    const QString path = beforeNul(text);
     if (path.isEmpty())
         return {};
     const QChar last = path.back();
@@ -19,10 +31,7 @@ QString Obtener_Nombre_Archivo(const QString &path)
             break;
         }
     }
-    QString title = path.mid(cut + 1);
-    const qsizetype nul = title.indexOf(QChar(0));
-    if (nul >= 0)
-        title.truncate(nul);
+    const QString title = path.mid(cut + 1);
     if (title.size() > 254)
         return {};
     return title;
@@ -47,8 +56,9 @@ QString Obtener_VipPath(const QString &item)
     return Obtener_Nombre_Path(item, true) + Obtener_Nombre_Archivo(item);
 }
 
-QString Obtener_Extension(const QString &path)
+QString Obtener_Extension(const QString &text)
 {
+    const QString path = beforeNul(text);
     qsizetype dot = -1;
     for (qsizetype i = path.size() - 1; i >= 0; --i) {
         const QChar c = path[i];

@@ -4,7 +4,8 @@
 
 // How every window splits paths and project-list items. Windows paths are
 // split by "\" on every host (Qt's own path classes treat "\" as an ordinary
-// character on Linux). Comparisons are exact.
+// character on Linux). Comparisons are exact. The file title and the
+// extension read a text only up to its first NUL.
 namespace Buscar {
 
 // The file title: the part after the last "\", "/" or ":". "" for an empty

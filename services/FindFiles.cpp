@@ -685,8 +685,10 @@ QString cFindFiles::GetExtension(const QString &sPath)
     return Buscar::Obtener_Extension(sPath);
 }
 
-QString cFindFiles::GetDriveFromPath(const QString &sPath)
+QString cFindFiles::GetDriveFromPath(const QString &text)
 {
+    const qsizetype nul = text.indexOf(QChar(0));
+    const QString sPath = nul < 0 ? text : text.left(nul);
     if (sPath.size() >= 2 && isLetter(sPath[0]) && sPath[1] == u':') {
         if (sPath.size() >= 3 && sPath[2] == u'\\')
             return sPath.left(3);

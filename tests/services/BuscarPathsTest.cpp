@@ -26,6 +26,9 @@ TEST(BuscarPaths, FileTitle)
     // Brackets are ordinary characters here: such projects must be found.
     EXPECT_EQ(Obtener_Nombre_Archivo("D:\\P\\Mezcla [v2].vip"), "Mezcla [v2].vip");
     EXPECT_EQ(Obtener_Nombre_Archivo("C:file.wav"), "file.wav");
+    // Read up to the first NUL, as a buffer filled by the platform would be.
+    EXPECT_EQ(Obtener_Nombre_Archivo(QString("C:\\A\\b.wav") + QChar(0) + "\\junk"), "b.wav");
+    EXPECT_EQ(Obtener_Extension(QString("C:\\A\\b.wav") + QChar(0) + ".junk"), "wav");
     EXPECT_EQ(Obtener_Nombre_Archivo("C:\\" + QString(255, 'a')), "");
 }
 
