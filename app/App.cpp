@@ -4,6 +4,7 @@
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Peers.h"
+#include "player/AudioInfo.h"
 #include "platform/Ask.h"
 
 #include <QApplication>
@@ -50,6 +51,13 @@ void setup()
         w.raise();
     };
     h.unloadRecuperar = [] { unloadRecuperar(); };
+    h.audioInfo = [](const QString &ext, const QString &file) -> std::optional<QString> {
+        if (ext == QStringLiteral("wav"))
+            return AudioInfo::InfoWav(file);
+        if (ext == QStringLiteral("mp3"))
+            return AudioInfo::InfoMp3(file);
+        return std::nullopt;
+    };
     Ask::setFunction([](const QString &title, const QString &text, const QStringList &buttons) {
         return askWithDialog(title, text, buttons);
     });

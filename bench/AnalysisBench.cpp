@@ -12,12 +12,16 @@
 // with its first button. With --dump the deletion window's list after the
 // run goes to ParaBorrar.txt and the restore list to Recuperar.txt.
 // The last line on stdout is "seconds=<wall time of the analysis>".
+// --info FILE alone prints on stdout exactly the information text an
+// audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
 
 #include "app/App.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
+#include "services/BuscarPaths.h"
+#include "services/Module2.h"
 #include "main/Perdidos.h"
 #include "platform/EventPump.h"
 #include "tests/support/DialogAnswerer.h"
@@ -49,8 +53,18 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
 int usage()
 {
     std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--delete trash|permanent [--backup DIR]] "
-                         "[--restore LOG] [PATH]\n");
+                         "[--restore LOG] [PATH]\n       analysis_bench --info FILE\n");
     return 2;
+}
+
+int printInfo(const QString &hostFile)
+{
+    Form1 &f = form1();
+    f.Buscado = DriveMap::instance().toWindows(QFileInfo(hostFile).absoluteFilePath());
+    f.InfoAudio(Buscar::Obtener_Extension(f.Buscado).toLower());
+    const QByteArray bytes = Module2::InfoArchivo.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return 0;
 }
 
 // The deletion window over the analysis's unused list: every item selected,
@@ -106,7 +120,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     App::setup();
 
-    QString dump, path, mode, backup, restore;
+    QString dump, path, mode, backup, restore, info;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -118,12 +132,19 @@ int main(int argc, char **argv)
             backup = args[++i];
         else if (args[i] == QStringLiteral("--restore") && hasValue)
             restore = args[++i];
+        else if (args[i] == QStringLiteral("--info") && hasValue)
+            info = args[++i];
         else if (args[i].startsWith(QStringLiteral("--")))
             return usage();
         else if (path.isEmpty())
             path = args[i];
         else
             return usage();
+    }
+    if (!info.isEmpty()) {
+        if (!path.isEmpty() || !mode.isEmpty() || !restore.isEmpty())
+            return usage();
+        return printInfo(info);
     }
     if ((path.isEmpty() && restore.isEmpty()) || (!mode.isEmpty() && mode != QStringLiteral("trash")
                                                   && mode != QStringLiteral("permanent"))

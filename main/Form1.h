@@ -47,6 +47,10 @@ public:
     QString DragVip;
     int TotalNoUtilizados = 0;
     QString ZoomPath;
+    // The file being auditioned: the clicked path or the copy found for it.
+    QString Buscado;
+    // Starts the information text of Buscado for a lower-case extension.
+    void InfoAudio(const QString &t);
 
     // The hidden scratch list.
     QStringList List1;

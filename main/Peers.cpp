@@ -100,4 +100,9 @@ std::optional<PlayerState> playerState()
     return hooks().playerState ? hooks().playerState() : std::nullopt;
 }
 
+std::optional<QString> audioInfo(const QString &ext, const QString &file)
+{
+    return hooks().audioInfo ? hooks().audioInfo(ext, file) : std::nullopt;
+}
+
 } // namespace Peers

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <optional>
 
@@ -36,6 +38,9 @@ struct Hooks
     std::function<void(int, int)> movePlayer; // left, top in twips
     std::function<int()> playerVolume;
     std::function<void(int)> setPlayerVolume;
+    // The audio information text of a file ("wav" or "mp3" reader, by the
+    // extension given); nothing when the reader has no text for it.
+    std::function<std::optional<QString>(const QString &ext, const QString &file)> audioInfo;
     // The state of a loaded player window; nothing when it is not loaded.
     std::function<std::optional<PlayerState>()> playerState;
 };
@@ -58,5 +63,6 @@ void movePlayer(int leftTwips, int topTwips);
 int playerVolume();
 void setPlayerVolume(int volume);
 std::optional<PlayerState> playerState();
+std::optional<QString> audioInfo(const QString &ext, const QString &file);
 
 } // namespace Peers
