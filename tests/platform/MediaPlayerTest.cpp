@@ -71,9 +71,10 @@ TEST_F(MediaPlayerWindow, PlaysAGeneratedWaveAndThePositionAdvances)
     ASSERT_TRUE(wm.isPlaying()) << wm.status().toStdString();
     EXPECT_TRUE(wm.status().contains("/segundo")) << wm.status().toStdString();
     EXPECT_EQ(wm.currentPositionString(), "00:00");
-    QTest::qWait(1300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.currentPositionString() != "00:00"; }, 2500));
     EXPECT_TRUE(wm.isPlaying());
-    EXPECT_EQ(wm.currentPositionString(), "00:01");
+    EXPECT_EQ(wm.currentPositionString().left(4), "00:0");
+    EXPECT_GE(wm.positionMs(), 1000);
     EXPECT_TRUE(wm.status().contains("/segundo"));
 
     wm.stop();
@@ -100,7 +101,7 @@ TEST_F(MediaPlayerWindow, ReachesTheEndOfTheMediaAndStops)
     ASSERT_TRUE(wm.isPlaying());
     QElapsedTimer t;
     t.start();
-    QTRY_VERIFY_WITH_TIMEOUT(!wm.isPlaying(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !wm.isPlaying(); }, 5000));
     EXPECT_LT(t.elapsed(), 5000);
     EXPECT_EQ(wm.state(), MediaPlayer::State::Ended);
     EXPECT_FALSE(wm.status().contains("/segundo"));
@@ -175,7 +176,7 @@ TEST_F(MediaPlayerWindow, FilesThatCannotPlayGiveAnErrorStateNeverAHang)
         } else {
             // A damaged header the decoder still accepts plays its few
             // bytes and ends by itself.
-            QTRY_VERIFY_WITH_TIMEOUT(!wm.isPlaying(), 3000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !wm.isPlaying(); }, 3000));
         }
         wm.stop();
     }
