@@ -55,7 +55,7 @@ protected:
 
 TEST_F(MediaPlayerWindow, PlaysAGeneratedWaveAndThePositionAdvances)
 {
-    const QString path = put(QStringLiteral("Tomas #1/Voz ñ [v2] 100%.wav"), wave(3000));
+    const QString path = put(QStringLiteral("Tomas #1/Voz ñ [v2] 100%.wav"), wave(8000));
     MediaPlayer wm;
     EXPECT_EQ(wm.playlistCount(), 0);
     EXPECT_EQ(wm.currentPositionString(), "");
@@ -64,14 +64,15 @@ TEST_F(MediaPlayerWindow, PlaysAGeneratedWaveAndThePositionAdvances)
     load(wm, path);
     EXPECT_EQ(wm.playlistCount(), 1);
     EXPECT_EQ(wm.sourceURL(), path);
-    EXPECT_EQ(wm.durationString(), "00:03");
+    EXPECT_EQ(wm.durationString(), "00:08");
     EXPECT_FALSE(wm.isPlaying());
 
     wm.play();
     ASSERT_TRUE(wm.isPlaying()) << wm.status().toStdString();
     EXPECT_TRUE(wm.status().contains("/segundo")) << wm.status().toStdString();
     EXPECT_EQ(wm.currentPositionString(), "00:00");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.currentPositionString() != "00:00"; }, 2500));
+    // A sound device may start late; the clock of a silent playback does not.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wm.currentPositionString() != "00:00"; }, 6000));
     EXPECT_TRUE(wm.isPlaying());
     EXPECT_EQ(wm.currentPositionString().left(4), "00:0");
     EXPECT_GE(wm.positionMs(), 1000);

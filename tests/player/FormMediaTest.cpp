@@ -423,7 +423,7 @@ TEST_F(PlayerWindow, ClickOnTheHelpTextPlaysNothingAndSelectsNothing)
 
 TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
 {
-    const QString take = put("Tomas/Voz 1.wav", wave(3000));
+    const QString take = put("Tomas/Voz 1.wav", wave(8000));
     put("Tomas/vacío.wav", QByteArray());
     FormMedia &w = shown();
     drop(w, {QUrl::fromLocalFile(host("Tomas/Voz 1.wav")), QUrl::fromLocalFile(host("Tomas/vacío.wav"))});
@@ -432,7 +432,7 @@ TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
     clickLine(w, 1);
     EXPECT_TRUE(w.WM->isPlaying());
     EXPECT_EQ(w.WM->sourceURL(), take);
-    EXPECT_EQ(w.Dato, " " + take + " - Duración: 00:03 - 0 Mb. ");
+    EXPECT_EQ(w.Dato, " " + take + " - Duración: 00:08 - 0" + QLocale::system().decimalPoint() + "1 Mb. ");
     EXPECT_FALSE(w.ListPath->isHidden());
     EXPECT_EQ(lines(w.ListPath), QStringList{w.Dato});
     EXPECT_TRUE(w.TimerPlay->isActive());
@@ -440,11 +440,13 @@ TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
     EXPECT_FALSE(w.LabelIndex->isHidden());
     EXPECT_EQ(w.LabelIndex->text(), " Item 2 ");
     EXPECT_EQ(w.tipTitle(), "Voz 1.wav");
-    EXPECT_TRUE(w.tipText().startsWith(" Tamaño: 0" + QLocale::system().decimalPoint() + "05 Mb\r\n Fecha: "));
+    EXPECT_TRUE(w.tipText().startsWith(" Tamaño: 0" + QLocale::system().decimalPoint() + "12 Mb\r\n Fecha: "));
     EXPECT_TRUE(w.tipText().endsWith(QString(40, u'-') + "\r\nNo tiene información"));
 
     // The position timer writes the position and the status line.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.LabelTime->text() == " 00:01 "; }, 2500)) << w.LabelTime->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.LabelTime->text() != " 00:00 "; }, 6000));
+    EXPECT_TRUE(w.LabelTime->text().startsWith(" 00:0")) << w.LabelTime->text().toStdString();
+    EXPECT_TRUE(w.LabelTime->text().endsWith(' '));
     ASSERT_EQ(w.ListPath->count(), 1);
     EXPECT_TRUE(w.ListPath->item(0)->text().startsWith(w.Dato + "... "));
     EXPECT_TRUE(w.ListPath->item(0)->text().contains("/segundo"));
