@@ -40,7 +40,14 @@ FormMedia *g_window = nullptr;
 // The slider's lower end: a window that can no longer be seen cannot be
 // found to make it opaque again.
 constexpr int kMinOpacity = 20;
-constexpr int kKeyDelete = 46;
+constexpr int kDeleteKeyCode = 46;
+
+// Settings keys of the window (defaults where they are read).
+const QString kKeyToolTip = QStringLiteral("FormMediaToolTip");  // 0 or 1, default 0
+const QString kKeyVolumen = QStringLiteral("FormMediaVolumen");  // default 50
+const QString kKeyLeft = QStringLiteral("Player_Left");          // twips, default 0
+const QString kKeyTop = QStringLiteral("Player_Top");            // twips, default 0
+const QString kKeyOpacity = QStringLiteral("HScroll4");          // per cent, default 100
 
 const QString kAskTitle = QStringLiteral("Copiar al Player ");
 const QString kUsageTip = QStringLiteral("Clic en item Play, borrar item o sector tecla <Supr>");
@@ -182,10 +189,10 @@ void FormMedia::Form_Load()
     if (decoding())
         return;
     ResetPlayer();
-    CheckToolTip->setChecked(Settings::getInt(QStringLiteral("FormMediaToolTip"), 0, 0, 1) == 1);
-    WM->setVolume(Settings::getInt(QStringLiteral("FormMediaVolumen"), 50, INT_MIN, INT_MAX));
-    const double left = Settings::getTwips(QStringLiteral("Player_Left"), 0);
-    const double top = Settings::getTwips(QStringLiteral("Player_Top"), 0);
+    CheckToolTip->setChecked(Settings::getInt(kKeyToolTip, 0, 0, 1) == 1);
+    WM->setVolume(Settings::getInt(kKeyVolumen, 50, INT_MIN, INT_MAX));
+    const double left = Settings::getTwips(kKeyLeft, 0);
+    const double top = Settings::getTwips(kKeyTop, 0);
     move(int(std::lround(left / 15.0)), int(std::lround(top / 15.0)));
     WM->setEnableContextMenu(false);
     ListPath->hide();
@@ -193,7 +200,7 @@ void FormMedia::Form_Load()
     m_tipTitle.clear();
     m_tipText.clear();
     const QSignalBlocker block(HScroll4);
-    HScroll4->setValue(Settings::getInt(QStringLiteral("HScroll4"), 100, kMinOpacity, 100));
+    HScroll4->setValue(Settings::getInt(kKeyOpacity, 100, kMinOpacity, 100));
     HScroll4_Scroll();
 }
 
@@ -201,11 +208,11 @@ void FormMedia::Form_Unload()
 {
     TimerPlay->stop();
     WM->stop();
-    Settings::set(QStringLiteral("FormMediaToolTip"), CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    Settings::set(QStringLiteral("FormMediaVolumen"), QString::number(WM->volume()));
-    Settings::set(QStringLiteral("Player_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("Player_Top"), QString::number(y() * 15));
-    Settings::set(QStringLiteral("HScroll4"), QString::number(HScroll4->value()));
+    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::set(kKeyVolumen, QString::number(WM->volume()));
+    Settings::set(kKeyLeft, QString::number(x() * 15));
+    Settings::set(kKeyTop, QString::number(y() * 15));
+    Settings::set(kKeyOpacity, QString::number(HScroll4->value()));
     Settings::sync();
 }
 
@@ -266,7 +273,7 @@ int FormMedia::ListIndex() const
 void FormMedia::CheckToolTip_Click()
 {
     ListPlay->setToolTip(CheckToolTip->isChecked() ? QString() : kUsageTipLong);
-    Settings::set(QStringLiteral("FormMediaToolTip"), CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FormMedia::HScroll4_Scroll()
@@ -403,7 +410,7 @@ void FormMedia::ItemToolTip(QListWidget *list, const QString &file)
 
 void FormMedia::ListPlay_KeyDown(int KeyCode)
 {
-    if (KeyCode != kKeyDelete)
+    if (KeyCode != kDeleteKeyCode)
         return;
     const int s = ListIndex();
     if (s < 0)
@@ -549,7 +556,7 @@ bool FormMedia::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ListPlay && event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-            ListPlay_KeyDown(kKeyDelete);
+            ListPlay_KeyDown(kDeleteKeyCode);
             return true;
         }
         return false;
