@@ -4,10 +4,15 @@
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Peers.h"
+#include "platform/MediaPlayer.h"
 #include "player/AudioInfo.h"
+#include "player/FormMedia.h"
 #include "platform/Ask.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,6 +37,19 @@ int askWithDialog(const QString &title, const QString &text, const QStringList &
     return pressed >= 0 ? pressed : int(buttons.size()) - 1;
 }
 
+// A stored window position that no screen shows (a screen removed, a
+// hand-edited file) would leave the window unreachable: the top-left corner
+// of the primary screen is taken instead.
+QPoint reachable(QPoint at, QSize size)
+{
+    const QRect wanted(at, size.isValid() ? size : QSize(200, 100));
+    for (const QScreen *screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(wanted.adjusted(0, 0, -wanted.width() / 2, -wanted.height() / 2)))
+            return at;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return primary ? primary->availableGeometry().topLeft() : QPoint(0, 0);
+}
+
 } // namespace
 
 void setup()
@@ -51,6 +69,46 @@ void setup()
         w.raise();
     };
     h.unloadRecuperar = [] { unloadRecuperar(); };
+    h.unloadFormMedia = [] { unloadFormMedia(); };
+    h.stopPlayer = [] {
+        FormMedia &w = formMedia();
+        w.WM->stop();
+        w.WM->clearPlaylist();
+    };
+    h.stopPlayback = [] { formMedia().WM->stop(); };
+    h.togglePlayer = [] {
+        FormMedia &w = formMedia();
+        w.setVisible(!w.isVisible());
+        if (w.isVisible()) {
+            w.raise();
+            if (w.ListPlay->count() > 0 && w.ListPlay->item(0)->text().isEmpty())
+                w.ListPath->hide();
+        }
+    };
+    h.playerVisible = [] { return formMediaLoaded() && formMedia().isVisible(); };
+    h.focusPlayer = [] {
+        FormMedia &w = formMedia();
+        w.raise();
+        w.activateWindow();
+    };
+    h.movePlayer = [](int leftTwips, int topTwips) {
+        FormMedia &w = formMedia();
+        w.move(reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+    };
+    h.playerVolume = [] { return formMedia().WM->volume(); };
+    h.setPlayerVolume = [](int volume) { formMedia().WM->setVolume(volume); };
+    h.playerState = []() -> std::optional<Peers::PlayerState> {
+        if (!formMediaLoaded())
+            return std::nullopt;
+        FormMedia &w = formMedia();
+        return Peers::PlayerState{w.WM->volume(), w.CheckToolTip->isChecked() ? 1 : 0, w.x() * 15, w.y() * 15};
+    };
+    h.playAudio = [](const QString &audio) { formMedia().playFile(audio); };
+    FormMediaHooks &m = formMediaHooks();
+    m.decoding = [] { return form1Loaded() && form1().Decoding; };
+    m.setBuscado = [](const QString &file) { form1().Buscado = file; };
+    m.infoAudio = [](const QString &ext) { form1().InfoAudio(ext); };
+    m.playAudio = [](const QString &audio) { form1().PlayAudio(audio); };
     h.audioInfo = [](const QString &ext, const QString &file) -> std::optional<QString> {
         if (ext == QStringLiteral("wav"))
             return AudioInfo::InfoWav(file);

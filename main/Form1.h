@@ -51,6 +51,9 @@ public:
     QString Buscado;
     // Starts the information text of Buscado for a lower-case extension.
     void InfoAudio(const QString &t);
+    // Loads a file into the player window and plays it (nothing for "" or a
+    // missing file).
+    void PlayAudio(const QString &audio);
 
     // The hidden scratch list.
     QStringList List1;

@@ -11,3 +11,8 @@ void Form1::InfoAudio(const QString &t)
     if (const std::optional<QString> text = Peers::audioInfo(t, Buscado))
         Module2::InfoArchivo = *text;
 }
+
+void Form1::PlayAudio(const QString &audio)
+{
+    Peers::playAudio(audio);
+}

@@ -105,4 +105,10 @@ std::optional<QString> audioInfo(const QString &ext, const QString &file)
     return hooks().audioInfo ? hooks().audioInfo(ext, file) : std::nullopt;
 }
 
+void playAudio(const QString &audio)
+{
+    if (hooks().playAudio)
+        hooks().playAudio(audio);
+}
+
 } // namespace Peers

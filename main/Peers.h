@@ -38,6 +38,7 @@ struct Hooks
     std::function<void(int, int)> movePlayer; // left, top in twips
     std::function<int()> playerVolume;
     std::function<void(int)> setPlayerVolume;
+    std::function<void(const QString &)> playAudio; // load a file into the player and play it
     // The audio information text of a file ("wav" or "mp3" reader, by the
     // extension given); nothing when the reader has no text for it.
     std::function<std::optional<QString>(const QString &ext, const QString &file)> audioInfo;
@@ -63,6 +64,7 @@ void movePlayer(int leftTwips, int topTwips);
 int playerVolume();
 void setPlayerVolume(int volume);
 std::optional<PlayerState> playerState();
+void playAudio(const QString &audio);
 std::optional<QString> audioInfo(const QString &ext, const QString &file);
 
 } // namespace Peers

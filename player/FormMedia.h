@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class MediaPlayer;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QMimeData;
+class QScrollBar;
+class QTimer;
+
+// What the player window asks of the main window, which sits below it in the
+// build. The application fills these in when it puts the windows together;
+// unset, the player works alone: no analysis is ever running, the clicked
+// file is not recorded, its information is "No tiene información" and it is
+// played by `FormMedia::playFile`.
+struct FormMediaHooks
+{
+    std::function<bool()> decoding;                    // an analysis is running
+    std::function<void(const QString &)> setBuscado;   // the file being auditioned
+    std::function<void(const QString &)> infoAudio;    // information text of an extension
+    std::function<void(const QString &)> playAudio;    // audition of a full path
+};
+FormMediaHooks &formMediaHooks();
+
+// The player window: the media player control `WM` and the playlist
+// `ListPlay`, filled by drops from the file manager and by copies from the
+// result lists, in blocks headed by separator lines.
+class FormMedia final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FormMedia();
+    ~FormMedia() override;
+
+    // Public state other windows read and write.
+    QString Dato;  // the now-playing line
+    QString sFile; // the file chosen for audition
+    QString msg;   // the WAVE information text
+
+    // Empties the playlist and writes the help text.
+    void ResetPlayer();
+
+    // Copies the selected audio lines of `lista` into the playlist as one
+    // block headed by "Copiado de <tipo>"; over existing blocks it first asks
+    // whether to replace them, add below them or cancel.
+    void CopiarListas(QListWidget *lista, const QString &tipo);
+
+    // Loads an existing file into the control, writes the now-playing line
+    // and starts playback and the position display. An empty or missing
+    // path changes nothing.
+    void playFile(const QString &audio);
+
+    // Handlers, public so that the other windows and the tests can run them
+    // as the events do.
+    void Form_Load();
+    void CheckToolTip_Click();
+    void HScroll4_Scroll();
+    void ListPlay_Click();
+    void ListPlay_MouseDown(Qt::MouseButton button);
+    void ListPlay_MouseUp();
+    void ListPlay_MouseMove(const QPoint &pos);
+    void ListPath_MouseMove();
+    void ListPlay_KeyDown(int KeyCode);
+    // A drop of `data` at `pos` (viewport coordinates of the playlist).
+    void ListPlay_OLEDragDrop(const QMimeData *data, const QPoint &pos);
+    void TimerPlay_Timer();
+    void WM_MouseMove();
+
+    // The line selected in the playlist, -1 for none.
+    int ListIndex() const;
+
+    // The information balloon of the playlist.
+    QString tipTitle() const { return m_tipTitle; }
+    QString tipText() const { return m_tipText; }
+
+    // Controls, named as the program names them.
+    MediaPlayer *WM = nullptr;
+    QListWidget *ListPlay = nullptr;
+    QListWidget *ListPath = nullptr;
+    QLabel *LabelTime = nullptr;
+    QTimer *TimerPlay = nullptr;
+    QLabel *LabelIndex = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *LabelSample = nullptr;
+    QLabel *ImageICO = nullptr;
+    QCheckBox *CheckToolTip = nullptr;
+    QScrollBar *HScroll4 = nullptr;
+    QLabel *Label1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Unload();
+    void ItemToolTip(QListWidget *list, const QString &file);
+    void setBlockLook();
+    void setHelpLook();
+    void addLine(const QString &line);
+    QString firstLine() const;
+    QStringList lines() const;
+    void bringToFront();
+    int askCopy(const QString &text);
+
+    QString m_tipTitle;
+    QString m_tipText;
+    bool m_asking = false; // a copy question is open: no second drop or copy
+    bool m_closing = false;
+};
+
+// The one player window, created hidden on first use.
+FormMedia &formMedia();
+bool formMediaLoaded();
+// Unloads the window (it saves its settings); nothing when it is not loaded.
+void unloadFormMedia();
