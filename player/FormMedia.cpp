@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
 #include "player/Playlist.h"
+#include "services/InfoTexts.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
@@ -403,7 +404,7 @@ void FormMedia::ItemToolTip(QListWidget *list, const QString &file)
     const WinFs::FileStat st = WinFs::statPath(source);
     if (!st.exists || st.isDir)
         return; // a file that is gone gives no balloon text
-    Module2::InfoArchivo = Playlist::balloonText(st.size, WinFs::lastModified(source), Module2::InfoArchivo);
+    Module2::InfoArchivo = InfoTexts::balloonText(st.size, WinFs::lastModified(source), Module2::InfoArchivo);
     m_tipTitle = Buscar::Obtener_Nombre_Archivo(file);
     m_tipText = Module2::InfoArchivo;
 }

@@ -1,6 +1,7 @@
 #include "player/Playlist.h"
 
 #include "services/BuscarPaths.h"
+#include "services/InfoTexts.h"
 
 #include <QLocale>
 
@@ -11,7 +12,6 @@ namespace Playlist {
 namespace {
 
 const QString kSeparatorMark = QStringLiteral("---------------------- <");
-const QString kDashes40 = QString(40, u'-');
 
 } // namespace
 
@@ -98,44 +98,10 @@ QString countText(int n)
     return u' ' + QString::number(n) + QStringLiteral(" archivos ");
 }
 
-QString numberText(double value, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = std::round(value * scale) / scale;
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = locale.toString(rounded, 'f', decimals);
-    const QString point = locale.decimalPoint();
-    if (decimals > 0 && text.contains(point)) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
-    }
-    return text;
-}
-
-QString dateText(const QDateTime &when)
-{
-    const QLocale locale = QLocale::system();
-    QString text = locale.toString(when.date(), QLocale::ShortFormat);
-    if (when.time() != QTime(0, 0))
-        text += u' ' + when.time().toString(QStringLiteral("HH:mm:ss"));
-    return text;
-}
-
-QString balloonText(qint64 bytes, const QDateTime &modified, const QString &info)
-{
-    const QString size = bytes >= 1 ? numberText(double(bytes) / 1048576.0, 2) + QStringLiteral(" Mb")
-                                    : QString::number(bytes) + QStringLiteral(" Kb");
-    return QStringLiteral(" Tamaño: ") + size + QStringLiteral("\r\n Fecha: ") + dateText(modified) +
-           QStringLiteral("\r\n") + kDashes40 + QStringLiteral("\r\n") + info;
-}
-
 QString nowPlayingLine(const QString &audio, const QString &duration, qint64 bytes)
 {
     return u' ' + audio + QStringLiteral(" - Duración: ") + duration + QStringLiteral(" - ") +
-           numberText(double(bytes) / 1048576.0, 1) + QStringLiteral(" Mb. ");
+           InfoTexts::numberText(double(bytes) / 1048576.0, 1) + QStringLiteral(" Mb. ");
 }
 
 } // namespace Playlist

@@ -49,19 +49,6 @@ QString separatorHint(const QString &separator);
 // " <n> archivos ".
 QString countText(int n);
 
-// A number as the user's locale writes it, rounded to `decimals` places,
-// without thousands separators or trailing zeros ("3,5", "12", "0,07").
-QString numberText(double value, int decimals);
-
-// The general date text: short date, a blank and the time; the time is left
-// out at exactly midnight.
-QString dateText(const QDateTime &when);
-
-// The balloon of a playlist file: size (megabytes with two decimals, or the
-// byte count and " Kb" for an empty file), date, 40 dashes, then `info`.
-// Sizes are exact also from 2 GiB on.
-QString balloonText(qint64 bytes, const QDateTime &modified, const QString &info);
-
 // The now-playing line: " " path " - Duración: " duration " - " size in
 // megabytes with one decimal " Mb. ".
 QString nowPlayingLine(const QString &audio, const QString &duration, qint64 bytes);

@@ -1,4 +1,5 @@
 #include "player/Playlist.h"
+#include "services/InfoTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -111,19 +112,19 @@ TEST(PlaylistLines, BalloonAndNowPlayingTexts)
     const QDateTime when(QDate(2024, 3, 5), QTime(14, 7, 9));
     const QString date = QLocale::system().toString(when.date(), QLocale::ShortFormat) + " 14:07:09";
 
-    EXPECT_EQ(balloonText(0, when, "No tiene información"),
+    EXPECT_EQ(InfoTexts::balloonText(0, when, "No tiene información"),
               " Tamaño: 0 Kb\r\n Fecha: " + date + "\r\n" + QString(40, u'-') + "\r\nNo tiene información");
-    EXPECT_TRUE(balloonText(5 * 1048576, when, "").startsWith(" Tamaño: 5 Mb\r\n"));
-    EXPECT_TRUE(balloonText(3LL * 1024 * 1048576, when, "").startsWith(" Tamaño: 3072 Mb\r\n"));
-    EXPECT_TRUE(balloonText(1048576 + 524288, when, "").startsWith(" Tamaño: 1" + point + "5 Mb\r\n"));
-    EXPECT_TRUE(balloonText(12940000, when, "").startsWith(" Tamaño: 12" + point + "34 Mb\r\n"));
+    EXPECT_TRUE(InfoTexts::balloonText(5 * 1048576, when, "").startsWith(" Tamaño: 5 Mb\r\n"));
+    EXPECT_TRUE(InfoTexts::balloonText(3LL * 1024 * 1048576, when, "").startsWith(" Tamaño: 3072 Mb\r\n"));
+    EXPECT_TRUE(InfoTexts::balloonText(1048576 + 524288, when, "").startsWith(" Tamaño: 1" + point + "5 Mb\r\n"));
+    EXPECT_TRUE(InfoTexts::balloonText(12940000, when, "").startsWith(" Tamaño: 12" + point + "34 Mb\r\n"));
 
     const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
-    EXPECT_EQ(dateText(midnight), QLocale::system().toString(midnight.date(), QLocale::ShortFormat));
+    EXPECT_EQ(InfoTexts::dateText(midnight), QLocale::system().toString(midnight.date(), QLocale::ShortFormat));
 
     EXPECT_EQ(nowPlayingLine("D:\\Tomas\\Voz 1.wav", "00:30", 5242880),
               " D:\\Tomas\\Voz 1.wav - Duración: 00:30 - 5 Mb. ");
     EXPECT_EQ(nowPlayingLine("D:\\a.wav", "", 3 * 524288), " D:\\a.wav - Duración:  - 1" + point + "5 Mb. ");
-    EXPECT_EQ(numberText(0.07, 2), "0" + point + "07");
-    EXPECT_EQ(numberText(1234567.0, 1), "1234567");
+    EXPECT_EQ(InfoTexts::numberText(0.07, 2), "0" + point + "07");
+    EXPECT_EQ(InfoTexts::numberText(1234567.0, 1), "1234567");
 }
