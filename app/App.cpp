@@ -104,6 +104,8 @@ void setup()
         return Peers::PlayerState{w.WM->volume(), w.CheckToolTip->isChecked() ? 1 : 0, w.x() * 15, w.y() * 15};
     };
     h.playAudio = [](const QString &audio) { formMedia().playFile(audio); };
+    h.setPlayerVisible = [](bool visible) { formMedia().setVisible(visible); };
+    h.copiarAlPlayer = [](QListWidget *list, const QString &tipo) { formMedia().CopiarListas(list, tipo); };
     FormMediaHooks &m = formMediaHooks();
     m.decoding = [] { return form1Loaded() && form1().Decoding; };
     m.setBuscado = [](const QString &file) { form1().Buscado = file; };

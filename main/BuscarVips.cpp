@@ -1,7 +1,13 @@
 #include "main/BuscarVips.h"
 
 #include "main/Form1.h"
+#include "main/FolderListWindows.h"
+#include "main/FolderLists.h"
+#include "platform/EventPump.h"
 #include "services/FindFiles.h"
+
+#include <QLineEdit>
+#include <QListWidget>
 
 namespace Buscar {
 
@@ -42,6 +48,107 @@ bool BuscarVips(Form1 &f, const QString &carpeta)
             break;
     }
     return any;
+}
+
+} // namespace Buscar
+
+namespace Buscar {
+
+namespace {
+
+void setLapsoColour(Form1 &f, const QColor &colour)
+{
+    QPalette pal = f.TextLapsoTotal->palette();
+    if (colour.isValid())
+        pal.setColor(QPalette::Base, colour);
+    else
+        pal = QPalette();
+    f.TextLapsoTotal->setPalette(pal);
+}
+
+// The search folders as the user listed them; empty lines name no folder.
+QStringList searchFolders()
+{
+    const QStringList lines = unidadesBuscarLoaded() ? Form1::lines(unidadesBuscar().ListBusca)
+                                                     : FolderLists::storedSearchFolders();
+    QStringList out;
+    for (const QString &l : lines)
+        if (!l.trimmed().isEmpty())
+            out << l;
+    return out;
+}
+
+} // namespace
+
+bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
+{
+    // The walk lets events run: while it does, no analysis may start and no
+    // second search may begin (both would work on the lists under it).
+    if (f.analysisRunning())
+        return false;
+    Form1::Running running(f.runningDepth());
+    f.Iniciar_Clock();
+    const QString selected = mlist && mlist->currentItem() ? mlist->currentItem()->text() : QString();
+    const QString missing = selected.contains(u':') ? selected : file;
+    if (missing.isEmpty()) {
+        f.Lapso();
+        return false;
+    }
+    setLapsoColour(f, QColor(0xFF, 0xC0, 0xC0));
+
+    const QStringList folders = searchFolders();
+    if (folders.isEmpty()) {
+        f.Lapso();
+        f.Alerta(3, QStringLiteral("AVISO \r\nNO HAY NIGUNA CARPETA \r\nSeleccionada para buscar este archivo"), true);
+        setLapsoColour(f, QColor());
+        return false;
+    }
+
+    QStringList List2;
+    bool cancelled = false;
+    for (const QString &line : folders) {
+        // A folder gets one "\" (a drive root already has it).
+        const QString folder = line.endsWith(u'\\') ? line : line + u'\\';
+        f.Alerta(4, QStringLiteral("Buscando: ") + missing + QStringLiteral("\r\nEn la carpeta... ") + folder
+                     + QStringLiteral("\r\nESPERAR"),
+                 true);
+        f.setCursor(Qt::WaitCursor);
+        cFindFiles cFind;
+        cFind.setSearchSubDirs(true);
+        QObject::connect(&cFind, &cFindFiles::EndSearch, &f, [&] { List2 << cFind.ColFiles(); });
+        cFind.Find(folder, file, QString(), 1);
+        EventPump::pumpEvents();
+        if (f.cancelar) {
+            cancelled = true;
+            break;
+        }
+    }
+
+    bool result = false;
+    if (!cancelled) {
+        f.unsetCursor();
+        QString lines;
+        for (const QString &p : List2)
+            lines += p + QStringLiteral("\r\n");
+        if (List2.isEmpty()) {
+            f.Alerta(3, QStringLiteral("El archivo: \r\n") + file + QStringLiteral("\r\nNo existe en ninguna carpeta"),
+                     true);
+        } else {
+            result = true;
+            f.Buscado = List2.first();
+            if (List2.size() == 1)
+                f.Alerta(2, QStringLiteral("El archivo: ") + selected + QStringLiteral("\r\nHa sido encontrado en: \r\n")
+                             + lines,
+                         true);
+            else
+                f.Alerta(2, QStringLiteral("El archivo: ") + file + QStringLiteral("\r\nHa sido encontrado en ")
+                             + QString::number(List2.size()) + QStringLiteral(" carpetas\r\n") + lines,
+                         true);
+        }
+    }
+    setLapsoColour(f, QColor());
+    f.Lapso();
+    return result;
 }
 
 } // namespace Buscar

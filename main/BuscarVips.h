@@ -3,6 +3,7 @@
 #include <QString>
 
 class Form1;
+class QListWidget;
 
 // The project search of the folder road: every usable project under a
 // folder, at any depth.
@@ -14,5 +15,11 @@ namespace Buscar {
 // that exist but cannot be read are added to the window's
 // unreadableProjects. True when at least one usable project was found.
 bool BuscarVips(Form1 &f, const QString &carpeta);
+
+// Looks for a file named `file` in every search folder, at any depth. True
+// when a copy was found: the main window's Buscado then names the first one
+// (all are listed in the status box). `mlist` is the list whose current line
+// is the missing file's full path.
+bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist);
 
 } // namespace Buscar

@@ -368,6 +368,7 @@ void Form1::buildControls()
     connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
     connectProjectList();
     connectShell();
+    connectAudition();
     ListProyectos->setAcceptDrops(true);
     ListProyectos->viewport()->setAcceptDrops(true);
     ListProyectos->viewport()->installEventFilter(this);
@@ -375,6 +376,10 @@ void Form1::buildControls()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar})
+        if (watched == l || watched == l->viewport())
+            if (resultListEvent(l, event))
+                return true;
     if (watched == ListProyectos->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:

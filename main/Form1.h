@@ -12,6 +12,7 @@
 #include <memory>
 
 class Progress;
+class Class1;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -54,6 +55,24 @@ public:
     // Loads a file into the player window and plays it (nothing for "" or a
     // missing file).
     void PlayAudio(const QString &audio);
+    // Places the player window where it was stored and shows or hides it (a
+    // shown player is not moved).
+    void SituarPlayer(bool visible);
+    // The information text of a list's current line into its balloon.
+    void ToolTipShow(const QString &cual, QListWidget *v_List, const QString &archivo);
+    // The general balloon on `List` for `cline` (a found copy), with the
+    // misplaced-file note.
+    void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo);
+    // A click on an audio line auditions it.
+    void ListVip_Click();
+    void ListUtilizados_Click();
+    void ListBorrar_Click();
+    // The list balloons.
+    Class1 *TipGeneral = nullptr;
+    Class1 *TipVip = nullptr;
+    Class1 *TipUtilizados = nullptr;
+    Class1 *TipBorrar = nullptr;
+    Class1 *TipProyectos = nullptr;
 
     // The hidden scratch list.
     QStringList List1;
@@ -175,6 +194,7 @@ public:
     QLabel *ShowIco = nullptr;
     QLabel *ImageICO = nullptr;
     QLabel *ImageIcon = nullptr;
+    QLabel *ImageSound = nullptr;
     QLabel *Shape1 = nullptr;
     QProgressBar *XP_ProgressBar1 = nullptr;
     QPushButton *AbrirFichero = nullptr;
@@ -204,8 +224,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
-    // Keeps the count of analysis routines on the stack.
+public:
+    // Keeps the count of analysis routines on the stack (the searches that
+    // let events run hold it too).
     class Running
     {
     public:
@@ -218,6 +239,9 @@ private:
         int &m_depth;
     };
 
+    int &runningDepth() { return m_running; }
+
+private:
     class BarProgress;
     friend class BarProgress;
 
@@ -226,6 +250,14 @@ private:
     void buildControls();
     void connectProjectList();
     void connectShell();
+    void connectAudition();
+    void createTips();
+    void destroyListTips();
+    bool auditionBusy() const;
+    void auditionLine(QListWidget *list, const QString &cual);
+    void copyToPlayer(QListWidget *list, const QString &tipo);
+    bool resultListEvent(QListWidget *list, QEvent *event);
+    Qt::MouseButton m_lastButton = Qt::LeftButton;
     void PonerToolTips();
     void CarpetaCommandLine(const QString &path);
     std::array<QString, 4> ToolTips;

@@ -54,9 +54,13 @@ void Form1::ListProyectos_Click()
     const qsizetype colon = text.indexOf(u':');
     const QString path = colon >= 1 ? text.mid(colon - 1) : text;
     Buscar::ICO(path, ImageICO);
+    m_Item = -1;
     if (!Decoding && !analysisRunning()) {
+        ImageSound->hide();
         ImageIcon->show();
         MostrarRuta(text);
+        TipProyectos->Create(ListProyectos);
+        ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, Buscar::Obtener_Nombre_Archivo(text));
     }
 }
 
@@ -68,6 +72,8 @@ void Form1::ListProyectos_DblClick()
     if (ListProyectos->currentRow() < 0)
         return;
     ImageIcon->hide();
+    ImageSound->hide();
+    TipProyectos->Destroy();
     // A cancel left from an earlier run must not cut this decode short.
     cancelar = false;
     Decoding = true;
@@ -78,8 +84,12 @@ void Form1::ListProyectos_DblClick()
     XP_ProgressBar1->hide();
     Decoding = false;
     ListPath->hide();
-    if (QListWidgetItem *item = ListProyectos->currentItem())
-        LabelCount[1]->setText(Buscar::Obtener_Nombre_Archivo(item->text()));
+    TipProyectos->Create(ListProyectos);
+    if (QListWidgetItem *item = ListProyectos->currentItem()) {
+        const QString name = Buscar::Obtener_Nombre_Archivo(item->text());
+        LabelCount[1]->setText(name);
+        ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, name);
+    }
 }
 
 void Form1::ListProyectos_Decode(int Index)

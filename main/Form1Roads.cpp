@@ -103,6 +103,7 @@ void Form1::AbrirRuta(const QString &ruta)
     }
 
     Peers::stopPlayer();
+    destroyListTips();
     Iniciar_Clock();
     XP_ProgressBar1->show();
     WinFs::clearCache();
@@ -223,6 +224,8 @@ void Form1::BuscarProyectosCarpeta()
     if (ListProyectos->count() > 0) {
         Running running(m_running);
         ListProyectos_Decode(0);
-        LabelCount[1]->setText(Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text()));
+        const QString name = Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text());
+        LabelCount[1]->setText(name);
+        ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, name);
     }
 }

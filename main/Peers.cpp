@@ -111,4 +111,16 @@ void playAudio(const QString &audio)
         hooks().playAudio(audio);
 }
 
+void setPlayerVisible(bool visible)
+{
+    if (hooks().setPlayerVisible)
+        hooks().setPlayerVisible(visible);
+}
+
+void copiarAlPlayer(QListWidget *list, const QString &tipo)
+{
+    if (hooks().copiarAlPlayer)
+        hooks().copiarAlPlayer(list, tipo);
+}
+
 } // namespace Peers

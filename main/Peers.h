@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QListWidget;
+
 #include <functional>
 #include <optional>
 
@@ -38,6 +40,8 @@ struct Hooks
     std::function<void(int, int)> movePlayer; // left, top in twips
     std::function<int()> playerVolume;
     std::function<void(int)> setPlayerVolume;
+    std::function<void(bool)> setPlayerVisible;
+    std::function<void(QListWidget *, const QString &)> copiarAlPlayer; // the selected lines as a playlist block
     std::function<void(const QString &)> playAudio; // load a file into the player and play it
     // The audio information text of a file ("wav" or "mp3" reader, by the
     // extension given); nothing when the reader has no text for it.
@@ -65,6 +69,8 @@ int playerVolume();
 void setPlayerVolume(int volume);
 std::optional<PlayerState> playerState();
 void playAudio(const QString &audio);
+void setPlayerVisible(bool visible);
+void copiarAlPlayer(QListWidget *list, const QString &tipo);
 std::optional<QString> audioInfo(const QString &ext, const QString &file);
 
 } // namespace Peers

@@ -12,6 +12,8 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -36,16 +38,12 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class DeletionWindow : public ::testing::Test
+class DeletionWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-        Settings::reset();
+        LibraryTest::SetUp();
         for (const char *k : {"TotalRutasNoBorrar", "ParaBorrar.CheckBackup", "ParaBorrar.CheckBorrarPapelera",
                               "ParaBorrar.CheckVaciarPapelera", "ParaBorrar.CheckConfirmar", "HScroll5"})
             Settings::remove(k);
@@ -67,7 +65,6 @@ protected:
         return win(rel);
     }
     QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
-    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
 
     // The deletion window over these lines of the main window's list.
     ParaBorrar &window(const QStringList &lines)
@@ -83,7 +80,6 @@ protected:
             w.ListBorrar->item(r)->setSelected(true);
     }
 
-    QTemporaryDir dir;
 };
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -28,16 +30,12 @@
 
 namespace {
 
-class FolderRoadWindow : public ::testing::Test
+class FolderRoadWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-        Settings::reset();
+        LibraryTest::SetUp();
         Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
             asked << title + " | " + text;
             return int(buttons.size()) - 1;
@@ -50,12 +48,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         unloadForm1();
     }
-    QString write(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
-    }
-    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
     // A project naming one take of its own folder's "Audio" sub-folder.
     void project(const QString &rel, const QString &take)
     {
@@ -72,7 +64,6 @@ protected:
         data.setUrls(urls);
         f.ListProyectos_OLEDragDrop(&data);
     }
-    QTemporaryDir dir;
     QStringList asked;
 };
 

@@ -5,6 +5,8 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -19,24 +21,15 @@
 
 namespace {
 
-class Form1Window : public ::testing::Test
+class Form1Window : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
     void TearDown() override { unloadForm1(); }
 
-    QString write(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
-    }
-    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
 
     // Opens a project as the user does: the button, then the dialog.
     void open(Form1 &f, const QString &hostPath)
@@ -46,7 +39,6 @@ protected:
         QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
     }
 
-    QTemporaryDir dir;
 };
 
 } // namespace

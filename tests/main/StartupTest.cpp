@@ -9,6 +9,8 @@
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -22,15 +24,12 @@
 
 namespace {
 
-class StartupWindow : public ::testing::Test
+class StartupWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
         clearSettings();
         Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
             asked << title + " | " + text;
@@ -62,18 +61,12 @@ protected:
                       + "/Velmar/Velmar.ini");
         Settings::reset();
     }
-    QString write(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
-    }
     void project(const QString &rel)
     {
         write("P/Audio/a.wav", Fixtures::noise(64, 1));
         write(rel, Fixtures::vipBytes({"D:\\P\\Audio\\a.wav"}));
     }
 
-    QTemporaryDir dir;
     QStringList asked;
     QList<int> answers;
     int ended = 0, stops = 0, toggles = 0, playerVolume = -1;

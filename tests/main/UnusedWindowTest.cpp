@@ -9,6 +9,8 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -25,16 +27,12 @@
 
 namespace {
 
-class UnusedWindow : public ::testing::Test
+class UnusedWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-        Settings::reset();
+        LibraryTest::SetUp();
     }
     void TearDown() override
     {
@@ -42,12 +40,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         unloadForm1();
     }
-    QString write(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
-    }
-    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
     void open(Form1 &f, const QString &hostPath)
     {
         DialogAnswerer answer;
@@ -66,7 +58,6 @@ protected:
     }
     static QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
 
-    QTemporaryDir dir;
 };
 
 } // namespace

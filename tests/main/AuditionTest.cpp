@@ -1,0 +1,235 @@
+#include "main/Form1.h"
+#include "main/FolderListWindows.h"
+#include "main/FolderLists.h"
+#include "main/Peers.h"
+#include "main/Perdidos.h"
+
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "player/AudioInfo.h"
+#include "services/Class1.h"
+#include "services/Module2.h"
+#include "tests/support/AudioFixtures.h"
+#include "tests/support/Fixtures.h"
+
+#include "tests/support/LibraryTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class AuditionWindow : public LibraryTest
+{
+protected:
+    void SetUp() override
+    {
+        LibraryTest::SetUp();
+        FolderLists::storeSearchFolders({QString()});
+        Peers::Hooks &h = Peers::hooks();
+        saved = h;
+        h.playAudio = [this](const QString &a) { played << a; };
+        h.stopPlayback = [this] { ++stops; };
+        h.copiarAlPlayer = [this](QListWidget *, const QString &tipo) { copied << tipo; };
+        h.audioInfo = [](const QString &ext, const QString &file) -> std::optional<QString> {
+            if (ext == "wav")
+                return AudioInfo::InfoWav(file);
+            return AudioInfo::InfoMp3(file);
+        };
+    }
+    void TearDown() override
+    {
+        Peers::hooks() = saved;
+        unloadUnidadesBuscar();
+        unloadPerdidos();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadForm1();
+    }
+    static void pick(QListWidget *list, const QStringList &lines, int row)
+    {
+        Form1::setLines(list, lines);
+        list->setCurrentRow(row);
+    }
+
+    Peers::Hooks saved;
+    QStringList played, copied;
+    int stops = 0;
+};
+
+TEST_F(AuditionWindow, PresentWaveIsPlayedAndItsBalloonTellsSizeDateAndFormat)
+{
+    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/Audio/Voz 1.wav", 2, 44100, 16, 0.25));
+    Form1 &f = form1();
+    f.show();
+    pick(f.ListVip, {win("P/Audio/Voz 1.wav")}, 0);
+    f.ListVip_Click();
+    EXPECT_EQ(played, QStringList{win("P/Audio/Voz 1.wav")});
+    EXPECT_EQ(f.Buscado, win("P/Audio/Voz 1.wav"));
+    EXPECT_GE(stops, 1);
+    EXPECT_EQ(f.TipVip->Title(), "Voz 1.wav");
+    const QString text = f.TipVip->TipText();
+    EXPECT_TRUE(text.startsWith(" Tamaño: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains(" Mb\r\n Fecha: "));
+    EXPECT_TRUE(text.contains("\r\n" + QString(40, '-') + "\r\n Tipo: Wav"));
+    EXPECT_TRUE(text.endsWith(" Bits: 16")) << text.toStdString();
+    EXPECT_FALSE(f.ImageSound->isHidden());
+    EXPECT_FALSE(f.ListPath->isHidden());
+}
+
+TEST_F(AuditionWindow, OtherAudioEmptyAndHugeFilesGiveTheirSizeLines)
+{
+    write("P/a.aif", Fixtures::noise(2048, 1));
+    write("P/vacio.wav", QByteArray());
+    const QString huge = write("P/enorme.WAV", QByteArray());
+    QFile h(huge);
+    ASSERT_TRUE(h.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(h.resize(3LL * 1024 * 1024 * 1024));
+    h.close();
+    Form1 &f = form1();
+    f.show();
+
+    pick(f.ListBorrar, {win("P/a.aif"), win("P/vacio.wav"), win("P/enorme.WAV")}, 0);
+    f.ListBorrar_Click();
+    EXPECT_TRUE(f.TipBorrar->TipText().endsWith(QString(40, '-') + "\r\nNo tiene información"));
+    f.ListBorrar->setCurrentRow(1);
+    f.ListBorrar_Click();
+    EXPECT_TRUE(f.TipBorrar->TipText().startsWith(" Tamaño: 0 Kb\r\n Fecha: ")) << f.TipBorrar->TipText().toStdString();
+    f.ListBorrar->setCurrentRow(2);
+    f.ListBorrar_Click();
+    EXPECT_TRUE(f.TipBorrar->TipText().startsWith(" Tamaño: 3072 Mb\r\n")) << f.TipBorrar->TipText().toStdString();
+    EXPECT_EQ(played.size(), 3);
+}
+
+TEST_F(AuditionWindow, LinesThatAreNotAudioAreReported)
+{
+    write("P/nota.ogg", "x");
+    Form1 &f = form1();
+    f.show();
+    pick(f.ListVip, {win("P/nota.ogg")}, 0);
+    f.ListVip_Click();
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   Este archivo no es reproducible");
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
+    pick(f.ListUtilizados, {win("P/nota.ogg")}, 0);
+    f.ListUtilizados_Click();
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0xFFFFC0u);
+    EXPECT_TRUE(played.isEmpty());
+}
+
+TEST_F(AuditionWindow, UsedListSeparatorsAndProjectHeaders)
+{
+    const QString vip = write("P/Song.VIP", Fixtures::vipBytes({win("P/a.wav")}));
+    Form1 &f = form1();
+    f.show();
+    pick(f.ListUtilizados, {" ", "3 --> " + win("P/Song.VIP"), win("P/a.wav")}, 0);
+    f.ListUtilizados->item(0)->setSelected(true);
+    f.ListUtilizados_Click();
+    EXPECT_FALSE(f.ListUtilizados->item(0)->isSelected());
+    EXPECT_TRUE(played.isEmpty());
+
+    f.ListUtilizados->setCurrentRow(1);
+    const int before = stops;
+    f.ListUtilizados_Click();
+    EXPECT_FALSE(f.ImageIcon->isHidden());
+    EXPECT_EQ(f.LabelAdd[1]->text(), "Song.VIP");
+    EXPECT_EQ(f.TipUtilizados->BackColor(), 0xFFC0C0);
+    EXPECT_TRUE(f.TipUtilizados->TipText().startsWith(" Tamaño: 0 Mb\r\n Fecha: "))
+        << f.TipUtilizados->TipText().toStdString();
+    EXPECT_FALSE(f.TipUtilizados->TipText().contains("---"));
+    EXPECT_EQ(stops, before + 1);
+}
+
+TEST_F(AuditionWindow, BusyWindowAuditionsNothing)
+{
+    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
+    Form1 &f = form1();
+    f.show();
+    pick(f.ListUtilizados, {win("P/a.wav")}, 0);
+    f.ImageIcon->show();
+    f.Decoding = true;
+    f.ListUtilizados_Click();
+    EXPECT_TRUE(f.ImageIcon->isHidden());
+    pick(f.ListVip, {win("P/a.wav")}, 0);
+    f.ListVip_Click();
+    EXPECT_TRUE(played.isEmpty());
+    f.Decoding = false;
+}
+
+TEST_F(AuditionWindow, MouseAndKeysOnTheLists)
+{
+    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
+    Form1 &f = form1();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    pick(f.ListVip, {win("P/a.wav"), win("P/b.wav")}, -1);
+    const QPoint at = f.ListVip->visualItemRect(f.ListVip->item(0)).center();
+    QTest::mouseClick(f.ListVip->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(played, QStringList{win("P/a.wav")});
+    const int before = stops;
+    QTest::mouseClick(f.ListVip->viewport(), Qt::RightButton, {}, at);
+    EXPECT_EQ(stops, before + 1);
+    EXPECT_EQ(played.size(), 1);
+
+    f.ListVip->selectAll();
+    QTest::keyClick(f.ListVip, Qt::Key_Insert);
+    EXPECT_EQ(copied, QStringList{"Lista 1"});
+    EXPECT_TRUE(f.ListVip->selectedItems().isEmpty());
+
+    pick(f.ListUtilizados, {win("P/a.wav"), win("P/b.wav")}, 0);
+    f.ListUtilizados->item(0)->setSelected(true);
+    QTest::keyClick(f.ListUtilizados, Qt::Key_Insert);
+    EXPECT_EQ(copied.size(), 1); // one line selected: nothing copied
+    f.ListUtilizados->selectAll();
+    QTest::keyClick(f.ListUtilizados, Qt::Key_Insert);
+    EXPECT_EQ(copied.last(), "Lista 2");
+    pick(f.ListBorrar, {win("P/a.wav")}, 0);
+    QTest::keyClick(f.ListBorrar, Qt::Key_Insert);
+    EXPECT_EQ(copied.last(), "Lista 4");
+}
+
+TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
+{
+    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/Copias/Viejo/Voz.wav", 1, 8000, 16, 0.1));
+    Form1 &f = form1();
+    f.show();
+
+    // No folder to look in.
+    pick(f.ListUtilizados, {win("P/Audio/Voz.wav")}, 0);
+    f.ListUtilizados_Click();
+    EXPECT_EQ(f.TextDecode->toPlainText(), "AVISO \r\nNO HAY NIGUNA CARPETA \r\nSeleccionada para buscar este archivo");
+    EXPECT_TRUE(played.isEmpty());
+
+    // A drive root as search folder: no doubled "\" in the path found.
+    FolderLists::storeSearchFolders({QString(), "D:\\"});
+    f.ListUtilizados_Click();
+    EXPECT_EQ(f.Buscado, win("Copias/Viejo/Voz.wav"));
+    EXPECT_EQ(played, QStringList{win("Copias/Viejo/Voz.wav")});
+    EXPECT_TRUE(f.TextDecode->toPlainText().startsWith("El archivo: " + win("P/Audio/Voz.wav")
+                                                       + "\r\nHa sido encontrado en: \r\n"));
+    EXPECT_TRUE(f.TipGeneral->TipText().endsWith("Está desubicado, su ruta original es: D:\\P\\Audio"))
+        << f.TipGeneral->TipText().toStdString();
+    EXPECT_TRUE(f.cmdCancelar->isHidden());
+    EXPECT_FALSE(f.analysisRunning());
+
+    // Two copies: the first is played, both are listed.
+    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/Copias/Voz.wav", 1, 8000, 16, 0.1));
+    FolderLists::storeSearchFolders({QString(), win("Copias")});
+    f.ListUtilizados_Click();
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains("Ha sido encontrado en 2 carpetas")) << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(f.Buscado, win("Copias/Voz.wav"));
+
+    // Nowhere.
+    pick(f.ListVip, {win("P/Audio/Nada.wav")}, 0);
+    f.ListVip_Click();
+    EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \r\nNada.wav\r\nNo existe en ninguna carpeta");
+}
+
+} // namespace
