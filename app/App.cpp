@@ -5,33 +5,11 @@
 #include "cleanup/Recuperar.h"
 #include "main/Peers.h"
 #include "platform/Ask.h"
+#include "services/CuadroMensaje.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace App {
-namespace {
-
-// The questions of the file operations, as a dialog with the buttons in
-// index order; closing it answers with the last (cautious) button.
-int askWithDialog(const QString &title, const QString &text, const QStringList &buttons)
-{
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
-    QList<QAbstractButton *> made;
-    for (qsizetype i = 0; i < buttons.size(); ++i) {
-        QPushButton *b = box.addButton(buttons[i], QMessageBox::ActionRole);
-        b->setProperty("index", int(i));
-        made << b;
-    }
-    if (!made.isEmpty())
-        box.setEscapeButton(made.last());
-    box.exec();
-    const int pressed = int(made.indexOf(box.clickedButton()));
-    return pressed >= 0 ? pressed : int(buttons.size()) - 1;
-}
-
-} // namespace
 
 void setup()
 {
@@ -50,8 +28,10 @@ void setup()
         w.raise();
     };
     h.unloadRecuperar = [] { unloadRecuperar(); };
+    // The questions of the file operations go to the message dialog; closing
+    // it answers with the last (cautious) button.
     Ask::setFunction([](const QString &title, const QString &text, const QStringList &buttons) {
-        return askWithDialog(title, text, buttons);
+        return CuadroMensaje::ask(title, text, buttons, QApplication::activeWindow());
     });
 }
 
