@@ -4,6 +4,7 @@
 #include "services/WinColor.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -86,6 +87,13 @@ int CuadroMensaje::showAndWait(const QString &text, const QString &title, const 
     setWindowTitle(title);
     m_text->setText(text);
     m_text->setFont(QFont(look.textFont, look.textSize));
+    // A wrapping label asks for little width: give it its longest line, up to
+    // the limit, so a short text keeps to one line.
+    const QFontMetrics fm(m_text->font());
+    int widest = 0;
+    for (const QString &line : text.split(u'\n'))
+        widest = qMax(widest, fm.horizontalAdvance(line));
+    m_text->setMinimumWidth(qMin(widest + 2, kMaxTextWidth));
     for (QPushButton *b : std::as_const(m_buttons))
         b->setFont(QFont(look.buttonFont, look.buttonSize));
     QPalette pal = palette();
