@@ -8,34 +8,15 @@
 #include "player/AudioInfo.h"
 #include "player/FormMedia.h"
 #include "platform/Ask.h"
+#include "services/CuadroMensaje.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QListWidget>
 #include <QScreen>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace App {
 namespace {
-
-// The questions of the file operations, as a dialog with the buttons in
-// index order; closing it answers with the last (cautious) button.
-int askWithDialog(const QString &title, const QString &text, const QStringList &buttons)
-{
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
-    QList<QAbstractButton *> made;
-    for (qsizetype i = 0; i < buttons.size(); ++i) {
-        QPushButton *b = box.addButton(buttons[i], QMessageBox::ActionRole);
-        b->setProperty("index", int(i));
-        made << b;
-    }
-    if (!made.isEmpty())
-        box.setEscapeButton(made.last());
-    box.exec();
-    const int pressed = int(made.indexOf(box.clickedButton()));
-    return pressed >= 0 ? pressed : int(buttons.size()) - 1;
-}
 
 // A stored window position that no screen shows (a screen removed, a
 // hand-edited file) would leave the window unreachable: the top-left corner
@@ -118,8 +99,10 @@ void setup()
             return AudioInfo::InfoMp3(file);
         return std::nullopt;
     };
+    // The questions of the file operations go to the message dialog; closing
+    // it answers with the last (cautious) button.
     Ask::setFunction([](const QString &title, const QString &text, const QStringList &buttons) {
-        return askWithDialog(title, text, buttons);
+        return CuadroMensaje::ask(title, text, buttons, QApplication::activeWindow());
     });
 }
 

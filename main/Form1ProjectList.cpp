@@ -3,6 +3,7 @@
 #include "main/Peers.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/Class1.h"
 #include "services/Module2.h"
 #include "services/Module3.h"
 

@@ -5,6 +5,7 @@
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
+#include "services/Class1.h"
 #include "services/Module3.h"
 
 #include <QAction>

@@ -63,20 +63,21 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
     return DriveMap::instance().toWindows(chosen.absoluteFilePath()).trimmed();
 }
 
-QString ElegirCarpeta(QWidget *owner, const QString &titulo)
+QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder)
 {
     QFileDialog dlg(owner, titulo);
     dlg.setObjectName(QStringLiteral("DialogoElegirCarpeta"));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setOption(QFileDialog::ShowDirsOnly, true);
     dlg.setFileMode(QFileDialog::Directory);
+    dlg.setOption(QFileDialog::ReadOnly, !allowNewFolder);
     if (dlg.exec() != QDialog::Accepted)
         return {};
     const QStringList chosen = dlg.selectedFiles();
     if (chosen.isEmpty())
         return {};
     QString win = DriveMap::instance().toWindows(QFileInfo(chosen.first()).absoluteFilePath());
-    // A drive root keeps its "", other folders have none.
+    // A drive root keeps its "\", other folders have none.
     while (win.size() > 3 && win.endsWith(u'\\'))
         win.chop(1);
     if (win.size() == 2 && win[1] == u':')

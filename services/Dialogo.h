@@ -16,8 +16,9 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
 
 // The folder dialog: returns the chosen folder as a Windows path, a drive
 // root with its "\", any other folder without a trailing "\"; "" when the
-// user cancels.
-QString ElegirCarpeta(QWidget *owner, const QString &titulo);
+// user cancels. Without `allowNewFolder` the dialog offers no way to create
+// (or rename or delete) a folder.
+QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder = true);
 
 // The Qt name filters for a "Description|pattern" text (exposed for tests).
 QStringList nameFilters(const QString &filtro);

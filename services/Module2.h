@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+
+class CuadroMensaje;
 
 // State that the windows share through the module (as the windows read and
 // write it directly, it is plain data).
@@ -15,6 +18,11 @@ inline QStringList TablaPerdidos;
 
 // Set by the misplaced-file search when a name was found in several places.
 inline bool EncontradoEnVarias = false;
+
+// The message dialog of the message being asked: created anew for each
+// message and released after it (services/CuadroMensaje.h has the helpers).
+// It empties itself should the dialog go with its parent window.
+inline QPointer<CuadroMensaje> Cuadro;
 
 // The text of the next message dialog and the index of the button pressed
 // in the last one.

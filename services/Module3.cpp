@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QListWidget>
 
+#include <limits>
 #include <vector>
 
 namespace Module3 {
@@ -32,12 +33,27 @@ namespace {
 class AdvanceTable
 {
 public:
+    // Characters outside the basic plane (each half of the pair alone
+    // measures as a narrow box where the font may draw a wide glyph, an
+    // emoji), the scripts from Hebrew to Mongolian and Hangul jamo, which
+    // join, reorder or stack their letters, and the selectors that turn a
+    // symbol into an emoji.
+    static bool needsShaping(char16_t u)
+    {
+        return (u >= 0x0590 && u < 0x1E00) || (u >= 0xD800 && u <= 0xDFFF) || (u >= 0xFE00 && u <= 0xFE0F);
+    }
+
     explicit AdvanceTable(const QFont &font) : m_fm(font), m_advance(0x10000, -1.0f) {}
 
+    // The estimate, or a width no line reaches when the line holds a
+    // character whose shaped width a sum of advances does not bound. Such
+    // lines are always shaped.
     int estimate(const QString &text)
     {
         qreal sum = 0;
         for (const QChar c : text) {
+            if (needsShaping(c.unicode()))
+                return std::numeric_limits<int>::max() / 2;
             float &a = m_advance[c.unicode()];
             if (a < 0)
                 a = float(m_fm.horizontalAdvance(c));

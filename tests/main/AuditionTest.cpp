@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(AuditionWindow, PresentWaveIsPlayedAndItsBalloonTellsSizeDateAndFormat)
 {
-    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/Audio/Voz 1.wav", 2, 44100, 16, 0.25));
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/Audio/Voz 1.wav", 2, 44100, 16, 0.25));
     Form1 &f = form1();
     f.show();
     pick(f.ListVip, {win("P/Audio/Voz 1.wav")}, 0);
@@ -149,7 +150,7 @@ TEST_F(AuditionWindow, UsedListSeparatorsAndProjectHeaders)
 
 TEST_F(AuditionWindow, BusyWindowAuditionsNothing)
 {
-    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
     Form1 &f = form1();
     f.show();
     pick(f.ListUtilizados, {win("P/a.wav")}, 0);
@@ -165,7 +166,7 @@ TEST_F(AuditionWindow, BusyWindowAuditionsNothing)
 
 TEST_F(AuditionWindow, MouseAndKeysOnTheLists)
 {
-    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
     Form1 &f = form1();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -197,15 +198,16 @@ TEST_F(AuditionWindow, MouseAndKeysOnTheLists)
 
 TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
 {
-    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/Copias/Viejo/Voz.wav", 1, 8000, 16, 0.1));
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/Copias/Viejo/Voz.wav", 1, 8000, 16, 0.1));
     Form1 &f = form1();
     f.show();
 
     // No folder to look in.
     pick(f.ListUtilizados, {win("P/Audio/Voz.wav")}, 0);
     f.ListUtilizados_Click();
-    EXPECT_EQ(f.TextDecode->toPlainText(), "AVISO \r\nNO HAY NIGUNA CARPETA \r\nSeleccionada para buscar este archivo");
+    EXPECT_EQ(f.TextDecode->toPlainText(), "AVISO \nNO HAY NIGUNA CARPETA \nSeleccionada para buscar este archivo");
     EXPECT_TRUE(played.isEmpty());
+    // (The status box shows each CR LF as one line end.)
 
     // A drive root as search folder: no doubled "\" in the path found.
     FolderLists::storeSearchFolders({QString(), "D:\\"});
@@ -213,14 +215,14 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     EXPECT_EQ(f.Buscado, win("Copias/Viejo/Voz.wav"));
     EXPECT_EQ(played, QStringList{win("Copias/Viejo/Voz.wav")});
     EXPECT_TRUE(f.TextDecode->toPlainText().startsWith("El archivo: " + win("P/Audio/Voz.wav")
-                                                       + "\r\nHa sido encontrado en: \r\n"));
+                                                       + "\nHa sido encontrado en: \n"));
     EXPECT_TRUE(f.TipGeneral->TipText().endsWith("Está desubicado, su ruta original es: D:\\P\\Audio"))
         << f.TipGeneral->TipText().toStdString();
     EXPECT_TRUE(f.cmdCancelar->isHidden());
     EXPECT_FALSE(f.analysisRunning());
 
     // Two copies: the first is played, both are listed.
-    ASSERT_TRUE(AudioFixtures::writeWav(dir.path() + "/Copias/Voz.wav", 1, 8000, 16, 0.1));
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/Copias/Voz.wav", 1, 8000, 16, 0.1));
     FolderLists::storeSearchFolders({QString(), win("Copias")});
     f.ListUtilizados_Click();
     EXPECT_TRUE(f.TextDecode->toPlainText().contains("Ha sido encontrado en 2 carpetas")) << f.TextDecode->toPlainText().toStdString();
@@ -229,7 +231,7 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     // Nowhere.
     pick(f.ListVip, {win("P/Audio/Nada.wav")}, 0);
     f.ListVip_Click();
-    EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \r\nNada.wav\r\nNo existe en ninguna carpeta");
+    EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \nNada.wav\nNo existe en ninguna carpeta");
 }
 
 } // namespace

@@ -146,7 +146,8 @@ TEST_F(FolderRoadWindow, RealDropEventOnTheListRunsTheRoad)
     QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &dropEvent);
     delete data;
-    QTRY_COMPARE(f.ListProyectos->count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.ListProyectos->count() == 1; }, 5000));
+    ASSERT_EQ(f.ListProyectos->count(), 1);
     EXPECT_EQ(f.ListProyectos->item(0)->text(), "1 --> D:\\P\\A.vip");
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -40,21 +41,32 @@ void DialogAnswerer::tick()
                 break;
             }
     }
-    if (w && w->isVisible()) {
-        answer(w);
-        Q_EMIT dialogAnswered();
-    }
+    if (m_pending || !w || !w->isVisible())
+        return;
+    ++m_answered;
+    // The answer is given from the event loop, not from this tick: a dialog
+    // that opens another one as it closes (a folder dialog told of a folder
+    // that does not exist) runs that one inside the answer, and a timer
+    // whose tick is still running never ticks again.
+    m_pending = true;
+    std::function<void()> act = answer(w);
+    QMetaObject::invokeMethod(
+        this,
+        [this, act = std::move(act), guard = QPointer<QWidget>(w)] {
+            m_pending = false;
+            if (guard)
+                act();
+            Q_EMIT dialogAnswered();
+        },
+        Qt::QueuedConnection);
 }
 
-void DialogAnswerer::answer(QWidget *dialog)
+std::function<void()> DialogAnswerer::answer(QWidget *dialog)
 {
-    ++m_answered;
     if (auto *fd = qobject_cast<QFileDialog *>(dialog)) {
         const QString path = m_paths.isEmpty() ? QString() : m_paths.takeFirst();
-        if (path.isEmpty()) {
-            fd->reject();
-            return;
-        }
+        if (path.isEmpty())
+            return [fd] { fd->reject(); };
         const QFileInfo fi(path);
         fd->setDirectory(fd->fileMode() == QFileDialog::Directory ? fi.absoluteFilePath() : fi.absolutePath());
         // Typed into the name box as a person would: selectFile() alone does
@@ -63,8 +75,7 @@ void DialogAnswerer::answer(QWidget *dialog)
             edit->setText(fi.absoluteFilePath());
         else
             fd->selectFile(fi.absoluteFilePath());
-        QMetaObject::invokeMethod(fd, "accept");
-        return;
+        return [fd] { QMetaObject::invokeMethod(fd, "accept"); };
     }
     QString text;
     for (QLabel *l : dialog->findChildren<QLabel *>())
@@ -86,7 +97,12 @@ void DialogAnswerer::answer(QWidget *dialog)
         return a->property("index").toInt() < b->property("index").toInt();
     });
     if (want >= 0 && want < buttons.size())
-        buttons[want]->click();
-    else if (auto *d = qobject_cast<QDialog *>(dialog))
-        d->reject();
+        return [b = QPointer<QAbstractButton>(buttons[want])] {
+            if (b)
+                b->click();
+        };
+    return [dialog] {
+        if (auto *d = qobject_cast<QDialog *>(dialog))
+            d->reject();
+    };
 }

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QTimer;
 class QWidget;
 
@@ -31,7 +33,8 @@ Q_SIGNALS:
 
 private:
     void tick();
-    void answer(QWidget *dialog);
+    // Notes what the dialog says and returns the answer to give it.
+    std::function<void()> answer(QWidget *dialog);
 
     QTimer *m_timer;
     QStringList m_paths;
@@ -39,4 +42,5 @@ private:
     QStringList m_messages;
     int m_answered = 0;
     bool m_print = false;
+    bool m_pending = false; // an answer is on its way
 };

@@ -1,0 +1,178 @@
+#include "services/CuadroMensaje.h"
+
+#include "app/App.h"
+#include "platform/Ask.h"
+#include "services/Module2.h"
+#include "tests/support/DialogAnswerer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs `act` once on the first modal dialog that shows, as a person would.
+void whenModal(std::function<void(QDialog *)> act)
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(d);
+    });
+    timer->start();
+}
+
+const QString kTitulo = QStringLiteral("Copiar al Player ");
+const QString kTexto = QStringLiteral("Copiar bloque de archivos de Lista 1");
+
+// The playlist's question: three buttons, the text from Module2::TextoCuadro.
+int askPlaylist()
+{
+    CuadroMensaje &c = Module2::createCuadro();
+    c.setPresentation(4, 5);
+    c.addButton(0, QStringLiteral("Reemplazar"));
+    c.addButton(1, QStringLiteral("Añadir"));
+    c.addButton(2, QStringLiteral("Cancelar"));
+    Module2::TextoCuadro = kTexto;
+    Module2::RespuestaCuadro = c.showAndWait(Module2::TextoCuadro, kTitulo);
+    Module2::releaseCuadro();
+    return Module2::RespuestaCuadro;
+}
+
+} // namespace
+
+TEST(CuadroMensaje, AnswersTheIndexOfTheButtonPressed)
+{
+    for (int i = 0; i < 3; ++i) {
+        DialogAnswerer answerer;
+        answerer.queueButton(i);
+        EXPECT_EQ(askPlaylist(), i);
+        ASSERT_EQ(answerer.messages().size(), 1);
+        EXPECT_EQ(answerer.messages().first(), kTitulo + " | " + kTexto);
+        EXPECT_TRUE(Module2::Cuadro.isNull()) << "the dialog is released after each message";
+    }
+}
+
+TEST(CuadroMensaje, ClosingWithoutAButtonAnswersTheLastButton)
+{
+    // The close box.
+    whenModal([](QDialog *d) { d->close(); });
+    EXPECT_EQ(askPlaylist(), 2);
+    // Escape.
+    whenModal([](QDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
+    EXPECT_EQ(askPlaylist(), 2);
+    // A one-button notice closed: still its only button.
+    whenModal([](QDialog *d) { d->reject(); });
+    CuadroMensaje aviso;
+    aviso.addButton(0, QStringLiteral("Salir"), -1, 0);
+    EXPECT_EQ(aviso.showAndWait(QStringLiteral("Aviso"), QStringLiteral("Titulo")), 0);
+    EXPECT_EQ(aviso.answer(), 0);
+    // No buttons at all: no index to give.
+    whenModal([](QDialog *d) { d->close(); });
+    CuadroMensaje vacio;
+    EXPECT_EQ(vacio.showAndWait(QStringLiteral("x"), QStringLiteral("y")), -1);
+}
+
+TEST(CuadroMensaje, EnterPressesTheFirstButton)
+{
+    whenModal([](QDialog *d) { QTest::keyClick(d, Qt::Key_Return); });
+    EXPECT_EQ(askPlaylist(), 0);
+}
+
+TEST(CuadroMensaje, ShowsButtonsInIndexOrderWithTheirIndex)
+{
+    CuadroMensaje c;
+    c.addButton(2, QStringLiteral("Cancelar"));
+    c.addButton(0, QStringLiteral("Descodificar"));
+    c.addButton(1, QStringLiteral("Otro"));
+    c.addButton(1, QStringLiteral("Tercero")); // same index: the caption is replaced
+    QStringList shown;
+    QStringList names;
+    whenModal([&](QDialog *d) {
+        QList<QPushButton *> buttons = d->findChildren<QPushButton *>();
+        std::sort(buttons.begin(), buttons.end(),
+                  [](QPushButton *a, QPushButton *b) { return a->mapTo(a->window(), QPoint()).x() < b->mapTo(b->window(), QPoint()).x(); });
+        for (QPushButton *b : buttons) {
+            shown << b->text();
+            names << b->objectName() + "=" + b->property("index").toString();
+        }
+        d->findChild<QPushButton *>("Boton1")->click();
+    });
+    EXPECT_EQ(c.showAndWait("t", "x"), 1);
+    EXPECT_EQ(shown, (QStringList{"Descodificar", "Tercero", "Cancelar"}));
+    EXPECT_EQ(names, (QStringList{"Boton0=0", "Boton1=1", "Boton2=2"}));
+}
+
+TEST(CuadroMensaje, ShowsTextTitleAndPictureAsGiven)
+{
+    const QString path = QStringLiteral("Descodificar el proyecto...D:\\Música\\<Tema> & 1.vip");
+    CuadroMensaje &c = Module2::createCuadro();
+    c.setPresentation(5, 5);
+    c.addButton(0, QStringLiteral("Descodificar"));
+    c.addButton(1, QStringLiteral("Cancelar"));
+    EXPECT_EQ(c.presentationFirst(), 5);
+    CuadroMensaje::Look look;
+    QPixmap picture(32, 32);
+    picture.fill(Qt::blue);
+    look.picture = picture;
+    QString title, text;
+    bool pictureShown = false;
+    QColor textColour;
+    whenModal([&](QDialog *d) {
+        title = d->windowTitle();
+        auto *label = d->findChild<QLabel *>("CuadroMensajeTexto");
+        text = label->text();
+        textColour = label->palette().color(QPalette::WindowText);
+        pictureShown = d->findChild<QLabel *>("CuadroMensajeImagen")->isVisible();
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << "a path is never read as markup";
+        d->findChild<QPushButton *>("Boton1")->click();
+    });
+    EXPECT_EQ(c.showAndWait(path, QStringLiteral("Descodificar Vip"), look), 1);
+    Module2::releaseCuadro();
+    EXPECT_EQ(title, "Descodificar Vip");
+    EXPECT_EQ(text, path);
+    EXPECT_TRUE(pictureShown);
+    EXPECT_EQ(textColour, QColor(255, 0, 0)) << "colour 255 is &H0000FF: red";
+}
+
+TEST(CuadroMensaje, ReleasedWithItsParentWindow)
+{
+    auto *owner = new QWidget;
+    Module2::createCuadro(owner);
+    EXPECT_FALSE(Module2::Cuadro.isNull());
+    delete owner;
+    EXPECT_TRUE(Module2::Cuadro.isNull());
+    Module2::releaseCuadro(); // nothing left to release: no crash
+}
+
+TEST(CuadroMensaje, AnswersTheQuestionsOfTheFileOperationsInTheApplication)
+{
+    App::setup();
+    {
+        DialogAnswerer answerer;
+        answerer.queueButton(0);
+        EXPECT_EQ(Ask::question("Copiar archivo", "¿Reemplazar?", {"Sí", "No"}), 0);
+        EXPECT_EQ(answerer.messages(), QStringList{"Copiar archivo | ¿Reemplazar?"});
+    }
+    bool ours = false;
+    whenModal([&](QDialog *d) {
+        ours = qobject_cast<CuadroMensaje *>(d) != nullptr;
+        d->close();
+    });
+    EXPECT_FALSE(Ask::yes("Eliminar archivo", "¿Enviar a la papelera?")) << "closed: the last (cautious) button";
+    EXPECT_TRUE(ours);
+    whenModal([](QDialog *d) { d->findChild<QPushButton *>("Boton1")->click(); });
+    EXPECT_EQ(Ask::question("t", "x", {"Reemplazar", "Añadir", "Cancelar"}), 1);
+    Ask::setFunction({});
+}

@@ -1,0 +1,211 @@
+#include "services/ModAlpha.h"
+#include "services/ModuleOpen.h"
+#include "services/ModuleVersion.h"
+
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "tests/support/DialogAnswerer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+TEST(ModAlpha, OpacityRoundsHalvesToTheEvenAlpha)
+{
+    const struct { int percent, alpha; } table[] = {
+        {0, 0},    {1, 3},    {2, 5},    {3, 8},    {10, 26},  {20, 51},  {30, 76},
+        {40, 102}, {50, 128}, {60, 153}, {70, 178}, {80, 204}, {90, 230}, {99, 252}, {100, 255},
+    };
+    for (const auto &row : table)
+        EXPECT_EQ(ModAlpha::alphaFromPercent(row.percent), row.alpha) << row.percent;
+    EXPECT_EQ(ModAlpha::alphaFromPercent(150), 255);
+    EXPECT_EQ(ModAlpha::alphaFromPercent(-5), 0);
+}
+
+TEST(ModAlpha, AppliesTheOpacityToTheWindow)
+{
+    QWidget window;
+    auto *child = new QWidget(&window);
+    window.show();
+    ModAlpha::AplicarAlpha(&window, 60);
+    EXPECT_EQ(ModAlpha::alphaOf(&window), 153);
+    ModAlpha::AplicarAlpha(child, 50); // a control: its window
+    EXPECT_EQ(ModAlpha::alphaOf(&window), 128);
+    ModAlpha::AplicarAlpha(&window, 0);
+    EXPECT_EQ(ModAlpha::alphaOf(&window), 0);
+    ModAlpha::AplicarAlpha(&window, 100);
+    EXPECT_EQ(ModAlpha::alphaOf(&window), 255);
+    ModAlpha::AplicarAlpha(nullptr, 50);
+}
+
+TEST(ModAlpha, StoredOpacityOutsideTheRangeOrNotANumberGivesTheDefault)
+{
+    EXPECT_EQ(ModAlpha::validOpacity("60"), 60);
+    EXPECT_EQ(ModAlpha::validOpacity(" 60 "), 60);
+    EXPECT_EQ(ModAlpha::validOpacity("0"), 0);
+    EXPECT_EQ(ModAlpha::validOpacity("100"), 100);
+    for (const char *bad : {"101", "-1", "5000", "abc", "", "60.5", "1e2", "0x40", "6 0"})
+        EXPECT_EQ(ModAlpha::validOpacity(bad), 100) << bad;
+    EXPECT_EQ(ModAlpha::validOpacity("abc", 80), 80);
+    EXPECT_EQ(ModAlpha::validOpacity("10", 100, 20), 100) << "below the window's own minimum";
+    EXPECT_EQ(ModAlpha::validOpacity("20", 100, 20), 20);
+
+    Settings::set("HScroll1", "70");
+    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 70);
+    Settings::set("HScroll1", "-30");
+    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
+    Settings::set("HScroll1", "transparente");
+    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
+    Settings::remove("HScroll1");
+    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
+}
+
+TEST(ModAlpha, TopmostKeepsPlaceSizeAndVisibility)
+{
+    QWidget window;
+    window.setGeometry(120, 140, 300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QPoint pos = window.pos();
+    const QSize size = window.size();
+    ModAlpha::setTopmost(&window, true);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), pos);
+    EXPECT_EQ(window.size(), size);
+    ModAlpha::setTopmost(&window, false);
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), pos);
+
+    QWidget hidden;
+    ModAlpha::setTopmost(&hidden);
+    EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(hidden.isVisible()) << "a hidden window is not shown by it";
+    ModAlpha::setTopmost(nullptr);
+}
+
+TEST(ModuleVersion, VersionTextHasFourParts)
+{
+    EXPECT_EQ(ModuleVersion::versionText("1.0.0"), "1.0.0.0");
+    EXPECT_EQ(ModuleVersion::versionText("3.0.0.93"), "3.0.0.93");
+    EXPECT_EQ(ModuleVersion::versionText("2"), "2.0.0.0");
+    EXPECT_EQ(ModuleVersion::versionText("65535.0.1.2"), "65535.0.1.2");
+    for (const char *bad : {"", "1..2", "1.2.3.4.5", "65536.0", "1.x", "-1.0", "1.0 ", "+1.0"})
+        EXPECT_EQ(ModuleVersion::versionText(bad), "") << bad;
+    EXPECT_EQ(ModuleVersion::versionPrograma(), ModuleVersion::versionText(VELMAR_VERSION));
+    EXPECT_EQ(ModuleVersion::versionPrograma().count(u'.'), 3);
+}
+
+TEST(ModuleVersion, OnlyTheProgramsOwnFileHasAVersion)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    const QString version = ModuleVersion::versionPrograma();
+    ASSERT_FALSE(version.isEmpty());
+    EXPECT_EQ(ModuleVersion::VersionArchivo(program), version);
+    EXPECT_EQ(ModuleVersion::VersionArchivo(program + ".EXE"), version) << "named as on Windows";
+    const QString windows = DriveMap::instance().toWindows(program);
+    EXPECT_EQ(ModuleVersion::VersionArchivo(windows + ".EXE"), version);
+    EXPECT_EQ(ModuleVersion::VersionArchivo(windows), version);
+
+    QTemporaryDir dir;
+    const QString other = dir.filePath("otro.exe");
+    QFile f(other);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("MZ no version here");
+    f.close();
+    EXPECT_EQ(ModuleVersion::VersionArchivo(other), "");
+    EXPECT_EQ(ModuleVersion::VersionArchivo(dir.filePath("falta.exe")), "");
+    EXPECT_EQ(ModuleVersion::VersionArchivo(""), "");
+    EXPECT_EQ(ModuleVersion::VersionArchivo(dir.path()), "") << "a folder";
+}
+
+namespace {
+
+// Answers the next folder dialog with `host` ("" cancels it) and notes its
+// title and whether it offered to create folders.
+struct FolderAnswer
+{
+    QString title;
+    bool readOnly = false;
+    bool seen = false;
+};
+
+void answerFolderDialog(const QString &host, FolderAnswer *seen)
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, host, seen] {
+        auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!fd || !fd->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        seen->seen = true;
+        seen->title = fd->windowTitle();
+        seen->readOnly = fd->testOption(QFileDialog::ReadOnly);
+        if (host.isEmpty()) {
+            fd->reject();
+            return;
+        }
+        fd->setDirectory(host);
+        if (auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(host);
+        QMetaObject::invokeMethod(fd, "accept");
+    });
+    timer->start();
+}
+
+} // namespace
+
+TEST(ModuleOpen, FolderDialogHasItsFixedTitleAndReturnsTheFolder)
+{
+    QTemporaryDir dir;
+    const QString sub = dir.filePath("Muestras");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const QByteArray saved = qgetenv("VELMAR_DRIVES");
+    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
+    DriveMap::instance().reload();
+
+    FolderAnswer seen;
+    answerFolderDialog(sub, &seen);
+    EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "Q:\\Muestras");
+    EXPECT_TRUE(seen.seen);
+    EXPECT_EQ(seen.title, "Selecciona una carpeta para salvar los datos compilados");
+    EXPECT_TRUE(seen.readOnly) << "no way to create a folder";
+
+    FolderAnswer root;
+    answerFolderDialog(dir.path(), &root);
+    EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "Q:\\") << "a drive root keeps its \\";
+
+    FolderAnswer cancelled;
+    answerFolderDialog("", &cancelled);
+    EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "");
+    EXPECT_TRUE(cancelled.seen);
+
+    if (saved.isNull())
+        qunsetenv("VELMAR_DRIVES");
+    else
+        qputenv("VELMAR_DRIVES", saved);
+    DriveMap::instance().reload();
+}
+
+TEST(ModuleOpen, AFolderThatDoesNotExistIsNotChosen)
+{
+    // The dialog tells of the missing folder in a second dialog of its own
+    // and stays open; the answerer closes both, nothing is chosen.
+    QTemporaryDir dir;
+    DialogAnswerer answerer;
+    answerer.queuePath(dir.filePath("no existe"));
+    EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "");
+    EXPECT_GE(answerer.answered(), 2);
+}
