@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/Decoder.h"
+#include "services/CuadroMensaje.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -164,6 +165,8 @@ public:
     static QString formatLapso(double seconds);
     void AvisoMsg(const QString &texto, const QString &mensaje);
     void mesg(const QString &s);
+    // The look of every message of this window.
+    CuadroMensaje::Look mainLook() const;
 
     // True while an analysis routine of this window is on the stack, even
     // after a cancel has cleared `Decoding`: nothing may start a second one

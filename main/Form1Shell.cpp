@@ -1,13 +1,16 @@
 #include "main/Form1.h"
 
 #include "main/Peers.h"
-#include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "services/CuadroMensaje.h"
+#include "services/ModAlpha.h"
 #include "services/Module2.h"
+#include "services/ModuleVersion.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,8 +117,7 @@ void Form1::CheckPlayer_Click()
 void Form1::HScroll1_Scroll()
 {
     const int value = HScroll1->value();
-    // Alpha is the per-cent value over 255, halves to even (50 -> 128).
-    setWindowOpacity(std::nearbyint(value * 255 / 100.0) / 255.0);
+    ModAlpha::AplicarAlpha(this, value);
     Label1->setText(QStringLiteral("Transparencia ") + QString::number(100 - value));
 }
 
@@ -207,7 +209,7 @@ void Form1::Form_Load(const QStringList &arguments)
 
     // A value outside 0..100 or not a number (a hand-edited file) would
     // leave an invisible window: the default is taken instead.
-    HScroll1->setValue(Settings::getInt(QStringLiteral("HScroll1"), 100, 0, 100));
+    HScroll1->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll1")));
     HScroll1_Scroll();
 
     if (Settings::getInt(QStringLiteral("TotalCarpetasBusca"), 0, -1, 1 << 20) == 0) {
@@ -228,7 +230,8 @@ void Form1::Form_Load(const QStringList &arguments)
     if (!path.isEmpty())
         CarpetaCommandLine(path);
 
-    setWindowTitle(QStringLiteral("    Velmar    v") + QStringLiteral(VELMAR_VERSION));
+    setWindowTitle(QStringLiteral("    Velmar    v")
+                   + ModuleVersion::VersionArchivo(QCoreApplication::applicationFilePath()));
 }
 
 void Form1::CarpetaCommandLine(const QString &path)
@@ -253,8 +256,12 @@ void Form1::CarpetaCommandLine(const QString &path)
     Module2::TextoCuadro = (project ? QStringLiteral("Descodificar el proyecto...")
                                     : QStringLiteral("Descodificar la carpeta..."))
         + path;
-    Module2::RespuestaCuadro = Ask::question(QStringLiteral("Descodificar Vip"), Module2::TextoCuadro,
-                                             {QStringLiteral("Descodificar"), QStringLiteral("Cancelar")});
+    CuadroMensaje &box = Module2::createCuadro(this);
+    box.setPresentation(5, 5);
+    box.addButton(0, QStringLiteral("Descodificar"));
+    box.addButton(1, QStringLiteral("Cancelar"));
+    Module2::RespuestaCuadro = box.showAndWait(Module2::TextoCuadro, QStringLiteral("Descodificar Vip"), mainLook());
+    Module2::releaseCuadro();
     if (Module2::RespuestaCuadro == 0)
         AbrirRuta(path);
 }

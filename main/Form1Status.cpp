@@ -1,12 +1,13 @@
 #include "main/Form1.h"
 
 #include "main/Peers.h"
-#include "platform/Ask.h"
+#include "services/CuadroMensaje.h"
 #include "services/Module2.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QStyle>
 #include <QTimer>
 
 #include <cmath>
@@ -71,12 +72,31 @@ void Form1::Lapso()
     Timer1->stop();
 }
 
+CuadroMensaje::Look Form1::mainLook() const
+{
+    // Every message of the main window has the same look: its picture,
+    // "MS Sans Serif" 10, red text.
+    CuadroMensaje::Look look;
+    look.picture = style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32);
+    return look;
+}
+
 void Form1::AvisoMsg(const QString &texto, const QString &mensaje)
 {
-    Module2::RespuestaCuadro = Ask::question(mensaje, texto, {QStringLiteral("Salir")});
+    CuadroMensaje &box = Module2::createCuadro(this);
+    box.setPresentation(4, 5);
+    box.addButton(0, QStringLiteral("Salir"), -1, 0);
+    Module2::RespuestaCuadro = box.showAndWait(texto, mensaje, mainLook());
+    Module2::releaseCuadro();
 }
 
 void Form1::mesg(const QString &s)
 {
-    Module2::RespuestaCuadro = Ask::question(s, Module2::TextoCuadro, {QStringLiteral("Salir")});
+    // The caller has prepared Module2::Cuadro (buttons, presentation) and
+    // Module2::TextoCuadro.
+    if (!Module2::Cuadro) {
+        Module2::RespuestaCuadro = -1;
+        return;
+    }
+    Module2::RespuestaCuadro = Module2::Cuadro->showAndWait(Module2::TextoCuadro, s, mainLook());
 }

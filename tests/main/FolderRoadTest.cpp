@@ -5,6 +5,7 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
 #include "tests/support/LibraryTest.h"
@@ -23,6 +24,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 #include <QTimer>
 #include <QUrl>
 
@@ -36,14 +39,11 @@ protected:
     void SetUp() override
     {
         LibraryTest::SetUp();
-        Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
-            asked << title + " | " + text;
-            return int(buttons.size()) - 1;
-        });
+        answerer = std::make_unique<DialogAnswerer>();
     }
     void TearDown() override
     {
-        Ask::setFunction({});
+        answerer.reset();
         unloadPerdidos();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         unloadForm1();
@@ -64,7 +64,11 @@ protected:
         data.setUrls(urls);
         f.ListProyectos_OLEDragDrop(&data);
     }
-    QStringList asked;
+    std::unique_ptr<DialogAnswerer> answerer;
+    // "title | text" of each message shown, answered with its first button
+    // unless another was queued.
+    QStringList asked() const { return answerer->messages(); }
+    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
 };
 
 TEST_F(FolderRoadWindow, FolderListsEveryProjectAtAnyDepthWithoutBackupsUnlessTicked)
@@ -160,7 +164,7 @@ TEST_F(FolderRoadWindow, BackupPathsAndUnusablePathsGiveTheirOwnOutcomes)
     f.show();
 
     f.AbrirRuta(win("Viejos_BAK"));
-    EXPECT_EQ(asked, QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
+    EXPECT_EQ(asked(), QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
     EXPECT_EQ(f.ListProyectos->count(), 0);
     EXPECT_FALSE(f.Decoding);
 

@@ -7,6 +7,7 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
 #include "tests/support/LibraryTest.h"
@@ -22,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 class StartupWindow : public LibraryTest
@@ -31,10 +34,7 @@ protected:
     {
         LibraryTest::SetUp();
         clearSettings();
-        Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
-            asked << title + " | " + text;
-            return answers.isEmpty() ? int(buttons.size()) - 1 : answers.takeFirst();
-        });
+        answerer = std::make_unique<DialogAnswerer>();
         Form1::setEndProcess([this] { ++ended; });
         Peers::Hooks &h = Peers::hooks();
         saved = h;
@@ -46,7 +46,7 @@ protected:
     void TearDown() override
     {
         Peers::hooks() = saved;
-        Ask::setFunction({});
+        answerer.reset();
         Form1::setEndProcess({});
         unloadUnidadesBuscar();
         unloadPerdidos();
@@ -67,8 +67,11 @@ protected:
         write(rel, Fixtures::vipBytes({"D:\\P\\Audio\\a.wav"}));
     }
 
-    QStringList asked;
-    QList<int> answers;
+    std::unique_ptr<DialogAnswerer> answerer;
+    // "title | text" of each message shown, answered with its first button
+    // unless another was queued.
+    QStringList asked() const { return answerer->messages(); }
+    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
     int ended = 0, stops = 0, toggles = 0, playerVolume = -1;
     Peers::Hooks saved;
 };
@@ -90,12 +93,12 @@ TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
     EXPECT_EQ(playerVolume, 0);
     EXPECT_TRUE(f.ListVip->toolTip().endsWith("al Player "));
     EXPECT_TRUE(f.ListBorrar->toolTip().endsWith("al Player"));
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked[0], "Configuración | No hay ninguna carpeta de disco seleccionada para la búsqueda de archivos."
+    ASSERT_EQ(asked().size(), 1);
+    EXPECT_EQ(asked()[0], "Configuración | No hay ninguna carpeta de disco seleccionada para la búsqueda de archivos."
                         "\r\n\r\nEsto hace que al clicar un item de audio de las listas\r\nel programa no pueda buscar "
                         "audios desubicados.");
     EXPECT_TRUE(unidadesBuscarLoaded() && unidadesBuscar().isVisible());
-    EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION)) << f.windowTitle().toStdString();
+    EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION ".0")) << f.windowTitle().toStdString();
     EXPECT_TRUE(f.windowTitle().contains("Velmar"));
     EXPECT_FALSE(f.SalvaListados->isVisible());
 }
@@ -123,7 +126,7 @@ TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)
     EXPECT_EQ(f.Label1->text(), "Transparencia 40");
     EXPECT_NEAR(f.windowOpacity(), 153 / 255.0, 0.002);
     EXPECT_EQ(playerVolume, 35);
-    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_TRUE(asked().isEmpty());
     unloadForm1();
 
     for (const char *bad : {"abc", "250", "-3", ""}) {
@@ -140,22 +143,22 @@ TEST_F(StartupWindow, CommandLinePathIsConfirmedBeforeItIsAnalysed)
 {
     Settings::set("TotalCarpetasBusca", "1");
     project("P/Tema.vip");
-    answers = {1};
+    answerer->queueButton(1);
     Form1 &f = form1();
     f.Form_Load({"\"" + dir.path() + "/P\""});
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked[0], "Descodificar Vip | Descodificar la carpeta...D:\\P");
+    ASSERT_EQ(asked().size(), 1);
+    EXPECT_EQ(asked()[0], "Descodificar Vip | Descodificar la carpeta...D:\\P");
     EXPECT_EQ(f.ListProyectos->count(), 0);
     unloadForm1();
 
-    asked.clear();
-    answers = {0};
+    resetAsked();
+    answerer->queueButton(0);
     Form1 &g = form1();
     g.Form_Load({dir.path() + "/P/Tema.vip"});
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked[0], "Descodificar Vip | Descodificar el proyecto...D:\\P\\Tema.vip");
+    ASSERT_EQ(asked().size(), 1);
+    EXPECT_EQ(asked()[0], "Descodificar Vip | Descodificar el proyecto...D:\\P\\Tema.vip");
     EXPECT_EQ(Form1::lines(g.ListProyectos), QStringList{"1 --> D:\\P\\Tema.vip"});
-    EXPECT_TRUE(g.windowTitle().endsWith("v" VELMAR_VERSION));
+    EXPECT_TRUE(g.windowTitle().endsWith("v" VELMAR_VERSION ".0"));
 }
 
 TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
@@ -166,7 +169,7 @@ TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
     Form1 &f = form1();
     const QString designTitle = f.windowTitle();
     f.Form_Load({dir.path() + "/P_BAK/Tema.vip"});
-    EXPECT_EQ(asked, QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
+    EXPECT_EQ(asked(), QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
     EXPECT_EQ(f.windowTitle(), designTitle);
     unloadForm1();
 
@@ -174,11 +177,11 @@ TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
     const QStringList said{"No se encuentra la ruta:", "La ruta no está en ninguna unidad disponible:",
                            "No es un proyecto Vip ni una carpeta:"};
     for (int i = 0; i < bad.size(); ++i) {
-        asked.clear();
+        resetAsked();
         Form1 &g = form1();
         g.Form_Load({bad[i]});
-        ASSERT_EQ(asked.size(), 1) << bad[i].toStdString();
-        EXPECT_TRUE(asked[0].contains(said[i])) << asked[0].toStdString();
+        ASSERT_EQ(asked().size(), 1) << bad[i].toStdString();
+        EXPECT_TRUE(asked()[0].contains(said[i])) << asked()[0].toStdString();
         EXPECT_EQ(g.ListProyectos->count(), 0);
         EXPECT_FALSE(g.Decoding);
         unloadForm1();
