@@ -9,6 +9,7 @@
 #include "player/FormMedia.h"
 #include "platform/Ask.h"
 #include "services/CuadroMensaje.h"
+#include "services/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,19 +18,6 @@
 
 namespace App {
 namespace {
-
-// A stored window position that no screen shows (a screen removed, a
-// hand-edited file) would leave the window unreachable: the top-left corner
-// of the primary screen is taken instead.
-QPoint reachable(QPoint at, QSize size)
-{
-    const QRect wanted(at, size.isValid() ? size : QSize(200, 100));
-    for (const QScreen *screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(wanted.adjusted(0, 0, -wanted.width() / 2, -wanted.height() / 2)))
-            return at;
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    return primary ? primary->availableGeometry().topLeft() : QPoint(0, 0);
-}
 
 } // namespace
 
@@ -74,7 +62,7 @@ void setup()
     };
     h.movePlayer = [](int leftTwips, int topTwips) {
         FormMedia &w = formMedia();
-        w.move(reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+        w.move(WindowPlace::reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
     };
     h.playerVolume = [] { return formMedia().WM->volume(); };
     h.setPlayerVolume = [](int volume) { formMedia().WM->setVolume(volume); };

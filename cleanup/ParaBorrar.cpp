@@ -1,4 +1,6 @@
 #include "cleanup/ParaBorrar.h"
+#include "services/WindowPlace.h"
+#include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
 #include "main/Form1.h"
@@ -44,7 +46,7 @@ namespace {
 
 ParaBorrar *g_window = nullptr;
 
-constexpr int kMinOpacity = 20;
+using ModAlpha::kMinOpacity;
 
 QColor bgr(unsigned v)
 {
@@ -228,9 +230,7 @@ void ParaBorrar::Form_Load()
 {
     if (form1Loaded() && unmarkedLines() != Form1::lines(form1().ListBorrar))
         CopiarListBorrados(Form1::lines(form1().ListBorrar));
-    const double left = Settings::getTwips(QStringLiteral("ParaBorrar_Left"), 0);
-    const double top = Settings::getTwips(QStringLiteral("ParaBorrar_Top"), 0);
-    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    WindowPlace::restore(this, QStringLiteral("ParaBorrar_Left"), QStringLiteral("ParaBorrar_Top"), 0, 0);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
     Peers::stopPlayer();
     CheckBorrarPapelera->setChecked(storedCheck(kCheckKeys[1]));
@@ -246,7 +246,7 @@ void ParaBorrar::Form_Load()
     if (ListBorrar->count() > 0)
         cmdHecho->show();
     const QSignalBlocker block(HScroll5);
-    HScroll5->setValue(Settings::getInt(QStringLiteral("HScroll5"), 100, kMinOpacity, 100));
+    HScroll5->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll5"), 100, kMinOpacity));
     HScroll5_Scroll();
 }
 
@@ -322,7 +322,7 @@ void ParaBorrar::CheckAudio_Click()
 
 void ParaBorrar::HScroll5_Scroll()
 {
-    setWindowOpacity(std::nearbyint(HScroll5->value() * 255 / 100.0) / 255.0);
+    ModAlpha::AplicarAlpha(this, HScroll5->value());
     Label2->setText(QString::number(100 - HScroll5->value()));
 }
 

@@ -1,4 +1,6 @@
 #include "cleanup/Recuperar.h"
+#include "services/WindowPlace.h"
+#include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
 #include "main/Form1.h"
@@ -27,7 +29,7 @@
 namespace {
 
 Recuperar *g_window = nullptr;
-constexpr int kMinOpacity = 20;
+using ModAlpha::kMinOpacity;
 
 } // namespace
 
@@ -109,18 +111,16 @@ void Recuperar::Form_Load()
     cmdOpen->show();
     Peers::unloadFormMedia();
     LabelCerrar->hide();
-    const double left = Settings::getTwips(QStringLiteral("Recuperar_Left"), 0);
-    const double top = Settings::getTwips(QStringLiteral("Recuperar_Top"), 0);
-    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    WindowPlace::restore(this, QStringLiteral("Recuperar_Left"), QStringLiteral("Recuperar_Top"), 0, 0);
     const QSignalBlocker block(HScroll6);
-    HScroll6->setValue(Settings::getInt(QStringLiteral("HScroll6"), 100, kMinOpacity, 100));
+    HScroll6->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll6"), 100, kMinOpacity));
     HScroll6_Scroll();
     raise();
 }
 
 void Recuperar::HScroll6_Scroll()
 {
-    setWindowOpacity(std::nearbyint(HScroll6->value() * 255 / 100.0) / 255.0);
+    ModAlpha::AplicarAlpha(this, HScroll6->value());
     Label2->setText(QString::number(100 - HScroll6->value()));
 }
 

@@ -1,4 +1,5 @@
 #include "main/FolderListWindows.h"
+#include "services/WindowPlace.h"
 
 #include "main/FolderLists.h"
 #include "platform/Settings.h"
@@ -67,9 +68,9 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
     connect(Salir, &QPushButton::clicked, this, &FolderListWindow::Salir_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
 
-    const double left = Settings::getTwips(config.leftKey, config.defaultTwips >= 0 ? config.defaultTwips : x() * 15.0);
-    const double top = Settings::getTwips(config.topKey, config.defaultTwips >= 0 ? config.defaultTwips : y() * 15.0);
-    move(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
+    WindowPlace::restore(this, config.leftKey, config.topKey,
+                         config.defaultTwips >= 0 ? config.defaultTwips : x() * 15.0,
+                         config.defaultTwips >= 0 ? config.defaultTwips : y() * 15.0);
 }
 
 QVBoxLayout *FolderListWindow::layoutBox() const
@@ -104,8 +105,7 @@ void FolderListWindow::Salir_Click()
         return;
     m_closing = true;
     storeList();
-    Settings::set(m_config.leftKey, QString::number(x() * 15));
-    Settings::set(m_config.topKey, QString::number(y() * 15));
+    WindowPlace::save(this, m_config.leftKey, m_config.topKey);
     Settings::sync();
     if (g_buscar == this)
         g_buscar = nullptr;

@@ -263,6 +263,8 @@ private:
     Qt::MouseButton m_lastButton = Qt::LeftButton;
     void PonerToolTips();
     void CarpetaCommandLine(const QString &path);
+    // The player window to its stored place.
+    void placePlayer();
     std::array<QString, 4> ToolTips;
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.

@@ -88,8 +88,7 @@ void Form1::SituarPlayer(bool visible)
 {
     if (visible && Peers::playerVisible())
         return;
-    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
-                      int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+    placePlayer();
     Peers::setPlayerVisible(visible);
 }
 

@@ -108,10 +108,15 @@ void Form1::CheckLogo_Click()
         ShowIco->setVisible(CheckLogo->isChecked());
 }
 
-void Form1::CheckPlayer_Click()
+void Form1::placePlayer()
 {
     Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
                       int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+}
+
+void Form1::CheckPlayer_Click()
+{
+    placePlayer();
 }
 
 void Form1::HScroll1_Scroll()
@@ -193,8 +198,7 @@ void Form1::Form_Load(const QStringList &arguments)
     ShowIco->setVisible(CheckLogo->isChecked());
 
     Peers::setPlayerVolume(Settings::getInt(QStringLiteral("Volumen"), 0, 0, 100));
-    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
-                      int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+    placePlayer();
 
     cmdPerdidos->hide();
     ListUtilizados->clear();

@@ -1,4 +1,6 @@
 #include "main/Perdidos.h"
+#include "services/WindowPlace.h"
+#include "services/ModAlpha.h"
 
 #include "main/Form1.h"
 #include "main/Unused.h"
@@ -29,26 +31,7 @@ namespace {
 
 Perdidos *g_perdidos = nullptr;
 
-// The lowest opacity a transparency bar allows: lower, the window could no
-// longer be found on the screen.
-constexpr int kMinOpacity = 20;
-
-void applyOpacity(QWidget *w, int percent)
-{
-    w->setWindowOpacity(std::nearbyint(qBound(0, percent, 100) * 255 / 100.0) / 255.0);
-}
-
-// A stored position that would put the window off every screen (a hand-edited
-// file, a monitor since removed) is not used.
-bool onSomeScreen(const QPoint &topLeft, const QSize &size)
-{
-    const QRect r(topLeft, size.expandedTo(QSize(40, 40)));
-    for (const QScreen *s : QGuiApplication::screens()) {
-        if (s->availableGeometry().intersects(r))
-            return true;
-    }
-    return false;
-}
+using ModAlpha::kMinOpacity;
 
 } // namespace
 
@@ -129,28 +112,24 @@ void Perdidos::Form_Load()
 {
     restorePosition();
     const QSignalBlocker block(HScroll3);
-    HScroll3->setValue(Settings::getInt(QStringLiteral("HScroll3"), 100, kMinOpacity, 100));
-    applyOpacity(this, HScroll3->value());
+    HScroll3->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll3"), 100, kMinOpacity));
+    ModAlpha::AplicarAlpha(this, HScroll3->value());
 }
 
 void Perdidos::restorePosition()
 {
-    const double left = Settings::getTwips(QStringLiteral("Perdidos_Left"), x() * 15.0);
-    const double top = Settings::getTwips(QStringLiteral("Perdidos_Top"), y() * 15.0);
-    const QPoint p(int(left / 15.0 + 0.5), int(top / 15.0 + 0.5));
-    if (onSomeScreen(p, size()))
-        move(p);
+    WindowPlace::restore(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"), x() * 15.0,
+                         y() * 15.0);
 }
 
 void Perdidos::savePosition()
 {
-    Settings::set(QStringLiteral("Perdidos_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("Perdidos_Top"), QString::number(y() * 15));
+    WindowPlace::save(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"));
 }
 
 void Perdidos::HScroll3_Scroll()
 {
-    applyOpacity(this, HScroll3->value());
+    ModAlpha::AplicarAlpha(this, HScroll3->value());
     Label1->setText(QString::number(100 - HScroll3->value()));
 }
 

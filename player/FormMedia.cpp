@@ -1,4 +1,5 @@
 #include "player/FormMedia.h"
+#include "services/WindowPlace.h"
 
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
@@ -192,9 +193,7 @@ void FormMedia::Form_Load()
     ResetPlayer();
     CheckToolTip->setChecked(Settings::getInt(kKeyToolTip, 0, 0, 1) == 1);
     WM->setVolume(Settings::getInt(kKeyVolumen, 50, INT_MIN, INT_MAX));
-    const double left = Settings::getTwips(kKeyLeft, 0);
-    const double top = Settings::getTwips(kKeyTop, 0);
-    move(int(std::lround(left / 15.0)), int(std::lround(top / 15.0)));
+    WindowPlace::restore(this, kKeyLeft, kKeyTop, 0, 0);
     WM->setEnableContextMenu(false);
     ListPath->hide();
     Label3->hide();

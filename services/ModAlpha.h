@@ -7,6 +7,10 @@ class QWidget;
 // Window opacity, as the transparency bars of the windows set it.
 namespace ModAlpha {
 
+// The lowest opacity a transparency bar allows: lower, the window could no
+// longer be found on the screen.
+constexpr int kMinOpacity = 20;
+
 // The alpha (0 = fully transparent, 255 = opaque) of an opacity in per cent:
 // value x 255 / 100 to the nearest whole number, halves to the even
 // neighbour (50 gives 128, 30 gives 76, 100 gives 255). A value outside

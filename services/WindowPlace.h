@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+// Where the windows open: positions stored in the settings as twips (15 to
+// a pixel), never off every screen.
+namespace WindowPlace {
+
+// `at` when a window of `size` there would show at least its top-left part
+// on some screen; otherwise the top-left corner of the primary screen (a
+// monitor since removed, a hand-edited settings file).
+QPoint reachable(QPoint at, QSize size);
+
+// Moves the window to the position stored under the two keys; a missing key
+// or one that is not a number gives the default (in twips).
+void restore(QWidget *window, const QString &leftKey, const QString &topKey, double defaultLeftTwips,
+             double defaultTopTwips);
+
+// Stores the window's position under the two keys, in twips.
+void save(const QWidget *window, const QString &leftKey, const QString &topKey);
+
+} // namespace WindowPlace
