@@ -1,6 +1,7 @@
 #include "services/ModAlpha.h"
 #include "services/ModuleOpen.h"
 #include "services/ModuleVersion.h"
+#include "services/WindowPlace.h"
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QScreen>
+#include <QWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -92,6 +95,33 @@ TEST(ModAlpha, TopmostKeepsPlaceSizeAndVisibility)
     EXPECT_TRUE(hidden.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(hidden.isVisible()) << "a hidden window is not shown by it";
     ModAlpha::setTopmost(nullptr);
+}
+
+TEST(WindowPlace, StoredPositionsOffEveryScreenAreNotUsed)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(WindowPlace::reachable(screen.topLeft() + QPoint(30, 40), QSize(300, 200)),
+              screen.topLeft() + QPoint(30, 40));
+    for (const QPoint far : {QPoint(-90000, 10), QPoint(10, 90000), QPoint(-400, -300)})
+        EXPECT_EQ(WindowPlace::reachable(far, QSize(300, 200)), screen.topLeft()) << far.x() << "," << far.y();
+
+    Settings::reset();
+    QWidget w;
+    w.resize(300, 200);
+    Settings::set("Prueba_Left", "1350000");
+    Settings::set("Prueba_Top", "abc");
+    WindowPlace::restore(&w, "Prueba_Left", "Prueba_Top", 150, 150);
+    EXPECT_EQ(w.pos(), screen.topLeft());
+    Settings::set("Prueba_Left", "450");
+    Settings::set("Prueba_Top", "abc"); // not a number: the default
+    WindowPlace::restore(&w, "Prueba_Left", "Prueba_Top", 150, 300);
+    EXPECT_EQ(w.pos(), QPoint(30, 20));
+    w.move(40, 60);
+    WindowPlace::save(&w, "Prueba_Left", "Prueba_Top");
+    EXPECT_EQ(Settings::get("Prueba_Left"), "600");
+    EXPECT_EQ(Settings::get("Prueba_Top"), "900");
+    Settings::remove("Prueba_Left");
+    Settings::remove("Prueba_Top");
 }
 
 TEST(ModuleVersion, VersionTextHasFourParts)
