@@ -317,7 +317,10 @@ void ParaBorrar::CheckAudio_Click()
         Peers::stopPlayer();
         return;
     }
-    // Playing the current item comes with the audition.
+    if (!form1().Decoding) {
+        QListWidgetItem *item = ListBorrar->currentItem();
+        form1().PlayAudio(item ? item->text() : QString());
+    }
 }
 
 void ParaBorrar::HScroll5_Scroll()
@@ -349,8 +352,16 @@ bool ParaBorrar::eventFilter(QObject *watched, QEvent *event)
             deleteSelectedLines();
         return true;
     }
-    if (watched == ListBorrar->viewport() && event->type() == QEvent::MouseButtonPress)
-        ListBorrar_MouseDown(static_cast<QMouseEvent *>(event)->button());
+    // An audition installs the balloon's own filter on this list while the
+    // press is being filtered, and Qt then offers the same press to this
+    // filter again: one press, one audition.
+    if (watched == ListBorrar->viewport() && event->type() == QEvent::MouseButtonPress
+        && !(event == m_lastPress && static_cast<QMouseEvent *>(event)->timestamp() == m_lastPressTime)) {
+        m_lastPress = event;
+        m_lastPressTime = static_cast<QMouseEvent *>(event)->timestamp();
+        ListBorrar_MouseDown(static_cast<QMouseEvent *>(event)->button(),
+                             static_cast<QMouseEvent *>(event)->position().toPoint());
+    }
     if (watched == Label1 && event->type() == QEvent::MouseButtonPress)
         Label1_Click();
     if (watched == ImageInfoSound && event->type() == QEvent::MouseButtonPress)
@@ -368,13 +379,16 @@ void ParaBorrar::deleteSelectedLines()
     }
 }
 
-void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button)
+void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
 {
-    Peers::stopPlayer();
+    Peers::stopPlayback();
     TextSound->hide();
     ImageICO->hide();
     if (button == Qt::LeftButton && CheckAudio->isChecked()) {
-        QListWidgetItem *item = ListBorrar->currentItem();
+        // The item under the mouse: the press has not made it current yet.
+        QListWidgetItem *item = at.x() >= 0 ? ListBorrar->itemAt(at) : nullptr;
+        if (!item)
+            item = ListBorrar->currentItem();
         const QString path = item ? item->text() : QString();
         if (!WinFs::findNormalFile(path)) {
             if (path.contains(QStringLiteral("Borrado"))) {
@@ -390,8 +404,14 @@ void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button)
             TextSound->setPlainText(QStringLiteral("Este archivo no se puede reproducir"));
             TextSound->show();
         } else {
+            Form1 &f = form1();
+            f.PlayAudio(path);
+            TextSound->hide();
             Buscar::ICO(path, ImageICO);
             ImageICO->show();
+            f.Buscado = path;
+            f.InfoAudio(ext);
+            f.ShowToolTip(ListBorrar, path, f.Buscado);
         }
     }
     raise();

@@ -88,11 +88,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    const QEvent *m_lastPress = nullptr;
+    quint64 m_lastPressTime = 0;
     void Form_Load();
     void SalvarOpciones();
     void PonerToolTips(bool quitar);
     void deleteSelectedLines();
-    void ListBorrar_MouseDown(Qt::MouseButton button);
+    // `at`: where the button went down (outside the list: the current item).
+    void ListBorrar_MouseDown(Qt::MouseButton button, QPoint at = QPoint(-1, -1));
     void setRunning(bool running);
     void showOutcome();
 

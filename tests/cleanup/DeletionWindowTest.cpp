@@ -12,6 +12,8 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
+#include "main/Peers.h"
+#include "services/Class1.h"
 #include "tests/support/LibraryTest.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -101,6 +104,44 @@ TEST_F(DeletionWindow, FirstLoadCopiesTheListWithNothingSelected)
     EXPECT_TRUE(w.CheckConfirmar->toolTip().isEmpty());
     EXPECT_TRUE(w.ListBorrar->toolTip().isEmpty());
     EXPECT_EQ(w.CheckBackup->toolTip(), "Copia de seguridad de los archivos a borrar");
+}
+
+TEST_F(DeletionWindow, ClickAuditionsTheItemUnderTheMouseWhenTicked)
+{
+    ASSERT_TRUE(Fixtures::writeWav(host("Toma.WAV"), 1, 8000, 16, 0.1));
+    put("x.flac", Fixtures::noise(64, 2));
+    QStringList played;
+    int stops = 0;
+    Peers::Hooks saved = Peers::hooks();
+    Peers::hooks().playAudio = [&](const QString &a) { played << a; };
+    Peers::hooks().stopPlayback = [&] { ++stops; };
+    ParaBorrar &w = window({win("x.flac"), win("Toma.WAV"), win("Borrado Toma 2.wav")});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const auto click = [&](int row, Qt::MouseButton button) {
+        QTest::mouseClick(w.ListBorrar->viewport(), button, {},
+                          w.ListBorrar->visualItemRect(w.ListBorrar->item(row)).center());
+    };
+    click(1, Qt::LeftButton); // audition off: nothing is played
+    EXPECT_TRUE(played.isEmpty());
+    w.CheckAudio->click();    // ticked: the current item plays at once
+    EXPECT_EQ(played, QStringList{win("Toma.WAV")});
+    click(0, Qt::LeftButton);
+    EXPECT_FALSE(w.TextSound->isHidden());
+    EXPECT_EQ(w.TextSound->toPlainText(), "Este archivo no se puede reproducir");
+    click(2, Qt::LeftButton);
+    EXPECT_EQ(w.TextSound->toPlainText(), "Este archivo ha sido borrado");
+    click(1, Qt::LeftButton);
+    EXPECT_EQ(played.size(), 2) << played.join(" | ").toStdString();
+    EXPECT_EQ(played.last(), win("Toma.WAV"));
+    EXPECT_TRUE(w.TextSound->isHidden());
+    EXPECT_FALSE(w.ImageICO->isHidden());
+    EXPECT_EQ(form1().Buscado, win("Toma.WAV"));
+    EXPECT_EQ(form1().TipGeneral->Title(), win("Toma.WAV"));
+    const int before = stops;
+    click(1, Qt::RightButton);
+    EXPECT_EQ(stops, before + 1);
+    EXPECT_EQ(played.size(), 2);
+    Peers::hooks() = saved;
 }
 
 TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
