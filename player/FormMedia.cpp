@@ -7,6 +7,8 @@
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
 #include "player/Playlist.h"
+#include "services/Class1.h"
+#include "services/ModAlpha.h"
 #include "services/InfoTexts.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
@@ -41,7 +43,7 @@ FormMedia *g_window = nullptr;
 
 // The slider's lower end: a window that can no longer be seen cannot be
 // found to make it opaque again.
-constexpr int kMinOpacity = 20;
+using ModAlpha::kMinOpacity;
 constexpr int kDeleteKeyCode = 46;
 
 // Settings keys of the window (defaults where they are read).
@@ -177,6 +179,7 @@ FormMedia::FormMedia()
     connect(HScroll4, &QScrollBar::valueChanged, this, &FormMedia::HScroll4_Scroll);
     connect(TimerPlay, &QTimer::timeout, this, &FormMedia::TimerPlay_Timer);
     connect(WM, &MediaPlayer::mouseMoved, this, &FormMedia::WM_MouseMove);
+    TipPlay = new Class1(this);
     Form_Load();
 }
 
@@ -197,10 +200,14 @@ void FormMedia::Form_Load()
     WM->setEnableContextMenu(false);
     ListPath->hide();
     Label3->hide();
-    m_tipTitle.clear();
-    m_tipText.clear();
+    TipPlay->setBackColor(0xC0E0FF);
+    TipPlay->setStyle(0);
+    TipPlay->setIcon(1);
+    TipPlay->setDelayTime(10);
+    TipPlay->mvarCentered = true;
+    TipPlay->Create(ListPlay);
     const QSignalBlocker block(HScroll4);
-    HScroll4->setValue(Settings::getInt(kKeyOpacity, 100, kMinOpacity, 100));
+    HScroll4->setValue(ModAlpha::storedOpacity(kKeyOpacity, 100, kMinOpacity));
     HScroll4_Scroll();
 }
 
@@ -278,7 +285,7 @@ void FormMedia::CheckToolTip_Click()
 
 void FormMedia::HScroll4_Scroll()
 {
-    setWindowOpacity(std::nearbyint(HScroll4->value() * 255 / 100.0) / 255.0);
+    ModAlpha::AplicarAlpha(this, HScroll4->value());
     Label1->setText(QString::number(100 - HScroll4->value()));
 }
 
@@ -390,8 +397,7 @@ void FormMedia::ListPlay_Click()
         return;
     Buscar::ICO(line, ImageICO);
     ImageICO->show();
-    m_tipTitle.clear();
-    m_tipText.clear();
+    TipPlay->Create(ListPlay);
     ItemToolTip(ListPlay, line);
 }
 
@@ -404,8 +410,8 @@ void FormMedia::ItemToolTip(QListWidget *list, const QString &file)
     if (!st.exists || st.isDir)
         return; // a file that is gone gives no balloon text
     Module2::InfoArchivo = InfoTexts::balloonText(st.size, WinFs::lastModified(source), Module2::InfoArchivo);
-    m_tipTitle = Buscar::Obtener_Nombre_Archivo(file);
-    m_tipText = Module2::InfoArchivo;
+    TipPlay->setTitle(Buscar::Obtener_Nombre_Archivo(file));
+    TipPlay->setTipText(Module2::InfoArchivo);
 }
 
 void FormMedia::ListPlay_KeyDown(int KeyCode)
@@ -606,15 +612,17 @@ bool FormMedia::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, [this, copy, pos] { ListPlay_OLEDragDrop(copy.get(), pos); });
         return true;
     }
-    case QEvent::ToolTip:
-        if (!m_tipText.isEmpty()) {
-            const QString html = QStringLiteral("<b>") + m_tipTitle.toHtmlEscaped() + QStringLiteral("</b><br>") +
-                                 m_tipText.toHtmlEscaped().replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
-            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), html, ListPlay);
-            return true;
-        }
-        return false;
     default:
         return QWidget::eventFilter(watched, event);
     }
+}
+
+QString FormMedia::tipTitle() const
+{
+    return TipPlay->Title();
+}
+
+QString FormMedia::tipText() const
+{
+    return TipPlay->TipText();
 }

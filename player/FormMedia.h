@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class Class1;
 class MediaPlayer;
 class QCheckBox;
 class QLabel;
@@ -76,8 +77,8 @@ public:
     int ListIndex() const;
 
     // The information balloon of the playlist.
-    QString tipTitle() const { return m_tipTitle; }
-    QString tipText() const { return m_tipText; }
+    QString tipTitle() const;
+    QString tipText() const;
 
     // Controls, named as the program names them.
     MediaPlayer *WM = nullptr;
@@ -92,6 +93,7 @@ public:
     QCheckBox *CheckToolTip = nullptr;
     QScrollBar *HScroll4 = nullptr;
     QLabel *Label1 = nullptr;
+    Class1 *TipPlay = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -109,8 +111,6 @@ private:
     void bringToFront();
     int askCopy(const QString &text);
 
-    QString m_tipTitle;
-    QString m_tipText;
     bool m_asking = false; // a copy question is open: no second drop or copy
     bool m_closing = false;
 };
