@@ -9,6 +9,7 @@
 #include "platform/WinFs.h"
 #include "player/AudioInfo.h"
 #include "services/Class1.h"
+#include "services/InfoTexts.h"
 #include "services/Module2.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Fixtures.h"
@@ -232,6 +233,24 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     pick(f.ListVip, {win("P/Audio/Nada.wav")}, 0);
     f.ListVip_Click();
     EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \nNada.wav\nNo existe en ninguna carpeta");
+}
+
+TEST_F(AuditionWindow, EmptyCopyFoundElsewhereShowsItsOwnDate)
+{
+    const QString copy = write("Copias/Voz.wav", QByteArray());
+    const QDateTime when(QDate(2001, 2, 3), QTime(10, 11, 12));
+    QFile f(copy);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    f.close();
+    FolderLists::storeSearchFolders({QString(), win("Copias")});
+    Form1 &w = form1();
+    w.show();
+    pick(w.ListVip, {win("P/Audio/Voz.wav")}, 0);
+    w.ListVip_Click();
+    EXPECT_EQ(w.Buscado, win("Copias/Voz.wav"));
+    EXPECT_TRUE(w.TipVip->TipText().startsWith(" Tamaño: 0 Kb\r\n Fecha: " + InfoTexts::dateText(when) + "\r\n"))
+        << w.TipVip->TipText().toStdString();
 }
 
 } // namespace
