@@ -97,6 +97,13 @@ int main(int argc, char **argv)
         settle(300);
         shoot(QStringLiteral("unused-selected"));
     }
+    if (f.ListVip->count() > 0) {
+        f.ListVip->setCurrentRow(0);
+        f.ListVip_Click();
+        f.cmdPlayer_Click();
+        settle(800);
+        shoot(QStringLiteral("audition"));
+    }
     Form1::setEndProcess([] {});
     return 0;
 }
