@@ -67,7 +67,7 @@ void setup()
     h.playerVolume = [] { return formMedia().WM->volume(); };
     h.setPlayerVolume = [](int volume) { formMedia().WM->setVolume(volume); };
     h.playerState = []() -> std::optional<Peers::PlayerState> {
-        if (!formMediaLoaded())
+        if (!formMediaLoaded() || !formMedia().settingsRestored())
             return std::nullopt;
         FormMedia &w = formMedia();
         return Peers::PlayerState{w.WM->volume(), w.CheckToolTip->isChecked() ? 1 : 0, w.x() * 15, w.y() * 15};

@@ -193,6 +193,7 @@ void FormMedia::Form_Load()
 {
     if (decoding())
         return;
+    m_restored = true;
     ResetPlayer();
     CheckToolTip->setChecked(Settings::getInt(kKeyToolTip, 0, 0, 1) == 1);
     WM->setVolume(Settings::getInt(kKeyVolumen, 50, INT_MIN, INT_MAX));
@@ -215,6 +216,10 @@ void FormMedia::Form_Unload()
 {
     TimerPlay->stop();
     WM->stop();
+    // A window loaded during an analysis never read the user's settings:
+    // storing its design values would lose them.
+    if (!m_restored)
+        return;
     Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     Settings::set(kKeyVolumen, QString::number(WM->volume()));
     Settings::set(kKeyLeft, QString::number(x() * 15));

@@ -73,6 +73,10 @@ public:
     void TimerPlay_Timer();
     void WM_MouseMove();
 
+    // True when the window's start-up read the stored settings (it does not
+    // while an analysis runs); only then does it store them again.
+    bool settingsRestored() const { return m_restored; }
+
     // The line selected in the playlist, -1 for none.
     int ListIndex() const;
 
@@ -113,6 +117,7 @@ private:
 
     bool m_asking = false; // a copy question is open: no second drop or copy
     bool m_closing = false;
+    bool m_restored = false;
 };
 
 // The one player window, created hidden on first use.

@@ -1,9 +1,11 @@
+#include "app/App.h"
 #include "main/FolderListWindows.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
 #include "main/Perdidos.h"
 
 #include "platform/Ask.h"
+#include "player/FormMedia.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
@@ -46,6 +48,10 @@ protected:
     void TearDown() override
     {
         Peers::hooks() = saved;
+        if (formMediaLoaded())
+            unloadFormMedia();
+        formMediaHooks() = {};
+        Ask::setFunction({});
         answerer.reset();
         Form1::setEndProcess({});
         unloadUnidadesBuscar();
@@ -226,6 +232,32 @@ TEST_F(StartupWindow, ShutDownWithoutALoadedPlayerKeepsItsStoredSettings)
     Settings::reset();
     EXPECT_EQ(Settings::get("Volumen"), "55");
     EXPECT_EQ(Settings::get("Player_Left"), "600");
+}
+
+TEST_F(StartupWindow, CloseDuringAnAnalysisKeepsThePlayersSettings)
+{
+    Peers::hooks() = saved;
+    App::setup();
+    Form1::setEndProcess([this] { ++ended; });
+    Settings::set("TotalCarpetasBusca", "1");
+    Settings::set("FormMediaVolumen", "37");
+    Settings::set("Volumen", "44");
+    Settings::set("Player_Left", "900");
+    Form1 &f = form1();
+    f.Form_Load({});
+    // An analysis unloads the player and touches it again while it runs.
+    f.Decoding = true;
+    Peers::unloadFormMedia();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Peers::stopPlayer();
+    f.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(ended, 1);
+    Settings::reset();
+    EXPECT_EQ(Settings::get("FormMediaVolumen"), "44");
+    EXPECT_EQ(Settings::get("Volumen"), "44");
+    EXPECT_EQ(Settings::get("Player_Left"), "900");
+    f.Decoding = false;
 }
 
 TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)

@@ -206,6 +206,11 @@ TEST_F(PlayerWindow, DuringAnAnalysisTheLoadKeepsTheDesignState)
     FormMedia &w = formMedia();
     EXPECT_EQ(w.ListPlay->count(), 0);
     EXPECT_EQ(w.WM->volume(), 50);
+    // Unloaded, it leaves the user's stored settings as they were.
+    EXPECT_FALSE(w.settingsRestored());
+    unloadFormMedia();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Settings::get("FormMediaVolumen"), "37");
 }
 
 TEST_F(PlayerWindow, CopyOntoTheHelpTextMakesOneBlockWithoutAsking)
