@@ -6,6 +6,8 @@
 #include "tests/support/Fixtures.h"
 #include "tests/support/ReferenceDecoder.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -42,22 +44,18 @@ QByteArray area(std::initializer_list<QByteArray> parts)
 }
 
 // A drive D: over a temporary folder.
-class DecoderFiles : public ::testing::Test
+class DecoderFiles : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
     QString write(const QString &rel, const QByteArray &bytes)
     {
         EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
         return QStringLiteral("D:\\") + QString(rel).replace(u'/', u'\\');
     }
-    QTemporaryDir dir;
 };
 
 } // namespace

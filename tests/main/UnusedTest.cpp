@@ -7,6 +7,8 @@
 #include "services/ModuleArchivos.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -61,15 +63,12 @@ QStringList referenceUnused(const QStringList &remaining, const QSet<QString> &f
     return out;
 }
 
-class UnusedFiles : public ::testing::Test
+class UnusedFiles : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
     QString write(const QString &rel, const QByteArray &bytes)
     {
@@ -96,7 +95,6 @@ protected:
         return Unused::unusedAudio(inv, folderLines, none).lines;
     }
 
-    QTemporaryDir dir;
     QSet<QString> links;
 };
 

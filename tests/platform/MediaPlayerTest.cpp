@@ -4,6 +4,8 @@
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -18,15 +20,12 @@ namespace {
 // The control drives real playback of generated files (on a machine without
 // sound it runs silently on its clock); names hold characters a URL would
 // mangle.
-class MediaPlayerWindow : public ::testing::Test
+class MediaPlayerWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
 
     // Writes a file under the temp drive and gives its Windows path.
@@ -48,7 +47,6 @@ protected:
         wm.insertItem(n, m);
     }
 
-    QTemporaryDir dir;
 };
 
 } // namespace

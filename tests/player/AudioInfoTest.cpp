@@ -5,6 +5,8 @@
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -208,15 +210,12 @@ std::vector<Case> mp3Cases()
     };
 }
 
-class AudioInfoFiles : public ::testing::Test
+class AudioInfoFiles : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
     void TearDown() override
     {
@@ -229,7 +228,6 @@ protected:
         EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
         return QStringLiteral("D:\\") + QString(rel).replace(u'/', u'\\');
     }
-    QTemporaryDir dir;
 };
 
 } // namespace

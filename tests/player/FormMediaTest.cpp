@@ -9,6 +9,8 @@
 #include "services/Module2.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -34,16 +36,12 @@ struct Question
 
 // The player window offscreen over a temporary drive D:; the copy question
 // is answered from a queue and recorded.
-class PlayerWindow : public ::testing::Test
+class PlayerWindow : public LibraryTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-        Settings::reset();
+        LibraryTest::SetUp();
         for (const char *k : {"FormMediaToolTip", "FormMediaVolumen", "Player_Left", "Player_Top", "HScroll4"})
             Settings::remove(k);
         formMediaHooks() = {};
@@ -123,7 +121,6 @@ protected:
         w.ListPlay->item(row)->setSelected(true);
     }
 
-    QTemporaryDir dir;
     QList<int> answers;
     std::vector<Question> questions;
 };
