@@ -39,12 +39,20 @@ void setup()
     };
     h.unloadRecuperar = [] { unloadRecuperar(); };
     h.unloadFormMedia = [] { unloadFormMedia(); };
+    // A player that is not loaded plays nothing: it is not loaded just to be
+    // stopped (loaded in the middle of an analysis it would not read the
+    // user's settings).
     h.stopPlayer = [] {
+        if (!formMediaLoaded())
+            return;
         FormMedia &w = formMedia();
         w.WM->stop();
         w.WM->clearPlaylist();
     };
-    h.stopPlayback = [] { formMedia().WM->stop(); };
+    h.stopPlayback = [] {
+        if (formMediaLoaded())
+            formMedia().WM->stop();
+    };
     h.togglePlayer = [] {
         FormMedia &w = formMedia();
         w.setVisible(!w.isVisible());

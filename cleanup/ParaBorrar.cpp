@@ -387,7 +387,9 @@ void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
     if (button == Qt::LeftButton && CheckAudio->isChecked()) {
         // The item under the mouse: the press has not made it current yet.
         QListWidgetItem *item = at.x() >= 0 ? ListBorrar->itemAt(at) : nullptr;
-        if (!item)
+        if (item)
+            ListBorrar->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        else
             item = ListBorrar->currentItem();
         const QString path = item ? item->text() : QString();
         if (!WinFs::findNormalFile(path)) {
@@ -432,6 +434,10 @@ void ParaBorrar::setRunning(bool running)
 void ParaBorrar::cmdHecho_Click()
 {
     if (EstaBorrando || !cmdHecho->isVisible())
+        return;
+    // No deletion inside a running analysis or search of the main window:
+    // its lists are being rebuilt.
+    if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
         return;
     Peers::unloadRecuperar();
     if (perdidosLoaded() && perdidos().isVisible())

@@ -87,11 +87,22 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
     if (f.analysisRunning())
         return false;
     Form1::Running running(f.runningDepth());
+    // A cancel of an earlier run must not cut this search short.
+    f.cancelar = false;
     f.Iniciar_Clock();
     const QString selected = mlist && mlist->currentItem() ? mlist->currentItem()->text() : QString();
     const QString missing = selected.contains(u':') ? selected : file;
     if (missing.isEmpty()) {
         f.Lapso();
+        return false;
+    }
+    // A name without a file title (wildcards, a name the project could not
+    // store) would match every file of the search folders.
+    if (file.isEmpty() || file.contains(u'*') || file.contains(u'?') || file.contains(u';')) {
+        f.Lapso();
+        f.Alerta(3, QStringLiteral("El archivo: \r\n") + (file.isEmpty() ? missing : file)
+                        + QStringLiteral("\r\nNo existe en ninguna carpeta"),
+                 true);
         return false;
     }
     setLapsoColour(f, QColor(0xFF, 0xC0, 0xC0));
@@ -125,8 +136,8 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
     }
 
     bool result = false;
+    f.unsetCursor();
     if (!cancelled) {
-        f.unsetCursor();
         QString lines;
         for (const QString &p : List2)
             lines += p + QStringLiteral("\r\n");

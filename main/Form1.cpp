@@ -238,7 +238,8 @@ void Form1::buildControls()
     cmdPerdidos = button("cmdPerdidos", QStringLiteral("Archivos perdidos"), QStringLiteral("Ver la lista de archivos perdidos"));
     cmdPerdidos->hide();
     CommandBorrado = button("CommandBorrado", QStringLiteral("Borrar no utilizados"),
-                            QStringLiteral("Borrar los archivos no utilizados"));
+                            QStringLiteral("Borrar archivos inútiles, en la ventana emergente, se puede optar a varias "
+                                           "opciones"));
     CommandBorrado->hide();
 
     // The option boxes: each one's caption is its settings key.
@@ -276,7 +277,7 @@ void Form1::buildControls()
 
     auto *menu = menuBar()->addMenu(QStringLiteral("&Archivo"));
     menu->setObjectName(QStringLiteral("MenuArchivo"));
-    SalvaListados = menu->addAction(QStringLiteral("Salvar listados"));
+    SalvaListados = menu->addAction(QStringLiteral("SalvaListados"));
     SalvaListados->setObjectName(QStringLiteral("SalvaListados"));
     SalvaListados->setVisible(false);
     auto *configurar = menuBar()->addMenu(QStringLiteral("&Configurar"));
@@ -499,6 +500,7 @@ void Form1::AbrirFichero_Click()
     // A cancel left over from an earlier run must not make this project
     // look empty.
     cancelar = false;
+    unreadableProjects.clear();
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
@@ -588,6 +590,8 @@ void Form1::AbrirFichero_Click()
 
     cmdReset->show();
     Decoding = false;
+    if (!unreadableProjects.isEmpty())
+        Alerta(3, unreadableSummary(), true);
 }
 
 bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
@@ -727,6 +731,8 @@ void Form1::DescodificarProyectos()
             const QString path = Decoder::itemPath(item);
             if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
                 ++conAudio;
+            else if (dec.readError && !unreadableProjects.contains(path))
+                unreadableProjects << path;
         }
         m_progress->setValue(i);
         m_progress->pump();
@@ -802,7 +808,12 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
     const QRect r = fm.boundingRect(QRect(0, 0, width, INT_MAX), Qt::TextWordWrap | Qt::TextWrapAnywhere, texto);
     const int lineCount = std::max(1, (r.height() + fm.lineSpacing() - 1) / fm.lineSpacing());
     TextDecode->setProperty("lineCount", lineCount);
-    TextDecode->setFixedHeight(std::max(twipsToPixels(lineCount * 250.0), fm.lineSpacing() * lineCount + 6));
+    // A long report (many copies found, many unreadable projects) scrolls
+    // instead of pushing the window past the screen.
+    constexpr int kMostLines = 12;
+    const int shownLines = std::min(lineCount, kMostLines);
+    TextDecode->setVerticalScrollBarPolicy(lineCount > kMostLines ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + 6));
     TextDecode->setVisible(visible);
 }
 

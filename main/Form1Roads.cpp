@@ -65,6 +65,9 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
         if (Decoding || analysisRunning() || Peers::estaBorrando())
             return;
         AbrirRuta(p);
+        // A cancel stops the whole drop, not only the path it came in.
+        if (cancelar)
+            return;
     }
 }
 
@@ -152,8 +155,8 @@ void Form1::AbrirRuta(const QString &ruta)
 
 QString Form1::unreadableSummary() const
 {
-    QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; los archivos que solo ellos "
-                                  "utilizan aparecen como no utilizados:")
+    QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; sin ellos la lista de "
+                                  "no utilizados no es fiable y no se ofrece ningún archivo para borrar:")
                        .arg(unreadableProjects.size());
     for (const QString &p : unreadableProjects)
         text += QStringLiteral("\r\n") + p;
@@ -225,6 +228,7 @@ void Form1::BuscarProyectosCarpeta()
     if (ListProyectos->count() > 0) {
         Running running(m_running);
         ListProyectos_Decode(0);
+        ListProyectos->setCurrentRow(0);
         const QString name = Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text());
         LabelCount[1]->setText(name);
         ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, name);

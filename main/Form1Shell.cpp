@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,8 +172,13 @@ QString Form1::commandLinePath(const QStringList &arguments)
 {
     QString text = arguments.join(u' ');
     text.remove(u'"');
-    if (text.startsWith(u'/'))
-        return DriveMap::instance().toWindows(text);
+    if (text.isEmpty())
+        return text;
+    // A drive path is kept as given; any other is a host path, relative to
+    // the folder the program was started in.
+    const bool drivePath = text.size() >= 2 && text[1] == u':' && text[0].isLetter();
+    if (!drivePath)
+        return DriveMap::instance().toWindows(QFileInfo(text).absoluteFilePath());
     return text;
 }
 
@@ -282,6 +288,11 @@ void Form1::GuardarYSalir()
     Settings::set(QStringLiteral("Form1_Top"), QString::number(y() * 15));
     for (const QCheckBox *box : {CheckDragDrop, CheckToolTips, CheckPlayer, CheckBAK, CheckLogo})
         Settings::set(box->text(), flag(box));
+    if (!player && Settings::contains(QStringLiteral("FormMediaVolumen"))) {
+        // The player stored its own volume when it was last unloaded; the
+        // next start-up gives it this one.
+        Settings::set(QStringLiteral("Volumen"), Settings::get(QStringLiteral("FormMediaVolumen")));
+    }
     if (player) {
         Settings::set(QStringLiteral("Volumen"), QString::number(player->volume));
         Settings::set(QStringLiteral("FormMediaToolTip"), QString::number(player->checkToolTip));

@@ -20,9 +20,10 @@ void Form1::LlenarListBorrar()
     ListBorrar->clear();
     ListarArchivosCarpetas();
     BuscarNoUtilizados();
-    // A cancelled run matched against an incomplete used list: offering its
-    // leftovers for deletion could name files the projects use.
-    if (cancelar)
+    // A cancelled run matched against an incomplete used list, and so did a
+    // run with a project that could not be read: offering the leftovers for
+    // deletion could name files a project uses.
+    if (cancelar || !unreadableProjects.isEmpty())
         ListBorrar->clear();
     Module3::AjustarScrollHorizontal(ListBorrar);
     if (ListBorrar->count() > 0)
