@@ -5,6 +5,7 @@
 #include "main/Perdidos.h"
 #include "main/Peers.h"
 #include "main/Unused.h"
+#include "platform/EventPump.h"
 #include "platform/WinFs.h"
 #include "services/Module2.h"
 #include "services/Module3.h"
@@ -36,8 +37,12 @@ void Form1::ListarArchivosCarpetas()
     m_inventoryFolders.clear();
     m_inventoryLinks.clear();
     const QStringList folders = Unused::projectFolders(lines(ListProyectos));
-    for (const QString &folder : folders)
+    for (const QString &folder : folders) {
         ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders, &m_inventoryLinks);
+        // Many project folders make a long listing: the window stays
+        // responsive between two of them.
+        barProgress().pump();
+    }
 }
 
 void Form1::BuscarNoUtilizados()

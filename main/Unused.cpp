@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <memory>
 
 namespace Unused {
@@ -83,6 +84,11 @@ Comparison compareFiles(const QString &file1, const QString &file2)
         return {};
     if (sameFile(file1, file2))
         return {Sameness::Identical, {}};
+    // Two lengths that differ say all: the contents cannot be the same.
+    const WinFs::FileStat s1 = WinFs::statPath(file1);
+    const WinFs::FileStat s2 = WinFs::statPath(file2);
+    if (s1.isFile && s2.isFile && s1.size != s2.size)
+        return {};
     QFile a(WinFs::hostPath(file1));
     QFile b(WinFs::hostPath(file2));
     if (!a.open(QIODevice::ReadOnly))
@@ -91,9 +97,9 @@ Comparison compareFiles(const QString &file1, const QString &file2)
         return {Sameness::Unreadable, file2};
     if (a.size() != b.size())
         return {};
-    constexpr qint64 kBlock = 1 << 20;
-    std::unique_ptr<char[]> ba(new char[kBlock]);
-    std::unique_ptr<char[]> bb(new char[kBlock]);
+    const qint64 kBlock = std::clamp<qint64>(a.size(), 1, qint64(1) << 20);
+    std::unique_ptr<char[]> ba(new char[size_t(kBlock)]);
+    std::unique_ptr<char[]> bb(new char[size_t(kBlock)]);
     qint64 left = a.size();
     while (left > 0) {
         const qint64 want = std::min(left, kBlock);
@@ -129,6 +135,9 @@ bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &com
 
 Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std::move(compare))
 {
+    using Plain = Comparison (*)(const QString &, const QString &);
+    const Plain *target = m_compare.target<Plain>();
+    m_plainCompare = target && *target == &compareFiles;
     for (const QString &u : usedLines) {
         if (!takesPart(u))
             continue;
@@ -185,6 +194,17 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
                 return true;
             if (ust.id == lst.id)
                 return true;
+            // Take names repeat from folder to folder: most same-name pairs
+            // differ in length or in their first bytes, which are read once
+            // per file, not once per pair.
+            if (m_plainCompare) {
+                if (ust.size != lst.size)
+                    continue;
+                const std::optional<quint64> dl = headDigest(l);
+                const std::optional<quint64> du = headDigest(m_used[u]);
+                if (dl && du && *dl != *du)
+                    continue;
+            }
             const Comparison c = m_compare(l, m_used[u]);
             if (c.result == Sameness::Identical)
                 return true;
@@ -206,6 +226,23 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
         return false;
     const auto ids = m_ids.constFind(lst.id.inode);
     return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end();
+}
+
+std::optional<quint64> Matcher::headDigest(const QString &file)
+{
+    const auto it = m_digests.constFind(file);
+    if (it != m_digests.constEnd())
+        return *it;
+    QFile f(WinFs::hostPath(file));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt; // the full comparison reports it
+    constexpr qint64 kHead = 64 * 1024;
+    const QByteArray head = f.read(kHead);
+    if (head.size() != std::min(kHead, f.size()))
+        return std::nullopt;
+    const quint64 digest = qHashBits(head.constData(), size_t(head.size()), 0x5eed);
+    m_digests.insert(file, digest);
+    return digest;
 }
 
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)

@@ -44,7 +44,8 @@ struct Comparison
 
 // Same length and same bytes, compared in large blocks and stopping at the
 // first difference. The same file under two names (device and inode) is
-// identical without reading it. A file that cannot be opened or read gives
+// identical without reading it; two regular files of different lengths are
+// different without being opened. A file that cannot be opened or read gives
 // Unreadable with its name; "" for either name gives Different.
 Comparison compareFiles(const QString &file1, const QString &file2);
 
@@ -79,6 +80,9 @@ public:
 
 private:
     const WinFs::FileStat &usedStat(int index);
+    // A digest of the first bytes of a file, read once; nothing when it
+    // cannot be read.
+    std::optional<quint64> headDigest(const QString &file);
     void indexIds(Progress *progress);
 
     Compare m_compare;
@@ -86,6 +90,8 @@ private:
     QSet<QString> m_exact;
     QHash<QString, std::vector<int>> m_byName;
     std::vector<WinFs::FileStat> m_stat;
+    QHash<QString, quint64> m_digests;
+    bool m_plainCompare = false; // the file comparison is the real one
     std::vector<bool> m_statDone;
     QHash<quint64, std::vector<WinFs::FileId>> m_ids; // used files, by inode
     bool m_idsReady = false;
