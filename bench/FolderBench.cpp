@@ -6,6 +6,11 @@
 // cost grows linearly. After the timed runs the road's steps are timed one by
 // one, through the same routines, so a slow road shows where its time goes.
 //   folder_bench [SCALE]     (SCALE multiplies the number of project folders; default 1)
+//   folder_bench --make DIR [SCALE]
+// The second form only writes the library into DIR (which must not exist),
+// its projects naming their files through the drive map of the environment
+// (VELMAR_DRIVES), and prints what an analysis of DIR must find; then
+// `analysis_bench DIR`, with the same environment, runs the road on it.
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
@@ -26,12 +31,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <sys/stat.h>
@@ -233,7 +240,9 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     return s;
 }
 
-Figures measure(const QString &root, double scale)
+// The unused-files benchmark's library dealt out over 500 project folders
+// (times `scale`), two project files each, fifty folders to a group folder.
+LibrarySpec specFor(double scale)
 {
     LibrarySpec spec;
     spec.projects = std::max(1, int(kFolders * scale + 0.5));
@@ -244,7 +253,12 @@ Figures measure(const QString &root, double scale)
     spec.used = int(spec.used * share);
     spec.copies = int(spec.copies * share);
     spec.missing = int(spec.missing * share);
+    return spec;
+}
 
+Figures measure(const QString &root, double scale)
+{
+    const LibrarySpec spec = specFor(scale);
     Figures fig;
     fig.lib = makeLibrary(root, spec);
     fig.folders = spec.projects;
@@ -334,6 +348,21 @@ int main(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // --make DIR [SCALE]: only write the library, for analysis_bench.
+    if (argc > 2 && std::strcmp(argv[1], "--make") == 0) {
+        QCoreApplication app(argc, argv);
+        const QString dir = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+        const double scale = argc > 3 ? std::max(0.002, atof(argv[3])) : 1.0;
+        if (QFileInfo::exists(dir)) {
+            std::fprintf(stderr, "folder_bench: %s already exists\n", qPrintable(dir));
+            return 2;
+        }
+        const Library lib = makeLibrary(dir, specFor(scale));
+        std::printf("folders=%lld projects=%lld files=%lld used=%d unused=%d missing_lines=%d\n",
+                    static_cast<long long>(lib.folders.size()), static_cast<long long>(lib.projects.size()),
+                    static_cast<long long>(lib.fileCount), lib.usedPaths, lib.unusedAudio, lib.missingPaths);
+        return 0;
+    }
     QTemporaryDir tmp;
     if (!tmp.isValid())
         return 1;
