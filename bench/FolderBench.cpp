@@ -41,8 +41,6 @@
 #include <cstring>
 #include <memory>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr int kFolders = 500;
@@ -57,14 +55,14 @@ struct Phases
 };
 
 // The same steps run again one by one through the routines the window calls,
-// the match with the window's content test and with DigestCompare.
+// the match with DigestCompare as its content test.
 struct Steps
 {
     double search = 0;    // the project search (walk of the tree and project test)
+    double walk = 0;      // its walk alone, which lets no events run
     double decode = 0;    // the used list: every project decoded, duplicates removed
-    double inventory = 0; // the walk of every project folder
-    double match = 0;     // inventory lines against the used list, window's test
-    double matchDigest = 0;
+    double inventory = 0; // the walk of every project folder (no events run either)
+    double matchDigest = 0; // inventory lines against the used list
     double unused = 0;    // the unused list from what is left
     double missing = 0;   // the missing-files list
     qint64 compares = 0;  // content tests the match asked for
@@ -100,12 +98,13 @@ double seconds(const QElapsedTimer &t)
     return t.nsecsElapsed() / 1e9;
 }
 
-// The content test as the match could make it: each file opened once, its
-// size and a digest of its first block kept, so a take compared with the
-// same-name takes of every other folder costs two look-ups a pair instead of
-// two opens and reads. Files of equal size and digest still go through the
-// byte-for-byte test. Same answers as Unused::compareFiles for files that do
-// not change during the match.
+// The content test as the match could make it: each file looked at and
+// opened once, its size and a digest of its first block kept, so a take
+// compared with the same-name takes of every other folder costs two look-ups
+// a pair instead of two opens and reads. Files of equal size and digest
+// still go through the byte-for-byte test. The same answers as
+// Unused::compareFiles, in the same order of tests, for files that do not
+// change during the match.
 class DigestCompare
 {
 public:
@@ -113,24 +112,32 @@ public:
     {
         if (a.isEmpty() || b.isEmpty())
             return {};
-        const Info &ia = info(a);
-        if (!ia.readable)
-            return {Unused::Sameness::Unreadable, a};
-        const Info &ib = info(b);
-        if (!ib.readable)
-            return {Unused::Sameness::Unreadable, b};
-        if (ia.id == ib.id)
+        // Copies: a second look-up may move the first's entry.
+        const Info ia = info(a);
+        const Info ib = info(b);
+        if (ia.exists && ib.exists && ia.id == ib.id)
             return {Unused::Sameness::Identical, {}};
-        if (ia.size != ib.size || ia.digest != ib.digest)
+        if (!ia.opened)
+            return {Unused::Sameness::Unreadable, a};
+        if (!ib.opened)
+            return {Unused::Sameness::Unreadable, b};
+        if (ia.size != ib.size)
+            return {};
+        if (!ia.headRead)
+            return {Unused::Sameness::Unreadable, a};
+        if (!ib.headRead)
+            return {Unused::Sameness::Unreadable, b};
+        if (ia.digest != ib.digest)
             return {};
         return Unused::compareFiles(a, b);
     }
-    qint64 opened() const { return m_info.size(); }
 
 private:
     struct Info
     {
-        bool readable = false;
+        bool exists = false; // a file or folder (what the same-file test looks at)
+        bool opened = false;
+        bool headRead = false; // its first block could be read
         qint64 size = -1;
         WinFs::FileId id;
         QByteArray digest;
@@ -141,17 +148,18 @@ private:
         auto it = m_info.constFind(path);
         if (it != m_info.constEnd())
             return *it;
+        constexpr qint64 kHead = 64 * 1024;
         Info i;
+        const WinFs::FileStat st = WinFs::statPath(path);
+        i.exists = st.isFile || st.isDir;
+        i.id = st.id;
         QFile f(WinFs::hostPath(path));
         if (f.open(QIODevice::ReadOnly)) {
-            struct stat st;
-            if (::fstat(f.handle(), &st) == 0) {
-                i.id = WinFs::FileId{quint64(st.st_dev), quint64(st.st_ino)};
-                i.size = qint64(st.st_size);
-                const QByteArray head = f.read(std::min<qint64>(i.size, 64 * 1024));
-                i.readable = head.size() == std::min<qint64>(i.size, 64 * 1024);
-                i.digest = QCryptographicHash::hash(head, QCryptographicHash::Sha1);
-            }
+            i.opened = true;
+            i.size = f.size();
+            const QByteArray head = f.read(std::min(i.size, kHead));
+            i.headRead = head.size() == std::min(i.size, kHead);
+            i.digest = QCryptographicHash::hash(head, QCryptographicHash::Sha1);
         }
         return *m_info.insert(path, i);
     }
@@ -183,6 +191,11 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     WinFs::clearCache();
     QElapsedTimer t;
 
+    t.start();
+    QStringList vips;
+    ModuleArchivos::BuscarArchivos(folder, QStringList{QStringLiteral("*.vip")}, vips);
+    s.walk = seconds(t);
+    WinFs::clearCache();
     t.start();
     Buscar::BuscarVips(f, folder);
     s.search = seconds(t);
@@ -334,9 +347,9 @@ void print(const char *label, const Figures &f)
     std::printf("  road phases_s: search=%.3f used_list+inventory=%.3f match+unused+missing=%.3f rest=%.3f\n",
                 p.search, p.usedList - p.search, p.matched - p.usedList, f.road - p.matched);
     const Steps &s = f.steps;
-    std::printf("  steps_s: search=%.3f decode=%.3f inventory=%.3f match_with_digests=%.3f (content_tests=%lld, "
-                "unused list %s) unused=%.3f missing=%.3f\n",
-                s.search, s.decode, s.inventory, s.matchDigest, static_cast<long long>(s.compares),
+    std::printf("  steps_s: search=%.3f (its walk, no events: %.3f) decode=%.3f inventory (no events)=%.3f "
+                "match_with_digests=%.3f (content_tests=%lld, unused list %s) unused=%.3f missing=%.3f\n",
+                s.search, s.walk, s.decode, s.inventory, s.matchDigest, static_cast<long long>(s.compares),
                 s.sameResult ? "same as the road's" : "DIFFERS from the road's", s.unused, s.missing);
     std::printf("  one content test of two same-size takes: window's %.1f us, with digests %.2f us\n", s.compareUs,
                 s.digestCompareUs);
