@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
+#include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -20,58 +23,113 @@ bool put(const QString &path, const QByteArray &bytes)
     return f.write(bytes) == bytes.size();
 }
 
+// One folder's share of the library.
+struct Share
+{
+    int files = 0;
+    int used = 0;
+    int copies = 0;
+    int missing = 0;
+    int vips = 1;
+};
+
+// Writes one project folder: its audio tree, its project files, its copies;
+// adds what an analysis must find to `lib`. `seed` runs on from folder to
+// folder so no two takes have the same bytes.
+void makeProjectFolder(const QString &folder, int index, const Share &share, quint32 &seed, Library &lib)
+{
+    QStringList audio;
+    for (int i = 0; i < share.files; ++i) {
+        // Ten takes a sub-folder, ten sub-folders a folder; every fifth
+        // file a peak file beside its take.
+        const QString sub = QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
+        QDir().mkpath(folder + sub);
+        const bool peak = i % 5 == 4;
+        const QString name = QStringLiteral("Toma %1.%2").arg(i).arg(peak ? QStringLiteral("hdp") : QStringLiteral("wav"));
+        const QByteArray bytes = Fixtures::noise(64 + int(i % 7) * 16, seed++);
+        put(folder + sub + u'/' + name, bytes);
+        ++lib.fileCount;
+        if (!peak)
+            audio << folder + sub + u'/' + name;
+    }
+    QStringList used;
+    QSet<int> usedIndex;
+    for (int i = 0; i < share.used && i < audio.size(); ++i) {
+        const int at = (i * 7) % int(audio.size());
+        used << DriveMap::instance().toWindows(audio[at]);
+        usedIndex.insert(at);
+    }
+    QStringList missing;
+    for (int i = 0; i < share.missing; ++i)
+        missing << DriveMap::instance().toWindows(folder + QStringLiteral("/Audio/Perdidas/Perdida %1.wav").arg(i));
+    lib.usedPaths += int(usedIndex.size()) + share.missing;
+    lib.missingPaths += share.missing;
+    lib.unusedAudio += int(audio.size() - usedIndex.size());
+
+    // Same-name copies: a third with the same bytes, a third with other
+    // bytes of the same size, a third of another size. Only a copy with the
+    // bytes of a used take counts as used.
+    QDir().mkpath(folder + QStringLiteral("/Copias"));
+    QHash<QString, bool> copyUsed;
+    for (int i = 0; i < share.copies && i < audio.size(); ++i) {
+        const int at = (i * 7) % int(audio.size());
+        const QString &original = audio[at];
+        QFile in(original);
+        in.open(QIODevice::ReadOnly);
+        QByteArray bytes = in.readAll();
+        if (i % 3 == 1 && !bytes.isEmpty())
+            bytes[bytes.size() - 1] = char(bytes.back() ^ 0x55);
+        else if (i % 3 == 2)
+            bytes += "x";
+        const QString name = original.section(u'/', -1);
+        put(folder + QStringLiteral("/Copias/") + name, bytes);
+        if (!copyUsed.contains(name))
+            ++lib.fileCount;
+        copyUsed[name] = i % 3 == 0 && usedIndex.contains(at);
+    }
+    for (const bool u : std::as_const(copyUsed))
+        lib.unusedAudio += u ? 0 : 1;
+
+    // The project files: the used takes dealt out in turn, the first three
+    // named by every project, the missing paths by the first.
+    for (int v = 0; v < share.vips; ++v) {
+        QStringList paths;
+        for (int i = 0; i < used.size(); ++i) {
+            if (i % share.vips == v || i < 3)
+                paths << used[i];
+        }
+        if (v == 0)
+            paths << missing;
+        Fixtures::VipOptions o;
+        o.header = QStringLiteral("Proyecto de prueba %1").arg(index);
+        const QString base = folder + QStringLiteral("/Proyecto %1").arg(index, 4, 10, QChar(u'0'));
+        const QString vip = v == 0 ? base + QStringLiteral(".vip") : base + QStringLiteral(" mezcla %1.vip").arg(v);
+        put(vip, Fixtures::vipBytes(paths, o));
+        lib.projects << vip;
+    }
+    lib.folders << folder;
+}
+
 } // namespace
 
 Library makeLibrary(const QString &root, const LibrarySpec &spec)
 {
     Library lib;
     lib.root = root;
-    const int filesPer = std::max(1, spec.files / spec.projects);
-    const int usedPer = std::max(1, spec.used / spec.projects);
-    const int copiesPer = spec.copies / spec.projects;
-    const int missingPer = spec.missing / spec.projects;
+    const int projects = std::max(1, spec.projects);
+    Share share;
+    share.files = std::max(1, spec.files / projects);
+    share.used = std::max(1, spec.used / projects);
+    share.copies = spec.copies / projects;
+    share.missing = spec.missing / projects;
+    share.vips = std::max(1, spec.vipsPerFolder);
     quint32 seed = 1;
-    for (int p = 0; p < spec.projects; ++p) {
-        const QString folder = root + QStringLiteral("/Proyecto %1").arg(p, 4, 10, QChar(u'0'));
-        QStringList audio;
-        for (int i = 0; i < filesPer; ++i) {
-            // Ten takes a sub-folder, ten sub-folders a folder; every fifth
-            // file a peak file beside its take.
-            const QString sub = QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
-            QDir().mkpath(folder + sub);
-            const bool peak = i % 5 == 4;
-            const QString name = QStringLiteral("Toma %1.%2").arg(i).arg(peak ? QStringLiteral("hdp") : QStringLiteral("wav"));
-            const QByteArray bytes = Fixtures::noise(64 + int(i % 7) * 16, seed++);
-            put(folder + sub + u'/' + name, bytes);
-            ++lib.fileCount;
-            if (!peak)
-                audio << folder + sub + u'/' + name;
-        }
-        QStringList used;
-        for (int i = 0; i < usedPer && i < audio.size(); ++i)
-            used << DriveMap::instance().toWindows(audio[(i * 7) % audio.size()]);
-        for (int i = 0; i < missingPer; ++i)
-            used << DriveMap::instance().toWindows(folder + QStringLiteral("/Audio/Perdidas/Perdida %1.wav").arg(i));
-        // Same-name copies: a third with the same bytes, a third with other
-        // bytes of the same size, a third of another size.
-        QDir().mkpath(folder + QStringLiteral("/Copias"));
-        for (int i = 0; i < copiesPer && i < audio.size(); ++i) {
-            const QString original = audio[(i * 7) % audio.size()];
-            QFile in(original);
-            in.open(QIODevice::ReadOnly);
-            QByteArray bytes = in.readAll();
-            if (i % 3 == 1 && !bytes.isEmpty())
-                bytes[bytes.size() - 1] = char(bytes.back() ^ 0x55);
-            else if (i % 3 == 2)
-                bytes += "x";
-            put(folder + QStringLiteral("/Copias/") + original.section(u'/', -1), bytes);
-            ++lib.fileCount;
-        }
-        Fixtures::VipOptions o;
-        o.header = QStringLiteral("Proyecto de prueba %1").arg(p);
-        const QString vip = folder + QStringLiteral("/Proyecto %1.vip").arg(p);
-        put(vip, Fixtures::vipBytes(used, o));
-        lib.projects << vip;
+    for (int p = 0; p < projects; ++p) {
+        QString folder = root;
+        if (spec.perGroup > 0)
+            folder += QStringLiteral("/Grupo %1").arg(p / spec.perGroup);
+        folder += QStringLiteral("/Proyecto %1").arg(p, 4, 10, QChar(u'0'));
+        makeProjectFolder(folder, p, share, seed, lib);
     }
     return lib;
 }

@@ -6,10 +6,14 @@
 // A large generated library for the benchmarks: project folders with their
 // audio tree, projects that use part of it, same-name copies (some with the
 // same bytes, some with other bytes of the same size, some of another size)
-// and used files that are missing.
+// and used files that are missing. The counts are totals over the library;
+// each project folder gets an equal share. Take names repeat from folder to
+// folder ("Toma 7.wav" is in every one), as they do in real libraries.
 struct LibrarySpec
 {
-    int projects = 1;      // project folders, one project each
+    int projects = 1;      // project folders
+    int vipsPerFolder = 1; // project files in each folder (see makeLibrary)
+    int perGroup = 0;      // > 0: project folders sit this many to a "Grupo <n>" folder
     int files = 60000;     // audio and peak files over all folders
     int used = 20000;      // used paths over all projects
     int copies = 3000;     // same-name copies in a "Copias" folder
@@ -19,12 +23,20 @@ struct LibrarySpec
 struct Library
 {
     QString root;          // host folder holding every project folder
+    QStringList folders;   // host paths of the project folders
     QStringList projects;  // host paths of the project files
-    qint64 fileCount = 0;  // files written
+    qint64 fileCount = 0;  // files written, project files left out
+    // What an analysis of the whole library must find.
+    int usedPaths = 0;     // distinct used paths, missing ones included
+    int missingPaths = 0;  // distinct used paths not on disk
+    int unusedAudio = 0;   // audio files no project uses (copies with other bytes included)
 };
 
 // Writes the library under `root` (a host folder). The projects name their
-// files through the drive map's host letter (Z: is "/").
+// files through the drive map as it stands (set it before calling).
+// With several project files in a folder the folder's used takes are dealt
+// out among them in turn, the first three named by every one of them (so the
+// used list has duplicates to remove); the missing paths go to the first.
 Library makeLibrary(const QString &root, const LibrarySpec &spec);
 
 // Wall time of an external command, stdout read and thrown away.
