@@ -144,6 +144,26 @@ TEST_F(DeletionWindow, ClickAuditionsTheItemUnderTheMouseWhenTicked)
     Peers::hooks() = saved;
 }
 
+TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
+{
+    ASSERT_TRUE(Fixtures::writeWav(host("Uno/a.wav"), 1, 8000, 16, 0.1));
+    ASSERT_TRUE(Fixtures::writeWav(host("Dos/b.wav"), 1, 8000, 16, 0.1));
+    Peers::Hooks saved = Peers::hooks();
+    Peers::hooks().playAudio = [](const QString &) {};
+    ParaBorrar &w = window({win("Uno/a.wav"), win("Dos/b.wav")});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.CheckAudio->setChecked(true);
+    const auto click = [&](int row) {
+        QTest::mouseClick(w.ListBorrar->viewport(), Qt::LeftButton, {},
+                          w.ListBorrar->visualItemRect(w.ListBorrar->item(row)).center());
+    };
+    click(0);
+    click(1);
+    EXPECT_EQ(form1().TipGeneral->Title(), win("Dos/b.wav"));
+    EXPECT_TRUE(form1().TipGeneral->TipText().endsWith("D:\\Dos")) << form1().TipGeneral->TipText().toStdString();
+    Peers::hooks() = saved;
+}
+
 TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
 {
     ParaBorrar &w = window({});

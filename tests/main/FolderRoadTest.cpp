@@ -305,6 +305,9 @@ TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
         EXPECT_TRUE(err.contains("No se han podido leer 1 proyectos")) << err.toStdString();
         EXPECT_TRUE(err.contains("Cerrado.vip")) << err.toStdString();
         EXPECT_TRUE(out.contains("projects=1")) << out.toStdString();
+        // solo.wav is used only by the project that could not be read: no
+        // file at all is offered for deletion.
+        EXPECT_TRUE(out.contains("unused=0")) << out.toStdString();
         return;
 #endif
     }
@@ -314,6 +317,8 @@ TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
     EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\P\\A.vip"});
     EXPECT_FALSE(f.TextDecode->isHidden());
     EXPECT_TRUE(f.TextDecode->toPlainText().contains("D:\\P\\Cerrado.vip"));
+    EXPECT_EQ(f.ListBorrar->count(), 0);
+    EXPECT_TRUE(f.CommandBorrado->isHidden());
 }
 
 TEST(ElapsedTime, LapsoFormatsWholeMinutesAndSeconds)
