@@ -188,31 +188,27 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
         const WinFs::FileStat lst = WinFs::statPath(l);
         if (!lst.isFile || lst.hidden)
             return true;
+        if (m_plainCompare) {
+            NameGroup &group = nameGroup(it.key(), *it);
+            if (group.anyMissing)
+                return true;
+            if (!m_idsReady)
+                indexIds(nullptr);
+            const auto ids = m_ids.constFind(lst.id.inode);
+            if (ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end())
+                return true;
+            if (sameContents(l, lst, group))
+                return true;
+            return false;
+        }
         for (int u : *it) {
             const WinFs::FileStat &ust = usedStat(u);
             if (!ust.isFile || ust.hidden)
                 return true;
             if (ust.id == lst.id)
                 return true;
-            // Take names repeat from folder to folder: most same-name pairs
-            // differ in length or in their first bytes, which are read once
-            // per file, not once per pair.
-            if (m_plainCompare) {
-                if (ust.size != lst.size)
-                    continue;
-                const std::optional<quint64> dl = headDigest(l);
-                const std::optional<quint64> du = headDigest(m_used[u]);
-                if (dl && du && *dl != *du)
-                    continue;
-            }
-            const Comparison c = m_compare(l, m_used[u]);
-            if (c.result == Sameness::Identical)
+            if (compareWith(l, u))
                 return true;
-            if (c.result == Sameness::Unreadable) {
-                if (onUnreadable)
-                    onUnreadable(c.unreadable);
-                return true;
-            }
         }
     }
     // The same file under another name. Two names of one file need a link:
@@ -226,6 +222,75 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
         return false;
     const auto ids = m_ids.constFind(lst.id.inode);
     return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end();
+}
+
+bool Matcher::compareWith(const QString &l, int u)
+{
+    const Comparison c = m_compare(l, m_used[u]);
+    if (c.result == Sameness::Identical)
+        return true;
+    if (c.result == Sameness::Unreadable) {
+        if (onUnreadable)
+            onUnreadable(c.unreadable);
+        return true;
+    }
+    return false;
+}
+
+Matcher::NameGroup &Matcher::nameGroup(const QString &key, const std::vector<int> &members)
+{
+    auto it = m_groups.find(key);
+    if (it != m_groups.end())
+        return *it;
+    NameGroup group;
+    for (int u : members) {
+        const WinFs::FileStat &ust = usedStat(u);
+        if (!ust.isFile || ust.hidden) {
+            group.anyMissing = true;
+            break;
+        }
+        group.bySize[ust.size].all.push_back(u);
+    }
+    return *m_groups.insert(key, std::move(group));
+}
+
+bool Matcher::sameContents(const QString &l, const WinFs::FileStat &lst, NameGroup &group)
+{
+    // Take names repeat from folder to folder: most same-name files differ
+    // in length, and most of the rest in their first bytes, each read once
+    // per file rather than once per pair.
+    const auto bit = group.bySize.find(lst.size);
+    if (bit == group.bySize.end())
+        return false;
+    SizeBucket &bucket = *bit;
+    if (bucket.all.size() == 1)
+        return compareWith(l, bucket.all.front());
+    if (!bucket.digested) {
+        bucket.digested = true;
+        for (int u : bucket.all) {
+            if (const std::optional<quint64> d = headDigest(m_used[u]))
+                bucket.byDigest[*d].push_back(u);
+            else
+                bucket.unreadable.push_back(u);
+        }
+    }
+    const std::optional<quint64> dl = headDigest(l);
+    if (!dl) {
+        // Its first bytes cannot be read: the full comparison says so.
+        for (int u : bucket.all)
+            if (compareWith(l, u))
+                return true;
+        return false;
+    }
+    const auto dit = bucket.byDigest.constFind(*dl);
+    if (dit != bucket.byDigest.constEnd())
+        for (int u : *dit)
+            if (compareWith(l, u))
+                return true;
+    for (int u : bucket.unreadable)
+        if (compareWith(l, u))
+            return true;
+    return false;
 }
 
 std::optional<quint64> Matcher::headDigest(const QString &file)

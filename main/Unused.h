@@ -91,6 +91,27 @@ private:
     QHash<QString, std::vector<int>> m_byName;
     std::vector<WinFs::FileStat> m_stat;
     QHash<QString, quint64> m_digests;
+    // The used files of one name, by length and, where several share a
+    // length, by the digest of their first bytes: an inventory file is then
+    // compared in full only with the used files that could be its copy.
+    struct SizeBucket
+    {
+        std::vector<int> all;
+        bool digested = false;
+        QHash<quint64, std::vector<int>> byDigest;
+        std::vector<int> unreadable; // their first bytes could not be read
+    };
+    struct NameGroup
+    {
+        bool anyMissing = false; // a used file of this name is not on disk
+        QHash<qint64, SizeBucket> bySize;
+    };
+    NameGroup &nameGroup(const QString &key, const std::vector<int> &members);
+    // Whether `l` is the copy of a used file of its name (contents, or a
+    // file that cannot be read).
+    bool sameContents(const QString &l, const WinFs::FileStat &lst, NameGroup &group);
+    bool compareWith(const QString &l, int u);
+    QHash<QString, NameGroup> m_groups;
     bool m_plainCompare = false; // the file comparison is the real one
     std::vector<bool> m_statDone;
     QHash<quint64, std::vector<WinFs::FileId>> m_ids; // used files, by inode
