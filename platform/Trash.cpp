@@ -140,6 +140,20 @@ QString numbered(const QString &base, int n)
     return dot > 0 ? base.left(dot) + u'.' + QString::number(n) + base.mid(dot) : base + u'.' + QString::number(n);
 }
 
+// The record's "DeletionDate" (local time, to the second). Made once a
+// second: the local time costs a look at the time zone file every call.
+QByteArray deletionDate()
+{
+    static qint64 second = -1;
+    static QByteArray text;
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (now != second) {
+        second = now;
+        text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1();
+    }
+    return text;
+}
+
 // rename() that never replaces: the trash may hold a file of that name with
 // no record (left by another program).
 int renameNoReplace(const char *from, const char *to)
@@ -184,9 +198,8 @@ ShellResult moveToTrash(const QString &hostPath)
     // The record first, created exclusively so two deletions never share a
     // name; then the file, by rename only (never copied and erased), never
     // onto a file already there.
-    const QByteArray stamp = QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1();
     const QByteArray info
-        = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") + "\nDeletionDate=" + stamp + "\n";
+        = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") + "\nDeletionDate=" + deletionDate() + "\n";
     QString numberKey = trash + u'/' + base;
     int n = nextNumber().value(numberKey, 1);
     for (int tries = 0; tries < 10000; ++tries, ++n) {

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cstdlib>
+
 namespace {
 
 QByteArray readAll(const QString &path)
@@ -49,7 +51,13 @@ TEST_F(Shell, TrashKeepsTheFileAndItsOriginalPath)
     const QByteArray info = readAll(trash() + "/info/Toma ñ 1.wav.trashinfo");
     EXPECT_TRUE(info.startsWith("[Trash Info]")) << info.constData();
     EXPECT_TRUE(info.contains("Path=" + QUrl::toPercentEncoding(file, "/"))) << info.constData();
-    EXPECT_TRUE(info.contains("DeletionDate="));
+    // The local time of the deletion, to the second.
+    const qsizetype at = info.indexOf("DeletionDate=");
+    ASSERT_GE(at, 0) << info.constData();
+    const QByteArray stamp = info.mid(at + 13, 19);
+    const QDateTime when = QDateTime::fromString(QString::fromLatin1(stamp), "yyyy-MM-ddTHH:mm:ss");
+    ASSERT_TRUE(when.isValid()) << stamp.constData();
+    EXPECT_LE(std::abs(when.secsTo(QDateTime::currentDateTime())), 5) << stamp.constData();
 
     // The desktop's own tools see it, when they are installed.
     const QString list = QStandardPaths::findExecutable("trash-list");
