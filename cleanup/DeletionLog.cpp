@@ -1,10 +1,14 @@
 #include "cleanup/DeletionLog.h"
 
 #include "platform/Ansi.h"
+#include "platform/EventPump.h"
 #include "services/BuscarPaths.h"
 
 #include <QHash>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -55,7 +59,7 @@ bool Writer::open(const QString &hostFolder, const QString &date, const QString 
             return false;
         }
     }
-    return write({header(date, time), dashes()}, error);
+    return write({header(date, time), dashes()}, error) && sync(error);
 }
 
 bool Writer::add(const QString &line, QString *error)
@@ -63,6 +67,24 @@ bool Writer::add(const QString &line, QString *error)
     if (!m_utf8 && !Ansi::canEncode(line) && !switchToUtf8(error))
         return false;
     return write({line}, error);
+}
+
+bool Writer::sync(QString *error)
+{
+    // The lines' bytes and the file's length: all a reader needs.
+    if (!m_file.isOpen()) {
+        if (error)
+            *error = QStringLiteral("el registro no está abierto");
+        return false;
+    }
+    const int fd = m_file.handle();
+    const int failed = EventPump::runBlocking([fd] { return ::fdatasync(fd) == 0 ? 0 : errno; });
+    if (failed != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(strerror(failed));
+        return false;
+    }
+    return true;
 }
 
 void Writer::close()
@@ -77,7 +99,7 @@ bool Writer::write(const QStringList &lines, QString *error)
         bytes += (m_utf8 ? l.toUtf8() : Ansi::encode(l)) + "\r\n";
     if (m_utf8 && m_file.size() == 0)
         bytes.prepend("\xEF\xBB\xBF");
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush() || ::fsync(m_file.handle()) != 0) {
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         if (error)
             *error = m_file.errorString().isEmpty() ? QStringLiteral("error de escritura") : m_file.errorString();
         return false;

@@ -15,16 +15,20 @@ QString fileName();
 QString header(const QString &date, const QString &time);
 QString dashes();
 
-// The log of one run, open for the whole run. Every line reaches the disk
-// before add() returns, so a crash leaves a log that restores every file
-// already deleted.
+// The log of one run, open for the whole run. add() writes a line; sync()
+// brings every line written so far to the disk. A file may be deleted only
+// after sync() has returned true for its line: then a crash leaves a log
+// that restores every file already deleted. (One sync for the lines of many
+// files costs one flush instead of one per file.)
 class Writer
 {
 public:
     // Opens (or creates) the log in `hostFolder` and writes the run's header
-    // lines. False, with the reason, when it cannot be written.
+    // lines, on disk when it returns true. False, with the reason, when it
+    // cannot be written.
     bool open(const QString &hostFolder, const QString &date, const QString &time, QString *error);
     bool add(const QString &line, QString *error);
+    bool sync(QString *error);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
 

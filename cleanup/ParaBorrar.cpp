@@ -8,9 +8,9 @@
 #include "main/FolderLists.h"
 #include "main/Peers.h"
 #include "main/Perdidos.h"
-#include "main/Unused.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
+#include "platform/ShellCopy.h"
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,6 +40,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -47,6 +50,17 @@ namespace {
 ParaBorrar *g_window = nullptr;
 
 using ModAlpha::kMinOpacity;
+
+// How often a deletion run lets the window's events run: often enough that
+// the window answers at once (a user notices 50 ms), seldom enough that
+// repainting does not cost more than the files.
+constexpr qint64 kSliceMs = 20;
+// A batch of backup copies is committed when it holds this many files (each
+// waiting copy holds a file open) or bytes, or when its first copy waited
+// this long (the user sees the items marked as they go).
+constexpr int kBatchFiles = 256;
+constexpr qint64 kBatchBytes = qint64(64) << 20;
+constexpr qint64 kBatchMs = 250;
 
 QColor bgr(unsigned v)
 {
@@ -533,85 +547,149 @@ void ParaBorrar::BorrarSeleccionados()
         m_outcome.problems << path + QStringLiteral("  ->  ") + why;
         ++(failed ? m_outcome.failed : m_outcome.skipped);
     };
-    auto removeFile = [&](const QString &path) -> ShellResult {
-        if (papelera)
-            return Module2::EnviarPapelera(path, confirmar);
-        const QString host = WinFs::hostPath(path);
-        QFile f(host);
-        if (!f.remove())
-            return ShellResult::failed(f.errorString());
-        return ShellResult::ok();
+    // Deletes the file of one item (found at `host` a moment ago) and marks
+    // the item when the file is gone.
+    auto deleteItem = [&](QListWidgetItem *item, const QString &path, const QString &host) {
+        ShellResult r;
+        if (papelera) {
+            r = Module2::EnviarPapelera(path, confirmar);
+        } else {
+            QFile f(host);
+            r = f.remove() ? ShellResult::ok() : ShellResult::failed(f.errorString());
+        }
+        // "Gone" is tested where the file was found, by name, without a new
+        // case-blind search of its folder.
+        struct stat st;
+        if (r.outcome == ShellResult::Declined) {
+            problem(path, QStringLiteral("no confirmado"), false);
+        } else if (::lstat(QFile::encodeName(host).constData(), &st) == 0) {
+            problem(path, QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason), true);
+        } else {
+            item->setText(path + mark());
+            ++NumBorrados;
+            ++m_outcome.deleted;
+        }
+    };
+
+    // The window's events run every slice of time rather than after every
+    // file (a repaint costs more than a small file); the progress bar is set
+    // just before.
+    int reached = 0;
+    auto breathe = [&](bool now) {
+        if (!now && !EventPump::isDue(kSliceMs))
+            return;
+        // A progress bar repaints the window at once when its value moves;
+        // the pump that follows paints it anyway, once.
+        XP_Bar->setUpdatesEnabled(false);
+        XP_Bar->setValue(reached);
+        XP_Bar->setUpdatesEnabled(true);
+        EventPump::pumpNow();
+    };
+
+    // Backup mode: the copies of the items since the last commit, written but
+    // not yet safe. commitBatch() makes them safe together (one flush for the
+    // lot), logs the items whose copies are good, brings the log to the disk
+    // in one flush, and only then deletes their files, in list order. A
+    // cancel commits what is waiting, so the run still stops after the item
+    // it was on, with every item before it done.
+    struct Waiting
+    {
+        QListWidgetItem *item;
+        QString path;
+        QString host;
+    };
+    std::vector<Waiting> waiting;
+    QElapsedTimer waitingSince;
+    std::optional<ShellCopy::Batch> copies;
+    if (backup)
+        copies.emplace(backupHost);
+    auto commitBatch = [&] {
+        if (waiting.empty())
+            return;
+        const std::vector<ShellCopy::Batch::Committed> done = copies->commit();
+        std::vector<const Waiting *> logged;
+        QString logError;
+        bool logBroken = false;
+        for (size_t k = 0; k < waiting.size(); ++k) {
+            const Waiting &w = waiting[k];
+            if (!done[k].result.done()) {
+                const QString why = done[k].differs
+                    ? QStringLiteral("la copia de seguridad no es igual al original")
+                    : QStringLiteral("la copia de seguridad ha fallado: ") + done[k].result.reason;
+                problem(w.path, why, true);
+            } else if (logBroken || !log.add(w.path, &logError)) {
+                // Without its line a file could not be restored: it stays,
+                // and so does every file after it.
+                logBroken = true;
+                problem(w.path, QStringLiteral("no se puede escribir el registro: ") + logError, true);
+            } else {
+                logged.push_back(&w);
+            }
+        }
+        if (!logged.empty() && !log.sync(&logError)) {
+            logBroken = true;
+            for (const Waiting *w : logged)
+                problem(w->path, QStringLiteral("no se puede escribir el registro: ") + logError, true);
+            logged.clear();
+        }
+        if (logBroken)
+            CancelaOp = true;
+        for (const Waiting *w : logged) {
+            deleteItem(w->item, w->path, w->host);
+            breathe(false);
+        }
+        waiting.clear();
     };
 
     for (int i = 0; i < count && i < ListBorrar->count(); ++i) {
         QListWidgetItem *item = ListBorrar->item(i);
         const QString path = item->text();
+        QString host;
         if (item->isSelected() && !path.endsWith(mark())) {
             if (FolderLists::isProtected(path, protegidas)) {
                 problem(path, QStringLiteral("en una carpeta protegida"), false);
-            } else if (!WinFs::findNormalFile(path)) {
+            } else if (!WinFs::findNormalFile(path, &host)) {
                 problem(path, QStringLiteral("no existe"), false);
+            } else if (!backup) {
+                deleteItem(item, path, host);
             } else {
-                bool go = true;
-                if (backup) {
-                    const QString name = Buscar::Obtener_Nombre_Archivo(path);
-                    const QString copy = Unused::joinPath(ruta, name);
-                    struct stat there;
-                    if (backupNames.contains(name.toCaseFolded())
-                        || ::lstat(QFile::encodeName(backupHost + u'/' + name).constData(), &there) == 0) {
-                        // Never replace a backup: two takes of one name from
-                        // two folders would leave one unrestorable.
-                        problem(path, QStringLiteral("ya existe una copia con ese nombre en ") + ruta, false);
-                        go = false;
-                    } else {
-                        backupNames.insert(name.toCaseFolded());
-                        const ShellResult r = Module2::CopiarArchivo(path, ruta);
-                        const WinFs::FileStat src = WinFs::statPath(path);
-                        const WinFs::FileStat dst = WinFs::statPath(copy);
-                        if (!r.done()) {
-                            problem(path, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason, true);
-                            go = false;
-                        } else if (!dst.isFile || src.id == dst.id || src.size != dst.size
-                                   || Unused::compareFiles(path, copy).result != Unused::Sameness::Identical) {
-                            problem(path, QStringLiteral("la copia de seguridad no es igual al original"), true);
-                            if (dst.isFile && !(src.id == dst.id))
-                                QFile::remove(WinFs::hostPath(copy));
-                            go = false;
-                        } else {
-                            QString error;
-                            if (!log.add(path, &error)) {
-                                problem(path, QStringLiteral("no se puede escribir el registro: ") + error, true);
-                                CancelaOp = true;
-                                go = false;
-                            }
-                        }
-                    }
-                }
-                if (go) {
-                    // The file as found now; "gone" is tested there, by name,
-                    // without a new case-blind search of its folder.
-                    const QByteArray where = QFile::encodeName(WinFs::hostPath(path));
-                    const ShellResult r = removeFile(path);
-                    struct stat st;
-                    if (r.outcome == ShellResult::Declined) {
-                        problem(path, QStringLiteral("no confirmado"), false);
-                    } else if (::lstat(where.constData(), &st) == 0) {
-                        problem(path, QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason), true);
-                    } else {
-                        item->setText(path + mark());
-                        ++NumBorrados;
-                        ++m_outcome.deleted;
+                const QString name = Buscar::Obtener_Nombre_Archivo(path);
+                struct stat there;
+                if (backupNames.contains(name.toCaseFolded())
+                    || ::lstat(QFile::encodeName(backupHost + u'/' + name).constData(), &there) == 0) {
+                    // Never replace a backup: two takes of one name from
+                    // two folders would leave one unrestorable.
+                    problem(path, QStringLiteral("ya existe una copia con ese nombre en ") + ruta, false);
+                } else {
+                    backupNames.insert(name.toCaseFolded());
+                    // The copy takes the name the file has on the disk.
+                    const ShellResult r = copies->add(host, host.mid(host.lastIndexOf(u'/') + 1));
+                    if (!r.done())
+                        problem(path, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason, true);
+                    else {
+                        if (waiting.empty())
+                            waitingSince.start();
+                        waiting.push_back({item, path, host});
                     }
                 }
             }
         }
-        XP_Bar->setValue(i);
-        EventPump::pumpEvents();
+        reached = i;
+        const bool last = i + 1 >= count || i + 1 >= ListBorrar->count();
+        if (!waiting.empty()
+            && (last || CancelaOp || copies->pending() >= kBatchFiles || copies->pendingBytes() >= kBatchBytes
+                || waitingSince.elapsed() >= kBatchMs))
+            commitBatch();
+        // After the first item the events run at once: what the click left
+        // queued, a cancel included, is seen there.
+        breathe(i == 0 || last);
         if (CancelaOp) {
+            commitBatch();
             m_outcome.cancelled = true;
             break;
         }
     }
+    commitBatch();
 
     log.close();
     XP_Bar->hide();

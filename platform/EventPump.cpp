@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <chrono>
+#include <future>
+#include <system_error>
+
 namespace EventPump {
 namespace {
 
@@ -39,6 +43,26 @@ void pumpEvents()
 void pumpNow()
 {
     run();
+}
+
+bool isDue(qint64 intervalMs)
+{
+    return g_last < 0 || clock().elapsed() - g_last >= intervalMs;
+}
+
+int runBlocking(const std::function<int()> &call)
+{
+    if (!QCoreApplication::instance())
+        return call();
+    std::future<int> result;
+    try {
+        result = std::async(std::launch::async, call);
+    } catch (const std::system_error &) {
+        return call(); // no thread to be had: wait here
+    }
+    while (result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        pumpEvents();
+    return result.get();
 }
 
 void resetGapStats()

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 // Long work runs on the GUI thread and lets window events run as it goes, so
 // the window repaints and its cancel button works. Running the event loop
 // after every byte would be ruinous; pumpEvents() runs it only when about
@@ -13,6 +15,19 @@ void pumpEvents();
 
 // Runs pending events now, whatever the time since the last run.
 void pumpNow();
+
+// True when `intervalMs` or more have passed since the pump last ran the
+// event loop (or it never ran). A loop that must finish something before the
+// window may act (a batch of work to commit) asks this, finishes, then calls
+// pumpNow().
+bool isDue(qint64 intervalMs);
+
+// Runs `call`, a system call that may block for long (a flush to the disk,
+// which also waits for whatever else is waiting to be written there), on a
+// helper thread and lets window events run through the pump until it
+// returns; then gives its result. `call` touches no Qt object. Without an
+// application object it simply runs here.
+int runBlocking(const std::function<int()> &call);
 
 // The longest time between two runs of the event loop by the pump since
 // resetGapStats(), in milliseconds. Benchmarks report it.

@@ -8,6 +8,7 @@
 #include <QStorageInfo>
 
 #include <QDateTime>
+#include <QHash>
 #include <QUrl>
 
 #include <cerrno>
@@ -95,6 +96,82 @@ QString trashFor(const QString &absolute, QString *why)
     return {};
 }
 
+// The trash found for a folder, so that a run of many files from one folder
+// looks for it once. A trash that went away, or a folder that is now on
+// another volume, shows at the next move (the record cannot be created, or
+// the rename says "cross-device"): the entry is dropped and looked for again.
+QHash<QString, QString> &trashOfFolder()
+{
+    static QHash<QString, QString> cache;
+    return cache;
+}
+
+// For each name that was already taken in a trash, the next number to try,
+// so that trashing "Toma 1.wav" for the hundredth time tries one name, not a
+// hundred. Only a start: every name is still created exclusively.
+QHash<QString, int> &nextNumber()
+{
+    static QHash<QString, int> cache;
+    return cache;
+}
+
+QString cachedTrashFor(const QString &folder, QString *why, bool fresh)
+{
+    // The data folder is part of the key: it decides the home trash.
+    const QString key = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'\n' + folder;
+    if (!fresh) {
+        const auto it = trashOfFolder().constFind(key);
+        if (it != trashOfFolder().constEnd())
+            return it.value();
+    }
+    const QString trash = trashFor(folder + QStringLiteral("/x"), why);
+    if (trash.isEmpty())
+        trashOfFolder().remove(key);
+    else
+        trashOfFolder().insert(key, trash);
+    return trash;
+}
+
+QString numbered(const QString &base, int n)
+{
+    if (n <= 1)
+        return base;
+    const qsizetype dot = base.lastIndexOf(u'.');
+    return dot > 0 ? base.left(dot) + u'.' + QString::number(n) + base.mid(dot) : base + u'.' + QString::number(n);
+}
+
+// The record's "DeletionDate" (local time, to the second). Made once a
+// second: the local time costs a look at the time zone file every call.
+QByteArray deletionDate()
+{
+    static qint64 second = -1;
+    static QByteArray text;
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    if (now != second) {
+        second = now;
+        text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1();
+    }
+    return text;
+}
+
+// rename() that never replaces: the trash may hold a file of that name with
+// no record (left by another program).
+int renameNoReplace(const char *from, const char *to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // A file system without the flag: look first (the record, created
+    // exclusively, already keeps other deletions of ours off the name).
+    struct stat st;
+    if (::lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+
 } // namespace
 
 // Written here rather than taken from QFile::moveToTrash: the Qt 6.4 of
@@ -102,51 +179,81 @@ QString trashFor(const QString &absolute, QString *why)
 // moving the file into a "files" folder under the process's current folder.
 ShellResult moveToTrash(const QString &hostPath)
 {
-    const QFileInfo fi(hostPath);
-    if (!fi.exists() && !fi.isSymLink())
+    struct stat st;
+    const QString absolute
+        = QDir::isAbsolutePath(hostPath) ? QDir::cleanPath(hostPath) : QFileInfo(hostPath).absoluteFilePath();
+    const QByteArray from = QFile::encodeName(absolute);
+    if (::lstat(from.constData(), &st) != 0)
         return ShellResult::failed(QStringLiteral("El archivo no existe: ") + hostPath);
-    const QString absolute = fi.absoluteFilePath();
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    const QString folder = slash > 0 ? absolute.left(slash) : QStringLiteral("/");
+    const QString base = absolute.mid(slash + 1);
     QString why;
-    const QString trash = trashFor(absolute, &why);
+    bool fresh = false;
+    QString trash = cachedTrashFor(folder, &why, fresh);
     if (trash.isEmpty())
         return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute + QStringLiteral(" (")
                                    + why + u')');
 
     // The record first, created exclusively so two deletions never share a
-    // name; then the file, by rename only (never copied and erased).
-    const QString base = fi.fileName();
-    for (int n = 1; n < 10000; ++n) {
-        QString name = base;
-        if (n > 1) {
-            const qsizetype dot = base.lastIndexOf(u'.');
-            name = dot > 0 ? base.left(dot) + u'.' + QString::number(n) + base.mid(dot)
-                           : base + u'.' + QString::number(n);
-        }
-        const QString target = trash + QStringLiteral("/files/") + name;
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-            continue;
+    // name; then the file, by rename only (never copied and erased), never
+    // onto a file already there.
+    const QByteArray info
+        = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") + "\nDeletionDate=" + deletionDate() + "\n";
+    QString numberKey = trash + u'/' + base;
+    int n = nextNumber().value(numberKey, 1);
+    for (int tries = 0; tries < 10000; ++tries, ++n) {
+        const QString name = numbered(base, n);
+        const QByteArray target = QFile::encodeName(trash + QStringLiteral("/files/") + name);
         const QByteArray infoPath = QFile::encodeName(trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo"));
-        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
+            if (errno == ENOENT && !fresh) {
+                // The trash went away since it was found: make it again.
+                fresh = true;
+                trash = cachedTrashFor(folder, &why, fresh);
+                if (trash.isEmpty())
+                    return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute
+                                               + QStringLiteral(" (") + why + u')');
+                numberKey = trash + u'/' + base;
+                n = nextNumber().value(numberKey, 1) - 1;
+                tries = -1;
+                continue;
+            }
             return ShellResult::failed(QStringLiteral("No se puede escribir en la papelera ") + trash + QStringLiteral(" (")
                                        + QString::fromLocal8Bit(strerror(errno)) + u')');
         }
-        const QByteArray info = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/")
-            + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + "\n";
         const bool written = ::write(fd, info.constData(), size_t(info.size())) == info.size();
-        ::close(fd);
-        if (!written) {
+        const bool closed = ::close(fd) == 0;
+        if (!written || !closed) {
             ::unlink(infoPath.constData());
             return ShellResult::failed(QStringLiteral("No se puede escribir en la papelera ") + trash);
         }
-        if (::rename(QFile::encodeName(absolute).constData(), QFile::encodeName(target).constData()) != 0) {
-            const QString reason = QString::fromLocal8Bit(strerror(errno));
+        if (renameNoReplace(from.constData(), target.constData()) != 0) {
+            const int error = errno;
             ::unlink(infoPath.constData());
+            if (error == EEXIST || error == ENOTEMPTY)
+                continue;
+            if ((error == EXDEV || error == ENOENT) && !fresh) {
+                // The folder is on another volume now (its own trash), or
+                // the trash lost its "files" folder: look again, once.
+                fresh = true;
+                trash = cachedTrashFor(folder, &why, fresh);
+                if (trash.isEmpty())
+                    return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute
+                                               + QStringLiteral(" (") + why + u')');
+                numberKey = trash + u'/' + base;
+                n = nextNumber().value(numberKey, 1) - 1;
+                tries = -1;
+                continue;
+            }
             return ShellResult::failed(QStringLiteral("No se puede enviar a la papelera: ") + absolute
-                                       + QStringLiteral(" (") + reason + u')');
+                                       + QStringLiteral(" (") + QString::fromLocal8Bit(strerror(error)) + u')');
         }
+        if (n > 1)
+            nextNumber().insert(numberKey, n + 1);
         return ShellResult::ok();
     }
     return ShellResult::failed(QStringLiteral("Demasiados archivos con ese nombre en la papelera: ") + base);
@@ -180,6 +287,8 @@ ShellResult emptyAll()
         ok = emptyFolder(t + QStringLiteral("/info"), &error) && ok;
         QFile::remove(t + QStringLiteral("/directorysizes"));
     }
+    // Every name is free again.
+    nextNumber().clear();
     return ok ? ShellResult::ok() : ShellResult::failed(error);
 }
 

@@ -81,7 +81,7 @@ QString hostPath(const QString &windowsPath)
     return cur;
 }
 
-FileStat statPath(const QString &windowsPath)
+FileStat statPath(const QString &windowsPath, QString *host)
 {
     FileStat out;
     QString h = DriveMap::instance().toHost(windowsPath);
@@ -95,6 +95,8 @@ FileStat statPath(const QString &windowsPath)
         if (::lstat(name.constData(), &st) != 0)
             return out;
     }
+    if (host)
+        *host = h;
     out.exists = true;
     if (S_ISLNK(st.st_mode)) {
         out.isLink = true;
@@ -112,11 +114,11 @@ FileStat statPath(const QString &windowsPath)
     return out;
 }
 
-bool findNormalFile(const QString &windowsPath)
+bool findNormalFile(const QString &windowsPath, QString *host)
 {
     // Regular files only: a pipe or device named like a project would block
     // or never end when read.
-    const FileStat st = statPath(windowsPath);
+    const FileStat st = statPath(windowsPath, host);
     return st.isFile && !st.hidden;
 }
 

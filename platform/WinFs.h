@@ -44,8 +44,9 @@ struct FileStat
 };
 
 // One stat of a Windows path, resolved case-blind when the exact name is
-// missing. `exists` false when it cannot be found.
-FileStat statPath(const QString &windowsPath);
+// missing. `exists` false when it cannot be found. `host`, when given,
+// receives the host path that was looked at.
+FileStat statPath(const QString &windowsPath, QString *host = nullptr);
 
 // The host path of a Windows path, resolving each component case-blind when
 // the exact name is missing. "" when the drive is not mapped. A path that
@@ -54,7 +55,8 @@ QString hostPath(const QString &windowsPath);
 
 // The "directory query for normal files": true when the path names an
 // existing file that is not a folder and not hidden (hidden counts as missing).
-bool findNormalFile(const QString &windowsPath);
+// `host`, when given, receives the file's host path.
+bool findNormalFile(const QString &windowsPath, QString *host = nullptr);
 
 // Exists in any form (file or folder, hidden or not).
 bool exists(const QString &windowsPath);

@@ -28,7 +28,14 @@ TEST(DeletionLogFile, BlocksAreAppendedAndEveryLineEndsInCrLf)
         ASSERT_TRUE(w.open(dir.path(), "9/12/26", "10:00:00", &error)) << qPrintable(error);
         ASSERT_TRUE(w.add("D:\\Audio\\Toma 1.wav", &error));
         ASSERT_TRUE(w.add("D:\\Audio\\Canción.wav", &error));
+        // Written lines are there for a reader at once; sync() puts them on
+        // the disk.
+        EXPECT_TRUE(readAll(dir.path() + "/Archivos_Borrados.log")
+                        .endsWith("Toma 1.wav\r\n" + Ansi::encode("D:\\Audio\\Canción.wav") + "\r\n"));
+        ASSERT_TRUE(w.sync(&error)) << qPrintable(error);
         w.close();
+        EXPECT_FALSE(w.sync(&error)) << "a closed log cannot be synced";
+        EXPECT_FALSE(error.isEmpty());
     }
     const QByteArray dashes(61, '-');
     QByteArray expected = "Archivos borrados  9/12/26 a las 10:00:00\r\n" + dashes + "\r\nD:\\Audio\\Toma 1.wav\r\n"
@@ -56,12 +63,14 @@ TEST(DeletionLogFile, APathWindows1252CannotHoldTurnsTheLogToUtf8)
     ASSERT_TRUE(w.open(dir.path(), "d", "t", &error));
     ASSERT_TRUE(w.add("D:\\a.wav", &error));
     ASSERT_TRUE(w.add("D:\\Запись.wav", &error));
+    ASSERT_TRUE(w.add("D:\\b.wav", &error));
+    ASSERT_TRUE(w.sync(&error)) << "the log reopened as UTF-8 syncs too: " << qPrintable(error);
     w.close();
     const QByteArray bytes = readAll(dir.path() + "/Archivos_Borrados.log");
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     EXPECT_FALSE(bytes.contains('?'));
     const DeletionLog::Contents c = DeletionLog::read(Ansi::readLines(bytes));
-    EXPECT_EQ(c.paths, (QStringList{"D:\\a.wav", "D:\\Запись.wav"}));
+    EXPECT_EQ(c.paths, (QStringList{"D:\\a.wav", "D:\\Запись.wav", "D:\\b.wav"}));
 }
 
 TEST(DeletionLogFile, ALogThatCannotBeCreatedIsReported)

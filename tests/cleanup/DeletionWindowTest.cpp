@@ -284,6 +284,87 @@ TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
     EXPECT_EQ(r.lastOutcome().copied, 2);
 }
 
+TEST_F(DeletionWindow, ALongBackupRunLogsExactlyTheFilesItDeletedInListOrder)
+{
+    // More files than one batch of copies holds, from two folders, with a
+    // missing file and a name taken in the backup folder among them.
+    QStringList items;
+    auto rel = [](int i) { return QString("%1/Toma %2.wav").arg(i % 2 ? "A" : "B").arg(i, 3, 10, QChar(u'0')); };
+    for (int i = 0; i < 300; ++i)
+        items << put(rel(i), Fixtures::noise(100 + i, quint32(i)));
+    items[100] = win("A/gone.wav");
+    put("Backup/Toma 200.wav", "an older backup");
+    ParaBorrar &w = window(items);
+    w.CheckBackup->setChecked(true);
+    w.ListBorrar->selectAll();
+    DialogAnswerer answer;
+    answer.queuePath(host("Backup"));
+    w.cmdHecho->click();
+
+    QStringList deleted;
+    for (int i = 0; i < 300; ++i) {
+        if (i == 100 || i == 200) {
+            EXPECT_EQ(w.ListBorrar->item(i)->text(), items[i]) << i;
+            continue;
+        }
+        EXPECT_FALSE(QFileInfo::exists(host(rel(i)))) << i;
+        EXPECT_EQ(readAll(host("Backup/" + QFileInfo(rel(i)).fileName())), Fixtures::noise(100 + i, quint32(i))) << i;
+        EXPECT_EQ(w.ListBorrar->item(i)->text(), items[i] + "  --> Borrado") << i;
+        deleted << items[i];
+    }
+    EXPECT_TRUE(QFileInfo::exists(host("B/Toma 200.wav"))) << "its name was taken";
+    EXPECT_EQ(readAll(host("Backup/Toma 200.wav")), "an older backup");
+    EXPECT_EQ(w.lastOutcome().deleted, 298);
+    EXPECT_EQ(w.lastOutcome().skipped, 2);
+    EXPECT_EQ(w.lastOutcome().failed, 0);
+    QStringList lines = QString::fromLatin1(readAll(host("Backup/Archivos_Borrados.log"))).split("\r\n");
+    ASSERT_EQ(lines.size(), 2 + 298 + 1);
+    EXPECT_TRUE(lines.takeLast().isEmpty());
+    lines = lines.mid(2);
+    EXPECT_EQ(lines, deleted);
+    EXPECT_TRUE(w.XP_Bar->isHidden());
+    EXPECT_EQ(w.XP_Bar->value(), 299) << "the bar reached the last item";
+}
+
+TEST_F(DeletionWindow, ACancelledBackupRunLeavesLogCopiesAndDeletionsInStep)
+{
+    QStringList items;
+    for (int i = 0; i < 20; ++i)
+        items << put(QString("P/t%1.wav").arg(i), "bytes " + QByteArray::number(i));
+    ParaBorrar &w = window(items);
+    w.CheckBackup->setChecked(true);
+    w.ListBorrar->selectAll();
+    DialogAnswerer answer;
+    answer.queuePath(host("Backup"));
+    QDir().mkpath(host("Backup"));
+    // Pressed at the first look at the events once the run is on (the
+    // folder dialog comes before it).
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, &w, [&] {
+        if (w.EstaBorrando) {
+            w.Cancela->click();
+            press.stop();
+        }
+    });
+    press.start(0);
+    w.cmdHecho->click();
+    EXPECT_TRUE(w.lastOutcome().cancelled);
+    const int deleted = w.lastOutcome().deleted;
+    EXPECT_GE(deleted, 1);
+    EXPECT_LT(deleted, 20);
+    const QStringList lines = QString::fromLatin1(readAll(host("Backup/Archivos_Borrados.log"))).split("\r\n");
+    ASSERT_EQ(lines.size(), 2 + deleted + 1);
+    for (int i = 0; i < 20; ++i) {
+        const bool gone = !QFileInfo::exists(host(QString("P/t%1.wav").arg(i)));
+        EXPECT_EQ(gone, i < deleted) << i;
+        EXPECT_EQ(lines.contains(items[i]), gone) << i;
+        if (gone)
+            EXPECT_EQ(readAll(host(QString("Backup/t%1.wav").arg(i))), "bytes " + QByteArray::number(i)) << i;
+        else
+            EXPECT_FALSE(QFileInfo::exists(host(QString("Backup/t%1.wav").arg(i)))) << "nothing copied past the cancel";
+    }
+}
+
 TEST_F(DeletionWindow, CancelledBackupDialogDeletesNothing)
 {
     const QString a = put("P/a.wav", "a");

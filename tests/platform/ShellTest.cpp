@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include <cstdlib>
 
 namespace {
 
@@ -48,7 +51,13 @@ TEST_F(Shell, TrashKeepsTheFileAndItsOriginalPath)
     const QByteArray info = readAll(trash() + "/info/Toma ñ 1.wav.trashinfo");
     EXPECT_TRUE(info.startsWith("[Trash Info]")) << info.constData();
     EXPECT_TRUE(info.contains("Path=" + QUrl::toPercentEncoding(file, "/"))) << info.constData();
-    EXPECT_TRUE(info.contains("DeletionDate="));
+    // The local time of the deletion, to the second.
+    const qsizetype at = info.indexOf("DeletionDate=");
+    ASSERT_GE(at, 0) << info.constData();
+    const QByteArray stamp = info.mid(at + 13, 19);
+    const QDateTime when = QDateTime::fromString(QString::fromLatin1(stamp), "yyyy-MM-ddTHH:mm:ss");
+    ASSERT_TRUE(when.isValid()) << stamp.constData();
+    EXPECT_LE(std::abs(when.secsTo(QDateTime::currentDateTime())), 5) << stamp.constData();
 
     // The desktop's own tools see it, when they are installed.
     const QString list = QStandardPaths::findExecutable("trash-list");
@@ -126,4 +135,114 @@ TEST_F(Shell, UnansweredQuestionsTakeTheCautiousButton)
     EXPECT_FALSE(Ask::yes("t", "x"));
     Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 7; });
     EXPECT_EQ(Ask::question("t", "x", {"Sí", "No"}), 1) << "an answer out of range counts as the last button";
+}
+
+TEST_F(Shell, TrashNumbersRepeatedNamesAndNeverReplacesAStrayFile)
+{
+    // A file in the trash with no record (left by another program) keeps
+    // its name and its bytes.
+    ASSERT_TRUE(QDir().mkpath(trash() + "/files"));
+    ASSERT_TRUE(Fixtures::writeFile(trash() + "/files/stray.wav", "stray"));
+    for (const char *bytes : {"one", "two", "three"}) {
+        const QString file = put("Takes/stray.wav", bytes);
+        ASSERT_TRUE(Trash::moveToTrash(file).done());
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
+    EXPECT_EQ(readAll(trash() + "/files/stray.wav"), "stray");
+    EXPECT_FALSE(QFileInfo::exists(trash() + "/info/stray.wav.trashinfo"));
+    EXPECT_EQ(readAll(trash() + "/files/stray.2.wav"), "one");
+    EXPECT_EQ(readAll(trash() + "/files/stray.3.wav"), "two");
+    EXPECT_EQ(readAll(trash() + "/files/stray.4.wav"), "three");
+    for (const char *n : {"2", "3", "4"})
+        EXPECT_TRUE(readAll(trash() + "/info/stray." + QString(n) + ".wav.trashinfo").contains("Path=")) << n;
+
+    // Emptied, the first name is free again.
+    ASSERT_TRUE(Trash::emptyAll().done());
+    ASSERT_TRUE(Trash::moveToTrash(put("Takes/stray.wav", "four")).done());
+    EXPECT_EQ(readAll(trash() + "/files/stray.wav"), "four");
+
+    // A trash taken away between two moves is made again.
+    ASSERT_TRUE(QDir(trash()).removeRecursively());
+    ASSERT_TRUE(Trash::moveToTrash(put("Takes/again.wav", "again")).done());
+    EXPECT_EQ(readAll(trash() + "/files/again.wav"), "again");
+    EXPECT_TRUE(readAll(trash() + "/info/again.wav.trashinfo").contains("Path="));
+    ASSERT_TRUE(Trash::emptyAll().done());
+}
+
+TEST_F(Shell, BatchCopiesGetTheirNamesOnlyWhenCommittedAndNeverReplaceAFile)
+{
+    const QString a = put("src/a.wav", Fixtures::noise(300000, 1));
+    const QString b = put("src/b.wav", "b bytes");
+    const QString c = put("src/c.wav", "c bytes");
+    const QString empty = put("src/empty.wav", "");
+    {
+        QFile f(a);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+    }
+    QDir().mkpath(dir.path() + "/dst");
+    const auto entries = [&] {
+        return QDir(dir.path() + "/dst").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = entries();
+    {
+        ShellCopy::Batch batch(dir.path() + "/dst");
+        ASSERT_TRUE(batch.add(a, "a.wav").done());
+        ASSERT_TRUE(batch.add(b, "b.wav").done());
+        ASSERT_TRUE(batch.add(c, "c.wav").done());
+        ASSERT_TRUE(batch.add(empty, "empty.wav").done());
+        EXPECT_EQ(batch.add(dir.path() + "/src/none.wav", "none.wav").outcome, ShellResult::Failed);
+        EXPECT_EQ(batch.pending(), 4);
+        EXPECT_EQ(batch.pendingBytes(), 300000 + 7 + 7);
+        EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/a.wav")) << "no name before the commit";
+        // Someone else takes a name meanwhile: that file stays as it is.
+        ASSERT_TRUE(Fixtures::writeFile(dir.path() + "/dst/c.wav", "someone else's"));
+        const std::vector<ShellCopy::Batch::Committed> done = batch.commit();
+        ASSERT_EQ(done.size(), 4u);
+        EXPECT_TRUE(done[0].result.done()) << qPrintable(done[0].result.reason);
+        EXPECT_TRUE(done[1].result.done());
+        EXPECT_EQ(done[2].result.outcome, ShellResult::Failed);
+        EXPECT_FALSE(done[2].differs);
+        EXPECT_TRUE(done[3].result.done());
+        EXPECT_EQ(batch.pending(), 0);
+        EXPECT_EQ(batch.pendingBytes(), 0);
+    }
+    EXPECT_EQ(readAll(dir.path() + "/dst/a.wav"), Fixtures::noise(300000, 1));
+    EXPECT_EQ(QFileInfo(dir.path() + "/dst/a.wav").lastModified(), QFileInfo(a).lastModified());
+    EXPECT_EQ(readAll(dir.path() + "/dst/b.wav"), "b bytes");
+    EXPECT_EQ(readAll(dir.path() + "/dst/c.wav"), "someone else's");
+    EXPECT_TRUE(QFileInfo(dir.path() + "/dst/empty.wav").isFile());
+    EXPECT_EQ(entries().size(), before.size() + 4) << "no temporary left";
+    EXPECT_EQ(readAll(a), Fixtures::noise(300000, 1)) << "the sources are untouched";
+}
+
+TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
+{
+    const QString a = put("src/a.wav", "original bytes");
+    const QString b = put("src/b.wav", "b bytes");
+    QDir().mkpath(dir.path() + "/dst");
+    {
+        ShellCopy::Batch batch(dir.path() + "/dst");
+        ASSERT_TRUE(batch.add(a, "a.wav").done());
+        ASSERT_TRUE(batch.add(b, "b.wav").done());
+        // The source changes after it was copied: the copy is not a backup
+        // of what would be deleted.
+        ASSERT_TRUE(Fixtures::writeFile(a, "changed bytes!"));
+        const std::vector<ShellCopy::Batch::Committed> done = batch.commit();
+        ASSERT_EQ(done.size(), 2u);
+        EXPECT_EQ(done[0].result.outcome, ShellResult::Failed);
+        EXPECT_TRUE(done[0].differs);
+        EXPECT_TRUE(done[1].result.done());
+        EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/a.wav"));
+        EXPECT_EQ(readAll(dir.path() + "/dst/b.wav"), "b bytes");
+
+        // Copies never committed go with the batch.
+        ASSERT_TRUE(batch.add(a, "a.wav").done());
+        EXPECT_EQ(batch.commit().size(), 1u);
+        ASSERT_TRUE(batch.add(put("src/late.wav", "late"), "late.wav").done());
+    }
+    EXPECT_EQ(readAll(dir.path() + "/dst/a.wav"), "changed bytes!");
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/late.wav"));
+    EXPECT_EQ(QDir(dir.path() + "/dst").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"a.wav", "b.wav"}));
 }
