@@ -597,6 +597,16 @@ void ParaBorrar::BorrarSeleccionados()
         QListWidgetItem *item;
         QString path;
         QString host;
+        QPair<qint64, qint64> stamp; // length and modification time when copied
+    };
+    // A file written to after its copy was taken is not the file the copy
+    // saved: it is kept.
+    auto stampOf = [](const QString &host) {
+        struct stat st;
+        if (::stat(QFile::encodeName(host).constData(), &st) != 0)
+            return QPair<qint64, qint64>(-1, -1);
+        return QPair<qint64, qint64>(qint64(st.st_size),
+                                     qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec));
     };
     std::vector<Waiting> waiting;
     QElapsedTimer waitingSince;
@@ -635,7 +645,10 @@ void ParaBorrar::BorrarSeleccionados()
         if (logBroken)
             CancelaOp = true;
         for (const Waiting *w : logged) {
-            deleteItem(w->item, w->path, w->host);
+            if (stampOf(w->host) != w->stamp)
+                problem(w->path, QStringLiteral("el archivo ha cambiado después de su copia de seguridad"), false);
+            else
+                deleteItem(w->item, w->path, w->host);
             breathe(false);
         }
         waiting.clear();
@@ -663,13 +676,14 @@ void ParaBorrar::BorrarSeleccionados()
                 } else {
                     backupNames.insert(name.toCaseFolded());
                     // The copy takes the name the file has on the disk.
+                    const QPair<qint64, qint64> stamp = stampOf(host);
                     const ShellResult r = copies->add(host, host.mid(host.lastIndexOf(u'/') + 1));
                     if (!r.done())
                         problem(path, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason, true);
                     else {
                         if (waiting.empty())
                             waitingSince.start();
-                        waiting.push_back({item, path, host});
+                        waiting.push_back({item, path, host, stamp});
                     }
                 }
             }
