@@ -300,7 +300,11 @@ void Form1::GuardarYSalir()
         Settings::set(QStringLiteral("Player_Top"), QString::number(player->topTwips));
     }
     Settings::set(QStringLiteral("HScroll1"), QString::number(HScroll1->value()));
-    if (!Settings::sync())
+    if (!Settings::sync()) {
+        // The user is told before the program ends: the next start would
+        // otherwise come up with old options without a word.
         std::fprintf(stderr, "velmar: no se han podido guardar los ajustes\n");
+        AvisoMsg(QStringLiteral("No se han podido guardar los ajustes del programa."), QStringLiteral("Ajustes"));
+    }
     endProcess()();
 }

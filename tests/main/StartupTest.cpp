@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -258,6 +259,22 @@ TEST_F(StartupWindow, CloseDuringAnAnalysisKeepsThePlayersSettings)
     EXPECT_EQ(Settings::get("Volumen"), "44");
     EXPECT_EQ(Settings::get("Player_Left"), "900");
     f.Decoding = false;
+}
+
+TEST_F(StartupWindow, SettingsThatCannotBeSavedAreReportedAtShutDown)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    Form1 &f = form1();
+    f.Form_Load({});
+    // The store's file is a folder now: it cannot be written.
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Velmar/Velmar.ini";
+    QFile::remove(file);
+    ASSERT_TRUE(QDir().mkpath(file));
+    resetAsked();
+    f.GuardarYSalir();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(asked(), QStringList{"Ajustes | No se han podido guardar los ajustes del programa."});
+    QDir(file).removeRecursively();
 }
 
 TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)
