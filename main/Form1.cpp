@@ -386,6 +386,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *e = static_cast<QDropEvent *>(event);
+            // While a run is on, the pointer says the drop will not be taken.
+            if (Decoding || analysisRunning() || Peers::estaBorrando()) {
+                e->ignore();
+                return true;
+            }
             e->setDropAction(Qt::CopyAction);
             e->accept();
             return true;

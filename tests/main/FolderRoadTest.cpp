@@ -144,6 +144,11 @@ TEST_F(FolderRoadWindow, RealDropEventOnTheListRunsTheRoad)
     data->setUrls({QUrl::fromLocalFile(dir.path() + "/P")});
     QWidget *target = f.ListProyectos->viewport();
     const QPoint at = target->rect().center();
+    f.Decoding = true;
+    QDragEnterEvent refused(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    f.Decoding = false;
     QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     EXPECT_TRUE(enter.isAccepted());
