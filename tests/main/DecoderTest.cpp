@@ -7,6 +7,7 @@
 #include "tests/support/ReferenceDecoder.h"
 
 #include "tests/support/LibraryTest.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -258,8 +259,7 @@ TEST_F(DecoderFiles, NameAndFileTests)
 
 TEST_F(DecoderFiles, UnreadableProjectIsReportedAsARead_Error)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
+    RUN_AS_ORDINARY_USER();
     const QString p = write("locked.vip", Fixtures::vipBytes({"D:\\a.wav"}));
     QFile::setPermissions(dir.path() + "/locked.vip", QFileDevice::WriteOwner);
     Decoder::State st;

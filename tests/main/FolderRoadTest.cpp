@@ -9,6 +9,7 @@
 #include "tests/support/Fixtures.h"
 
 #include "tests/support/LibraryTest.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,6 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,7 +29,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <unistd.h>
 
 namespace {
 
@@ -281,41 +280,11 @@ TEST_F(FolderRoadWindow, BracketsOddNamesAndLinkLoopsAreHandled)
 
 TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
 {
+    RUN_AS_ORDINARY_USER();
     project("P/A.vip", "a.wav");
     const QString locked = write("P/Cerrado.vip", Fixtures::vipBytes({win("P/Audio/solo.wav")}));
     write("P/Audio/solo.wav", Fixtures::noise(32, 3));
     QFile::setPermissions(locked, QFileDevice::Permissions());
-    if (::geteuid() == 0) {
-#ifndef VELMAR_ANALYSIS_BENCH
-        GTEST_SKIP() << "needs the headless tool to run as an ordinary user";
-#else
-        // Root reads any file: run the headless tool as an ordinary user.
-        QDir d(dir.path());
-        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755));
-        for (const QString &sub : {"P", "P/Audio"})
-            QFile::setPermissions(dir.path() + '/' + sub, QFileDevice::Permissions(0x7755));
-        QFile::setPermissions(dir.path() + "/P/A.vip", QFileDevice::Permissions(0x6644));
-        QProcess tool;
-        QStringList env = QProcess::systemEnvironment();
-        env << "HOME=/tmp" << "XDG_CONFIG_HOME=/tmp/velmar-nobody-config" << "XDG_DATA_HOME=/tmp/velmar-nobody-data"
-            << "QT_QPA_PLATFORM=offscreen";
-        tool.setEnvironment(env);
-        tool.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", VELMAR_ANALYSIS_BENCH,
-                               dir.path() + "/P"});
-        ASSERT_TRUE(tool.waitForFinished(60000));
-        const QString err = QString::fromLocal8Bit(tool.readAllStandardError());
-        const QString out = QString::fromLocal8Bit(tool.readAllStandardOutput());
-        if (err.contains("setpriv:"))
-            GTEST_SKIP() << err.toStdString();
-        EXPECT_TRUE(err.contains("No se han podido leer 1 proyectos")) << err.toStdString();
-        EXPECT_TRUE(err.contains("Cerrado.vip")) << err.toStdString();
-        EXPECT_TRUE(out.contains("projects=1")) << out.toStdString();
-        // solo.wav is used only by the project that could not be read: no
-        // file at all is offered for deletion.
-        EXPECT_TRUE(out.contains("unused=0")) << out.toStdString();
-        return;
-#endif
-    }
     Form1 &f = form1();
     f.show();
     f.AbrirRuta(win("P"));

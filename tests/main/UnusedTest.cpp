@@ -8,6 +8,7 @@
 #include "tests/support/Fixtures.h"
 
 #include "tests/support/LibraryTest.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,24 @@ TEST_F(UnusedFiles, NeverOffersAFolderNamedLikeAnAudioFile)
     write("P/Takes.wav/spare.wav", "s");
     const QStringList unused = unusedOf({win("P/")}, {win("P/Takes.wav/used.wav")});
     EXPECT_EQ(unused, QStringList{win("P/Takes.wav/spare.wav")});
+}
+
+TEST_F(UnusedFiles, ASameLengthCopyThatCannotBeReadIsKeptAndNamed)
+{
+    RUN_AS_ORDINARY_USER();
+    write("A/take.wav", "abc");
+    write("B/take.wav", "abd");
+    write("B/other.wav", "xy"); // same name as nothing used: unused
+    write("C/take.wav", "abcd"); // another length: another file, unused
+    ASSERT_TRUE(QFile::setPermissions(dir.path() + "/B/take.wav", QFileDevice::Permissions()));
+    QStringList inv = inventory({win("B/"), win("C/")});
+    QStringList unreadable;
+    Unused::Matcher m({win("A/take.wav")});
+    m.onUnreadable = [&](const QString &f) { unreadable << f; };
+    NoProgress none;
+    Unused::removeUsed(inv, m, none);
+    EXPECT_EQ(inv, (QStringList{win("B/other.wav"), win("C/take.wav")}));
+    EXPECT_EQ(unreadable, QStringList{win("B/take.wav")});
 }
 
 TEST_F(UnusedFiles, AnUnreadableCopyIsKept)

@@ -6,6 +6,7 @@
 #include "tests/support/Fixtures.h"
 
 #include "tests/support/LibraryTest.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -413,6 +414,7 @@ TEST_F(AudioInfoFiles, WhatIsNotARegularFileHasNoInformation)
 
 TEST_F(AudioInfoFiles, UnreadableFilesHaveNoInformation)
 {
+    RUN_AS_ORDINARY_USER();
     const QString w = put(QStringLiteral("cerrado.wav"), wav(44100, 2, 16));
     const QString m = put(QStringLiteral("cerrado.mp3"), Fixtures::mp3Bytes(2000, kTag));
     for (const QString &rel : {QStringLiteral("/cerrado.wav"), QStringLiteral("/cerrado.mp3")})
