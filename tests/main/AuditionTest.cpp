@@ -235,6 +235,31 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \nNada.wav\nNo existe en ninguna carpeta");
 }
 
+TEST_F(AuditionWindow, AutomaticPlayerShowsOrHidesThePlayerOnlyWhenTicked)
+{
+    ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
+    write("P/b.ogg", "x");
+    QList<bool> shown;
+    QList<QPoint> moved;
+    Peers::hooks().setPlayerVisible = [&](bool v) { shown << v; };
+    Peers::hooks().movePlayer = [&](int l, int t) { moved << QPoint(l, t); };
+    Settings::set("Player_Left", "1500");
+    Settings::set("Player_Top", "750");
+    Form1 &f = form1();
+    f.show();
+    pick(f.ListVip, {win("P/a.wav"), win("P/b.ogg")}, 0);
+    f.ListVip_Click();
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_TRUE(moved.isEmpty());
+    f.CheckPlayer->setChecked(true);
+    f.ListVip_Click();
+    EXPECT_EQ(shown, QList<bool>{true});
+    EXPECT_EQ(moved, QList<QPoint>{QPoint(1500, 750)});
+    f.ListVip->setCurrentRow(1);
+    f.ListVip_Click();
+    EXPECT_EQ(shown, (QList<bool>{true, false}));
+}
+
 TEST_F(AuditionWindow, EmptyCopyFoundElsewhereShowsItsOwnDate)
 {
     const QString copy = write("Copias/Voz.wav", QByteArray());
