@@ -188,6 +188,21 @@ TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
     EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("new1.wav"), win("new2.wav")}));
 }
 
+TEST_F(DeletionWindow, NoRunStartsWhileTheMainWindowAnalyses)
+{
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a});
+    select(w, {0});
+    DialogAnswerer answer;
+    form1().Decoding = true;
+    w.cmdHecho->click();
+    EXPECT_TRUE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_EQ(Form1::lines(w.ListBorrar), QStringList{a});
+    form1().Decoding = false;
+    w.cmdHecho->click();
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+}
+
 TEST_F(DeletionWindow, DeletesForGoodOnlySelectedExistingFiles)
 {
     const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b"), c = put("P/c.wav", "c");
