@@ -191,9 +191,12 @@ ShellResult moveToTrash(const QString &hostPath)
     QString why;
     bool fresh = false;
     QString trash = cachedTrashFor(folder, &why, fresh);
-    if (trash.isEmpty())
+    const auto noTrash = [&] {
         return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute + QStringLiteral(" (")
                                    + why + u')');
+    };
+    if (trash.isEmpty())
+        return noTrash();
 
     // The record first, created exclusively so two deletions never share a
     // name; then the file, by rename only (never copied and erased), never
@@ -202,7 +205,19 @@ ShellResult moveToTrash(const QString &hostPath)
         = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(absolute, "/") + "\nDeletionDate=" + deletionDate() + "\n";
     QString numberKey = trash + u'/' + base;
     int n = nextNumber().value(numberKey, 1);
-    for (int tries = 0; tries < 10000; ++tries, ++n) {
+    int tries = 0;
+    // Looks for the trash again, once, and starts the names over there.
+    const auto findAgain = [&] {
+        fresh = true;
+        trash = cachedTrashFor(folder, &why, fresh);
+        if (trash.isEmpty())
+            return false;
+        numberKey = trash + u'/' + base;
+        n = nextNumber().value(numberKey, 1) - 1;
+        tries = -1;
+        return true;
+    };
+    for (; tries < 10000; ++tries, ++n) {
         const QString name = numbered(base, n);
         const QByteArray target = QFile::encodeName(trash + QStringLiteral("/files/") + name);
         const QByteArray infoPath = QFile::encodeName(trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo"));
@@ -212,14 +227,8 @@ ShellResult moveToTrash(const QString &hostPath)
                 continue;
             if (errno == ENOENT && !fresh) {
                 // The trash went away since it was found: make it again.
-                fresh = true;
-                trash = cachedTrashFor(folder, &why, fresh);
-                if (trash.isEmpty())
-                    return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute
-                                               + QStringLiteral(" (") + why + u')');
-                numberKey = trash + u'/' + base;
-                n = nextNumber().value(numberKey, 1) - 1;
-                tries = -1;
+                if (!findAgain())
+                    return noTrash();
                 continue;
             }
             return ShellResult::failed(QStringLiteral("No se puede escribir en la papelera ") + trash + QStringLiteral(" (")
@@ -239,14 +248,8 @@ ShellResult moveToTrash(const QString &hostPath)
             if ((error == EXDEV || error == ENOENT) && !fresh) {
                 // The folder is on another volume now (its own trash), or
                 // the trash lost its "files" folder: look again, once.
-                fresh = true;
-                trash = cachedTrashFor(folder, &why, fresh);
-                if (trash.isEmpty())
-                    return ShellResult::failed(QStringLiteral("Ninguna papelera puede recibir ") + absolute
-                                               + QStringLiteral(" (") + why + u')');
-                numberKey = trash + u'/' + base;
-                n = nextNumber().value(numberKey, 1) - 1;
-                tries = -1;
+                if (!findAgain())
+                    return noTrash();
                 continue;
             }
             return ShellResult::failed(QStringLiteral("No se puede enviar a la papelera: ") + absolute

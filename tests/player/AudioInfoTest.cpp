@@ -69,21 +69,9 @@ QByteArray riff(const QByteArray &rest, quint32 size = 0)
     return "RIFF" + le32(size ? size : quint32(rest.size() + 4)) + "WAVE" + rest;
 }
 
-Fixtures::Id3v1 tag(const QString &title, const QString &artist, const QString &album, const QString &year,
-                    const QString &comment, const QByteArray &marker = "TAG", char pad = ' ')
-{
-    Fixtures::Id3v1 t;
-    t.title = title;
-    t.artist = artist;
-    t.album = album;
-    t.year = year;
-    t.comment = comment;
-    t.marker = marker;
-    t.pad = pad;
-    return t;
-}
+using Fixtures::id3v1;
 
-const Fixtures::Id3v1 kTag = tag(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"),
+const Fixtures::Id3v1 kTag = id3v1(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"),
                                  QStringLiteral("Maquetas"), QStringLiteral("2003"), QStringLiteral("Toma buena"));
 const QString kTagText = QStringLiteral("Album: Maquetas\r\n"
                                         "Artista: Los Ruzvel\r\n"
@@ -168,34 +156,34 @@ std::vector<Case> mp3Cases()
     return {
         {"UpperCaseMarkerBlankPadded", Fixtures::mp3Bytes(5000, kTag), kTagText},
         {"LowerCaseMarkerNulPadded",
-         Fixtures::mp3Bytes(5000, tag(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"),
+         Fixtures::mp3Bytes(5000, id3v1(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"),
                                       QStringLiteral("2003"), QStringLiteral("Toma buena"), "tag", '\0')),
          kTagText},
         {"MixedCaseMarker",
-         Fixtures::mp3Bytes(5000, tag(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"),
+         Fixtures::mp3Bytes(5000, id3v1(QStringLiteral("Voz principal"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"),
                                       QStringLiteral("2003"), QStringLiteral("Toma buena"), "TaG")),
          kTagText},
         {"Windows1252Letters",
-         Fixtures::mp3Bytes(1000, tag(QStringLiteral("Canción"), QStringLiteral("Peña"), QStringLiteral("Ñandú"),
+         Fixtures::mp3Bytes(1000, id3v1(QStringLiteral("Canción"), QStringLiteral("Peña"), QStringLiteral("Ñandú"),
                                       QStringLiteral("1999"), QStringLiteral("Cuesta 5 €"))),
          QStringLiteral("Album: Ñandú\r\nArtista: Peña\r\nComentarios: Cuesta 5 €\r\nTítulo: Canción\r\n")},
         {"NoTag", Fixtures::mp3Frames(5000), kNoTagText},
-        {"OnlyTitle", Fixtures::mp3Bytes(1000, tag(QStringLiteral("Solo"), {}, {}, {}, {})),
+        {"OnlyTitle", Fixtures::mp3Bytes(1000, id3v1(QStringLiteral("Solo"), {}, {}, {}, {})),
          QStringLiteral("Album: --------   \r\nArtista: --------   \r\nComentarios: --------   \r\nTítulo: Solo\r\n")},
         {"EverythingButTitle",
-         Fixtures::mp3Bytes(1000, tag({}, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("2001"), QStringLiteral("C"),
+         Fixtures::mp3Bytes(1000, id3v1({}, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("2001"), QStringLiteral("C"),
                                       "TAG", '\0')),
          QStringLiteral("Album: B\r\nArtista: A\r\nComentarios: C\r\nTítulo: --------")},
-        {"LeadingAndInnerBlanksKept", Fixtures::mp3Bytes(1000, tag(QStringLiteral("  A  B  "), {}, {}, {}, {})),
+        {"LeadingAndInnerBlanksKept", Fixtures::mp3Bytes(1000, id3v1(QStringLiteral("  A  B  "), {}, {}, {}, {})),
          QStringLiteral("Album: --------   \r\nArtista: --------   \r\nComentarios: --------   \r\nTítulo:   A  B\r\n")},
         {"FullWidthFields",
-         Fixtures::mp3Bytes(1000, tag(thirty, thirty, thirty, QStringLiteral("2020"), QStringLiteral("corto"))),
+         Fixtures::mp3Bytes(1000, id3v1(thirty, thirty, thirty, QStringLiteral("2020"), QStringLiteral("corto"))),
          "Album: " + thirty + "\r\nArtista: " + thirty + "\r\nComentarios: corto\r\nTítulo: " + thirty + "\r\n"},
         // The comment's thirtieth byte is the file's second-to-last: never read.
-        {"ThirtiethCommentCharacterNotRead", Fixtures::mp3Bytes(1000, tag({}, {}, {}, {}, thirty)),
+        {"ThirtiethCommentCharacterNotRead", Fixtures::mp3Bytes(1000, id3v1({}, {}, {}, {}, thirty)),
          "Album: --------   \r\nArtista: --------   \r\nComentarios: " + thirty.left(29)
              + "\r\nTítulo: --------"},
-        {"TagFollowedByTwoBytesShowsWholeComment", Fixtures::mp3Bytes(1000, tag({}, {}, {}, {}, thirty)) + "\r\n",
+        {"TagFollowedByTwoBytesShowsWholeComment", Fixtures::mp3Bytes(1000, id3v1({}, {}, {}, {}, thirty)) + "\r\n",
          "Album: --------   \r\nArtista: --------   \r\nComentarios: " + thirty + "\r\nTítulo: --------"},
         {"TagAtWindowStart", Fixtures::mp3Bytes(1000, kTag) + QByteArray(129, '\0'), kTagText},
         {"TagJustBeforeWindow", Fixtures::mp3Bytes(1000, kTag) + QByteArray(130, '\0'), kNoTagText},
@@ -278,7 +266,7 @@ TEST(AudioInfoMp3, RecordFieldsHaveTheirFixedWidths)
     // NUL padding is kept inside the width; the comment's unread last
     // character becomes a blank.
     const MMP3Info::TagMP3 t = MMP3Info::tagFromBytes(Fixtures::mp3Bytes(
-        3000, tag(QStringLiteral("Voz"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"), QStringLiteral("2003"),
+        3000, id3v1(QStringLiteral("Voz"), QStringLiteral("Los Ruzvel"), QStringLiteral("Maquetas"), QStringLiteral("2003"),
                   QStringLiteral("Toma buena"), "TAG", '\0')));
     EXPECT_EQ(t.Titulo, "Voz" + QString(27, QChar(0)));
     EXPECT_EQ(t.Artista, "Los Ruzvel" + QString(20, QChar(0)));

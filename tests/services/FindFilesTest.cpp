@@ -9,6 +9,8 @@
 
 #include "tests/support/OrdinaryUser.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -29,15 +31,14 @@
 
 namespace {
 
-class Finder : public ::testing::Test
+class Finder : public LibraryTest
 {
 protected:
+    Finder() : LibraryTest('C') {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("C=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
         Ask::setFunction([this](const QString &title, const QString &text, const QStringList &) {
             messages << title + " | " + text;
             return 0;
@@ -72,7 +73,6 @@ protected:
         return events;
     }
 
-    QTemporaryDir dir;
     QStringList messages;
 };
 

@@ -5,6 +5,8 @@
 #include "platform/WinPattern.h"
 #include "tests/support/Fixtures.h"
 
+#include "tests/support/LibraryTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,15 +16,14 @@
 
 namespace {
 
-class Listing : public ::testing::Test
+class Listing : public LibraryTest
 {
 protected:
+    Listing() : LibraryTest('C') {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("C=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
+        LibraryTest::SetUp();
     }
     void file(const QString &rel) { ASSERT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, "x")); }
     void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(dir.path() + u'/' + rel)); }
@@ -32,7 +33,6 @@ protected:
         ModuleArchivos::BuscarArchivos(folder, pattern, out);
         return out;
     }
-    QTemporaryDir dir;
 };
 
 } // namespace

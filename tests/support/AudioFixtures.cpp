@@ -220,6 +220,12 @@ QByteArray mp3Bytes(int frameBytes, bool tag, const QString &title, const QStrin
 {
     if (!tag)
         return mp3Frames(frameBytes);
+    return mp3Bytes(frameBytes, id3v1(title, artist, album, year, comment, marker, pad));
+}
+
+Id3v1 id3v1(const QString &title, const QString &artist, const QString &album, const QString &year,
+            const QString &comment, const QByteArray &marker, char pad)
+{
     Id3v1 t;
     t.title = title;
     t.artist = artist;
@@ -228,7 +234,7 @@ QByteArray mp3Bytes(int frameBytes, bool tag, const QString &title, const QStrin
     t.comment = comment;
     t.marker = marker;
     t.pad = pad;
-    return mp3Bytes(frameBytes, t);
+    return t;
 }
 
 } // namespace Fixtures

@@ -63,6 +63,10 @@ QByteArray mp3Frames(int frameBytes);
 // Frames followed by the tag.
 QByteArray mp3Bytes(int frameBytes, const Id3v1 &tag);
 
+// A tag record from its fields.
+Id3v1 id3v1(const QString &title, const QString &artist, const QString &album, const QString &year,
+            const QString &comment, const QByteArray &marker = "TAG", char pad = ' ');
+
 // Frames, and the tag when `tag` is true.
 QByteArray mp3Bytes(int frameBytes, bool tag, const QString &title = {}, const QString &artist = {},
                     const QString &album = {}, const QString &year = {}, const QString &comment = {},

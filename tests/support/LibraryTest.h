@@ -9,15 +9,17 @@
 
 #include <QTemporaryDir>
 
-// A test over a library of real files in a temporary folder that is the
-// drive D:, with the settings store read afresh.
+// A test over a library of real files in a temporary folder that is a drive
+// (D: unless the test names another), with the settings store read afresh.
 class LibraryTest : public ::testing::Test
 {
 protected:
+    explicit LibraryTest(char drive = 'D') : m_drive(drive) {}
+
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
+        qputenv("VELMAR_DRIVES", (QByteArray(1, m_drive) + '=' + dir.path().toLocal8Bit()));
         DriveMap::instance().reload();
         WinFs::clearCache();
         Settings::reset();
@@ -32,4 +34,7 @@ protected:
     static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
 
     QTemporaryDir dir;
+
+private:
+    char m_drive;
 };
