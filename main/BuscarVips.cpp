@@ -56,16 +56,6 @@ namespace Buscar {
 
 namespace {
 
-void setLapsoColour(Form1 &f, const QColor &colour)
-{
-    QPalette pal = f.TextLapsoTotal->palette();
-    if (colour.isValid())
-        pal.setColor(QPalette::Base, colour);
-    else
-        pal = QPalette();
-    f.TextLapsoTotal->setPalette(pal);
-}
-
 // The search folders as the user listed them; empty lines name no folder.
 QStringList searchFolders()
 {
@@ -105,13 +95,13 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
                  true);
         return false;
     }
-    setLapsoColour(f, QColor(0xFF, 0xC0, 0xC0));
+    f.colorLapso(QColor(0xFF, 0xC0, 0xC0));
 
     const QStringList folders = searchFolders();
     if (folders.isEmpty()) {
         f.Lapso();
         f.Alerta(3, QStringLiteral("AVISO \r\nNO HAY NIGUNA CARPETA \r\nSeleccionada para buscar este archivo"), true);
-        setLapsoColour(f, QColor());
+        f.colorLapso(QColor());
         return false;
     }
 
@@ -157,7 +147,7 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
                          true);
         }
     }
-    setLapsoColour(f, QColor());
+    f.colorLapso(QColor());
     f.Lapso();
     return result;
 }

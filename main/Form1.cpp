@@ -663,7 +663,7 @@ void Form1::cmdReset_Click()
         t->show();
     TextLapsoTotal->hide();
     TextLapsoTotal->clear();
-    TextLapsoTotal->setPalette(QPalette());
+    colorLapso(QColor());
     LabelTime->hide();
     Decoding = false;
     SalvaListados->setVisible(false);

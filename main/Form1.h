@@ -120,7 +120,6 @@ public:
     // A drop on the project list: each local file or folder in turn; a drop
     // without files resets the window.
     void ListProyectos_OLEDragDrop(const QMimeData *data);
-    bool acceptsDrop(const QMimeData *data) const;
     // Builds the project list from List1 and runs the analysis.
     void BuscarProyectosCarpeta();
     // Projects found on the folder road that exist but could not be read:
@@ -157,6 +156,8 @@ public:
     // The elapsed-time clock of a long operation and the message routines.
     void Iniciar_Clock();
     void Timer1_Timer();
+    // The clock box's background; an invalid colour gives the default.
+    void colorLapso(const QColor &colour);
     void Lapso();
     QString Tiempo;
     double cl = 0; // seconds taken by the last Lapso

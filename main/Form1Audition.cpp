@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kDashes40 = QString(40, u'-');
 const QString kNoReproducible = QStringLiteral(" >>> AVISO <<<   Este archivo no es reproducible");
 
 bool playable(const QString &ext)
@@ -141,7 +140,7 @@ void Form1::ShowToolTip(QListWidget *List, const QString &cline, const QString &
         const WinFs::FileStat st = WinFs::statPath(cline);
         Module2::InfoArchivo = QStringLiteral(" Tamaño: ") + megabytes(std::max<qint64>(st.size, 0), 2)
             + QStringLiteral(" Mb\r\n Fecha: ") + InfoTexts::dateText(WinFs::lastModified(cline))
-            + QStringLiteral("\r\n") + kDashes40 + QStringLiteral("\r\n") + Module2::InfoArchivo;
+            + QStringLiteral("\r\n") + InfoTexts::kDashes40 + QStringLiteral("\r\n") + Module2::InfoArchivo;
     }
     TipGeneral->Destroy();
     TipGeneral->setTitle(archivo);

@@ -44,11 +44,6 @@ QStringList droppedPaths(const QMimeData *data)
 
 } // namespace
 
-bool Form1::acceptsDrop(const QMimeData *data) const
-{
-    return data && data->hasUrls();
-}
-
 void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 {
     // A drop while an analysis runs would start a second one over the lists
@@ -94,11 +89,7 @@ void Form1::AbrirRuta(const QString &ruta)
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
     LabelAviso->show();
     SalvaListados->setVisible(false);
-    {
-        QPalette pal = TextLapsoTotal->palette();
-        pal.setColor(QPalette::Base, QColor(0xC0, 0xFF, 0xFF));
-        TextLapsoTotal->setPalette(pal);
-    }
+    colorLapso(QColor(0xC0, 0xFF, 0xFF));
 
     if (ruta.isEmpty()) {
         Decoding = false;

@@ -34,6 +34,14 @@ void Form1::Iniciar_Clock()
     Peers::stopPlayer();
 }
 
+void Form1::colorLapso(const QColor &colour)
+{
+    QPalette pal = colour.isValid() ? TextLapsoTotal->palette() : QPalette();
+    if (colour.isValid())
+        pal.setColor(QPalette::Base, colour);
+    TextLapsoTotal->setPalette(pal);
+}
+
 void Form1::Timer1_Timer()
 {
     if (!m_clock.isValid())

@@ -6,12 +6,6 @@
 
 namespace InfoTexts {
 
-namespace {
-
-const QString kDashes40 = QString(40, u'-');
-
-} // namespace
-
 QString numberText(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);

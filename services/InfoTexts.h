@@ -7,6 +7,9 @@
 // an auditioned file, as every window writes them.
 namespace InfoTexts {
 
+// The line between a file's size and date and its audio information.
+inline const QString kDashes40 = QString(40, u'-');
+
 // A number as the user's locale writes it, rounded to `decimals` places,
 // without thousands separators or trailing zeros ("3,5", "12", "0,07").
 QString numberText(double value, int decimals);
