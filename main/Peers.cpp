@@ -2,125 +2,58 @@
 
 namespace Peers {
 
+namespace {
+
+// A hook that is not registered does nothing (or answers `fallback`): the
+// window behind it is not loaded, or not part of this program.
+template <typename Fn, typename... Args>
+void run(const Fn &fn, Args &&...args)
+{
+    if (fn)
+        fn(std::forward<Args>(args)...);
+}
+
+template <typename R, typename Fn, typename... Args>
+R answer(const Fn &fn, R fallback, Args &&...args)
+{
+    return fn ? R(fn(std::forward<Args>(args)...)) : fallback;
+}
+
+} // namespace
+
 Hooks &hooks()
 {
     static Hooks h;
     return h;
 }
 
-bool estaBorrando()
-{
-    return hooks().estaBorrando && hooks().estaBorrando();
-}
-
-void unloadFormMedia()
-{
-    if (hooks().unloadFormMedia)
-        hooks().unloadFormMedia();
-}
-
-void unloadForm2()
-{
-    if (hooks().unloadForm2)
-        hooks().unloadForm2();
-}
-
-void stopPlayer()
-{
-    if (hooks().stopPlayer)
-        hooks().stopPlayer();
-}
-
-void toggleParaBorrar()
-{
-    if (hooks().toggleParaBorrar)
-        hooks().toggleParaBorrar();
-}
-
-void copiarListBorrados()
-{
-    if (hooks().copiarListBorrados)
-        hooks().copiarListBorrados();
-}
-
-void showRecuperar()
-{
-    if (hooks().showRecuperar)
-        hooks().showRecuperar();
-}
-
-void unloadRecuperar()
-{
-    if (hooks().unloadRecuperar)
-        hooks().unloadRecuperar();
-}
-
-void stopPlayback()
-{
-    if (hooks().stopPlayback)
-        hooks().stopPlayback();
-}
-
-void togglePlayer()
-{
-    if (hooks().togglePlayer)
-        hooks().togglePlayer();
-}
-
-bool playerVisible()
-{
-    return hooks().playerVisible && hooks().playerVisible();
-}
-
-void focusPlayer()
-{
-    if (hooks().focusPlayer)
-        hooks().focusPlayer();
-}
-
-void movePlayer(int leftTwips, int topTwips)
-{
-    if (hooks().movePlayer)
-        hooks().movePlayer(leftTwips, topTwips);
-}
-
-int playerVolume()
-{
-    return hooks().playerVolume ? hooks().playerVolume() : 0;
-}
-
-void setPlayerVolume(int volume)
-{
-    if (hooks().setPlayerVolume)
-        hooks().setPlayerVolume(volume);
-}
+bool estaBorrando() { return answer(hooks().estaBorrando, false); }
+void unloadFormMedia() { run(hooks().unloadFormMedia); }
+void unloadForm2() { run(hooks().unloadForm2); }
+void stopPlayer() { run(hooks().stopPlayer); }
+void toggleParaBorrar() { run(hooks().toggleParaBorrar); }
+void copiarListBorrados() { run(hooks().copiarListBorrados); }
+void showRecuperar() { run(hooks().showRecuperar); }
+void unloadRecuperar() { run(hooks().unloadRecuperar); }
+void stopPlayback() { run(hooks().stopPlayback); }
+void togglePlayer() { run(hooks().togglePlayer); }
+bool playerVisible() { return answer(hooks().playerVisible, false); }
+void focusPlayer() { run(hooks().focusPlayer); }
+void movePlayer(int leftTwips, int topTwips) { run(hooks().movePlayer, leftTwips, topTwips); }
+int playerVolume() { return answer(hooks().playerVolume, 0); }
+void setPlayerVolume(int volume) { run(hooks().setPlayerVolume, volume); }
+void playAudio(const QString &audio) { run(hooks().playAudio, audio); }
+void setPlayerVisible(bool visible) { run(hooks().setPlayerVisible, visible); }
+void copiarAlPlayer(QListWidget *list, const QString &tipo) { run(hooks().copiarAlPlayer, list, tipo); }
 
 std::optional<PlayerState> playerState()
 {
-    return hooks().playerState ? hooks().playerState() : std::nullopt;
+    return answer(hooks().playerState, std::optional<PlayerState>());
 }
 
 std::optional<QString> audioInfo(const QString &ext, const QString &file)
 {
-    return hooks().audioInfo ? hooks().audioInfo(ext, file) : std::nullopt;
-}
-
-void playAudio(const QString &audio)
-{
-    if (hooks().playAudio)
-        hooks().playAudio(audio);
-}
-
-void setPlayerVisible(bool visible)
-{
-    if (hooks().setPlayerVisible)
-        hooks().setPlayerVisible(visible);
-}
-
-void copiarAlPlayer(QListWidget *list, const QString &tipo)
-{
-    if (hooks().copiarAlPlayer)
-        hooks().copiarAlPlayer(list, tipo);
+    return answer(hooks().audioInfo, std::optional<QString>(), ext, file);
 }
 
 } // namespace Peers
