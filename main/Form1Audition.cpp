@@ -104,8 +104,12 @@ void Form1::ToolTipShow(const QString &cual, QListWidget *v_List, const QString 
                     + QStringLiteral(" Mb\r\n Fecha: ") + InfoTexts::dateText(WinFs::lastModified(path));
         }
     } else {
-        const QString file = WinFs::findNormalFile(line) ? line : archivo;
-        const WinFs::FileStat st = WinFs::statPath(file);
+        // One look at the line's file; the copy found is looked at only
+        // when the line's file is not there.
+        const WinFs::FileStat lineStat = WinFs::statPath(line);
+        const bool present = lineStat.isFile && !lineStat.hidden;
+        const QString file = present ? line : archivo;
+        const WinFs::FileStat st = present ? lineStat : WinFs::statPath(archivo);
         // The size and the date are those of the file shown, also for an
         // empty one (the line may name a missing original).
         if (st.isFile)
