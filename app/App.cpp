@@ -31,7 +31,11 @@ void setup()
         if (w.isVisible())
             w.raise();
     };
-    h.copiarListBorrados = [] { paraBorrar().CopiarListBorrados(Form1::lines(form1().ListBorrar)); };
+    h.copiarListBorrados = [] { paraBorrar().tomarLista(); };
+    h.unusedListChanged = [] {
+        if (paraBorrarLoaded())
+            paraBorrar().tomarLista();
+    };
     h.showRecuperar = [] {
         Recuperar &w = recuperar();
         w.show();

@@ -23,22 +23,40 @@ QString dashes();
 class Writer
 {
 public:
+    Writer() = default;
+    ~Writer();
+    Writer(const Writer &) = delete;
+    Writer &operator=(const Writer &) = delete;
+
     // Opens (or creates) the log in `hostFolder` and writes the run's header
     // lines, on disk when it returns true. False, with the reason, when it
-    // cannot be written.
+    // cannot be written, or when something other than a regular file (a
+    // pipe, a link, a folder) bears the log's name. Of an existing log only
+    // its first and last bytes are read.
     bool open(const QString &hostFolder, const QString &date, const QString &time, QString *error);
+    // Writes one line whole or not at all: a line that cannot be written in
+    // full is taken back, so the log never ends in half a line.
     bool add(const QString &line, QString *error);
     bool sync(QString *error);
     void close();
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_fd >= 0; }
 
 private:
     bool write(const QStringList &lines, QString *error);
     bool switchToUtf8(QString *error);
 
-    QFile m_file;
+    QString m_name;
+    int m_fd = -1;
+    qint64 m_size = 0;
     bool m_utf8 = false;
 };
+
+// Whether `line`, written to a log, reads back as itself and names a backup
+// copy called `backupName`: no line break or other control character, not
+// taken for a header, a file name equal to the copy's. A file whose line
+// would not is never deleted with a backup: the restore could not bring it
+// back.
+bool lineReadsBack(const QString &line, const QString &backupName);
 
 // What the restore takes from a log.
 struct Contents

@@ -3,6 +3,7 @@
 #include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
+#include "cleanup/DeletionRun.h"
 #include "main/Form1.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
@@ -40,10 +41,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <optional>
 #include <vector>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -55,12 +54,6 @@ using ModAlpha::kMinOpacity;
 // the window answers at once (a user notices 50 ms), seldom enough that
 // repainting does not cost more than the files.
 constexpr qint64 kSliceMs = 20;
-// A batch of backup copies is committed when it holds this many files (each
-// waiting copy holds a file open) or bytes, or when its first copy waited
-// this long (the user sees the items marked as they go).
-constexpr int kBatchFiles = 256;
-constexpr qint64 kBatchBytes = qint64(64) << 20;
-constexpr qint64 kBatchMs = 250;
 
 QColor bgr(unsigned v)
 {
@@ -242,8 +235,8 @@ ParaBorrar::~ParaBorrar()
 
 void ParaBorrar::Form_Load()
 {
-    if (form1Loaded() && unmarkedLines() != Form1::lines(form1().ListBorrar))
-        CopiarListBorrados(Form1::lines(form1().ListBorrar));
+    if (form1Loaded() && !sameAsMain())
+        CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
     WindowPlace::restore(this, QStringLiteral("ParaBorrar_Left"), QStringLiteral("ParaBorrar_Top"), 0, 0);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
     Peers::stopPlayer();
@@ -269,14 +262,29 @@ void ParaBorrar::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // Shown again after a new analysis: the list must be that analysis's,
     // whatever its count (a stale list could name files the new projects use).
-    if (!EstaBorrando && form1Loaded()) {
-        const QStringList main = Form1::lines(form1().ListBorrar);
-        if (unmarkedLines() != main) {
-            CopiarListBorrados(main);
-            LabelEstado->hide();
-            cmdHecho->setVisible(ListBorrar->count() > 0);
-        }
+    if (!EstaBorrando && form1Loaded() && !sameAsMain())
+        tomarLista();
+}
+
+bool ParaBorrar::sameAsMain() const
+{
+    const Form1 &f = form1();
+    if (unmarkedLines() != Form1::lines(f.ListBorrar))
+        return false;
+    for (int i = 0; i < ListBorrar->count(); ++i) {
+        if (ListBorrar->item(i)->data(Form1::kRecordRole) != f.ListBorrar->item(i)->data(Form1::kRecordRole))
+            return false;
     }
+    return true;
+}
+
+void ParaBorrar::tomarLista()
+{
+    if (EstaBorrando || !form1Loaded())
+        return;
+    CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
+    LabelEstado->hide();
+    cmdHecho->setVisible(ListBorrar->count() > 0);
 }
 
 QStringList ParaBorrar::unmarkedLines() const
@@ -289,10 +297,12 @@ QStringList ParaBorrar::unmarkedLines() const
     return out;
 }
 
-void ParaBorrar::CopiarListBorrados(const QStringList &lines)
+void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<FileRecord> &records)
 {
     ListBorrar->clear();
     ListBorrar->addItems(lines);
+    for (int i = 0; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
+        ListBorrar->item(i)->setData(Form1::kRecordRole, QVariant::fromValue(records[size_t(i)]));
     Module3::AjustarScrollHorizontal(ListBorrar);
     LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
 }
@@ -485,228 +495,102 @@ void ParaBorrar::Cancela_Click()
         CancelaOp = true;
 }
 
+// The run's progress as the window shows it: the bar, the cancel button and
+// the window's events, which run every slice of time rather than after
+// every file (a repaint costs more than a small file); the first call runs
+// them at once, so what the click left queued (a cancel included) is seen.
+class ParaBorrar::RunProgress final : public Progress
+{
+public:
+    explicit RunProgress(ParaBorrar &w) : m_w(w) {}
+    void setRange(qint64 minimum, qint64 maximum) override { m_w.XP_Bar->setRange(int(minimum), int(maximum)); }
+    void setValue(qint64 value) override
+    {
+        m_value = int(value);
+        // The end is shown whatever the time.
+        if (m_value >= m_w.XP_Bar->maximum())
+            m_w.XP_Bar->setValue(m_value);
+    }
+    bool cancelled() const override { return m_w.CancelaOp; }
+    void pump() override
+    {
+        if (m_pumped && !EventPump::isDue(kSliceMs))
+            return;
+        m_pumped = true;
+        // A progress bar repaints the window at once when its value moves;
+        // the pump that follows paints it anyway, once.
+        m_w.XP_Bar->setUpdatesEnabled(false);
+        m_w.XP_Bar->setValue(m_value);
+        m_w.XP_Bar->setUpdatesEnabled(true);
+        EventPump::pumpNow();
+    }
+
+private:
+    ParaBorrar &m_w;
+    int m_value = 0;
+    bool m_pumped = false;
+};
+
 void ParaBorrar::BorrarSeleccionados()
 {
     m_outcome = Outcome();
-    m_outcome.started = true;
     ruta = CarpetaElegida;
-    const bool backup = CheckBackup->isChecked();
-    const bool papelera = CheckBorrarPapelera->isChecked();
-    const int confirmar = CheckConfirmar->isChecked() ? 1 : 0;
 
-    if (CheckVaciarPapelera->isChecked()) {
-        // The option promises a question first; "No" goes on without emptying.
-        const ShellResult r = Module2::VaciarPapelera(QString(), 0);
-        if (r.outcome == ShellResult::Failed)
-            m_outcome.problems << QStringLiteral("Papelera: ") + r.reason;
-    }
-
-    DeletionLog::Writer log;
-    QString backupHost;
-    if (backup) {
-        backupHost = WinFs::hostPath(ruta);
-        QString error;
-        if (backupHost.isEmpty() || !WinFs::isDirectory(ruta))
-            error = QStringLiteral("la carpeta no existe o su unidad no está disponible");
-        else
-            log.open(backupHost, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat),
-                     QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), &error);
-        if (!log.isOpen() || !error.isEmpty()) {
-            // Without its log a backup cannot be restored: touch nothing.
-            m_outcome.failed = 0;
-            m_outcome.problems << QStringLiteral("No se puede escribir ") + DeletionLog::fileName()
-                    + QStringLiteral(" en ") + ruta + QStringLiteral(": ") + error;
-            QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
-                                 QStringLiteral("No se puede escribir el archivo ") + DeletionLog::fileName()
-                                     + QStringLiteral(" en la carpeta:\r\n") + ruta + QStringLiteral("\r\n") + error
-                                     + QStringLiteral("\r\nNo se ha borrado ningún archivo."));
-            m_outcome.started = false;
-            return;
-        }
-    }
-
-    const int count = ListBorrar->count();
-    XP_Bar->show();
-    XP_Bar->setRange(0, std::max(0, count - 1));
-    NumBorrados = 0;
-    // Protected folders count in both modes: a backup is no reason to take
-    // a file the user asked never to lose.
-    const QStringList protegidas = FolderLists::storedProtectedFolders();
+    Deletion::Options options;
+    options.toTrash = CheckBorrarPapelera->isChecked();
+    options.confirm = CheckConfirmar->isChecked();
+    options.emptyTrashFirst = CheckVaciarPapelera->isChecked();
+    options.backupFolder = CheckBackup->isChecked() ? ruta : QString();
+    options.protectedFolders = FolderLists::storedProtectedFolders();
     if (formNoBorrarLoaded())
         formNoBorrar().LeerRutasNoBorrados();
+    options.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    options.time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    options.rows = ListBorrar->count();
 
-    // The names already in the backup folder, letters in either case (the
-    // restore finds a backup by name, case-blind): listed once, then kept up
-    // to date by the run itself.
-    QSet<QString> backupNames;
-    if (backup) {
-        for (const WinFs::Entry &e : WinFs::listHostDir(backupHost))
-            backupNames.insert(e.name.toCaseFolded());
-    }
-    auto problem = [this](const QString &path, const QString &why, bool failed) {
-        m_outcome.problems << path + QStringLiteral("  ->  ") + why;
-        ++(failed ? m_outcome.failed : m_outcome.skipped);
-    };
-    // Deletes the file of one item (found at `host` a moment ago) and marks
-    // the item when the file is gone.
-    auto deleteItem = [&](QListWidgetItem *item, const QString &path, const QString &host) {
-        ShellResult r;
-        if (papelera) {
-            r = Module2::EnviarPapelera(path, confirmar);
-        } else {
-            QFile f(host);
-            r = f.remove() ? ShellResult::ok() : ShellResult::failed(f.errorString());
-        }
-        // "Gone" is tested where the file was found, by name, without a new
-        // case-blind search of its folder.
-        struct stat st;
-        if (r.outcome == ShellResult::Declined) {
-            problem(path, QStringLiteral("no confirmado"), false);
-        } else if (::lstat(QFile::encodeName(host).constData(), &st) == 0) {
-            problem(path, QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason), true);
-        } else {
-            item->setText(path + mark());
-            ++NumBorrados;
-            ++m_outcome.deleted;
-        }
-    };
-
-    // The window's events run every slice of time rather than after every
-    // file (a repaint costs more than a small file); the progress bar is set
-    // just before.
-    int reached = 0;
-    auto breathe = [&](bool now) {
-        if (!now && !EventPump::isDue(kSliceMs))
-            return;
-        // A progress bar repaints the window at once when its value moves;
-        // the pump that follows paints it anyway, once.
-        XP_Bar->setUpdatesEnabled(false);
-        XP_Bar->setValue(reached);
-        XP_Bar->setUpdatesEnabled(true);
-        EventPump::pumpNow();
-    };
-
-    // Backup mode: the copies of the items since the last commit, written but
-    // not yet safe. commitBatch() makes them safe together (one flush for the
-    // lot), logs the items whose copies are good, brings the log to the disk
-    // in one flush, and only then deletes their files, in list order. A
-    // cancel commits what is waiting, so the run still stops after the item
-    // it was on, with every item before it done.
-    struct Waiting
-    {
-        QListWidgetItem *item;
-        QString path;
-        QString host;
-        QPair<qint64, qint64> stamp; // length and modification time when copied
-    };
-    // A file written to after its copy was taken is not the file the copy
-    // saved: it is kept.
-    auto stampOf = [](const QString &host) {
-        struct stat st;
-        if (::stat(QFile::encodeName(host).constData(), &st) != 0)
-            return QPair<qint64, qint64>(-1, -1);
-        return QPair<qint64, qint64>(qint64(st.st_size),
-                                     qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec));
-    };
-    std::vector<Waiting> waiting;
-    QElapsedTimer waitingSince;
-    std::optional<ShellCopy::Batch> copies;
-    if (backup)
-        copies.emplace(backupHost);
-    auto commitBatch = [&] {
-        if (waiting.empty())
-            return;
-        const std::vector<ShellCopy::Batch::Committed> done = copies->commit();
-        std::vector<const Waiting *> logged;
-        QString logError;
-        bool logBroken = false;
-        for (size_t k = 0; k < waiting.size(); ++k) {
-            const Waiting &w = waiting[k];
-            if (!done[k].result.done()) {
-                const QString why = done[k].differs
-                    ? QStringLiteral("la copia de seguridad no es igual al original")
-                    : QStringLiteral("la copia de seguridad ha fallado: ") + done[k].result.reason;
-                problem(w.path, why, true);
-            } else if (logBroken || !log.add(w.path, &logError)) {
-                // Without its line a file could not be restored: it stays,
-                // and so does every file after it.
-                logBroken = true;
-                problem(w.path, QStringLiteral("no se puede escribir el registro: ") + logError, true);
-            } else {
-                logged.push_back(&w);
-            }
-        }
-        if (!logged.empty() && !log.sync(&logError)) {
-            logBroken = true;
-            for (const Waiting *w : logged)
-                problem(w->path, QStringLiteral("no se puede escribir el registro: ") + logError, true);
-            logged.clear();
-        }
-        if (logBroken)
-            CancelaOp = true;
-        for (const Waiting *w : logged) {
-            if (stampOf(w->host) != w->stamp)
-                problem(w->path, QStringLiteral("el archivo ha cambiado después de su copia de seguridad"), false);
-            else
-                deleteItem(w->item, w->path, w->host);
-            breathe(false);
-        }
-        waiting.clear();
-    };
-
-    for (int i = 0; i < count && i < ListBorrar->count(); ++i) {
+    // The selected lines, each with the file the analysis recorded for it
+    // (a line already deleted is not offered again).
+    std::vector<Deletion::Item> items;
+    std::vector<QListWidgetItem *> rows;
+    for (int i = 0; i < ListBorrar->count(); ++i) {
         QListWidgetItem *item = ListBorrar->item(i);
-        const QString path = item->text();
-        QString host;
-        if (item->isSelected() && !path.endsWith(mark())) {
-            if (FolderLists::isProtected(path, protegidas)) {
-                problem(path, QStringLiteral("en una carpeta protegida"), false);
-            } else if (!WinFs::findNormalFile(path, &host)) {
-                problem(path, QStringLiteral("no existe"), false);
-            } else if (!backup) {
-                deleteItem(item, path, host);
-            } else {
-                const QString name = Buscar::Obtener_Nombre_Archivo(path);
-                struct stat there;
-                if (backupNames.contains(name.toCaseFolded())
-                    || ::lstat(QFile::encodeName(backupHost + u'/' + name).constData(), &there) == 0) {
-                    // Never replace a backup: two takes of one name from
-                    // two folders would leave one unrestorable.
-                    problem(path, QStringLiteral("ya existe una copia con ese nombre en ") + ruta, false);
-                } else {
-                    backupNames.insert(name.toCaseFolded());
-                    // The copy takes the name the file has on the disk.
-                    const QPair<qint64, qint64> stamp = stampOf(host);
-                    const ShellResult r = copies->add(host, host.mid(host.lastIndexOf(u'/') + 1));
-                    if (!r.done())
-                        problem(path, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason, true);
-                    else {
-                        if (waiting.empty())
-                            waitingSince.start();
-                        waiting.push_back({item, path, host, stamp});
-                    }
-                }
-            }
-        }
-        reached = i;
-        const bool last = i + 1 >= count || i + 1 >= ListBorrar->count();
-        if (!waiting.empty()
-            && (last || CancelaOp || copies->pending() >= kBatchFiles || copies->pendingBytes() >= kBatchBytes
-                || waitingSince.elapsed() >= kBatchMs))
-            commitBatch();
-        // After the first item the events run at once: what the click left
-        // queued, a cancel included, is seen there.
-        breathe(i == 0 || last);
-        if (CancelaOp) {
-            commitBatch();
-            m_outcome.cancelled = true;
-            break;
-        }
+        if (!item->isSelected() || item->text().endsWith(mark()))
+            continue;
+        items.push_back({i, item->text(), item->data(Form1::kRecordRole).value<FileRecord>()});
+        rows.push_back(item);
     }
-    commitBatch();
 
-    log.close();
+    XP_Bar->show();
+    NumBorrados = 0;
+    Deletion::FileOps files;
+    RunProgress progress(*this);
+    QStringList gone;
+    const Deletion::Report report
+        = Deletion::run(items, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
+              if (r.status != Deletion::Status::Deleted)
+                  return;
+              rows[k]->setText(items[k].path + mark());
+              gone << items[k].path;
+              ++NumBorrados;
+          });
+
+    m_outcome.deleted = report.deleted;
+    m_outcome.skipped = report.skipped;
+    m_outcome.failed = report.failed;
+    m_outcome.cancelled = report.cancelled;
+    m_outcome.started = report.started;
+    m_outcome.stopped = report.stopped;
+    m_outcome.problems = report.problems;
+    // The files that are gone are no longer offered by the main window.
+    if (form1Loaded())
+        form1().quitarBorrados(gone);
+
     XP_Bar->hide();
+    if (!report.started) {
+        QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
+                             report.stopped + QStringLiteral("\r\nNo se ha borrado ningún archivo."));
+        return;
+    }
     cmdHecho->hide();
     Salir->show();
 }
@@ -717,7 +601,10 @@ void ParaBorrar::showOutcome()
         return;
     QString text;
     unsigned colour = 0xFF00;
-    if (m_outcome.cancelled) {
+    if (!m_outcome.stopped.isEmpty()) {
+        text = QStringLiteral(" >> No se han podido efectuar todas las operaciones << \n") + m_outcome.stopped;
+        colour = 0x8080FF;
+    } else if (m_outcome.cancelled) {
         text = QStringLiteral(" >> Se han Cancelado todas las operaciones << ");
         colour = 0x8080FF;
     } else if (m_outcome.failed > 0) {
@@ -736,8 +623,10 @@ void ParaBorrar::showOutcome()
     LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
     LabelEstado->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
     LabelEstado->show();
-    if (m_outcome.failed > 0 || m_outcome.skipped > 0) {
+    if (m_outcome.failed > 0 || m_outcome.skipped > 0 || !m_outcome.stopped.isEmpty()) {
         QStringList shown = m_outcome.problems.mid(0, 20);
+        if (!m_outcome.stopped.isEmpty())
+            shown.prepend(m_outcome.stopped + QStringLiteral("\r\n"));
         if (m_outcome.problems.size() > 20)
             shown << QStringLiteral("... y %1 más").arg(m_outcome.problems.size() - 20);
         QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/FileRecord.h"
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -38,6 +42,7 @@ public:
         int failed = 0;
         bool cancelled = false;
         bool started = false;
+        QString stopped; // why the run stopped before its end (not a cancel)
         QStringList problems; // one line per skipped or failed item, with the reason
     };
     const Outcome &lastOutcome() const { return m_outcome; }
@@ -52,9 +57,13 @@ public:
     void Label1_Click();
     void Timer1_Timer();
 
-    // Copies the main window's unused list into this one (nothing selected)
-    // and sets the count label.
-    void CopiarListBorrados(const QStringList &lines);
+    // Copies the main window's unused list into this one, each line with the
+    // file it names (nothing selected), and sets the count label.
+    void CopiarListBorrados(const QStringList &lines, const std::vector<FileRecord> &records);
+    // Takes the main window's list as it is now (after an analysis began or
+    // ended): `cmdHecho` is offered only over a list with items. Nothing
+    // while a run is on.
+    void tomarLista();
 
     // The list's lines without their "  --> Borrado" marks.
     QStringList unmarkedLines() const;
@@ -98,6 +107,10 @@ private:
     void ListBorrar_MouseDown(Qt::MouseButton button, QPoint at = QPoint(-1, -1));
     void setRunning(bool running);
     void showOutcome();
+    // Whether this list is the main window's: the same lines naming the
+    // same files.
+    bool sameAsMain() const;
+    class RunProgress;
 
     QString CarpetaElegida; // the backup folder chosen last (kept between runs)
     int NumBorrados = 0;

@@ -650,7 +650,7 @@ void Form1::cmdReset_Click()
     ListUtilizados->clear();
     ListProyectos->clear();
     ListProyectosInfo->hide();
-    ListBorrar->clear();
+    clearUnusedList();
     for (int i = 0; i < 2; ++i) {
         LabelCheck[i]->hide();
         LabelErase[i]->hide();
@@ -691,7 +691,7 @@ void Form1::LimpiarListas()
     ListProyectos->clear();
     ListVip->clear();
     ListUtilizados->clear();
-    ListBorrar->clear();
+    clearUnusedList();
     ShowIco->hide();
     for (int i = 0; i < 2; ++i) {
         LabelCount[i]->hide();

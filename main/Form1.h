@@ -1,7 +1,10 @@
 #pragma once
 
 #include "main/Decoder.h"
+#include "platform/FileRecord.h"
 #include "services/CuadroMensaje.h"
+
+#include "services/ModuleArchivos.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -134,6 +137,18 @@ public:
     void ListProyectos_Decode(int Index);
     void ListProyectosInfo_Click();
     static QString infoPanelText();
+
+    // The item data role that holds the exact file (FileRecord) of a line of
+    // the unused list, here and in the deletion window.
+    static constexpr int kRecordRole = Qt::UserRole + 7;
+    // The unused list: each line with its file's record. Whatever shows a
+    // copy of it (the deletion window) is told at once.
+    void setUnusedList(const QStringList &lines, const std::vector<FileRecord> &records);
+    void clearUnusedList();
+    // The lines of the unused list with their records.
+    std::vector<FileRecord> unusedRecords() const;
+    // Files a deletion removed leave the unused list.
+    void quitarBorrados(const QStringList &gone);
 
     void LlenarListUtilizados();
     // The unused files of the project folders, and the used files missing
@@ -282,6 +297,8 @@ private:
     // Inventory lines that are folders: never offered for deletion.
     QSet<QString> m_inventoryFolders;
     QSet<QString> m_inventoryLinks;
+    // Where the inventory found each folder, and what it passed over.
+    ModuleArchivos::Extras m_inventoryExtras;
     int m_running = 0;
     QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;

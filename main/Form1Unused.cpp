@@ -15,10 +15,48 @@
 #include <QListWidget>
 #include <QPushButton>
 
+void Form1::setUnusedList(const QStringList &l, const std::vector<FileRecord> &records)
+{
+    setLines(ListBorrar, l);
+    for (int i = 0; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
+        ListBorrar->item(i)->setData(kRecordRole, QVariant::fromValue(records[size_t(i)]));
+    Peers::unusedListChanged();
+}
+
+void Form1::clearUnusedList()
+{
+    ListBorrar->clear();
+    Peers::unusedListChanged();
+}
+
+std::vector<FileRecord> Form1::unusedRecords() const
+{
+    std::vector<FileRecord> out;
+    out.reserve(size_t(ListBorrar->count()));
+    for (int i = 0; i < ListBorrar->count(); ++i)
+        out.push_back(ListBorrar->item(i)->data(kRecordRole).value<FileRecord>());
+    return out;
+}
+
+void Form1::quitarBorrados(const QStringList &gone)
+{
+    if (gone.isEmpty())
+        return;
+    const QSet<QString> set(gone.cbegin(), gone.cend());
+    for (int i = ListBorrar->count() - 1; i >= 0; --i) {
+        if (set.contains(ListBorrar->item(i)->text()))
+            delete ListBorrar->takeItem(i);
+    }
+    if (ListBorrar->count() == 0)
+        CommandBorrado->hide();
+}
+
 void Form1::LlenarListBorrar()
 {
     Running running(m_running);
-    ListBorrar->clear();
+    // Whatever shows a copy of the list empties it now: the new analysis may
+    // find some of its files used.
+    clearUnusedList();
     ListarArchivosCarpetas();
     BuscarNoUtilizados();
     // A cancelled run matched against an incomplete used list, and so did a
@@ -29,6 +67,7 @@ void Form1::LlenarListBorrar()
     Module3::AjustarScrollHorizontal(ListBorrar);
     if (ListBorrar->count() > 0)
         CommandBorrado->show();
+    Peers::unusedListChanged();
 }
 
 void Form1::ListarArchivosCarpetas()
@@ -36,9 +75,11 @@ void Form1::ListarArchivosCarpetas()
     List1.clear();
     m_inventoryFolders.clear();
     m_inventoryLinks.clear();
+    m_inventoryExtras = ModuleArchivos::Extras();
     const QStringList folders = Unused::projectFolders(lines(ListProyectos));
     for (const QString &folder : folders) {
-        ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders, &m_inventoryLinks);
+        ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders, &m_inventoryLinks,
+                                       &m_inventoryExtras);
         // Many project folders make a long listing: the window stays
         // responsive between two of them.
         barProgress().pump();
@@ -62,7 +103,14 @@ void Form1::BuscarNoUtilizados()
     TotalNoUtilizados = unused.found;
     if (unused.duplicates > 0)
         Alerta(1, QStringLiteral("Eliminando duplicado: ") + unused.lastDuplicate, true);
-    setLines(ListBorrar, unused.lines);
+    // Each line with the exact file it names: the deletion acts on that file
+    // or on none.
+    const Unused::Offered offered = Unused::recordFiles(unused.lines, m_inventoryExtras.hostFolders);
+    setLines(ListBorrar, offered.lines);
+    for (int i = 0; i < ListBorrar->count(); ++i)
+        ListBorrar->item(i)->setData(kRecordRole, QVariant::fromValue(offered.records[size_t(i)]));
+    if (const int passed = Unused::passedOverAudio(m_inventoryExtras.passedOver); passed > 0)
+        Alerta(3, Unused::passedOverNotice(passed), true);
 
     LabelErase[0]->hide();
     if (TotalNoUtilizados > 0) {

@@ -33,6 +33,7 @@ void unloadForm2() { run(hooks().unloadForm2); }
 void stopPlayer() { run(hooks().stopPlayer); }
 void toggleParaBorrar() { run(hooks().toggleParaBorrar); }
 void copiarListBorrados() { run(hooks().copiarListBorrados); }
+void unusedListChanged() { run(hooks().unusedListChanged); }
 void showRecuperar() { run(hooks().showRecuperar); }
 void unloadRecuperar() { run(hooks().unloadRecuperar); }
 void stopPlayback() { run(hooks().stopPlayback); }

@@ -30,6 +30,9 @@ struct Hooks
     std::function<void()> stopPlayer;      // stop playback and empty the control's playlist
     std::function<void()> toggleParaBorrar;  // show or hide the deletion window
     std::function<void()> copiarListBorrados; // copy the unused list into the deletion window
+    // The main window's unused list was emptied or filled: a loaded deletion
+    // window takes the new list at once (shown or hidden).
+    std::function<void()> unusedListChanged;
     std::function<void()> showRecuperar;     // show the restore window
     std::function<void()> unloadRecuperar;
     // The player window (loaded on first use by each call).
@@ -58,6 +61,7 @@ void unloadForm2();
 void stopPlayer();
 void toggleParaBorrar();
 void copiarListBorrados();
+void unusedListChanged();
 void showRecuperar();
 void unloadRecuperar();
 void stopPlayback();

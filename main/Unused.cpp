@@ -334,6 +334,47 @@ bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, co
     return true;
 }
 
+Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders)
+{
+    Offered out;
+    out.lines.reserve(lines.size());
+    out.records.reserve(size_t(lines.size()));
+    for (const QString &line : lines) {
+        const qsizetype slash = line.lastIndexOf(u'\\');
+        const auto folder = hostFolders.constFind(line.left(slash + 1));
+        std::optional<FileRecord> record;
+        if (slash > 1 && folder != hostFolders.constEnd()) {
+            const QByteArray &host = folder.value();
+            const QByteArray name = line.mid(slash + 1).toUtf8();
+            record = FileRecord::take(line[0], host.endsWith('/') ? host + name : host + '/' + name);
+        }
+        if (!record) {
+            ++out.leftOut;
+            continue;
+        }
+        out.lines << line;
+        out.records.push_back(*record);
+    }
+    return out;
+}
+
+int passedOverAudio(const QStringList &passedOver)
+{
+    QSet<QString> seen;
+    for (const QString &p : passedOver) {
+        if (isAudioEnding(p))
+            seen.insert(p);
+    }
+    return int(seen.size());
+}
+
+QString passedOverNotice(int count)
+{
+    return QStringLiteral(" >>> AVISO <<<   Se han pasado por alto %1 archivos de audio cuyo nombre no puede "
+                          "escribirse en Windows (no se ofrecen para borrar)")
+        .arg(count);
+}
+
 UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
 {
     UnusedList out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileRecord.h"
 #include "platform/WinFs.h"
 
 #include <QHash>
@@ -147,6 +148,26 @@ struct UnusedList
 // The audio files left in the inventory after the match: "FreezeData" paths
 // and folders (`folderLines`) are never offered for deletion.
 UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress);
+
+// The exact file of each unused line, as it is now: its host path from the
+// folder the listing walked (`hostFolders`, see ModuleArchivos::Extras) and
+// its own name, and its identity. A line whose file cannot be recorded (it
+// went away, or its folder was not walked) is left out: nothing is offered
+// that the deletion could not check.
+struct Offered
+{
+    QStringList lines;
+    std::vector<FileRecord> records; // one per line
+    int leftOut = 0;
+};
+Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders);
+
+// The files the listing passed over (see ModuleArchivos::Extras::passedOver)
+// that the unused list would have taken: each audio path once.
+int passedOverAudio(const QStringList &passedOver);
+
+// The status text that tells how many files were passed over.
+QString passedOverNotice(int count);
 
 // The captions of the unused list: element 0 (none found) and element 1.
 QString captionNone();

@@ -71,19 +71,43 @@ QString DriveMap::root(QChar letter) const
     return m_roots.value(letter.toUpper());
 }
 
-QString DriveMap::toHost(const QString &w) const
+QString DriveMap::collapse(const QString &w)
 {
-    if (w.size() < 2 || w[1] != u':' || !isDriveLetter(w[0]))
+    if (w.size() < 2 || w[1] != u':' || !isDriveLetter(w[0]) || w.contains(QChar(0)))
         return {};
     if (w.size() > 2 && w[2] != u'\\' && w[2] != u'/')
+        return {};
+    QString rest = w.mid(2);
+    rest.replace(u'/', u'\\');
+    const bool trailing = rest.size() > 1 && rest.endsWith(u'\\');
+    QStringList kept;
+    for (const QString &part : rest.split(u'\\', Qt::SkipEmptyParts)) {
+        if (part == QStringLiteral("."))
+            continue;
+        if (part == QStringLiteral("..")) {
+            // Above the root is the root, as on Windows.
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept << part;
+    }
+    QString out = w.left(2) + u'\\' + kept.join(u'\\');
+    if (trailing && !kept.isEmpty())
+        out += u'\\';
+    return out;
+}
+
+QString DriveMap::toHost(const QString &windowsPath) const
+{
+    const QString w = collapse(windowsPath);
+    if (w.isEmpty())
         return {};
     const QString r = root(w[0]);
     if (r.isEmpty())
         return {};
-    QString rest = w.mid(2);
+    QString rest = w.mid(3);
     rest.replace(u'\\', u'/');
-    while (rest.startsWith(u'/'))
-        rest.remove(0, 1);
     if (rest.isEmpty())
         return r;
     return r == QStringLiteral("/") ? u'/' + rest : r + u'/' + rest;

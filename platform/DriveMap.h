@@ -16,9 +16,17 @@ public:
     // Reads the environment again (tests change it).
     void reload();
 
-    // "X:\a\b" -> "<root of X>/a/b". "" for a text that is not a drive path or
-    // names a letter that is not mapped.
+    // "X:\a\b" -> "<root of X>/a/b". "" for a text that is not a drive path,
+    // names a letter that is not mapped, or holds a NUL. "." and ".." are
+    // collapsed as Windows does, never above the drive's root, so no path
+    // leads out of its drive.
     QString toHost(const QString &windowsPath) const;
+
+    // A drive path with "." and ".." collapsed within its drive and "/" read
+    // as "\" ("D:\X\..\..\a.wav" -> "D:\a.wav"); the letter and every
+    // name kept as written; a trailing "\" kept. "" for a text that is not a
+    // drive path ("X:" then "\" or "/") or that holds a NUL.
+    static QString collapse(const QString &windowsPath);
 
     // An absolute host path -> "X:\a\b", with the letter whose root holds the
     // path most closely; Z: (or "/") when no other letter does. A folder keeps

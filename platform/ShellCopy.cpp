@@ -2,6 +2,7 @@
 
 #include "platform/Ask.h"
 #include "platform/EventPump.h"
+#include "platform/FileRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,6 +143,7 @@ bool wholeFlushIsEnough(int folderFd)
 
 struct Batch::Entry
 {
+    FileRecord record;
     QString source;
     QString target;
     qint64 size = 0;
@@ -158,8 +160,9 @@ Batch::~Batch()
         ::close(m_folderFd);
 }
 
-ShellResult Batch::add(const QString &sourceHost, const QString &name)
+ShellResult Batch::add(const FileRecord &record, const QString &name)
 {
+    const QString sourceHost = QFile::decodeName(record.host());
     if (m_folderFd < 0) {
         // Opened before the copies are written, so that the flush in commit()
         // reports a write error of any of them.
@@ -168,14 +171,20 @@ ShellResult Batch::add(const QString &sourceHost, const QString &name)
             return ShellResult::failed(QStringLiteral("No se puede escribir en: ") + m_folder + QStringLiteral(" (")
                                        + systemError(errno) + u')');
     }
-    QFile in(sourceHost);
-    if (!in.open(QIODevice::ReadOnly))
-        return ShellResult::failed(QStringLiteral("No se puede leer: ") + sourceHost + QStringLiteral(" (")
-                                   + in.errorString() + u')');
+    SafeFs::Check why;
+    const int fd = SafeFs::openForReading(record, &why);
+    if (fd < 0)
+        return why.result();
+    QFile in;
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ShellResult::failed(QStringLiteral("No se puede leer: ") + sourceHost);
+    }
     struct stat st;
     if (::fstat(in.handle(), &st) != 0 || !S_ISREG(st.st_mode))
         return ShellResult::failed(QStringLiteral("No se encuentra el archivo de origen: ") + sourceHost);
     auto e = std::make_unique<Entry>();
+    e->record = record;
     e->source = sourceHost;
     e->target = m_folder + u'/' + name;
     e->copy = std::make_unique<QTemporaryFile>(m_folder + QStringLiteral("/.velmar-copia-XXXXXX"));
@@ -206,11 +215,20 @@ ShellResult Batch::add(const QString &sourceHost, const QString &name)
     return ShellResult::ok();
 }
 
-bool Batch::sameBytes(Entry &e, QString *why)
+bool Batch::sameBytes(Entry &e, QString *why, bool *changed)
 {
-    QFile in(e.source);
+    // The source again as it was recorded: a file written to since (or put
+    // in its place) is not the one the copy saves.
+    SafeFs::Check check;
+    const int fd = SafeFs::openForReading(e.record, &check);
+    if (fd < 0) {
+        *changed = check.status == SafeFs::Check::Changed;
+        *why = check.reason;
+        return false;
+    }
+    QFile in;
     struct stat st;
-    if (!in.open(QIODevice::ReadOnly) || ::fstat(in.handle(), &st) != 0) {
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(in.handle(), &st) != 0) {
         *why = QStringLiteral("No se puede leer: ") + e.source;
         return false;
     }
@@ -272,7 +290,9 @@ std::vector<Batch::Committed> Batch::commit()
         for (size_t i = 0; i < m_entries.size(); ++i) {
             Entry &e = *m_entries[i];
             QString why;
-            if (!sameBytes(e, &why)) {
+            bool changed = false;
+            if (!sameBytes(e, &why, &changed)) {
+                out[i].changed = changed;
                 if (why.isEmpty())
                     out[i].differs = true;
                 out[i].result = ShellResult::failed(why.isEmpty() ? QStringLiteral("La copia no es igual al original: ")

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QTemporaryFile;
+struct FileRecord;
 
 // Copying a file into a folder the way the desktop shell does it: the user
 // is asked before a missing folder is created and before an existing file is
@@ -36,9 +37,11 @@ public:
     Batch(const Batch &) = delete;
     Batch &operator=(const Batch &) = delete;
 
-    // Copies `sourceHost` to come under `name` in the folder. Failed, with
-    // the reason, when the copy cannot be written in full.
-    ShellResult add(const QString &sourceHost, const QString &name);
+    // Copies the recorded file to come under `name` in the folder. Failed,
+    // with the reason, when the file is not the recorded one any more (it is
+    // opened without following a link and checked on the opened file) or the
+    // copy cannot be written in full.
+    ShellResult add(const FileRecord &source, const QString &name);
 
     // Copies waiting for commit(), and their bytes.
     int pending() const { return int(m_entries.size()); }
@@ -48,6 +51,7 @@ public:
     {
         ShellResult result;
         bool differs = false; // the copy read back was not the source: it was dropped
+        bool changed = false; // the source is not the recorded file any more
     };
     // One result per add() that succeeded since the last commit, in order.
     // Done: the copy is on disk under its name, equal to its source byte for
@@ -56,7 +60,7 @@ public:
 
 private:
     struct Entry;
-    bool sameBytes(Entry &e, QString *why);
+    bool sameBytes(Entry &e, QString *why, bool *changed);
 
     QString m_folder;
     int m_folderFd = -1; // opened before the copies it will flush are written

@@ -1,5 +1,7 @@
 #include "platform/Trash.h"
 
+#include "platform/FileRecord.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,6 +12,8 @@
 #include <QDateTime>
 #include <QHash>
 #include <QUrl>
+
+#include <functional>
 
 #include <cerrno>
 #include <cstring>
@@ -155,10 +159,11 @@ QByteArray deletionDate()
 }
 
 // rename() that never replaces: the trash may hold a file of that name with
-// no record (left by another program).
-int renameNoReplace(const char *from, const char *to)
+// no record (left by another program). `from` is a name in the folder
+// `fromDir` (AT_FDCWD: a path).
+int renameNoReplace(int fromDir, const char *from, const char *to)
 {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+    if (::renameat2(fromDir, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return -1;
@@ -169,10 +174,27 @@ int renameNoReplace(const char *from, const char *to)
         errno = EEXIST;
         return -1;
     }
-    return ::rename(from, to);
+    return ::renameat(fromDir, from, AT_FDCWD, to);
 }
 
+// Moves `from` (a name in `fromDir`, or a path with AT_FDCWD) whose absolute
+// path is `absolute` to the trash. `check`, when given, runs right before
+// each move: a failure leaves the file where it is.
+ShellResult moveImpl(int fromDir, const QByteArray &from, const QString &absolute,
+                     const std::function<ShellResult()> &check);
+
 } // namespace
+
+ShellResult moveToTrash(const FileRecord &record)
+{
+    SafeFs::Check why;
+    const SafeFs::Folder folder = SafeFs::Folder::parentOf(record, &why);
+    if (!folder.isOpen())
+        return why.result();
+    const QByteArray name = record.name();
+    return moveImpl(folder.fd(), name, QFile::decodeName(record.host()),
+                    [&] { return SafeFs::compare(folder, name, record).result(); });
+}
 
 // Written here rather than taken from QFile::moveToTrash: the Qt 6.4 of
 // Debian 12, when the user's data folder does not exist yet, "succeeds" by
@@ -185,6 +207,14 @@ ShellResult moveToTrash(const QString &hostPath)
     const QByteArray from = QFile::encodeName(absolute);
     if (::lstat(from.constData(), &st) != 0)
         return ShellResult::failed(QStringLiteral("El archivo no existe: ") + hostPath);
+    return moveImpl(AT_FDCWD, from, absolute, {});
+}
+
+namespace {
+
+ShellResult moveImpl(int fromDir, const QByteArray &from, const QString &absolute,
+                     const std::function<ShellResult()> &check)
+{
     const qsizetype slash = absolute.lastIndexOf(u'/');
     const QString folder = slash > 0 ? absolute.left(slash) : QStringLiteral("/");
     const QString base = absolute.mid(slash + 1);
@@ -240,7 +270,14 @@ ShellResult moveToTrash(const QString &hostPath)
             ::unlink(infoPath.constData());
             return ShellResult::failed(QStringLiteral("No se puede escribir en la papelera ") + trash);
         }
-        if (renameNoReplace(from.constData(), target.constData()) != 0) {
+        if (check) {
+            const ShellResult same = check();
+            if (!same.done()) {
+                ::unlink(infoPath.constData());
+                return same;
+            }
+        }
+        if (renameNoReplace(fromDir, from.constData(), target.constData()) != 0) {
             const int error = errno;
             ::unlink(infoPath.constData());
             if (error == EEXIST || error == ENOTEMPTY)
@@ -261,6 +298,8 @@ ShellResult moveToTrash(const QString &hostPath)
     }
     return ShellResult::failed(QStringLiteral("Demasiados archivos con ese nombre en la papelera: ") + base);
 }
+
+} // namespace
 
 QStringList trashFolders()
 {

@@ -2,6 +2,8 @@
 
 #include "platform/ShellResult.h"
 
+struct FileRecord;
+
 #include <QStringList>
 
 // The recycle bin on the freedesktop.org Trash: a file sent there shows in
@@ -12,6 +14,11 @@ namespace Trash {
 
 // Moves one file (a host path) to the trash of its volume.
 ShellResult moveToTrash(const QString &hostPath);
+
+// Moves the recorded file to the trash of its volume, through its folder
+// opened without following a link below the drive's root, and only while
+// the name still holds the recorded file (checked right before the move).
+ShellResult moveToTrash(const FileRecord &record);
 
 // The user's trash folders: the home trash and each mounted volume's
 // ".Trash-<uid>" and ".Trash/<uid>" that exist.

@@ -53,16 +53,50 @@ bool hostExists(const QString &p)
 
 } // namespace
 
+bool isWindowsName(const QString &name)
+{
+    if (name.isEmpty() || name.endsWith(u'.') || name.endsWith(u' '))
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'\\' || u == u'/' || u == u':' || u == u'*'
+            || u == u'?' || u == u'"' || u == u'<' || u == u'>' || u == u'|')
+            return false;
+    }
+    // "CON", "con.wav", "Com1 .txt": the part before the first dot, blanks
+    // at its end ignored.
+    QString base = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+    while (base.endsWith(u' '))
+        base.chop(1);
+    base = base.toUpper();
+    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                                         QStringLiteral("NUL")};
+    if (reserved.contains(base))
+        return false;
+    if (base.size() == 4 && (base.startsWith(QStringLiteral("COM")) || base.startsWith(QStringLiteral("LPT")))
+        && base[3] >= u'1' && base[3] <= u'9')
+        return false;
+    return true;
+}
+
+bool isWindowsName(QByteArrayView raw)
+{
+    if (!raw.isValidUtf8())
+        return false;
+    return isWindowsName(QString::fromUtf8(raw));
+}
+
 QString hostPath(const QString &windowsPath)
 {
     const QString direct = DriveMap::instance().toHost(windowsPath);
     if (direct.isEmpty() || hostExists(direct))
         return direct;
 
-    // Resolve component by component, case-blind.
-    const QString root = DriveMap::instance().toHost(windowsPath.left(2) + u'\\');
-    QString rest = windowsPath.mid(3);
-    rest.replace(u'/', u'\\');
+    // Resolve component by component, case-blind (".." already collapsed:
+    // a name never leads out of its drive).
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    const QString rest = collapsed.mid(3);
     const QStringList parts = rest.split(u'\\', Qt::SkipEmptyParts);
     QString cur = root;
     for (qsizetype i = 0; i < parts.size(); ++i) {
@@ -162,8 +196,12 @@ std::optional<FileId> fileId(const QString &windowsPath)
 
 std::vector<Entry> listHostDir(const QString &hostDir)
 {
+    return listHostDir(QFile::encodeName(hostDir));
+}
+
+std::vector<Entry> listHostDir(const QByteArray &dirName)
+{
     std::vector<Entry> out;
-    const QByteArray dirName = QFile::encodeName(hostDir);
     DIR *d = ::opendir(dirName.constData());
     if (!d)
         return out;
@@ -172,7 +210,9 @@ std::vector<Entry> listHostDir(const QString &hostDir)
         if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
             continue;
         Entry entry;
-        entry.name = QFile::decodeName(n);
+        entry.raw = QByteArray(n);
+        entry.name = QFile::decodeName(entry.raw);
+        entry.windowsName = isWindowsName(QByteArrayView(entry.raw));
         unsigned char type = e->d_type;
         if (type == DT_UNKNOWN || type == DT_LNK) {
             struct stat st;

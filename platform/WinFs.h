@@ -17,10 +17,21 @@ namespace WinFs {
 
 struct Entry
 {
-    QString name;
+    QString name;        // exact for a Windows name; a lossy rendering otherwise
+    QByteArray raw;      // the name's bytes as the file system gave them
     bool isDir = false;
     bool isLink = false; // a symbolic link (to a folder: never walked)
+    bool windowsName = true; // see isWindowsName()
 };
+
+// Whether a host name can stand in a Windows path as it is: valid UTF-8, not
+// empty, none of \ / : * ? " < > | nor a control character, not ending in a
+// dot or a blank, and not a reserved device name (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9, with or without an extension). A file whose name is not one cannot
+// be named in a list line without naming another file (or none), so it is
+// never offered for deletion.
+bool isWindowsName(QByteArrayView raw);
+bool isWindowsName(const QString &name);
 
 struct FileId
 {
@@ -72,6 +83,7 @@ std::optional<FileId> fileId(const QString &windowsPath);
 // The entries of a folder given as a host path, sorted case-blind,
 // "." and ".." left out. An unreadable folder gives no entries.
 std::vector<Entry> listHostDir(const QString &hostDir);
+std::vector<Entry> listHostDir(const QByteArray &hostDir);
 
 // The case-resolution cache keeps folder listings for the length of one
 // analysis; drop it when a new run starts or files were moved.

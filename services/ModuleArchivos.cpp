@@ -3,6 +3,8 @@
 #include "platform/WinFs.h"
 #include "platform/WinPattern.h"
 
+#include <QFile>
+
 #include <vector>
 
 namespace ModuleArchivos {
@@ -13,6 +15,8 @@ namespace {
 struct Node
 {
     QString folder;
+    QByteArray host;
+    bool windowsNames = true; // every folder name down to here can be a Windows name
     std::vector<WinFs::Entry> entries;
     std::vector<int> children;
 };
@@ -24,28 +28,31 @@ std::vector<Node> walk(const QString &folder)
     if (root.isEmpty())
         return nodes;
     // An explicit stack rather than recursion: a very deep tree must not
-    // overflow the call stack.
+    // overflow the call stack. Host paths are carried as bytes: a folder
+    // whose name is not UTF-8 is still walked (its files are counted as
+    // passed over).
     struct Pending
     {
         QString folder;
-        QString host;
+        QByteArray host;
+        bool windowsNames;
         int parent;
     };
-    std::vector<Pending> stack{{folder, root, -1}};
+    std::vector<Pending> stack{{folder, QFile::encodeName(root), true, -1}};
     while (!stack.empty()) {
         Pending p = std::move(stack.back());
         stack.pop_back();
         const int index = int(nodes.size());
-        nodes.push_back(Node{p.folder, WinFs::listHostDir(p.host), {}});
+        nodes.push_back(Node{p.folder, p.host, p.windowsNames, WinFs::listHostDir(p.host), {}});
         if (p.parent >= 0)
             nodes[p.parent].children.push_back(index);
         const std::vector<WinFs::Entry> &entries = nodes[index].entries;
         // Pushed in reverse so the first sub-folder is walked first.
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
             if (it->isDir && !it->isLink) {
-                const QString hostChild =
-                    p.host.endsWith(u'/') ? p.host + it->name : p.host + u'/' + it->name;
-                stack.push_back(Pending{p.folder + it->name + u'\\', hostChild, index});
+                const QByteArray hostChild = p.host.endsWith('/') ? p.host + it->raw : p.host + '/' + it->raw;
+                stack.push_back(
+                    Pending{p.folder + it->name + u'\\', hostChild, p.windowsNames && it->windowsName, index});
             }
         }
     }
@@ -53,7 +60,7 @@ std::vector<Node> walk(const QString &folder)
 }
 
 void emitListing(const std::vector<Node> &nodes, const WinPattern::Mask &matcher, QStringList &list,
-                 QSet<QString> *folderLines, QSet<QString> *linkLines)
+                 QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras)
 {
     if (nodes.empty())
         return;
@@ -63,6 +70,11 @@ void emitListing(const std::vector<Node> &nodes, const WinPattern::Mask &matcher
         stack.pop_back();
         for (const WinFs::Entry &e : node.entries) {
             if (matcher.matches(e.name)) {
+                if (!node.windowsNames || !e.windowsName) {
+                    if (extras && !e.isDir)
+                        extras->passedOver << node.folder + e.name;
+                    continue;
+                }
                 list << node.folder + e.name;
                 if (folderLines && e.isDir)
                     folderLines->insert(list.constLast());
@@ -96,13 +108,19 @@ void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &
 }
 
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines, QSet<QString> *linkLines)
+                    QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras)
 {
     QString f = folder;
     QuitarNulos(f);
     const std::vector<Node> nodes = walk(withSlash(f));
+    if (extras) {
+        for (const Node &node : nodes) {
+            if (node.windowsNames)
+                extras->hostFolders.insert(node.folder, node.host);
+        }
+    }
     for (const QString &pattern : patterns)
-        emitListing(nodes, WinPattern::Mask(pattern), list, folderLines, linkLines);
+        emitListing(nodes, WinPattern::Mask(pattern), list, folderLines, linkLines, extras);
 }
 
 } // namespace ModuleArchivos

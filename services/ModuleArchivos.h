@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -25,11 +27,26 @@ QString QuitarNulos(QString &text);
 // walked). A folder that does not exist or cannot be read appends nothing.
 void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list);
 
+// What a walk tells besides its lines.
+struct Extras
+{
+    // The exact host folder of each Windows folder listed ("D:\P\Audio\"
+    // -> "/mnt/d/P/Audio"): a line's file is its folder's host path, "/" and
+    // its own name, byte for byte as the file system gave them.
+    QHash<QString, QByteArray> hostFolders;
+    // The entries that match a pattern but whose name, or the name of a
+    // folder above them, cannot be a Windows name (see WinFs::isWindowsName):
+    // they are not listed, since no line could name them; here as shown
+    // (a lossy rendering).
+    QStringList passedOver;
+};
+
 // The same as calling BuscarArchivos once per pattern, in order, but from a
 // single walk of the tree. The appended lines that are folders (or links to
 // folders) are also added to `folderLines`, and those that are symbolic
 // links to `linkLines`, when given.
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr);
+                    QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr,
+                    Extras *extras = nullptr);
 
 } // namespace ModuleArchivos

@@ -69,13 +69,21 @@ protected:
     }
     QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
 
-    // The deletion window over these lines of the main window's list.
+    // The deletion window over these lines of the main window's list, each
+    // with its file recorded as the analysis records it.
     ParaBorrar &window(const QStringList &lines)
     {
-        Form1::setLines(form1().ListBorrar, lines);
+        offer(lines);
         ParaBorrar &w = paraBorrar();
         w.show();
         return w;
+    }
+    static void offer(const QStringList &lines)
+    {
+        std::vector<FileRecord> records;
+        for (const QString &l : lines)
+            records.push_back(Fixtures::recordOfWindows(l));
+        form1().setUnusedList(lines, records);
     }
     static void select(ParaBorrar &w, std::initializer_list<int> rows)
     {

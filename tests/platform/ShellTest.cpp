@@ -187,11 +187,11 @@ TEST_F(Shell, BatchCopiesGetTheirNamesOnlyWhenCommittedAndNeverReplaceAFile)
     const QStringList before = entries();
     {
         ShellCopy::Batch batch(dir.path() + "/dst");
-        ASSERT_TRUE(batch.add(a, "a.wav").done());
-        ASSERT_TRUE(batch.add(b, "b.wav").done());
-        ASSERT_TRUE(batch.add(c, "c.wav").done());
-        ASSERT_TRUE(batch.add(empty, "empty.wav").done());
-        EXPECT_EQ(batch.add(dir.path() + "/src/none.wav", "none.wav").outcome, ShellResult::Failed);
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(b), "b.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(c), "c.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(empty), "empty.wav").done());
+        EXPECT_EQ(batch.add(Fixtures::recordOf(dir.path() + "/src/none.wav"), "none.wav").outcome, ShellResult::Failed);
         EXPECT_EQ(batch.pending(), 4);
         EXPECT_EQ(batch.pendingBytes(), 300000 + 7 + 7);
         EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/a.wav")) << "no name before the commit";
@@ -223,23 +223,23 @@ TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
     QDir().mkpath(dir.path() + "/dst");
     {
         ShellCopy::Batch batch(dir.path() + "/dst");
-        ASSERT_TRUE(batch.add(a, "a.wav").done());
-        ASSERT_TRUE(batch.add(b, "b.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(b), "b.wav").done());
         // The source changes after it was copied: the copy is not a backup
         // of what would be deleted.
         ASSERT_TRUE(Fixtures::writeFile(a, "changed bytes!"));
         const std::vector<ShellCopy::Batch::Committed> done = batch.commit();
         ASSERT_EQ(done.size(), 2u);
         EXPECT_EQ(done[0].result.outcome, ShellResult::Failed);
-        EXPECT_TRUE(done[0].differs);
+        EXPECT_TRUE(done[0].changed) << "the source is not the recorded file any more";
         EXPECT_TRUE(done[1].result.done());
         EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/a.wav"));
         EXPECT_EQ(readAll(dir.path() + "/dst/b.wav"), "b bytes");
 
         // Copies never committed go with the batch.
-        ASSERT_TRUE(batch.add(a, "a.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
         EXPECT_EQ(batch.commit().size(), 1u);
-        ASSERT_TRUE(batch.add(put("src/late.wav", "late"), "late.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(put("src/late.wav", "late")), "late.wav").done());
     }
     EXPECT_EQ(readAll(dir.path() + "/dst/a.wav"), "changed bytes!");
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/late.wav"));

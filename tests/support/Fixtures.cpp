@@ -1,5 +1,7 @@
 #include "tests/support/Fixtures.h"
 
+#include "platform/DriveMap.h"
+
 #include "platform/Ansi.h"
 
 #include <QDir>
@@ -51,6 +53,22 @@ QByteArray vipBytes(const QStringList &paths, const VipOptions &o)
         ++k;
     }
     return vipRaw(area, o);
+}
+
+FileRecord recordOf(const QString &hostPath)
+{
+    const QString win = DriveMap::instance().toWindows(hostPath);
+    if (win.isEmpty())
+        return {};
+    return FileRecord::take(win[0], QFile::encodeName(hostPath)).value_or(FileRecord());
+}
+
+FileRecord recordOfWindows(const QString &windowsPath)
+{
+    const QString host = DriveMap::instance().toHost(windowsPath);
+    if (host.isEmpty())
+        return {};
+    return FileRecord::take(windowsPath[0], QFile::encodeName(host)).value_or(FileRecord());
 }
 
 bool writeFile(const QString &hostPath, const QByteArray &bytes)

@@ -6,6 +6,7 @@
 
 // The WAVE and MP3 writers; included here for the callers that only know this header.
 #include "tests/support/AudioFixtures.h"
+#include "platform/FileRecord.h"
 
 // Writers of the files the program reads, made from their formats, so that no
 // binary file has to be kept with the sources.
@@ -26,6 +27,12 @@ QByteArray vipBytes(const QStringList &paths, const VipOptions &options = {});
 // The raw form: the header at byte 97 with its NUL, then `area` as given,
 // then the marker (when asked) and the tail.
 QByteArray vipRaw(const QByteArray &area, const VipOptions &options = {});
+
+// The record of a file as the analysis takes it (the drive letter that
+// holds the host path); an empty record when it cannot be taken.
+FileRecord recordOf(const QString &hostPath);
+// The same for a Windows path.
+FileRecord recordOfWindows(const QString &windowsPath);
 
 // Writes bytes to a host path, creating the folders; false on failure.
 bool writeFile(const QString &hostPath, const QByteArray &bytes);

@@ -1,0 +1,368 @@
+#include "cleanup/DeletionRun.h"
+
+#include "cleanup/DeletionLog.h"
+#include "main/FolderLists.h"
+#include "platform/Ask.h"
+#include "platform/EventPump.h"
+#include "platform/Trash.h"
+#include "platform/WinFs.h"
+#include "services/ShellOps.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+
+namespace Deletion {
+
+// ---- the real file operations ----
+
+struct FileOps::Log
+{
+    DeletionLog::Writer writer;
+};
+
+FileOps::~FileOps() = default;
+
+ShellResult FileOps::emptyTrash()
+{
+    // The option promises a question first; "No" goes on without emptying.
+    return Module2::VaciarPapelera(QString(), 0);
+}
+
+ShellResult FileOps::trash(const FileRecord &file, const QString &shown, bool confirm)
+{
+    if (confirm
+        && !Ask::yes(QStringLiteral("Eliminar archivo"),
+                     QStringLiteral("¿Está seguro de que desea enviar \"") + shown
+                         + QStringLiteral("\" a la Papelera de reciclaje?")))
+        return ShellResult::declined();
+    return Trash::moveToTrash(file);
+}
+
+ShellResult FileOps::remove(const FileRecord &file)
+{
+    return SafeFs::remove(file);
+}
+
+void FileOps::beginCopies(const QString &folderHost)
+{
+    m_copies = std::make_unique<ShellCopy::Batch>(folderHost);
+}
+
+ShellResult FileOps::addCopy(const FileRecord &file, const QString &name)
+{
+    return m_copies->add(file, name);
+}
+
+int FileOps::pendingCopies() const
+{
+    return m_copies ? m_copies->pending() : 0;
+}
+
+qint64 FileOps::pendingCopyBytes() const
+{
+    return m_copies ? m_copies->pendingBytes() : 0;
+}
+
+std::vector<ShellCopy::Batch::Committed> FileOps::commitCopies()
+{
+    return m_copies ? m_copies->commit() : std::vector<ShellCopy::Batch::Committed>();
+}
+
+QStringList FileOps::namesIn(const QString &folderHost)
+{
+    QStringList out;
+    for (const WinFs::Entry &e : WinFs::listHostDir(folderHost))
+        out << e.name;
+    return out;
+}
+
+bool FileOps::openLog(const QString &folderHost, const QString &date, const QString &time, QString *why)
+{
+    m_log = std::make_shared<Log>();
+    return m_log->writer.open(folderHost, date, time, why);
+}
+
+bool FileOps::addLogLine(const QString &line, QString *why)
+{
+    return m_log && m_log->writer.add(line, why);
+}
+
+bool FileOps::syncLog(QString *why)
+{
+    return m_log && m_log->writer.sync(why);
+}
+
+void FileOps::closeLog()
+{
+    if (m_log)
+        m_log->writer.close();
+}
+
+// ---- the run ----
+
+namespace {
+
+// A batch of backup copies is committed when it holds this many files (each
+// waiting copy holds a file open) or bytes, or when its first copy waited
+// this long (the user sees the items marked as they go).
+constexpr int kBatchFiles = 256;
+constexpr qint64 kBatchBytes = qint64(64) << 20;
+constexpr qint64 kBatchMs = 250;
+
+QString skipReason(const SafeFs::Check &c)
+{
+    return c.status == SafeFs::Check::Missing ? QStringLiteral("no existe") : c.reason;
+}
+
+class Runner
+{
+public:
+    Runner(const std::vector<Item> &items, const Options &o, FileOps &files, Progress &progress,
+           const std::function<void(size_t, const ItemResult &)> &onItem)
+        : m_items(items), m_o(o), m_files(files), m_progress(progress), m_onItem(onItem)
+    {
+        m_report.items.resize(items.size());
+    }
+
+    Report run();
+
+private:
+    void settle(size_t index, Status status, const QString &reason = {});
+    // Deletes one file whose copy and log line (backup mode) are safe.
+    void act(size_t index, bool afterCopy);
+    void copyOne(size_t index);
+    void commitBatch();
+    bool batchDue() const;
+
+    const std::vector<Item> &m_items;
+    const Options &m_o;
+    FileOps &m_files;
+    Progress &m_progress;
+    const std::function<void(size_t, const ItemResult &)> &m_onItem;
+    Report m_report;
+
+    bool m_backup = false;
+    QString m_backupHost;
+    QSet<QString> m_backupNames; // case-folded: the restore finds copies by name
+    std::vector<size_t> m_waiting; // copied, not yet committed
+    QElapsedTimer m_waitingSince;
+    bool m_logBroken = false;
+};
+
+void Runner::settle(size_t index, Status status, const QString &reason)
+{
+    ItemResult &r = m_report.items[index];
+    r.status = status;
+    r.reason = reason;
+    switch (status) {
+    case Status::Deleted:
+        ++m_report.deleted;
+        break;
+    case Status::Skipped:
+        ++m_report.skipped;
+        break;
+    case Status::Failed:
+        ++m_report.failed;
+        break;
+    case Status::NotReached:
+        break;
+    }
+    if (status == Status::Skipped || status == Status::Failed)
+        m_report.problems << m_items[index].path + QStringLiteral("  ->  ") + reason;
+    if (m_onItem)
+        m_onItem(index, r);
+}
+
+void Runner::act(size_t index, bool afterCopy)
+{
+    const Item &item = m_items[index];
+    const ShellResult r = m_o.toTrash ? m_files.trash(item.record, item.path, m_o.confirm)
+                                      : m_files.remove(item.record);
+    if (r.outcome == ShellResult::Declined) {
+        settle(index, Status::Skipped, QStringLiteral("no confirmado"));
+        return;
+    }
+    if (!r.done()) {
+        // The file may have changed or gone since it was looked at: that is
+        // a reason to keep it, not a failure of the deletion.
+        const SafeFs::Check now = SafeFs::check(item.record);
+        if (now.status == SafeFs::Check::Changed && afterCopy)
+            settle(index, Status::Skipped, QStringLiteral("el archivo ha cambiado después de su copia de seguridad"));
+        else if (!now.ok())
+            settle(index, Status::Skipped, skipReason(now));
+        else
+            settle(index, Status::Failed,
+                   QStringLiteral("no se ha podido borrar") + (r.reason.isEmpty() ? QString() : QStringLiteral(": ") + r.reason));
+        return;
+    }
+    // Counted only when the file is really gone from where it was.
+    const SafeFs::Check after = SafeFs::check(item.record);
+    if (after.status != SafeFs::Check::Missing && after.status != SafeFs::Check::Replaced) {
+        settle(index, Status::Failed, QStringLiteral("el archivo sigue en su carpeta"));
+        return;
+    }
+    settle(index, Status::Deleted);
+}
+
+void Runner::copyOne(size_t index)
+{
+    const Item &item = m_items[index];
+    const QString name = QFile::decodeName(item.record.name());
+    if (!DeletionLog::lineReadsBack(item.path, name)) {
+        settle(index, Status::Skipped,
+               QStringLiteral("su ruta no se puede escribir en el registro de forma que se pueda recuperar"));
+        return;
+    }
+    // Never replace a backup, in either letter case: two takes of one name
+    // from two folders would leave one unrestorable.
+    if (m_backupNames.contains(name.toCaseFolded())) {
+        settle(index, Status::Skipped, QStringLiteral("ya existe una copia con ese nombre en ") + m_o.backupFolder);
+        return;
+    }
+    const ShellResult r = m_files.addCopy(item.record, name);
+    if (!r.done()) {
+        const SafeFs::Check now = SafeFs::check(item.record);
+        if (!now.ok())
+            settle(index, Status::Skipped, skipReason(now));
+        else
+            settle(index, Status::Failed, QStringLiteral("la copia de seguridad ha fallado: ") + r.reason);
+        return;
+    }
+    m_backupNames.insert(name.toCaseFolded());
+    if (m_waiting.empty())
+        m_waitingSince.start();
+    m_waiting.push_back(index);
+}
+
+bool Runner::batchDue() const
+{
+    return !m_waiting.empty()
+        && (m_files.pendingCopies() >= kBatchFiles || m_files.pendingCopyBytes() >= kBatchBytes
+            || m_waitingSince.elapsed() >= kBatchMs);
+}
+
+// Makes the waiting copies safe together (one flush for the lot), logs the
+// items whose copies are good, brings the log to the disk in one flush, and
+// only then deletes their files, in list order.
+void Runner::commitBatch()
+{
+    if (m_waiting.empty())
+        return;
+    const std::vector<size_t> waiting = std::move(m_waiting);
+    m_waiting.clear();
+    const std::vector<ShellCopy::Batch::Committed> done = m_files.commitCopies();
+    std::vector<size_t> logged;
+    QString logError;
+    for (size_t k = 0; k < waiting.size(); ++k) {
+        const size_t index = waiting[k];
+        const ShellCopy::Batch::Committed c = k < done.size() ? done[k] : ShellCopy::Batch::Committed{};
+        if (!c.result.done()) {
+            if (c.changed)
+                settle(index, Status::Skipped, QStringLiteral("el archivo ha cambiado durante su copia de seguridad"));
+            else if (c.differs)
+                settle(index, Status::Failed, QStringLiteral("la copia de seguridad no es igual al original"));
+            else
+                settle(index, Status::Failed, QStringLiteral("la copia de seguridad ha fallado: ") + c.result.reason);
+        } else if (m_logBroken || !m_files.addLogLine(m_items[index].path, &logError)) {
+            // Without its line a file could not be restored: it stays, and
+            // so does every file after it.
+            m_logBroken = true;
+            settle(index, Status::Failed, QStringLiteral("no se puede escribir el registro: ") + logError);
+        } else {
+            logged.push_back(index);
+        }
+    }
+    if (!logged.empty() && !m_logBroken && !m_files.syncLog(&logError)) {
+        m_logBroken = true;
+        for (size_t index : logged)
+            settle(index, Status::Failed, QStringLiteral("no se puede escribir el registro: ") + logError);
+        logged.clear();
+    }
+    if (m_logBroken && m_report.stopped.isEmpty())
+        m_report.stopped = QStringLiteral("No se puede escribir el registro ") + DeletionLog::fileName()
+            + QStringLiteral(" en ") + m_o.backupFolder + QStringLiteral(": ") + logError;
+    for (size_t index : logged) {
+        act(index, true);
+        m_progress.pump();
+    }
+}
+
+Report Runner::run()
+{
+    m_backup = !m_o.backupFolder.isEmpty();
+    if (m_o.emptyTrashFirst) {
+        const ShellResult r = m_files.emptyTrash();
+        if (r.outcome == ShellResult::Failed)
+            m_report.problems << QStringLiteral("Papelera: ") + r.reason;
+    }
+
+    if (m_backup) {
+        m_backupHost = WinFs::hostPath(m_o.backupFolder);
+        QString error;
+        if (m_backupHost.isEmpty() || !WinFs::isDirectory(m_o.backupFolder))
+            error = QStringLiteral("la carpeta no existe o su unidad no está disponible");
+        else if (!m_files.openLog(m_backupHost, m_o.date, m_o.time, &error) && error.isEmpty())
+            error = QStringLiteral("error de escritura");
+        if (!error.isEmpty()) {
+            // Without its log a backup cannot be restored: touch nothing.
+            m_report.stopped = QStringLiteral("No se puede escribir el archivo ") + DeletionLog::fileName()
+                + QStringLiteral(" en la carpeta:\r\n") + m_o.backupFolder + QStringLiteral("\r\n") + error;
+            m_files.closeLog();
+            return m_report;
+        }
+        m_files.beginCopies(m_backupHost);
+        for (const QString &n : m_files.namesIn(m_backupHost))
+            m_backupNames.insert(n.toCaseFolded());
+    }
+    m_report.started = true;
+    m_progress.setRange(0, std::max(0, m_o.rows - 1));
+
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const Item &item = m_items[i];
+        // Protected folders hold in every mode: a backup is no reason to
+        // take a file the user asked never to lose.
+        if (FolderLists::isProtected(item.path, m_o.protectedFolders)) {
+            settle(i, Status::Skipped, QStringLiteral("en una carpeta protegida"));
+        } else if (!item.record.isValid()) {
+            settle(i, Status::Skipped, QStringLiteral("no se sabe qué archivo nombra esta línea"));
+        } else if (!m_backup) {
+            act(i, false);
+        } else {
+            copyOne(i);
+        }
+        const bool last = i + 1 == m_items.size();
+        if (m_backup && (last || m_progress.cancelled() || batchDue()))
+            commitBatch();
+        m_progress.setValue(item.row);
+        m_progress.pump();
+        if (m_logBroken)
+            break;
+        if (m_progress.cancelled()) {
+            commitBatch();
+            m_report.cancelled = true;
+            break;
+        }
+    }
+    commitBatch();
+    // What the run never reached is kept; a stop says why.
+    if (m_logBroken) {
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            if (m_report.items[i].status == Status::NotReached)
+                m_report.problems << m_items[i].path + QStringLiteral("  ->  no se ha borrado: ") + m_report.stopped;
+        }
+    }
+    m_files.closeLog();
+    return m_report;
+}
+
+} // namespace
+
+Report run(const std::vector<Item> &items, const Options &options, FileOps &files, Progress &progress,
+           const std::function<void(size_t, const ItemResult &)> &onItem)
+{
+    Runner runner(items, options, files, progress, onItem);
+    return runner.run();
+}
+
+} // namespace Deletion

@@ -1,0 +1,264 @@
+#include "platform/FileRecord.h"
+
+#include "platform/DriveMap.h"
+
+#include <QFile>
+#include <QList>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The names of a path below a root; nothing when one of them is empty, "."
+// or ".." (such a path could lead somewhere else than it says).
+std::optional<QList<QByteArray>> namesOf(const QByteArray &rel)
+{
+    QList<QByteArray> names = rel.split('/');
+    if (rel.isEmpty())
+        return QList<QByteArray>();
+    for (const QByteArray &n : names) {
+        if (n.isEmpty() || n == "." || n == ".." || n.contains('\0'))
+            return std::nullopt;
+    }
+    return names;
+}
+
+SafeFs::Check fail(SafeFs::Check::Status status, const QString &reason)
+{
+    return SafeFs::Check{status, reason};
+}
+
+qint64 mtimeOf(const struct stat &st)
+{
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
+}
+
+// What an open or look at a name that failed with `error` means.
+SafeFs::Check failure(int dirFd, const QByteArray &name, int error, bool folder)
+{
+    using C = SafeFs::Check;
+    if (error == ENOENT)
+        return fail(C::Missing, folder ? QStringLiteral("su carpeta ya no existe") : QStringLiteral("ya no existe"));
+    if (error == ELOOP || error == ENOTDIR) {
+        struct stat st;
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return fail(folder ? C::LinkInPath : C::Link,
+                        folder ? QStringLiteral("una carpeta de su ruta es un enlace simbólico")
+                               : QStringLiteral("es un enlace simbólico"));
+        return fail(C::NotFile, folder ? QStringLiteral("una carpeta de su ruta no es una carpeta")
+                                       : QStringLiteral("no es un archivo normal"));
+    }
+    return fail(C::Unreachable, QStringLiteral("no se puede acceder: ") + SafeFs::systemReason(error));
+}
+
+} // namespace
+
+QByteArray FileRecord::host() const
+{
+    return root == "/" ? "/" + rel : root + '/' + rel;
+}
+
+QByteArray FileRecord::name() const
+{
+    return rel.mid(rel.lastIndexOf('/') + 1);
+}
+
+std::optional<FileRecord> FileRecord::take(QChar letter, const QByteArray &host)
+{
+    const QByteArray root = QFile::encodeName(DriveMap::instance().root(letter));
+    if (root.isEmpty())
+        return std::nullopt;
+    const QByteArray prefix = root == "/" ? QByteArray("/") : root + '/';
+    if (!host.startsWith(prefix))
+        return std::nullopt;
+    FileRecord r;
+    r.root = root;
+    r.rel = host.mid(prefix.size());
+    const auto names = namesOf(r.rel);
+    if (!names || names->isEmpty())
+        return std::nullopt;
+    struct stat st;
+    if (::lstat(host.constData(), &st) != 0)
+        return std::nullopt;
+    r.device = quint64(st.st_dev);
+    r.inode = quint64(st.st_ino);
+    r.size = qint64(st.st_size);
+    r.mtimeNs = mtimeOf(st);
+    return r;
+}
+
+namespace SafeFs {
+
+Folder::~Folder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+Folder::Folder(Folder &&other) noexcept : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+Folder &Folder::operator=(Folder &&other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+Folder Folder::open(const QByteArray &root, const QByteArray &rel, Check *why, bool create)
+{
+    Folder out;
+    const auto names = namesOf(rel);
+    if (!names) {
+        *why = fail(Check::NotFile, QStringLiteral("la ruta no es válida"));
+        return out;
+    }
+    // The root itself may be a link (a drive letter of the Wine prefix is).
+    int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *why = fail(Check::Unreachable, QStringLiteral("la unidad no está disponible: ") + systemReason(errno));
+        return out;
+    }
+    for (const QByteArray &n : *names) {
+        int next = ::openat(fd, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT && create) {
+            if (::mkdirat(fd, n.constData(), 0777) != 0 && errno != EEXIST) {
+                const int error = errno;
+                ::close(fd);
+                *why = fail(Check::Unreachable, QStringLiteral("no se puede crear la carpeta: ") + systemReason(error));
+                return out;
+            }
+            next = ::openat(fd, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0) {
+            *why = failure(fd, n, errno, true);
+            ::close(fd);
+            return out;
+        }
+        ::close(fd);
+        fd = next;
+    }
+    out.m_fd = fd;
+    *why = Check{Check::Same, {}};
+    return out;
+}
+
+Folder Folder::parentOf(const FileRecord &record, Check *why)
+{
+    const qsizetype slash = record.rel.lastIndexOf('/');
+    if (!record.isValid()) {
+        *why = fail(Check::NotFile, QStringLiteral("la ruta no es válida"));
+        return Folder();
+    }
+    return open(record.root, slash < 0 ? QByteArray() : record.rel.left(slash), why);
+}
+
+Check compare(const Folder &folder, const QByteArray &name, const FileRecord &record)
+{
+    struct stat st;
+    if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return failure(folder.fd(), name, errno, false);
+    if (S_ISLNK(st.st_mode))
+        return fail(Check::Link, QStringLiteral("es un enlace simbólico"));
+    if (!S_ISREG(st.st_mode))
+        return fail(Check::NotFile, QStringLiteral("no es un archivo normal"));
+    if (quint64(st.st_dev) != record.device || quint64(st.st_ino) != record.inode)
+        return fail(Check::Replaced, QStringLiteral("ya no es el archivo analizado (otro archivo tiene su nombre)"));
+    if (qint64(st.st_size) != record.size || mtimeOf(st) != record.mtimeNs)
+        return fail(Check::Changed, QStringLiteral("ha cambiado desde el análisis"));
+    return Check{Check::Same, {}};
+}
+
+Check check(const FileRecord &record)
+{
+    Check why;
+    const Folder folder = Folder::parentOf(record, &why);
+    if (!folder.isOpen())
+        return why;
+    return compare(folder, record.name(), record);
+}
+
+int openForReading(const FileRecord &record, Check *why)
+{
+    const Folder folder = Folder::parentOf(record, why);
+    if (!folder.isOpen())
+        return -1;
+    // Not blocking: a pipe put in the file's place must not hang the window.
+    const int fd = ::openat(folder.fd(), record.name().constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *why = failure(folder.fd(), record.name(), errno, false);
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        *why = fail(Check::Unreachable, QStringLiteral("no se puede acceder: ") + systemReason(errno));
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode))
+        *why = fail(Check::NotFile, QStringLiteral("no es un archivo normal"));
+    else if (quint64(st.st_dev) != record.device || quint64(st.st_ino) != record.inode)
+        *why = fail(Check::Replaced, QStringLiteral("ya no es el archivo analizado (otro archivo tiene su nombre)"));
+    else if (qint64(st.st_size) != record.size || mtimeOf(st) != record.mtimeNs)
+        *why = fail(Check::Changed, QStringLiteral("ha cambiado desde el análisis"));
+    else
+        *why = Check{Check::Same, {}};
+    if (!why->ok()) {
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+ShellResult remove(const FileRecord &record)
+{
+    Check why;
+    const Folder folder = Folder::parentOf(record, &why);
+    if (!folder.isOpen())
+        return why.result();
+    const QByteArray name = record.name();
+    why = compare(folder, name, record);
+    if (!why.ok())
+        return why.result();
+    if (::unlinkat(folder.fd(), name.constData(), 0) != 0)
+        return ShellResult::failed(QStringLiteral("no se ha podido borrar: ") + systemReason(errno));
+    // Gone means no file of that identity under that name any more.
+    struct stat st;
+    if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && quint64(st.st_dev) == record.device
+        && quint64(st.st_ino) == record.inode)
+        return ShellResult::failed(QStringLiteral("sigue en su carpeta después de borrarlo"));
+    return ShellResult::ok();
+}
+
+QString systemReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("el disco está lleno");
+    case EDQUOT:
+        return QStringLiteral("se ha superado la cuota del disco");
+    case EROFS:
+        return QStringLiteral("el disco es de solo lectura");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permiso denegado");
+    case EIO:
+        return QStringLiteral("error de lectura o escritura en el disco");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+} // namespace SafeFs

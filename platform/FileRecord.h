@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/ShellResult.h"
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+
+#include <optional>
+
+// The exact file a list line names, as it was when it was listed: its host
+// path as the file system gave the bytes, split at the root of its drive,
+// and its identity. Whatever deletes, trashes or copies a listed file works
+// from this record and checks it again right before it acts, so it never
+// acts on another file that a name resolved again (case-blind, through a
+// link, through "..") would reach.
+struct FileRecord
+{
+    QByteArray root;   // host folder of the drive's root (it may be a link)
+    QByteArray rel;    // the path below the root, names joined by "/"
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+
+    bool isValid() const { return !root.isEmpty() && !rel.isEmpty(); }
+    QByteArray host() const;
+    // The last name of the path (the file's own name).
+    QByteArray name() const;
+    bool operator==(const FileRecord &) const = default;
+
+    // Looks once at the file at `host` (exact bytes, a last name that is a
+    // link not followed) below the root of drive `letter`. Nothing when the
+    // path is not below that root, names "." or "..", or cannot be looked at.
+    static std::optional<FileRecord> take(QChar letter, const QByteArray &host);
+};
+Q_DECLARE_METATYPE(FileRecord)
+
+// File operations on recorded files that go through no link below the
+// drive's root and act only while the record still names the same file.
+namespace SafeFs {
+
+// Why a record does not name its file any more (or never could be acted on).
+struct Check
+{
+    // Replaced: another file bears the name now; Changed: the same file was
+    // written to (its length or modification time differ).
+    enum Status { Same, Missing, Replaced, Changed, Link, LinkInPath, NotFile, Unreachable };
+    Status status = Unreachable;
+    QString reason; // in the user's language; empty when Same
+
+    bool ok() const { return status == Same; }
+    ShellResult result() const { return ok() ? ShellResult::ok() : ShellResult::failed(reason); }
+};
+
+// A folder of a record's path, held open: every name below the drive's root
+// was opened without following a link, so what is done through it happens
+// in that folder, whatever is renamed meanwhile.
+class Folder
+{
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(Folder &&other) noexcept;
+    Folder &operator=(Folder &&other) noexcept;
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    // Opens the folder `rel` (names joined by "/", may be empty: the root)
+    // below `root`. With `create`, missing folders are made on the way.
+    static Folder open(const QByteArray &root, const QByteArray &rel, Check *why, bool create = false);
+    // The folder that holds a record's file.
+    static Folder parentOf(const FileRecord &record, Check *why);
+
+private:
+    int m_fd = -1;
+};
+
+// Whether `name` in `folder` is still the recorded file (a regular file,
+// not a link, same device, inode, size and modification time).
+Check compare(const Folder &folder, const QByteArray &name, const FileRecord &record);
+
+// The same from the record alone.
+Check check(const FileRecord &record);
+
+// Opens the recorded file for reading, checked against the record on the
+// opened file itself. -1 with the reason otherwise. The caller closes it.
+int openForReading(const FileRecord &record, Check *why);
+
+// Removes the recorded file for good. Done only when the file was the
+// recorded one right before, and is gone after.
+ShellResult remove(const FileRecord &record);
+
+// The reason a system error gives, in the user's language ("el disco está
+// lleno" for a full disk).
+QString systemReason(int error);
+
+} // namespace SafeFs
