@@ -18,12 +18,14 @@ bool BuscarVips(Form1 &f, const QString &carpeta)
     cFind.setSearchSubDirs(true);
     QStringList List2;
     QObject::connect(&cFind, &cFindFiles::InitSearch, &f, [&f] { f.setCursor(Qt::WaitCursor); });
+    QStringList nameless;
     QObject::connect(&cFind, &cFindFiles::EndSearch, &f, [&] {
         for (const QString &path : cFind.ColFiles()) {
             List2 << path;
             if (f.cancelar)
                 break;
         }
+        nameless = cFind.PassedOver();
     });
 
     // A dropped drive root "D:\" is searched as "D:".
@@ -34,6 +36,11 @@ bool BuscarVips(Form1 &f, const QString &carpeta)
 
     f.List1.clear();
     f.unsetCursor();
+    // A project whose name no Windows path can hold cannot be read: like an
+    // unreadable one, it is named, and the files only it uses must not look
+    // unused.
+    for (const QString &p : std::as_const(nameless))
+        f.unreadableProjects << p;
     bool any = false;
     for (const QString &line : List2) {
         if (f.Valido(line)) {

@@ -36,9 +36,9 @@ void message(const QString &title, const QString &text)
     Ask::question(title, text, {kAceptar});
 }
 
-QString hostChild(const QString &host, const QString &name)
+QByteArray hostChild(const QByteArray &host, const QByteArray &name)
 {
-    return host == QStringLiteral("/") ? u'/' + name : host + u'/' + name;
+    return host == "/" ? '/' + name : host + '/' + name;
 }
 
 QString withoutTrailingSlash(QString host)
@@ -336,6 +336,7 @@ bool cFindFiles::Find(const QString &sDirPath, const QString &sPattern, const QS
         m_sFileName = sFileName;
         m_lFindOption = lFindOption;
         m_colFiles = QStringList();
+        m_passedOver = QStringList();
 
         QString patterns = sPattern;
         if (!patterns.endsWith(u';'))
@@ -387,14 +388,16 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
     struct Pending
     {
         QString folder; // Windows path ending in "\"
-        QString host;
+        QByteArray host; // as bytes: a folder whose name is not UTF-8 is still walked
+        bool windowsNames; // every folder name down to here can be a Windows name
     };
     std::vector<Pending> stack;
     {
         QString f = folder;
         if (!f.endsWith(u'\\'))
             f += u'\\';
-        stack.push_back(Pending{f, withoutTrailingSlash(WinFs::hostPath(f))});
+        const QString host = WinFs::hostPath(f);
+        stack.push_back(Pending{f, host.isEmpty() ? QByteArray() : QFile::encodeName(withoutTrailingSlash(host)), true});
     }
 
     while (!stack.empty()) {
@@ -440,8 +443,13 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
 
             // Only the entries that passed the name tests are looked at: a
             // search for "*.vip" reads no more than the listings of the tree.
-            const QString hostFile = hostChild(p.host, e.name);
-            const QByteArray hostName = QFile::encodeName(hostFile);
+            // A file no Windows path can name is reported apart: whoever
+            // searched must not take another file (or none) for it.
+            if (!p.windowsNames || !e.windowsName) {
+                m_passedOver << p.folder + e.name;
+                continue;
+            }
+            const QByteArray hostName = hostChild(p.host, e.raw);
             const Meta meta = metaOf(hostName);
             if ((m_minFileSize != 0 && meta.size < m_minFileSize) || (m_maxFileSize != 0 && meta.size > m_maxFileSize))
                 continue;
@@ -464,7 +472,8 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
         }
 
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
-            stack.push_back(Pending{p.folder + (*it)->name + u'\\', hostChild(p.host, (*it)->name)});
+            stack.push_back(Pending{p.folder + (*it)->name + u'\\', hostChild(p.host, (*it)->raw),
+                                    p.windowsNames && (*it)->windowsName});
     }
 }
 

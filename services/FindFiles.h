@@ -171,6 +171,10 @@ public:
     // The paths found by the last search, in the order found. A new list at
     // the start of every search: a copy taken earlier keeps its results.
     const QStringList &ColFiles() const { return m_colFiles; }
+    // The files of the last search that passed every test but whose name,
+    // or the name of a folder above them, cannot be a Windows name: they are
+    // not in ColFiles (no path could name them), here as shown (lossy).
+    const QStringList &PassedOver() const { return m_passedOver; }
     // The drive roots present when the instance was made.
     const QStringList &ColDrives() const { return m_colDrives; }
     // The patterns of the last search (a single mask, or the extensions of
@@ -226,6 +230,7 @@ private:
     qint32 m_dirCount = 0;
     double m_totalSize = 0;
     QStringList m_colFiles;
+    QStringList m_passedOver;
     QStringList m_colDrives;
     bool m_searchSubDirs = true;
     qint64 m_maxFileSize = 0;

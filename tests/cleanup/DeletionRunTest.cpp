@@ -1,0 +1,409 @@
+#include "cleanup/DeletionRun.h"
+
+#include "cleanup/DeletionLog.h"
+#include "platform/Ask.h"
+#include "platform/EventPump.h"
+#include "tests/support/LibraryTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <functional>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The real file operations, each of which a test can replace, and a record
+// of the order they ran in.
+class Ops final : public Deletion::FileOps
+{
+public:
+    std::function<ShellResult(const FileRecord &)> onRemove, onTrash;
+    std::function<std::vector<ShellCopy::Batch::Committed>()> onCommit;
+    std::function<bool(const QString &, QString *)> onLogLine;
+    std::function<bool(QString *)> onSync;
+    QStringList events;
+    QString logFile; // the log on disk, read when a file goes
+
+    ShellResult trash(const FileRecord &file, const QString &shown, bool confirm) override
+    {
+        events << "trash " + shown;
+        return onTrash ? onTrash(file) : FileOps::trash(file, shown, confirm);
+    }
+    ShellResult remove(const FileRecord &file) override
+    {
+        events << "remove " + QFile::decodeName(file.name());
+        if (!logFile.isEmpty())
+            linesOnDiskWhenRemoved << QString::fromUtf8(readAll(logFile));
+        return onRemove ? onRemove(file) : FileOps::remove(file);
+    }
+    std::vector<ShellCopy::Batch::Committed> commitCopies() override
+    {
+        events << "commit";
+        return onCommit ? onCommit() : FileOps::commitCopies();
+    }
+    bool addLogLine(const QString &line, QString *why) override
+    {
+        events << "line " + line;
+        return onLogLine ? onLogLine(line, why) : FileOps::addLogLine(line, why);
+    }
+    bool syncLog(QString *why) override
+    {
+        events << "sync";
+        return onSync ? onSync(why) : FileOps::syncLog(why);
+    }
+    QStringList linesOnDiskWhenRemoved;
+};
+
+class DeletionRun : public LibraryTest
+{
+protected:
+    void SetUp() override
+    {
+        LibraryTest::SetUp();
+        Ask::setFunction({});
+        QDir().mkpath(host("Backup"));
+    }
+    void TearDown() override { Ask::setFunction({}); }
+
+    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
+    // Files written now and recorded as the analysis records them.
+    std::vector<Deletion::Item> items(const QStringList &rels)
+    {
+        std::vector<Deletion::Item> out;
+        for (const QString &rel : rels) {
+            if (!QFileInfo::exists(host(rel)))
+                write(rel, "take " + rel.toUtf8());
+            out.push_back({int(out.size()), win(rel), Fixtures::recordOfWindows(win(rel))});
+        }
+        return out;
+    }
+    Deletion::Options options(bool toTrash, bool backup)
+    {
+        Deletion::Options o;
+        o.toTrash = toTrash;
+        o.backupFolder = backup ? win("Backup") : QString();
+        o.date = "9/12/2026";
+        o.time = "10:00:00";
+        o.rows = 10;
+        return o;
+    }
+    Deletion::Report run(const std::vector<Deletion::Item> &list, const Deletion::Options &o)
+    {
+        NoProgress none;
+        return Deletion::run(list, o, ops, none);
+    }
+    static Deletion::Status status(const Deletion::Report &r, size_t i) { return r.items.at(i).status; }
+    // Files in the user's trash.
+    static int inTrash()
+    {
+        int n = 0;
+        QDirIterator it(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/files",
+                        QDir::Files | QDir::Hidden);
+        while (it.hasNext()) {
+            it.next();
+            ++n;
+        }
+        return n;
+    }
+    Ops ops;
+};
+
+using Deletion::Status;
+
+struct Mode
+{
+    bool toTrash;
+    bool backup;
+};
+const Mode kModes[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+
+} // namespace
+
+TEST_F(DeletionRun, ACaseVariantOfADeletedFileIsNeverTakenForIt)
+{
+    // A project uses take.wav; the unused Take.wav beside it goes first. A
+    // second run over the same record must not find take.wav case-blind.
+    for (const Mode m : kModes) {
+        QDir(host("P")).removeRecursively();
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+        write("P/take.wav", "the used take");
+        const auto list = items({"P/Take.wav"});
+        Deletion::Report first = run(list, options(m.toTrash, m.backup));
+        ASSERT_EQ(status(first, 0), Status::Deleted) << m.toTrash << m.backup;
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+        const Deletion::Report second = run(list, options(m.toTrash, m.backup));
+        EXPECT_EQ(status(second, 0), Status::Skipped) << m.toTrash << m.backup;
+        EXPECT_EQ(second.deleted, 0);
+        EXPECT_EQ(readAll(host("P/take.wav")), "the used take") << m.toTrash << m.backup;
+        EXPECT_FALSE(QFileInfo::exists(host("Backup/take.wav"))) << "nor copied as its backup";
+    }
+}
+
+TEST_F(DeletionRun, AFileReplacedOrLinkedSinceTheAnalysisIsKept)
+{
+    for (const Mode m : kModes) {
+        QDir(host("P")).removeRecursively();
+        QDir(host("Elsewhere")).removeRecursively();
+        const auto list = items({"P/Audio/a.wav", "P/b.wav", "P/c.wav", "P/Takes/d.wav"});
+        // d.wav: its folder moved and a link put in its place; the file is
+        // the same, but the path the user saw now goes through a link.
+        ASSERT_TRUE(QDir().rename(host("P/Takes"), host("P/Moved")));
+        ASSERT_TRUE(QFile::link(host("P/Moved"), host("P/Takes")));
+        // a.wav: its folder becomes a link to a folder outside that holds a
+        // file of the same name.
+        write("Elsewhere/a.wav", "precious");
+        ASSERT_TRUE(QDir(host("P/Audio")).removeRecursively());
+        ASSERT_EQ(::symlink(QFile::encodeName(host("Elsewhere")).constData(),
+                            QFile::encodeName(host("P/Audio")).constData()), 0);
+        // b.wav: another file of the same name took its place.
+        QFile::remove(host("P/b.wav"));
+        write("P/b.wav", "someone else's take");
+        // c.wav: now a link to a file outside.
+        QFile::remove(host("P/c.wav"));
+        ASSERT_TRUE(QFile::link(host("Elsewhere/a.wav"), host("P/c.wav")));
+
+        const Deletion::Report r = run(list, options(m.toTrash, m.backup));
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(status(r, i), Status::Skipped) << i << r.problems.join(" | ").toStdString();
+        EXPECT_TRUE(QFileInfo::exists(host("P/Moved/d.wav")));
+        EXPECT_TRUE(r.problems.join("\n").contains("enlace simbólico"));
+        EXPECT_TRUE(r.problems.join("\n").contains("otro archivo tiene su nombre"));
+        EXPECT_EQ(readAll(host("Elsewhere/a.wav")), "precious");
+        EXPECT_EQ(readAll(host("P/b.wav")), "someone else's take");
+        EXPECT_TRUE(QFileInfo(host("P/c.wav")).isSymLink());
+    }
+}
+
+TEST_F(DeletionRun, ProtectedFoldersHoldInEveryMode)
+{
+    for (const Mode m : kModes) {
+        const auto list = items({"Keep/a.wav", "Other/b.wav"});
+        Deletion::Options o = options(m.toTrash, m.backup);
+        o.protectedFolders = {win("Keep")};
+        const Deletion::Report r = run(list, o);
+        EXPECT_EQ(status(r, 0), Status::Skipped) << m.toTrash << m.backup;
+        EXPECT_EQ(status(r, 1), Status::Deleted) << m.toTrash << m.backup;
+        EXPECT_TRUE(QFileInfo::exists(host("Keep/a.wav")));
+        EXPECT_FALSE(QFileInfo::exists(host("Backup/a.wav"))) << "not even copied";
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+    }
+}
+
+TEST_F(DeletionRun, ATrashThatFailsOrIsDeclinedNeverBecomesADeletionForGood)
+{
+    for (const bool backup : {false, true}) {
+        const auto list = items({"T/a.wav", "T/b.wav"});
+        ops.onTrash = [](const FileRecord &f) {
+            return f.name() == "a.wav" ? ShellResult::failed("la papelera no puede") : ShellResult::declined();
+        };
+        ops.events.clear();
+        const Deletion::Report r = run(list, options(true, backup));
+        EXPECT_EQ(status(r, 0), Status::Failed);
+        EXPECT_EQ(status(r, 1), Status::Skipped);
+        EXPECT_EQ(r.deleted, 0);
+        EXPECT_TRUE(QFileInfo::exists(host("T/a.wav")));
+        EXPECT_TRUE(QFileInfo::exists(host("T/b.wav")));
+        EXPECT_TRUE(ops.events.filter("remove").isEmpty()) << ops.events.join(" | ").toStdString();
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+    }
+}
+
+TEST_F(DeletionRun, AFileIsCountedOnlyWhenItIsReallyGone)
+{
+    for (const Mode m : kModes) {
+        const auto list = items({"G/a.wav"});
+        // The operation says done and leaves the file.
+        ops.onRemove = ops.onTrash = [](const FileRecord &) { return ShellResult::ok(); };
+        const Deletion::Report r = run(list, options(m.toTrash, m.backup));
+        EXPECT_EQ(status(r, 0), Status::Failed) << m.toTrash << m.backup;
+        EXPECT_EQ(r.deleted, 0);
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+    }
+}
+
+TEST_F(DeletionRun, EachFileGoesOnlyAfterItsVerifiedCopyAndItsLineAreOnDisk)
+{
+    ops.logFile = host("Backup/Archivos_Borrados.log");
+    const auto list = items({"A/one.wav", "A/two.wav", "A/three.wav"});
+    // The copy of two.wav comes back different from its source.
+    ops.onCommit = [this] {
+        std::vector<ShellCopy::Batch::Committed> done = ops.FileOps::commitCopies();
+        done[1].result = ShellResult::failed("distinta");
+        done[1].differs = true;
+        return done;
+    };
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_EQ(status(r, 0), Status::Deleted);
+    EXPECT_EQ(status(r, 1), Status::Failed);
+    EXPECT_EQ(status(r, 2), Status::Deleted);
+    EXPECT_TRUE(QFileInfo::exists(host("A/two.wav")));
+    // Order: the copies, each good file's line, one sync, then the files.
+    EXPECT_EQ(ops.events, (QStringList{"commit", "line " + win("A/one.wav"), "line " + win("A/three.wav"), "sync",
+                                        "remove one.wav", "remove three.wav"}));
+    ASSERT_EQ(ops.linesOnDiskWhenRemoved.size(), 2);
+    for (const QString &onDisk : ops.linesOnDiskWhenRemoved) {
+        EXPECT_TRUE(onDisk.contains(win("A/one.wav") + "\r\n"));
+        EXPECT_TRUE(onDisk.contains(win("A/three.wav") + "\r\n"));
+        EXPECT_FALSE(onDisk.contains("two.wav"));
+    }
+}
+
+TEST_F(DeletionRun, ALogLineThatCannotBeWrittenKeepsItsFileAndStopsTheRun)
+{
+    const auto list = items({"L/a.wav", "L/b.wav", "L/c.wav"});
+    ops.onLogLine = [this](const QString &line, QString *why) {
+        if (line.endsWith("b.wav")) {
+            *why = "el disco está lleno";
+            return false;
+        }
+        return ops.FileOps::addLogLine(line, why);
+    };
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_EQ(status(r, 0), Status::Deleted);
+    EXPECT_EQ(status(r, 1), Status::Failed);
+    EXPECT_NE(status(r, 2), Status::Deleted);
+    EXPECT_TRUE(QFileInfo::exists(host("L/b.wav")));
+    EXPECT_TRUE(QFileInfo::exists(host("L/c.wav")));
+    EXPECT_FALSE(r.cancelled) << "a stop for the log is not a cancel";
+    EXPECT_TRUE(r.stopped.contains("el disco está lleno")) << r.stopped.toStdString();
+
+    // A sync that fails keeps every file of its batch.
+    ops.onLogLine = {};
+    ops.onSync = [](QString *why) {
+        *why = "error de lectura o escritura en el disco";
+        return false;
+    };
+    const Deletion::Report s = run(items({"S/s.wav"}), options(false, true));
+    EXPECT_EQ(status(s, 0), Status::Failed);
+    EXPECT_TRUE(QFileInfo::exists(host("S/s.wav")));
+    EXPECT_FALSE(s.stopped.isEmpty());
+}
+
+TEST_F(DeletionRun, ABackupNameTakenInEitherLetterCaseIsNeverReplaced)
+{
+    write("Backup/TAKE.WAV", "an older backup");
+    const auto list = items({"X/take.wav", "Y/Song.wav", "Z/SONG.wav"});
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_EQ(status(r, 0), Status::Skipped) << "a copy of that name, other case, is there";
+    EXPECT_EQ(status(r, 1), Status::Deleted);
+    EXPECT_EQ(status(r, 2), Status::Skipped) << "its name went to another file of this run";
+    EXPECT_EQ(readAll(host("Backup/TAKE.WAV")), "an older backup");
+    EXPECT_EQ(readAll(host("Backup/Song.wav")), "take Y/Song.wav");
+    EXPECT_TRUE(QFileInfo::exists(host("X/take.wav")));
+    EXPECT_TRUE(QFileInfo::exists(host("Z/SONG.wav")));
+}
+
+TEST_F(DeletionRun, AFileWrittenToAfterItsCopyIsKept)
+{
+    for (const bool toTrash : {false, true}) {
+        QDir(host("W")).removeRecursively();
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+        const auto list = items({"W/a.wav", "W/b.wav"});
+        // Once the copies are safe, the user records over a.wav.
+        ops.onCommit = [this] {
+            std::vector<ShellCopy::Batch::Committed> done = ops.FileOps::commitCopies();
+            QFile f(host("W/a.wav"));
+            EXPECT_TRUE(f.open(QIODevice::Append));
+            f.write(" and a new ending");
+            return done;
+        };
+        const Deletion::Report r = run(list, options(toTrash, true));
+        EXPECT_EQ(status(r, 0), Status::Skipped) << toTrash;
+        EXPECT_TRUE(r.problems.join("\n").contains("ha cambiado después de su copia"));
+        EXPECT_EQ(status(r, 1), Status::Deleted);
+        EXPECT_EQ(readAll(host("W/a.wav")), "take W/a.wav and a new ending");
+    }
+}
+
+TEST_F(DeletionRun, ALineThatWouldNotReadBackIsNeverDeletedWithABackup)
+{
+    // A name no Windows path can hold never reaches the list; if a line ever
+    // did, the restore could not bring its file back.
+    write("N/a\nb.wav", "x");
+    std::vector<Deletion::Item> list{{0, win("N/a\nb.wav"), Fixtures::recordOf(host("N/a\nb.wav"))}};
+    ASSERT_TRUE(list[0].record.isValid());
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_EQ(status(r, 0), Status::Skipped);
+    EXPECT_TRUE(QFileInfo::exists(host("N/a\nb.wav")));
+    EXPECT_FALSE(DeletionLog::lineReadsBack(win("N/a\nb.wav"), "a\nb.wav"));
+    EXPECT_TRUE(DeletionLog::lineReadsBack(win("N/ab.wav"), "ab.wav"));
+    EXPECT_FALSE(DeletionLog::lineReadsBack(win("N/ab.wav"), "other.wav"));
+}
+
+TEST_F(DeletionRun, ALogThatIsNotARegularFileTouchesNothingAndDoesNotHang)
+{
+    const auto list = items({"F/a.wav"});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(host("Backup/Archivos_Borrados.log")).constData(), 0600), 0);
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_FALSE(r.started);
+    EXPECT_TRUE(r.stopped.contains("no es un archivo normal")) << r.stopped.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(host("F/a.wav")));
+}
+
+TEST_F(DeletionRun, AHugeExistingLogIsAppendedToWithoutBeingRead)
+{
+    // 3 GB of nothing (a sparse file: no disk used): only its first and last
+    // bytes are looked at.
+    const QString log = host("Backup/Archivos_Borrados.log");
+    {
+        QFile f(log);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(3) << 30));
+    }
+    const auto list = items({"H/a.wav"});
+    const Deletion::Report r = run(list, options(false, true));
+    EXPECT_EQ(status(r, 0), Status::Deleted) << r.problems.join(" | ").toStdString();
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(f.seek((qint64(3) << 30)));
+    const QByteArray tail = f.readAll();
+    EXPECT_TRUE(tail.startsWith("\r\nArchivos borrados  9/12/2026 a las 10:00:00\r\n")) << tail.constData();
+    EXPECT_TRUE(tail.endsWith(win("H/a.wav").toUtf8() + "\r\n"));
+}
+
+TEST_F(DeletionRun, ALogLineIsNeverLeftHalfWritten)
+{
+    DeletionLog::Writer w;
+    QString why;
+    ASSERT_TRUE(w.open(host("Backup"), "d", "t", &why));
+    const qint64 before = QFileInfo(host("Backup/Archivos_Borrados.log")).size();
+    // The disk fills up in the middle of the next line: the file may grow by
+    // ten bytes only (the write stops there, as on a full disk).
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = rlim_t(before + 10);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = w.add(win("Carpeta/una toma bastante larga.wav"), &why);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(QFileInfo(host("Backup/Archivos_Borrados.log")).size(), before) << "the half line was taken back";
+    EXPECT_TRUE(w.add(win("a.wav"), &why)) << "and the log goes on whole";
+    EXPECT_TRUE(readAll(host("Backup/Archivos_Borrados.log")).endsWith(QByteArray(61, '-') + "\r\n" + win("a.wav").toLatin1() + "\r\n"));
+}
