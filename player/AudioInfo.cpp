@@ -13,7 +13,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 // The scan looks for "fmt" starting at the first 255 bytes only.
 constexpr qsizetype kScanPositions = 255;
-// The last byte the fields use, counted from the "f".
+// Where the fields end (one past the bits field), counted from the "f".
 constexpr qsizetype kFieldsEnd = 24;
 
 QString line(const QString &label, const QString &value, const QString &blank, bool lineEnd)

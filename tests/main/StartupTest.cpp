@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "cleanup/ParaBorrar.h"
 #include "main/FolderListWindows.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
@@ -16,11 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -222,6 +225,32 @@ TEST_F(StartupWindow, ShutDownStoresEveryKeyThenEndsAtOnce)
     EXPECT_TRUE(Settings::contains("Form1_Top"));
 }
 
+// The real end, in a process of its own: every other test replaces it.
+TEST_F(StartupWindow, ShutDownEndsTheProcessAtOnce)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELMAR_SHUTDOWN_CHILD"), dir.path());
+    // The child stores into this test's settings; its own temporary folders
+    // (never removed, as it ends without clean-up) go under this test's.
+    env.insert(QStringLiteral("VELMAR_KEEP_XDG"), QStringLiteral("1"));
+    env.insert(QStringLiteral("TMPDIR"), dir.path());
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=StartupWindowChild.ShutDownInAChildProcess")});
+    ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("ShutDownInAChildProcess"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("[  PASSED  ]"))) << out.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + "/siguio"));
+    Settings::reset();
+    EXPECT_EQ(Settings::get("HScroll1"), "63");
+    EXPECT_FALSE(Settings::contains("HScroll5")) << "the deletion window stored its settings afterwards";
+}
+
 TEST_F(StartupWindow, ShutDownWithoutALoadedPlayerKeepsItsStoredSettings)
 {
     Settings::set("TotalCarpetasBusca", "1");
@@ -308,3 +337,24 @@ TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)
 }
 
 } // namespace
+
+// The child of ShutDownEndsTheProcessAtOnce; does nothing in a normal run.
+// No fixture: a clean-up after it would hide what a process that went on did.
+TEST(StartupWindowChild, ShutDownInAChildProcess)
+{
+    const QString folder = qEnvironmentVariable("VELMAR_SHUTDOWN_CHILD");
+    if (folder.isEmpty())
+        return;
+    App::setup();
+    Settings::set("TotalCarpetasBusca", "1");
+    App::start({});
+    Form1 &f = form1();
+    f.HScroll1->setValue(63);
+    Peers::toggleParaBorrar();
+    paraBorrar().HScroll5->setValue(77);
+    f.GuardarYSalir();
+    // Only a process that went on gets here: the deletion window's close
+    // handler would store its settings after the shut-down's.
+    QApplication::closeAllWindows();
+    Fixtures::writeFile(folder + "/siguio", "1");
+}

@@ -20,6 +20,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <memory>
+
 namespace {
 
 using Fixtures::WavFormat;
@@ -199,6 +202,29 @@ std::vector<Case> mp3Cases()
     };
 }
 
+// Exactly `n` heap bytes and nothing after them: a QByteArray always has a
+// NUL past its last byte, which hides a read one byte too far even from the
+// address sanitizer.
+class ExactBytes
+{
+public:
+    ExactBytes(qsizetype n, char fill) : m_size(n), m_bytes(new char[size_t(n)])
+    {
+        std::fill_n(m_bytes.get(), n, fill);
+    }
+    // As much of `what` as fits from `at` on.
+    void put(qsizetype at, QByteArrayView what)
+    {
+        for (qsizetype i = 0; i < what.size() && at + i < m_size; ++i)
+            m_bytes[size_t(at + i)] = what[i];
+    }
+    QByteArrayView view() const { return {m_bytes.get(), m_size}; }
+
+private:
+    qsizetype m_size;
+    std::unique_ptr<char[]> m_bytes;
+};
+
 class AudioInfoFiles : public LibraryTest
 {
 protected:
@@ -243,6 +269,21 @@ TEST(AudioInfoWave, FieldsOfCanonicalHeader)
     EXPECT_EQ(f.channels, 2);
     EXPECT_EQ(f.rate, 48000);
     EXPECT_EQ(f.bits, 24);
+}
+
+TEST(AudioInfoWave, ReadsNothingPastTheBytesGiven)
+{
+    // Every short size, with "fmt" (or as much of it as fits) at each of the
+    // last 30 positions: the fields are read only when all of them are there.
+    for (qsizetype n = 0; n <= 40; ++n) {
+        for (qsizetype p = qMax<qsizetype>(0, n - 30); p <= n; ++p) {
+            ExactBytes b(n, '\x11');
+            b.put(p, "fmt");
+            const AudioInfo::WavFields expected =
+                p + 24 <= n ? AudioInfo::WavFields{0x1111, 0x11111111, 0x1111} : AudioInfo::WavFields{};
+            EXPECT_EQ(AudioInfo::wavFields(b.view()), expected) << n << " bytes, \"fmt\" at " << p;
+        }
+    }
 }
 
 TEST(AudioInfoMp3, TextsOfFileBytes)
@@ -293,6 +334,25 @@ TEST(AudioInfoMp3, FieldsPastTheWindowAreBlank)
     QByteArray last(255, 'z');
     last.replace(252, 3, "tAg");
     EXPECT_EQ(MMP3Info::tagFromWindow(last).Titulo, QString(30, u' '));
+}
+
+TEST(AudioInfoMp3, ReadsNothingPastTheBytesGiven)
+{
+    // Short windows with "tag" (or as much of it as fits) at every position.
+    for (qsizetype n = 0; n <= 40; ++n) {
+        for (qsizetype p = 0; p <= n; ++p) {
+            ExactBytes b(n, 'z');
+            b.put(p, "tag");
+            EXPECT_EQ(MMP3Info::tagFromWindow(b.view()) == MMP3Info::TagMP3{}, p + 3 > n) << n << " bytes, \"tag\" at " << p;
+        }
+    }
+    // Whole files up to just past the window's reach, "tag" where the window
+    // would start.
+    for (qsizetype n = 0; n <= MMP3Info::kWindowBack + 3; ++n) {
+        ExactBytes b(n, 'z');
+        b.put(qMax<qsizetype>(0, n - MMP3Info::kWindowBack), "tag");
+        EXPECT_EQ(MMP3Info::tagFromBytes(b.view()) == MMP3Info::TagMP3{}, n < MMP3Info::kWindowBack) << n << " bytes";
+    }
 }
 
 TEST(AudioInfoMp3, UnSpaceRemovesOnlyTrailingBlanksAndNuls)
