@@ -506,6 +506,7 @@ void Form1::AbrirFichero_Click()
     // look empty.
     cancelar = false;
     unreadableProjects.clear();
+    passedOverAudio = 0;
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
@@ -595,7 +596,7 @@ void Form1::AbrirFichero_Click()
 
     cmdReset->show();
     Decoding = false;
-    if (!unreadableProjects.isEmpty())
+    if (!unreadableSummary().isEmpty())
         Alerta(3, unreadableSummary(), true);
 }
 

@@ -128,6 +128,10 @@ public:
     // Projects found on the folder road that exist but could not be read:
     // the unused list is incomplete for their folders.
     QStringList unreadableProjects;
+    // Audio files the inventory passed over: no Windows path can name them.
+    int passedOverAudio = 0;
+    // What the status box says at the end of an analysis about both ("" when
+    // there is nothing to say).
     QString unreadableSummary() const;
 
     // The project list: a click shows the project, a double click decodes it

@@ -2,6 +2,7 @@
 
 #include "main/BuscarVips.h"
 #include "main/Peers.h"
+#include "main/Unused.h"
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
@@ -84,6 +85,7 @@ void Form1::AbrirRuta(const QString &ruta)
     LimpiarListas();
     DragVip.clear();
     unreadableProjects.clear();
+    passedOverAudio = 0;
 
     Alerta(1, QString(), false);
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
@@ -140,18 +142,21 @@ void Form1::AbrirRuta(const QString &ruta)
     SalvaListados->setVisible(true);
     Peers::stopPlayer();
     XP_ProgressBar1->hide();
-    if (!unreadableProjects.isEmpty())
+    if (!unreadableSummary().isEmpty())
         Alerta(3, unreadableSummary(), true);
 }
 
 QString Form1::unreadableSummary() const
 {
+    QString notice = passedOverAudio > 0 ? Unused::passedOverNotice(passedOverAudio) : QString();
+    if (unreadableProjects.isEmpty())
+        return notice;
     QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; sin ellos la lista de "
                                   "no utilizados no es fiable y no se ofrece ningún archivo para borrar:")
                        .arg(unreadableProjects.size());
     for (const QString &p : unreadableProjects)
         text += QStringLiteral("\r\n") + p;
-    return text;
+    return notice.isEmpty() ? text : text + QStringLiteral("\r\n") + notice;
 }
 
 void Form1::resetAfterRun()

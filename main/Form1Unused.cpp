@@ -109,8 +109,9 @@ void Form1::BuscarNoUtilizados()
     setLines(ListBorrar, offered.lines);
     for (int i = 0; i < ListBorrar->count(); ++i)
         ListBorrar->item(i)->setData(kRecordRole, QVariant::fromValue(offered.records[size_t(i)]));
-    if (const int passed = Unused::passedOverAudio(m_inventoryExtras.passedOver); passed > 0)
-        Alerta(3, Unused::passedOverNotice(passed), true);
+    passedOverAudio = Unused::passedOverAudio(m_inventoryExtras.passedOver);
+    if (passedOverAudio > 0)
+        Alerta(3, Unused::passedOverNotice(passedOverAudio), true);
 
     LabelErase[0]->hide();
     if (TotalNoUtilizados > 0) {

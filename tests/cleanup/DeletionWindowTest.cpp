@@ -538,3 +538,65 @@ TEST_F(DeletionWindow, RestoreRefusesOtherNamesAndEmptyLogs)
     EXPECT_EQ(Form1::lines(f.ListPath),
               (QStringList{" >>> AVISO <<< ", "   Este archivo no tiene archivos para recuperar"}));
 }
+
+TEST_F(DeletionWindow, ANewAnalysisEmptiesAnOpenWindowAndOffersOnlyItsOwnList)
+{
+    // A.vip leaves b.wav unused; B.vip, analysed later with the folder, uses it.
+    put("P/Audio/a.wav", "a");
+    put("P/Audio/b.wav", "b");
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav")}));
+    App::setup();
+    Ask::setFunction({});
+    Form1 &f = form1();
+    {
+        DialogAnswerer answer;
+        answer.queuePath(host("P/A.vip"));
+        f.AbrirFichero_Click();
+    }
+    ASSERT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/b.wav")});
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    ASSERT_TRUE(w.isVisible());
+    ASSERT_EQ(Form1::lines(w.ListBorrar), QStringList{win("P/Audio/b.wav")});
+
+    put("P/B.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
+    // What the window shows when the main window first tells it the list
+    // changed (the start of the analysis).
+    int seenDuring = -1;
+    bool offeredDuring = true;
+    const auto told = Peers::hooks().unusedListChanged;
+    Peers::hooks().unusedListChanged = [&] {
+        told();
+        if (seenDuring < 0) {
+            seenDuring = w.ListBorrar->count();
+            offeredDuring = w.cmdHecho->isVisible();
+        }
+    };
+    f.AbrirRuta(win("P"));
+    Peers::hooks().unusedListChanged = told;
+    EXPECT_EQ(seenDuring, 0) << "emptied while the analysis runs";
+    EXPECT_FALSE(offeredDuring);
+    EXPECT_TRUE(Form1::lines(w.ListBorrar).isEmpty());
+    EXPECT_TRUE(w.cmdHecho->isHidden());
+    w.ListBorrar->selectAll();
+    w.cmdHecho_Click();
+    EXPECT_EQ(readAll(host("P/Audio/b.wav")), "b");
+}
+
+TEST_F(DeletionWindow, FilesARunDeletedLeaveTheMainList)
+{
+    put("P/a.wav", "a");
+    put("P/b.wav", "b");
+    App::setup();
+    Ask::setFunction({});
+    ParaBorrar &w = window({win("P/a.wav"), win("P/b.wav")});
+    select(w, {0});
+    w.cmdHecho_Click();
+    EXPECT_EQ(Form1::lines(form1().ListBorrar), QStringList{win("P/b.wav")});
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("P/a.wav") + "  --> Borrado", win("P/b.wav")}));
+    // Closed and opened again, the window offers what is left.
+    w.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    form1().CommandBorrado_Click();
+    EXPECT_EQ(Form1::lines(paraBorrar().ListBorrar), QStringList{win("P/b.wav")});
+}

@@ -1,5 +1,6 @@
 #include "main/Form1.h"
 #include "main/Perdidos.h"
+#include "main/Unused.h"
 
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
@@ -292,6 +293,45 @@ TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
     EXPECT_FALSE(f.TextDecode->isHidden());
     EXPECT_TRUE(f.TextDecode->toPlainText().contains("D:\\P\\Cerrado.vip"));
     EXPECT_EQ(f.ListBorrar->count(), 0);
+    EXPECT_TRUE(f.CommandBorrado->isHidden());
+}
+
+TEST_F(FolderRoadWindow, NamesNoWindowsPathCanHoldAreNeverOffered)
+{
+    // Linux takes any byte but "/" in a name: a flat file named like a
+    // path (an archive made on Windows), a newline, a Windows-forbidden
+    // character, Latin-1 bytes, a device name.
+    project("P/A.vip", "a.wav");
+    write("outside/precious.wav", "precious");
+    const QByteArray folder = QFile::encodeName(dir.path() + "/P/Audio/");
+    const QList<QByteArray> odd = {"..\\..\\..\\..\\outside\\precious.wav", "a\nb.wav", "que?.wav", "dos:puntos.wav",
+                                   "Canci\xf3n.wav", "CON.wav", "fin.wav "};
+    for (const QByteArray &name : odd)
+        ASSERT_TRUE(Fixtures::writeRaw(folder + name, "odd " + name));
+    write("P/Audio/normal.wav", "normal");
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta(win("P"));
+    EXPECT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/normal.wav")});
+    // "fin.wav " does not end in an audio ending: it is not counted.
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains(Unused::passedOverNotice(int(odd.size()) - 1)))
+        << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(f.unusedRecords().at(0), Fixtures::recordOf(dir.path() + "/P/Audio/normal.wav"));
+}
+
+TEST_F(FolderRoadWindow, AProjectWhoseNameIsNotUtf8IsTreatedAsUnreadable)
+{
+    project("P/A.vip", "a.wav");
+    write("P/Audio/solo.wav", "only the other project uses it");
+    ASSERT_TRUE(Fixtures::writeRaw(QFile::encodeName(dir.path()) + "/P/Canci\xf3n.vip",
+                                   Fixtures::vipBytes({win("P/Audio/solo.wav")})));
+    Form1 &f = form1();
+    f.show();
+    f.AbrirRuta(win("P"));
+    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\P\\A.vip"});
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains("No se han podido leer 1 proyectos"))
+        << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(f.ListBorrar->count(), 0) << "solo.wav must not look unused";
     EXPECT_TRUE(f.CommandBorrado->isHidden());
 }
 

@@ -44,3 +44,29 @@ TEST_F(DriveMapTest, EnvironmentOverridesAndRemovesZ)
     EXPECT_EQ(DriveMap::instance().toHost("D:\\a"), "/srv/audio/a");
     EXPECT_EQ(DriveMap::instance().toWindows("/etc/hosts"), QString());
 }
+
+TEST_F(DriveMapTest, PathsAreCollapsedWithinTheirDriveAndANulIsRefused)
+{
+    const struct
+    {
+        const char *in;
+        const char *out;
+    } cases[] = {
+        {"D:\\X\\Proj\\..\\..\\..\\..\\outside\\precious.wav", "D:\\outside\\precious.wav"},
+        {"D:\\a\\.\\b\\..\\c.wav", "D:\\a\\c.wav"},
+        {"D:/a/b/", "D:\\a\\b\\"},
+        {"D:\\..", "D:\\"},
+        {"d:\\A\\\\B", "d:\\A\\B"},
+        {"D:", "D:\\"},
+        {"D:relative", ""},
+        {"\\\\server\\share", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DriveMap::collapse(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+    EXPECT_EQ(DriveMap::collapse(QString("D:\\a") + QChar(0) + "\\b.wav"), QString());
+
+    qputenv("VELMAR_DRIVES", "D=/srv/audio");
+    DriveMap::instance().reload();
+    EXPECT_EQ(DriveMap::instance().toHost("D:\\X\\..\\..\\..\\etc\\passwd"), "/srv/audio/etc/passwd");
+    EXPECT_EQ(DriveMap::instance().toHost(QString("D:\\a") + QChar(0) + ".wav"), QString());
+}

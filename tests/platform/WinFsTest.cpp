@@ -62,3 +62,14 @@ TEST_F(WinFsTest, ListingIsSortedCaseBlindAndMarksLinks)
     EXPECT_TRUE(loopIsLinkDir);
     EXPECT_TRUE(WinFs::listHostDir(dir.path() + "/missing").empty());
 }
+
+TEST(WindowsNames, OnlyNamesAWindowsPathCanHoldAsTheyAre)
+{
+    for (const char *ok : {"take.wav", "Canción ñ.wav", "toma [final].wav", ".hidden", "CONSOLA.wav", "COM0.wav",
+                           "a.b.c", "x"})
+        EXPECT_TRUE(WinFs::isWindowsName(QByteArrayView(ok))) << ok;
+    for (const char *bad : {"", "a\\b.wav", "que?.wav", "dos:puntos.wav", "a*b", "a\"b", "a<b", "a>b", "a|b",
+                            "a\nb.wav", "tab\t.wav", "fin.", "fin ", "CON", "con.wav", "Com1 .txt", "LPT9",
+                            "nul.WAV", "Canci\xf3n.wav", "\xff"})
+        EXPECT_FALSE(WinFs::isWindowsName(QByteArrayView(bad))) << bad;
+}

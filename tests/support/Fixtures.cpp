@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace Fixtures {
 namespace {
 
@@ -69,6 +72,15 @@ FileRecord recordOfWindows(const QString &windowsPath)
     if (host.isEmpty())
         return {};
     return FileRecord::take(windowsPath[0], QFile::encodeName(host)).value_or(FileRecord());
+}
+
+bool writeRaw(const QByteArray &hostPath, const QByteArray &bytes)
+{
+    const int fd = ::open(hostPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && ok;
 }
 
 bool writeFile(const QString &hostPath, const QByteArray &bytes)

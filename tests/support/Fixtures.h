@@ -34,6 +34,10 @@ FileRecord recordOf(const QString &hostPath);
 // The same for a Windows path.
 FileRecord recordOfWindows(const QString &windowsPath);
 
+// Writes a file whose host path is given as bytes (a name that is not
+// UTF-8, say); its folder must exist. False on failure.
+bool writeRaw(const QByteArray &hostPath, const QByteArray &bytes);
+
 // Writes bytes to a host path, creating the folders; false on failure.
 bool writeFile(const QString &hostPath, const QByteArray &bytes);
 
