@@ -1,6 +1,7 @@
 // A headless run of the main window's analysis, as the user would start it,
 // for end-to-end checks without a display:
-//   analysis_bench [--dump DIR] [--delete trash|permanent [--backup DIR]] [--restore LOG] [PATH]
+//   analysis_bench [--dump DIR] [--then PATH2] [--delete trash|permanent [--backup DIR] [--delete-twice]]
+//                  [--restore LOG] [PATH]
 // PATH is a host path: a project file is opened through "Abrir proyecto VIP"
 // with the dialog answered by PATH. Dialogs the run shows are answered with
 // their first button and their texts printed on stderr. With --dump, every
@@ -11,6 +12,11 @@
 // and restores it (PATH may then be left out). Every question is answered
 // with its first button. With --dump the deletion window's list after the
 // run goes to ParaBorrar.txt and the restore list to Recuperar.txt.
+// --delete-twice: after the first run the deletion window is closed and
+// opened again, every item selected, and the run started again.
+// --then PATH2: after the analysis of PATH the deletion window is opened,
+// PATH2 (a folder or a project file, by the dropped-path road) is analysed
+// while it stays open, and --delete then runs from that window as it stands.
 // The last line on stdout is "seconds=<wall time of the analysis>".
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
@@ -52,8 +58,8 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--delete trash|permanent [--backup DIR]] "
-                         "[--restore LOG] [PATH]\n       analysis_bench --info FILE\n");
+    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--then PATH2] [--delete trash|permanent [--backup DIR] "
+                         "[--delete-twice]] [--restore LOG] [PATH]\n       analysis_bench --info FILE\n");
     return 2;
 }
 
@@ -67,12 +73,14 @@ int printInfo(const QString &hostFile)
     return 0;
 }
 
-// The deletion window over the analysis's unused list: every item selected,
-// the options set, the run started as the user starts it.
+// The deletion window over the analysis's unused list (opened unless it is
+// shown already): every item selected, the options set, the run started as
+// the user starts it.
 void runDeletion(const QString &mode, const QString &backup, DialogAnswerer &answer)
 {
     Form1 &f = form1();
-    f.CommandBorrado_Click();
+    if (!paraBorrarLoaded() || !paraBorrar().isVisible())
+        f.CommandBorrado_Click();
     if (!paraBorrarLoaded()) {
         std::fprintf(stderr, "analysis_bench: the deletion window did not open\n");
         return;
@@ -120,7 +128,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     App::setup();
 
-    QString dump, path, mode, backup, restore, info;
+    QString dump, path, mode, backup, restore, info, then;
+    bool twice = false;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -134,6 +143,10 @@ int main(int argc, char **argv)
             restore = args[++i];
         else if (args[i] == QStringLiteral("--info") && hasValue)
             info = args[++i];
+        else if (args[i] == QStringLiteral("--then") && hasValue)
+            then = args[++i];
+        else if (args[i] == QStringLiteral("--delete-twice"))
+            twice = true;
         else if (args[i].startsWith(QStringLiteral("--")))
             return usage();
         else if (path.isEmpty())
@@ -148,7 +161,8 @@ int main(int argc, char **argv)
     }
     if ((path.isEmpty() && restore.isEmpty()) || (!mode.isEmpty() && mode != QStringLiteral("trash")
                                                   && mode != QStringLiteral("permanent"))
-        || (!backup.isEmpty() && mode.isEmpty()) || (!mode.isEmpty() && path.isEmpty()))
+        || (!backup.isEmpty() && mode.isEmpty()) || (!mode.isEmpty() && path.isEmpty()) || (twice && mode.isEmpty())
+        || (!then.isEmpty() && path.isEmpty()))
         return usage();
 
     Form1 &f = form1();
@@ -180,8 +194,25 @@ int main(int argc, char **argv)
                     perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
         std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
     }
+    if (!then.isEmpty()) {
+        const QFileInfo second(then);
+        if (!second.exists()) {
+            std::fprintf(stderr, "analysis_bench: %s does not exist\n", qPrintable(then));
+            return 2;
+        }
+        f.CommandBorrado_Click();
+        f.AbrirRuta(DriveMap::instance().toWindows(second.absoluteFilePath()));
+        std::printf("then: projects=%d unused=%d window_items=%d window_offers=%d\n", f.ListProyectos->count(),
+                    f.ListBorrar->count(), paraBorrarLoaded() ? paraBorrar().ListBorrar->count() : 0,
+                    int(paraBorrarLoaded() && paraBorrar().cmdHecho->isVisible()));
+    }
     if (!mode.isEmpty())
         runDeletion(mode, backup, answer);
+    if (twice && paraBorrarLoaded()) {
+        paraBorrar().close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        runDeletion(mode, backup, answer);
+    }
     if (!restore.isEmpty())
         runRestore(restore, answer);
 
