@@ -600,3 +600,33 @@ TEST_F(DeletionWindow, FilesARunDeletedLeaveTheMainList)
     form1().CommandBorrado_Click();
     EXPECT_EQ(Form1::lines(paraBorrar().ListBorrar), QStringList{win("P/b.wav")});
 }
+
+TEST_F(DeletionWindow, WhatAProjectFolderOnlyLinksToIsNeverTouched)
+{
+    // A link to a take outside every project folder, and a project naming a
+    // path that climbs out of its drive.
+    put("P/Audio/a.wav", "a");
+    QTemporaryDir outside;
+    ASSERT_TRUE(Fixtures::writeFile(outside.path() + "/precious.wav", "precious"));
+    ASSERT_TRUE(QFile::link(outside.path() + "/precious.wav", host("P/Audio/link.wav")));
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav"), "D:\\..\\..\\..\\" + outside.path().mid(1).replace('/', '\\') + "\\precious.wav"}));
+    App::setup();
+    Ask::setFunction({});
+    Form1 &f = form1();
+    f.AbrirRuta(win("P"));
+    ASSERT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/link.wav")});
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    w.ListBorrar->selectAll();
+    DialogAnswerer answer; // the outcome's message
+    for (const bool toTrash : {false, true}) {
+        w.CheckBorrarPapelera->setChecked(toTrash);
+        w.cmdHecho_Click();
+        EXPECT_EQ(w.lastOutcome().deleted, 0);
+        EXPECT_EQ(w.lastOutcome().skipped, 1);
+        EXPECT_TRUE(w.lastOutcome().problems.join("\n").contains("enlace simbólico"));
+        w.cmdHecho->show();
+    }
+    EXPECT_EQ(readAll(outside.path() + "/precious.wav"), "precious");
+    EXPECT_TRUE(QFileInfo(host("P/Audio/link.wav")).isSymLink());
+}
