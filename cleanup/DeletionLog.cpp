@@ -459,6 +459,8 @@ Contents readFile(int fd, const std::function<bool()> &goOn)
         const ssize_t n = ::read(fd, block.data(), size_t(want));
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0)
+            c.out().readError = SafeFs::systemReason(errno);
         if (n <= 0)
             break;
         total += n;

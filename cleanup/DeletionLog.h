@@ -85,6 +85,7 @@ struct Contents
     std::vector<Refused> refused; // lines that cannot be restored (at most kMaxRefusedShown kept)
     qint64 refusedCount = 0;      // all of them
     bool cut = false;       // the log is longer than the reader's bound: only its start was read
+    QString readError;      // why the file could not be read to its end; empty when it could
     qint64 bytesRead = 0;
 };
 
@@ -96,7 +97,7 @@ constexpr int kMaxRefusedShown = 1000;
 struct ReadLimits
 {
     qint64 blockBytes = 256 * 1024; // read at a time
-    qint64 maxBytes = qint64(128) << 20;
+    qint64 maxBytes = qint64(64) << 20; // some times the longest log a run writes
     qint64 maxLines = 1000000;
 };
 // The bounds in force (tests make them small).

@@ -221,6 +221,9 @@ void Recuperar::leerLog(const QString &file)
             m_readProblems << QStringLiteral("El registro es demasiado largo: solo se han leído sus primeras líneas (%1 "
                                              "bytes). El resto no se recuperará.")
                                   .arg(c.bytesRead);
+        if (!c.readError.isEmpty())
+            m_readProblems << QStringLiteral("No se ha podido leer todo el registro (") + c.readError
+                    + QStringLiteral("). El resto no se recuperará.");
         if (!c.repeated.isEmpty())
             m_readProblems << QStringLiteral("Estos nombres figuran más de una vez en el registro y no se recuperarán "
                                              "(su copia no puede volver a varias carpetas):\r\n")

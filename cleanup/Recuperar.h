@@ -10,6 +10,9 @@ class QScrollBar;
 
 // The restore window: reads a deletion log and copies each backed-up file
 // from the log's folder back to the folder it came from. Always in front.
+// Only the audio file each well-formed line names is written, at that exact
+// path and through no link (see Restore::one); a line left out is told
+// with its reason when the log is read and counted as failed by the restore.
 class Recuperar final : public QWidget
 {
     Q_OBJECT
