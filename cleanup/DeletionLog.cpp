@@ -1,10 +1,14 @@
 #include "cleanup/DeletionLog.h"
 
+#include "main/Unused.h"
 #include "platform/Ansi.h"
+#include "platform/DriveMap.h"
+#include "platform/WinFs.h"
 #include "platform/EventPump.h"
 #include "services/BuscarPaths.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSaveFile>
 
 #include "platform/FileRecord.h"
@@ -240,35 +244,272 @@ bool lineReadsBack(const QString &line, const QString &backupName)
     return c.paths == QStringList{line} && Buscar::Obtener_Nombre_Archivo(line) == backupName;
 }
 
+namespace {
+
+bool isControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+// A line as a message may show it: controls made visible, a long one cut.
+QString shown(const QString &line)
+{
+    constexpr qsizetype kShown = 200;
+    QString out = line.left(kShown);
+    for (QChar &c : out) {
+        if (isControl(c))
+            c = QChar(0xFFFD);
+    }
+    if (line.size() > kShown)
+        out += QChar(0x2026);
+    return out;
+}
+
+bool isBlank(const QString &line)
+{
+    for (const QChar c : line) {
+        if (c.unicode() != 0 && !c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+// Gathers the lines of a log and decides which paths are offered.
+class Collector
+{
+public:
+    void line(const QString &text, qint64 number, bool badText = false)
+    {
+        if (text.startsWith(QStringLiteral("Archivos borrados"))) {
+            if (m_out.label.isEmpty())
+                m_out.label = shown(text);
+            return;
+        }
+        if (text.startsWith(QStringLiteral("------")) || isBlank(text))
+            return;
+        ++m_lines;
+        const QString problem = badText ? QStringLiteral("no es texto UTF-8 válido") : lineProblem(text);
+        // The same target twice is one path; the same name (in either case)
+        // for two targets leaves both out, refused lines included: which of
+        // them the one backup copy belongs to cannot be told.
+        const QString collapsed = DriveMap::collapse(text);
+        const QString target = collapsed.isEmpty() ? text : collapsed;
+        const QString name = collapsed.isEmpty() ? Buscar::Obtener_Nombre_Archivo(text)
+                                                 : collapsed.mid(collapsed.lastIndexOf(u'\\') + 1);
+        bool again = false;
+        if (!name.isEmpty()) {
+            QStringList &same = m_targets[name.toCaseFolded()];
+            again = same.contains(target);
+            if (!again)
+                same << target;
+        }
+        if (!problem.isEmpty()) {
+            refuse(number, shown(text), problem);
+            return;
+        }
+        if (!again)
+            m_paths.push_back({text, name});
+    }
+
+    void longLine(qint64 number, qint64 bytes)
+    {
+        ++m_lines;
+        refuse(number, QStringLiteral("(%1 bytes)").arg(bytes),
+               QStringLiteral("la línea es demasiado larga para ser una ruta"));
+    }
+
+    qint64 lines() const { return m_lines; }
+
+    Contents finish()
+    {
+        for (const auto &[path, name] : m_paths) {
+            const QString key = name.toCaseFolded();
+            if (m_targets.value(key).size() > 1) {
+                if (m_repeatedKeys.contains(key))
+                    continue;
+                m_repeatedKeys.insert(key);
+                m_out.repeated << name;
+                continue;
+            }
+            m_out.paths << path;
+        }
+        m_paths.clear();
+        m_targets.clear();
+        return std::move(m_out);
+    }
+
+    Contents &out() { return m_out; }
+
+private:
+    void refuse(qint64 number, const QString &text, const QString &reason)
+    {
+        ++m_out.refusedCount;
+        if (m_out.refused.size() < size_t(kMaxRefusedShown))
+            m_out.refused.push_back({number, text, reason});
+    }
+
+    Contents m_out;
+    qint64 m_lines = 0;
+    std::vector<std::pair<QString, QString>> m_paths; // line, file name
+    QHash<QString, QStringList> m_targets;            // case-folded name -> the targets naming it
+    QSet<QString> m_repeatedKeys;
+};
+
+} // namespace
+
+ReadLimits &readLimits()
+{
+    static ReadLimits limits;
+    return limits;
+}
+
+QString lineProblem(const QString &line)
+{
+    if (line.size() > kMaxLineChars)
+        return QStringLiteral("la línea es demasiado larga para ser una ruta");
+    for (const QChar c : line) {
+        if (c.unicode() == 0)
+            return QStringLiteral("contiene un carácter NUL");
+        if (isControl(c))
+            return QStringLiteral("contiene un carácter de control");
+    }
+    const QString collapsed = DriveMap::collapse(line);
+    if (collapsed.isEmpty())
+        return QStringLiteral("no es la ruta de un archivo en una unidad");
+    if (collapsed.size() <= 3 || collapsed.endsWith(u'\\'))
+        return QStringLiteral("no nombra un archivo");
+    for (const QString &n : collapsed.mid(3).split(u'\\')) {
+        if (!WinFs::isWindowsName(n))
+            return QStringLiteral("«") + shown(n) + QStringLiteral("» no es un nombre válido en Windows");
+    }
+    if (!Unused::isAudioEnding(collapsed))
+        return QStringLiteral("no es un archivo de audio");
+    return {};
+}
+
 Contents read(const QStringList &lines)
 {
-    Contents out;
-    QStringList paths;
-    QHash<QString, QStringList> names; // file name -> the distinct paths naming it
-    for (const QString &line : lines) {
-        if (line.startsWith(QStringLiteral("Archivos borrados"))) {
-            if (out.label.isEmpty())
-                out.label = line;
-            continue;
+    Collector c;
+    qint64 number = 0;
+    for (const QString &line : lines)
+        c.line(line, ++number);
+    return c.finish();
+}
+
+Contents readFile(int fd, const std::function<bool()> &goOn)
+{
+    const ReadLimits limits = readLimits();
+    Collector c;
+    std::vector<char> block(size_t(std::max<qint64>(limits.blockBytes, 16)));
+    QByteArray line;
+    bool utf8 = false;
+    bool atStart = true;
+    bool tooLong = false;
+    bool blank = true;
+    bool afterCr = false;
+    qint64 lineBytes = 0;
+    qint64 number = 0;
+    qint64 total = 0;
+    // Bytes enough for kMaxLineChars characters: one per character in
+    // Windows-1252, up to three in UTF-8. More than that is too long unread.
+    qint64 cap = kMaxLineChars;
+
+    // False when the line is one more than the bound allows: reading stops
+    // there, and the log is said to be cut.
+    auto endLine = [&] {
+        ++number;
+        if (!blank && c.lines() >= limits.maxLines) {
+            c.out().cut = true;
+            return false;
         }
-        if (line.startsWith(QStringLiteral("------")) || line.trimmed().isEmpty())
-            continue;
-        QStringList &same = names[Buscar::Obtener_Nombre_Archivo(line)];
-        if (same.contains(line))
-            continue;
-        same << line;
-        paths << line;
-    }
-    for (const QString &p : std::as_const(paths)) {
-        const QString name = Buscar::Obtener_Nombre_Archivo(p);
-        if (names.value(name).size() > 1) {
-            if (!out.repeated.contains(name))
-                out.repeated << name;
-            continue;
+        if (blank) {
+            // Blank, or the NULs a crash leaves at the end of a file.
+        } else if (tooLong) {
+            c.longLine(number, lineBytes);
+        } else {
+            const bool bad = utf8 && !QByteArrayView(line).isValidUtf8();
+            const QString text = utf8 ? QString::fromUtf8(line) : Ansi::decode(line);
+            if (text.size() > kMaxLineChars)
+                c.longLine(number, lineBytes);
+            else
+                c.line(text, number, bad);
         }
-        out.paths << p;
+        line.clear();
+        lineBytes = 0;
+        tooLong = false;
+        blank = true;
+        return true;
+    };
+
+    bool stop = false;
+    while (!stop) {
+        if (goOn && !goOn())
+            break;
+        const qint64 want = std::min<qint64>(qint64(block.size()), limits.maxBytes - total);
+        if (want <= 0) {
+            char more;
+            ssize_t n;
+            do
+                n = ::read(fd, &more, 1);
+            while (n < 0 && errno == EINTR);
+            c.out().cut = n > 0;
+            break;
+        }
+        const ssize_t n = ::read(fd, block.data(), size_t(want));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            c.out().readError = SafeFs::systemReason(errno);
+        if (n <= 0)
+            break;
+        total += n;
+        const char *p = block.data();
+        const char *end = p + n;
+        if (atStart) {
+            atStart = false;
+            if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) {
+                utf8 = true;
+                cap = qint64(kMaxLineChars) * 3;
+                p += 3;
+            }
+        }
+        while (p < end) {
+            const char b = *p++;
+            if (afterCr) {
+                afterCr = false;
+                if (b == '\n')
+                    continue;
+            }
+            if (b == '\r' || b == '\n') {
+                afterCr = b == '\r';
+                if (!endLine()) {
+                    stop = true;
+                    break;
+                }
+                if (goOn && (number & 1023) == 0 && !goOn()) {
+                    stop = true;
+                    break;
+                }
+                continue;
+            }
+            ++lineBytes;
+            if (b != 0 && b != ' ' && b != '\t')
+                blank = false;
+            if (tooLong)
+                continue;
+            if (line.size() >= cap) {
+                tooLong = true;
+                line = QByteArray();
+                continue;
+            }
+            line.append(b);
+        }
     }
-    return out;
+    if (!stop && lineBytes > 0)
+        endLine();
+    c.out().bytesRead = total;
+    return c.finish();
 }
 
 } // namespace DeletionLog

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 // The deletion log "Archivos_Borrados.log" in the backup folder: one block
 // per run (a header line "Archivos borrados  <date> a las <time>", a line of
 // 61 "-", then the full path of each file deleted), Windows-1252 with CR LF,
@@ -58,17 +61,60 @@ private:
 // back.
 bool lineReadsBack(const QString &line, const QString &backupName);
 
+// Why a log line names no file the restore may write, in the user's
+// language; "" when it does. A line the restore may act on is a drive path
+// ("X:\..."), collapsed within its drive, with no NUL or other control
+// character, every name of it a name Windows allows, ending in an audio
+// ending (only audio files are ever deleted with a backup).
+QString lineProblem(const QString &line);
+
+// A line of the log that is left out, with the reason.
+struct Refused
+{
+    qint64 lineNumber = 0; // from 1
+    QString shown;         // the line as it can be shown (controls made visible, long ones cut)
+    QString reason;
+};
+
 // What the restore takes from a log.
 struct Contents
 {
     QString label;          // the first header line
     QStringList paths;      // each path once, in log order
     QStringList repeated;   // file names listed more than once (left out)
+    std::vector<Refused> refused; // lines that cannot be restored (at most kMaxRefusedShown kept)
+    qint64 refusedCount = 0;      // all of them
+    bool cut = false;       // the log is longer than the reader's bound: only its start was read
+    QString readError;      // why the file could not be read to its end; empty when it could
+    qint64 bytesRead = 0;
 };
 
+constexpr int kMaxLineChars = 32767;
+constexpr int kMaxRefusedShown = 1000;
+
+// The bounds of reading a log. A deletion run logs some hundred thousand
+// paths at most; a longer file is read up to the bound and said to be cut.
+struct ReadLimits
+{
+    qint64 blockBytes = 256 * 1024; // read at a time
+    qint64 maxBytes = qint64(64) << 20; // some times the longest log a run writes
+    qint64 maxLines = 1000000;
+};
+// The bounds in force (tests make them small).
+ReadLimits &readLimits();
+
 // Reads the lines of a log: header and dash lines are skipped wherever they
-// stand. A file name listed more than once is left out: one backup copy
-// cannot go back to two folders.
+// stand; blank lines and lines of NULs (the tail a crash leaves) are no
+// lines. A file name listed more than once, in either letter case, is left
+// out: one backup copy cannot go back to two folders. Lines `lineProblem`
+// refuses are left out with their reason.
 Contents read(const QStringList &lines);
+
+// Reads the log open on `fd` (a regular file, from its current offset) a
+// block at a time, never the whole file: Windows-1252, or UTF-8 after a
+// byte-order mark; CR LF, LF or CR end a line. A line longer than
+// kMaxLineChars is refused unread. `goOn` is called between lines and
+// blocks (it lets window events run); reading stops when it says false.
+Contents readFile(int fd, const std::function<bool()> &goOn = {});
 
 } // namespace DeletionLog

@@ -3,16 +3,16 @@
 #include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
+#include "cleanup/Restore.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
-#include "platform/Ansi.h"
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3.h"
-#include "services/ShellOps.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -21,10 +21,15 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,6 +106,7 @@ Recuperar::Recuperar()
 
 Recuperar::~Recuperar()
 {
+    closeLogFolder();
     if (g_window == this)
         g_window = nullptr;
 }
@@ -139,6 +145,8 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 
 void Recuperar::cmdOpen_Click()
 {
+    if (m_busy)
+        return;
     Peers::unloadFormMedia();
     if (form1Loaded())
         form1().ListPath->hide();
@@ -149,30 +157,86 @@ void Recuperar::cmdOpen_Click()
     leerLog(file);
 }
 
+void Recuperar::closeLogFolder()
+{
+    if (m_logFolderFd >= 0)
+        ::close(m_logFolderFd);
+    m_logFolderFd = -1;
+}
+
 void Recuperar::leerLog(const QString &file)
 {
+    if (m_busy)
+        return;
     if (Buscar::Obtener_Nombre_Archivo(file) != DeletionLog::fileName()) {
-        Label1->setText(QStringLiteral("Este archivo no es válido"));
-        hide();
+        notValid();
         return;
     }
-    m_logFolder = Buscar::Obtener_Nombre_Path(file, true);
-    QFile f(WinFs::hostPath(file));
-    if (f.size() >= 110 && f.open(QIODevice::ReadOnly)) {
+    m_busy = true;
+    const auto done = qScopeGuard([this] { m_busy = false; });
+    closeLogFolder();
+    m_refused.clear();
+    m_refusedCount = 0;
+    m_readProblems.clear();
+    // The log's folder stays open until the restore: the backups are taken
+    // from this folder, whatever is renamed or chosen in other dialogs
+    // meanwhile.
+    const QString host = DriveMap::instance().toHost(file);
+    const QByteArray folder = QFile::encodeName(host.left(host.lastIndexOf(u'/') + 1));
+    m_logFolderFd = host.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Not blocking: a pipe or a device bearing the log's name must not hang
+    // the window; anything but a regular file is not a log.
+    const int fd = m_logFolderFd < 0
+        ? -1
+        : ::openat(m_logFolderFd, QFile::encodeName(DeletionLog::fileName()).constData(),
+                   O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const auto closeLog = qScopeGuard([fd] {
+        if (fd >= 0)
+            ::close(fd);
+    });
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        closeLogFolder();
+        notValid();
+        return;
+    }
+    if (fd >= 0 && st.st_size >= 110) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         ListRecuperar->clear();
-        const DeletionLog::Contents c = DeletionLog::read(Ansi::readLines(f.readAll()));
-        f.close();
-        Label1->setText(c.label);
-        for (const QString &p : c.paths) {
-            ListRecuperar->addItem(p);
+        const DeletionLog::Contents c = DeletionLog::readFile(fd, [this] {
             EventPump::pumpEvents();
-        }
-        if (!c.repeated.isEmpty()) {
+            return !m_closing;
+        });
+        if (m_closing)
+            return;
+        Label1->setText(c.label);
+        ListRecuperar->addItems(c.paths);
+        EventPump::pumpEvents();
+        for (const DeletionLog::Refused &r : c.refused)
+            m_refused << QStringLiteral("Línea %1: %2  ->  %3").arg(r.lineNumber).arg(r.shown, r.reason);
+        m_refusedCount = c.refusedCount;
+        if (c.refusedCount > qint64(c.refused.size()))
+            m_refused << QStringLiteral("... y %1 líneas rechazadas más").arg(c.refusedCount - qint64(c.refused.size()));
+        if (c.cut)
+            m_readProblems << QStringLiteral("El registro es demasiado largo: solo se han leído sus primeras líneas (%1 "
+                                             "bytes). El resto no se recuperará.")
+                                  .arg(c.bytesRead);
+        if (!c.readError.isEmpty())
+            m_readProblems << QStringLiteral("No se ha podido leer todo el registro (") + c.readError
+                    + QStringLiteral("). El resto no se recuperará.");
+        if (!c.repeated.isEmpty())
+            m_readProblems << QStringLiteral("Estos nombres figuran más de una vez en el registro y no se recuperarán "
+                                             "(su copia no puede volver a varias carpetas):\r\n")
+                    + c.repeated.mid(0, 20).join(QStringLiteral("\r\n"))
+                    + (c.repeated.size() > 20 ? QStringLiteral("\r\n... y %1 más").arg(c.repeated.size() - 20)
+                                              : QString());
+        if (!m_refused.isEmpty())
+            m_readProblems << QStringLiteral("Estas líneas no se recuperarán:\r\n")
+                    + m_refused.mid(0, 20).join(QStringLiteral("\r\n"))
+                    + (m_refused.size() > 20 ? QStringLiteral("\r\n... y %1 más").arg(m_refusedCount - 20) : QString());
+        if (!m_readProblems.isEmpty())
             QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
-                                 QStringLiteral("Estos nombres figuran más de una vez en el registro y no se "
-                                                "recuperarán (su copia no puede volver a varias carpetas):\r\n")
-                                     + c.repeated.join(QStringLiteral("\r\n")));
-        }
+                                 m_readProblems.join(QStringLiteral("\r\n\r\n")));
         if (ListRecuperar->count() > 0) {
             Module3::AjustarScrollHorizontal(ListRecuperar);
             Label1->setText(QStringLiteral("Hay: ") + QString::number(ListRecuperar->count()) + u' ' + Label1->text());
@@ -181,6 +245,7 @@ void Recuperar::leerLog(const QString &file)
         }
         return;
     }
+    closeLogFolder();
     if (form1Loaded()) {
         Form1 &f1 = form1();
         Form1::setLines(f1.ListPath, {QStringLiteral(" >>> AVISO <<< "),
@@ -191,26 +256,30 @@ void Recuperar::leerLog(const QString &file)
     close();
 }
 
+void Recuperar::notValid()
+{
+    Label1->setText(QStringLiteral("Este archivo no es válido"));
+    hide();
+}
+
 void Recuperar::cmdRecuperar_Click()
 {
+    if (m_busy)
+        return;
+    m_busy = true;
     RecuperarArchivos();
+    m_busy = false;
 }
 
 void Recuperar::RecuperarArchivos()
 {
     m_outcome = Outcome();
     const int count = ListRecuperar->count();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !m_closing; ++i) {
         const QString line = ListRecuperar->item(i)->text();
-        const QString name = Buscar::Obtener_Nombre_Archivo(line);
-        const QString folder = line.left(line.size() - name.size());
-        const QString backup = m_logFolder + name;
-        if (name.isEmpty() || !WinFs::findNormalFile(backup)) {
-            ++m_outcome.failed;
-            m_outcome.problems << line + QStringLiteral("  ->  no está la copia ") + backup;
-            continue;
-        }
-        const ShellResult r = Module2::CopiarArchivo(backup, folder);
+        const ShellResult r = m_logFolderFd < 0
+            ? ShellResult::failed(QStringLiteral("la carpeta del registro ya no está abierta"))
+            : Restore::one(m_logFolderFd, line);
         if (r.done()) {
             ++m_outcome.copied;
         } else if (r.outcome == ShellResult::Declined) {
@@ -221,6 +290,11 @@ void Recuperar::RecuperarArchivos()
             m_outcome.problems << line + QStringLiteral("  ->  ") + r.reason;
         }
     }
+    if (m_closing)
+        return;
+    // Lines of the log that were not listed are not restored either.
+    m_outcome.failed += int(m_refusedCount);
+    m_outcome.problems << m_refused;
     cmdRecuperar->hide();
     QString text = QStringLiteral("Operación terminada");
     if (m_outcome.failed > 0 || m_outcome.declined > 0)
@@ -237,7 +311,10 @@ void Recuperar::RecuperarArchivos()
                                      .arg(m_outcome.copied)
                                      .arg(m_outcome.declined)
                                      .arg(m_outcome.failed)
-                                 + m_outcome.problems.mid(0, 20).join(QStringLiteral("\r\n")));
+                                 + m_outcome.problems.mid(0, 20).join(QStringLiteral("\r\n"))
+                                 + (m_outcome.problems.size() > 20
+                                        ? QStringLiteral("\r\n... y %1 más").arg(m_outcome.problems.size() - 20)
+                                        : QString()));
 }
 
 void Recuperar::closeEvent(QCloseEvent *event)

@@ -10,6 +10,9 @@ class QScrollBar;
 
 // The restore window: reads a deletion log and copies each backed-up file
 // from the log's folder back to the folder it came from. Always in front.
+// Only the audio file each well-formed line names is written, at that exact
+// path and through no link (see Restore::one); a line left out is told
+// with its reason when the log is read and counted as failed by the restore.
 class Recuperar final : public QWidget
 {
     Q_OBJECT
@@ -26,6 +29,8 @@ public:
     // Reads a log (a Windows path) as cmdOpen does after its dialog.
     void leerLog(const QString &file);
 
+    // What the last restore did. Lines of the log left out when it was read
+    // (see DeletionLog::lineProblem) count as failed, with their reasons.
     struct Outcome
     {
         int copied = 0;
@@ -34,6 +39,8 @@ public:
         QStringList problems;
     };
     const Outcome &lastOutcome() const { return m_outcome; }
+    // What reading the last log left out, as the window told it.
+    const QStringList &readProblems() const { return m_readProblems; }
 
     QPushButton *cmdOpen = nullptr;
     QListWidget *ListRecuperar = nullptr;
@@ -50,8 +57,14 @@ protected:
 private:
     void RecuperarArchivos();
     void savePosition();
+    void notValid();
+    void closeLogFolder();
 
-    QString m_logFolder; // Windows path of the opened log's folder
+    int m_logFolderFd = -1; // the opened log's folder, where its backups lie
+    QStringList m_refused;  // lines left out when the log was read, with the reason
+    qint64 m_refusedCount = 0;
+    QStringList m_readProblems;
+    bool m_busy = false; // reading or restoring: the buttons do nothing
     Outcome m_outcome;
     bool m_closing = false;
 };

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -22,6 +24,8 @@
 
 namespace ShellCopy {
 namespace {
+
+constexpr qint64 kBlockBytes = 1 << 20;
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -89,6 +93,191 @@ ShellResult copyInto(const QString &sourceHost, const QString &folderHost)
         return ShellResult::failed(QStringLiteral("No se puede crear: ") + target + QStringLiteral(" (")
                                    + QString::fromLocal8Bit(strerror(errno)) + u')');
     out.setAutoRemove(false);
+    return ShellResult::ok();
+}
+
+namespace {
+
+WriteCall g_restoreWrite = nullptr;
+
+QString why(const QString &what, int error)
+{
+    return what + QStringLiteral(": ") + SafeFs::systemReason(error);
+}
+
+// A temporary name in the folder, made by this call alone.
+int createTemp(int folderFd, QByteArray *name, int *error)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray n = ".velmar-copia-";
+        for (int i = 0; i < 8; ++i)
+            n += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const int fd = ::openat(folderFd, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            *name = n;
+            return fd;
+        }
+        if (errno != EEXIST) {
+            *error = errno;
+            return -1;
+        }
+    }
+    *error = EEXIST;
+    return -1;
+}
+
+// Gives the temporary file `temp` the name `name` only while nothing bears
+// that name. 0, or the error (EEXIST: something is there now).
+int nameWithoutReplacing(int folderFd, const QByteArray &temp, const QByteArray &name)
+{
+    if (::renameat2(folderFd, temp.constData(), folderFd, name.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without that rename: a second link fails on an existing
+    // name just the same.
+    if (::linkat(folderFd, temp.constData(), folderFd, name.constData(), 0) != 0)
+        return errno;
+    ::unlinkat(folderFd, temp.constData(), 0);
+    return 0;
+}
+
+} // namespace
+
+void setRestoreWriteForTest(WriteCall call)
+{
+    g_restoreWrite = call;
+}
+
+ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const RestoreTarget &target)
+{
+    const QString title = QStringLiteral("Copiar archivo");
+    // The backup copy: that very name in the log's folder, a regular file.
+    const int in = ::openat(sourceFolderFd, sourceName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0) {
+        const int error = errno;
+        struct stat st;
+        if (error == ENOENT)
+            return ShellResult::failed(QStringLiteral("no está su copia de seguridad en la carpeta del registro"));
+        if (::fstatat(sourceFolderFd, sourceName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return ShellResult::failed(QStringLiteral("su copia de seguridad es un enlace simbólico"));
+        return ShellResult::failed(why(QStringLiteral("no se puede leer su copia de seguridad"), error));
+    }
+    const auto closeIn = qScopeGuard([in] { ::close(in); });
+    struct stat src;
+    if (::fstat(in, &src) != 0)
+        return ShellResult::failed(why(QStringLiteral("no se puede leer su copia de seguridad"), errno));
+    if (!S_ISREG(src.st_mode))
+        return ShellResult::failed(QStringLiteral("su copia de seguridad no es un archivo normal"));
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+
+    // The folder, every name below the root opened without following a link.
+    SafeFs::Check check;
+    SafeFs::Folder folder = SafeFs::Folder::open(target.root, target.folder, &check);
+    if (!folder.isOpen() && check.status == SafeFs::Check::Missing) {
+        if (!Ask::yes(title, QStringLiteral("La carpeta ") + target.shownFolder
+                                 + QStringLiteral(" no existe.\r\n¿Desea crearla?")))
+            return ShellResult::failed(QStringLiteral("su carpeta no existe y no se ha creado"));
+        folder = SafeFs::Folder::open(target.root, target.folder, &check, true);
+    }
+    if (!folder.isOpen())
+        return ShellResult::failed(check.reason);
+    const int dir = folder.fd();
+
+    // What bears the name now.
+    struct stat old;
+    bool replace = false;
+    if (::fstatat(dir, target.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
+            return ShellResult::failed(QStringLiteral("el origen y el destino son el mismo archivo"));
+        if (S_ISLNK(old.st_mode))
+            return ShellResult::failed(QStringLiteral("en su lugar hay un enlace simbólico, que no se reemplaza"));
+        if (S_ISDIR(old.st_mode))
+            return ShellResult::failed(QStringLiteral("ya existe una carpeta con ese nombre"));
+        if (!S_ISREG(old.st_mode))
+            return ShellResult::failed(QStringLiteral("en su lugar hay algo que no es un archivo normal"));
+        if (!Ask::yes(title, QStringLiteral("Ya existe el archivo ") + target.shownFile
+                                 + QStringLiteral("\r\n¿Desea reemplazarlo?")))
+            return ShellResult::declined();
+        replace = true;
+    } else if (errno != ENOENT) {
+        return ShellResult::failed(why(QStringLiteral("no se puede acceder a su carpeta"), errno));
+    }
+
+    // The copy, under a temporary name in that folder.
+    QByteArray temp;
+    int error = 0;
+    const int out = createTemp(dir, &temp, &error);
+    if (out < 0)
+        return ShellResult::failed(why(QStringLiteral("no se puede escribir en su carpeta"), error));
+    bool named = false;
+    const auto cleanUp = qScopeGuard([&] {
+        ::close(out);
+        if (!named)
+            ::unlinkat(dir, temp.constData(), 0);
+    });
+    const WriteCall write = g_restoreWrite ? g_restoreWrite : &::write;
+    std::vector<char> block(size_t(std::clamp<qint64>(qint64(src.st_size), 1, kBlockBytes)));
+    qint64 copied = 0;
+    for (;;) {
+        const ssize_t got = ::read(in, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return ShellResult::failed(why(QStringLiteral("no se puede leer su copia de seguridad"), errno));
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(out, block.data() + done, size_t(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), put == 0 ? ENOSPC : errno));
+            done += put;
+        }
+        copied += got;
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
+    ::futimens(out, times);
+    ::fchmod(out, (src.st_mode & 0777) | S_IRUSR | S_IWUSR);
+    // On the disk before it bears the name: a crash never leaves a short file
+    // where the user expects the restored one.
+    if (::fdatasync(out) != 0)
+        return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), errno));
+    struct stat written;
+    if (::fstat(out, &written) != 0)
+        return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), errno));
+    if (copied != qint64(src.st_size) || qint64(written.st_size) != copied)
+        return ShellResult::failed(QStringLiteral("la copia escrita no tiene la longitud de su copia de seguridad"));
+
+    if (replace) {
+        // Only over the file the user agreed to replace, still a regular file.
+        struct stat now;
+        if (::fstatat(dir, target.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+            return ShellResult::failed(QStringLiteral("el archivo que se iba a reemplazar ha desaparecido"));
+        if (!S_ISREG(now.st_mode) || now.st_dev != old.st_dev || now.st_ino != old.st_ino)
+            return ShellResult::failed(QStringLiteral("el archivo que se iba a reemplazar ha cambiado; no se reemplaza"));
+        // rename() never follows a link in the target's place: at worst the
+        // entry is replaced, nothing behind it is written.
+        if (::renameat(dir, temp.constData(), dir, target.name.constData()) != 0)
+            return ShellResult::failed(why(QStringLiteral("no se ha podido reemplazar"), errno));
+    } else {
+        const int failed = nameWithoutReplacing(dir, temp, target.name);
+        if (failed == EEXIST)
+            return ShellResult::failed(QStringLiteral("otro archivo ha tomado su nombre mientras se copiaba; no se reemplaza"));
+        if (failed != 0)
+            return ShellResult::failed(why(QStringLiteral("no se ha podido crear"), failed));
+    }
+    named = true;
+    if (::fsync(dir) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return ShellResult::failed(why(QStringLiteral("no se ha podido guardar en el disco"), errno));
+    // In place: the file we wrote, with the backup's length.
+    struct stat placed;
+    if (::fstatat(dir, target.name.constData(), &placed, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(placed.st_mode)
+        || placed.st_dev != written.st_dev || placed.st_ino != written.st_ino
+        || qint64(placed.st_size) != qint64(src.st_size))
+        return ShellResult::failed(QStringLiteral("el archivo no ha quedado en su sitio"));
     return ShellResult::ok();
 }
 

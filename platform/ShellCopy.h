@@ -2,7 +2,10 @@
 
 #include "platform/ShellResult.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <sys/types.h>
 
 #include <memory>
 #include <vector>
@@ -20,6 +23,34 @@ namespace ShellCopy {
 // `sourceHost` a file, `folderHost` the folder that receives it under the
 // same name. Copying a file onto itself fails.
 ShellResult copyInto(const QString &sourceHost, const QString &folderHost);
+
+// Where a restored file goes: a folder below a drive's root, opened name by
+// name without following a link, and the file's name in it.
+struct RestoreTarget
+{
+    QByteArray root;     // host folder of the drive's root (it may be a link)
+    QByteArray folder;   // the folders below the root, joined by "/"; empty: the root
+    QByteArray name;     // the file's own name
+    QString shownFolder; // the folder and the file as the user knows them
+    QString shownFile;
+};
+
+// Copies the regular file `sourceName` of the open folder `sourceFolderFd`
+// (not through a link) to `target`. A missing folder is made, through the
+// same walk, only after the user says yes to "La carpeta ... no existe";
+// an existing file is replaced only after a yes to "Ya existe el archivo
+// ...", and only while it is still that regular file (a link or a folder in
+// its place is never replaced). The copy is written under a temporary name
+// in the target folder and flushed, then named: without replacing anything
+// when nothing was there. Done only when the file is in place with the
+// source's length; Declined when the user kept the existing file; Failed
+// with the reason otherwise (nothing left behind).
+ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const RestoreTarget &target);
+
+// Tests make the restore's writes fail (a full disk): the call that writes
+// the copy's bytes, ::write when unset.
+using WriteCall = ssize_t (*)(int fd, const void *data, size_t size);
+void setRestoreWriteForTest(WriteCall call);
 
 // Backup copies of many files into one folder, made safe together: add()
 // writes a whole copy under no name (or a hidden temporary one) in the
