@@ -118,24 +118,35 @@ int main(int argc, char **argv)
     f.AbrirFichero_Click();
     const double road = t.nsecsElapsed() / 1e9;
     const long long rssPeak = peakRssMb();
+    const qint64 roadGap = EventPump::longestGapMs();
 
-    // One list-mode decoding alone, without the window's work around it.
+    // One list-mode decoding alone, without the window's work around it (nor
+    // the wait for the file dialog, which the road's gap figure includes).
+    struct Pumping final : Progress
+    {
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+    } pumping;
     double decodeBest = 1e9;
+    qint64 decodeGap = 0;
     for (int i = 0; i < 3; ++i) {
         Decoder::State st;
-        NoProgress none;
         QStringList list;
+        EventPump::resetGapStats();
         QElapsedTimer d;
         d.start();
-        Decoder::ExtraerNombres_Archivos(DriveMap::instance().toWindows(project), &list, QString(), true, st, none);
+        Decoder::ExtraerNombres_Archivos(DriveMap::instance().toWindows(project), &list, QString(), true, st, pumping);
         decodeBest = std::min(decodeBest, d.nsecsElapsed() / 1e9);
+        decodeGap = std::max(decodeGap, EventPump::longestGapMs());
     }
 
     std::printf("project_mb=%d paths_found=%d\n", megabytes, f.ListVip->count());
     std::printf("grep_seconds=%.3f open_road_seconds=%.3f ratio=%.2f (goal <= 8)\n", grep, road, road / grep);
-    std::printf("longest_event_gap_ms=%lld (goal < 50)\n", static_cast<long long>(EventPump::longestGapMs()));
+    std::printf("longest_event_gap_ms=%lld (goal < 50)\n", static_cast<long long>(roadGap));
     std::printf("peak_rss_mb_during_road=%lld (resident when it starts: %lld)\n", rssPeak, rssBefore);
-    std::printf("decode_seconds=%.3f (one list-mode decoding, best of 3)\n", decodeBest);
+    std::printf("decode_seconds=%.3f (one list-mode decoding, best of 3) decode_longest_event_gap_ms=%lld\n",
+                decodeBest, static_cast<long long>(decodeGap));
     // The random bytes may spell a path of their own now and then (a ":\"
     // that runs into ".wav" before a NUL): count only the paths written.
     const QString audio = DriveMap::instance().toWindows(dir.path() + QStringLiteral("/Audio/"));
