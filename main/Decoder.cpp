@@ -8,125 +8,90 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <limits>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Decoder {
 namespace {
 
-constexpr qint64 kChunk = 64 * 1024;
+// One read. Small enough that the buffers stay a few MiB for any project and
+// the piece being searched stays in the processor's cache; large enough that
+// the calls cost nothing next to the searching.
+constexpr qint64 kDefaultChunk = 1024 * 1024;
+// Bytes searched between two pumps.
+constexpr qint64 kStep = 64 * 1024;
 constexpr qint64 kHeaderKeep = 1024 * 1024;
+// Bytes kept from one piece to the next: the end marker is decided twelve
+// bytes after its "L", and the path scan looks back at most a few bytes.
+constexpr qint64 kTail = 32;
+constexpr qint64 kNone = std::numeric_limits<qint64>::max();
 
-// A project's bytes, addressed by position from 1; positions outside the
-// file read as NUL (the decoder's look-aheads may pass the end).
-struct Bytes
+qint64 g_chunk = 0;
+qint64 g_largest = 0;
+
+void noteBuffer(qint64 bytes)
 {
-    const uchar *d = nullptr;
-    qint64 len = 0;
-    uchar at(qint64 p) const { return (p >= 1 && p <= len) ? d[p - 1] : 0; }
-};
+    g_largest = std::max(g_largest, bytes);
+}
 
-// The whole file in memory: mapped where possible, read otherwise.
-class FileBytes
+// A project file opened for reading. Only a regular file is read: the open
+// does not wait (a pipe named like a project would block it) and anything
+// else is refused once open.
+class FileSource final : public ByteSource
 {
 public:
-    explicit FileBytes(const QString &hostPath) : m_file(hostPath)
+    explicit FileSource(const QString &hostPath)
     {
-        if (!m_file.open(QIODevice::ReadOnly))
+        const QByteArray name = QFile::encodeName(hostPath);
+        m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0)
             return;
-        const qint64 size = m_file.size();
-        if (size == 0) {
-            m_ok = true;
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(m_fd);
+            m_fd = -1;
             return;
         }
-        m_map = m_file.map(0, size);
-        if (m_map) {
-            m_bytes = {m_map, size};
-        } else {
-            m_copy = m_file.readAll();
-            if (m_copy.size() != size)
-                return;
-            m_bytes = {reinterpret_cast<const uchar *>(m_copy.constData()), m_copy.size()};
-        }
-        m_ok = true;
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+        m_size = qint64(st.st_size);
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
-    bool ok() const { return m_ok; }
-    Bytes bytes() const { return m_bytes; }
+    ~FileSource() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
+
+    bool ok() const { return m_fd >= 0; }
+    qint64 size() const override { return m_size; }
+    qint64 read(qint64 offset, uchar *to, qint64 count) override
+    {
+        qint64 done = 0;
+        while (done < count) {
+            const ssize_t n = ::pread(m_fd, to + done, size_t(count - done), off_t(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
 
 private:
-    QFile m_file;
-    uchar *m_map = nullptr;
-    QByteArray m_copy;
-    Bytes m_bytes;
-    bool m_ok = false;
+    int m_fd = -1;
+    qint64 m_size = 0;
 };
-
-QString header(const Bytes &b, State &st, Progress &pr)
-{
-    // No path area unless a NUL is found now: never the previous file's.
-    st.InicioDatos = 0;
-    if (b.len == 0)
-        return {};
-    const qint64 last = b.len - 1; // bytes before the last byte of the file
-    qint64 pos = 97;
-    QByteArray text;
-    auto keep = [&](qint64 from, qint64 count) {
-        const qint64 room = kHeaderKeep - text.size();
-        if (room > 0)
-            text.append(reinterpret_cast<const char *>(b.d + from - 1), std::min(room, count));
-    };
-    if (pos <= last && pr.cancelled()) {
-        // A cancel already pending stops the reading after one byte.
-        if (b.at(pos) == 0)
-            st.InicioDatos = pos + 1;
-        else
-            keep(pos, 1);
-        return Ansi::decode(text);
-    }
-    while (pos <= last) {
-        const qint64 end = std::min(last, pos + kChunk - 1);
-        const void *z = std::memchr(b.d + pos - 1, 0, size_t(end - pos + 1));
-        if (z) {
-            const qint64 zp = static_cast<const uchar *>(z) - b.d + 1;
-            keep(pos, zp - pos);
-            st.InicioDatos = zp + 1;
-            return Ansi::decode(text);
-        }
-        keep(pos, end - pos + 1);
-        pos = end + 1;
-        pr.pump();
-        if (pr.cancelled())
-            break;
-    }
-    return Ansi::decode(text);
-}
-
-qint64 endMarker(const Bytes &b, qint64 inicio, Progress &pr)
-{
-    if (b.len == 0)
-        return 0;
-    // Every position is examined: an "L" that does not start the marker
-    // never makes the search jump past a real one.
-    qint64 pos = std::max<qint64>(inicio, 1);
-    while (pos < b.len) {
-        const qint64 end = std::min(b.len - 1, pos + kChunk - 1); // last start looked at
-        const qint64 hayEnd = std::min(b.len, end + 11);
-        qint64 from = pos;
-        while (from <= end) {
-            const void *hit = memmem(b.d + from - 1, size_t(hayEnd - from + 1), "LIST", 4);
-            if (!hit)
-                break;
-            const qint64 p = static_cast<const uchar *>(hit) - b.d + 1;
-            if (p > end)
-                break;
-            if (p + 11 <= b.len && std::memcmp(b.d + p + 7, "mdrl", 4) == 0)
-                return p - 5;
-            from = p + 1;
-        }
-        pos = end + 1;
-        pr.pump();
-    }
-    return 0;
-}
 
 bool isAudioExt(uchar a, uchar b, uchar c, bool *fla)
 {
@@ -139,129 +104,479 @@ bool isAudioExt(uchar a, uchar b, uchar c, bool *fla)
         || (a == 'a' && b == 'i' && c == 'f') || (a == 'o' && b == 'g' && c == 'g');
 }
 
-bool scan(const Bytes &b, qint64 inicio, qint64 fin, QStringList *list, bool listMode, State &st, Progress &pr)
+// One decoding. Positions count from 1, as the project layout does. The
+// bytes of positions [m_base, m_end) are in m_buf; reading goes on from
+// m_end, one piece at a time, and the end marker is searched in every piece
+// as soon as it is read, so the path scan behind it knows whether a position
+// still lies inside the path area before it looks at it. A position past the
+// file's length, or past the point where the file could no longer be read,
+// reads as NUL.
+class Engine
 {
-    bool result = false;
-    qint64 pos = inicio;
-    uchar last = 0;
-    qint64 sincePump = 0;
-    auto tick = [&](qint64 n) {
-        sincePump += n;
-        if (sincePump >= 4096) {
-            sincePump = 0;
-            pr.pump();
-        }
-    };
+public:
+    Engine(ByteSource &source, Progress &progress)
+        : m_src(source)
+        , m_pr(progress)
+        , m_len(std::max<qint64>(source.size(), 0))
+        , m_chunk(g_chunk > 0 ? g_chunk : kDefaultChunk)
+    {
+        // A piece read after what is kept: the last bytes, or the candidate
+        // path being read while it is not longer than a piece.
+        m_cap = std::min(m_chunk + std::max(m_chunk, kTail), m_len + kTail) + 1;
+        m_buf.reset(new uchar[size_t(m_cap)]);
+        noteBuffer(m_cap);
+    }
 
-    for (;;) {
-        if (pos >= fin)
-            return result;
-
-        // Path start: only a ":" followed by "\" starts a candidate; after a
-        // ":" not followed by "\" the byte after it is not looked at again.
-        qint64 start = -1;
-        if (pr.cancelled()) {
-            last = b.at(pos);
-            if (last == ':' && b.at(pos + 1) == '\\') {
-                ++pos;
-                last = '\\';
-                start = pos - 2;
-            } else {
-                return result;
-            }
+    Result run(Mode mode)
+    {
+        Result r;
+        readHeader(r);
+        if (mode == Mode::Header) {
+            r.readError = m_readError;
+            return r;
         }
-        while (start < 0) {
-            const qint64 limit = std::min(fin, pos + kChunk - 1);
-            const void *z = std::memchr(b.d + pos - 1, ':', size_t(limit - pos + 1));
-            if (!z) {
-                pos = limit + 1;
-                if (pos > fin)
-                    return result;
-                pr.pump();
-                if (pr.cancelled())
-                    return result;
-                continue;
+        if (r.inicio <= 0) {
+            m_pr.setRange(0, 0);
+            r.readError = m_readError;
+            return r;
+        }
+        m_reportRange = true;
+        startMarker(r.inicio);
+        scan(r, mode == Mode::List);
+        // The marker decides the result, also after a cancel or a first path
+        // in test mode: paths without an end marker after them are none.
+        while (!m_finKnown && load()) {
+        }
+        r.fin = m_fin;
+        if (r.fin <= 0) {
+            r.paths.clear();
+            r.found = false;
+        }
+        r.readError = m_readError;
+        return r;
+    }
+
+    // The end marker alone, searched from `inicio`.
+    qint64 markerFrom(qint64 inicio)
+    {
+        if (m_len == 0)
+            return 0;
+        const qint64 from = std::max<qint64>(inicio, 1);
+        m_base = m_end = from;
+        startMarker(from);
+        while (!m_finKnown && load()) {
+        }
+        return m_fin;
+    }
+
+private:
+    uchar at(qint64 p)
+    {
+        if (p >= m_base && p < m_end) [[likely]]
+            return m_buf[p - m_base];
+        return atSlow(p);
+    }
+
+    uchar atSlow(qint64 p)
+    {
+        if (p < 1 || p > m_len)
+            return 0;
+        if (p < m_base) {
+            // Never needed by the searches below; answered from the source
+            // rather than wrongly.
+            uchar c = 0;
+            return m_src.read(p - 1, &c, 1) == 1 ? c : 0;
+        }
+        while (p >= m_end)
+            if (!load()) {
+                if (m_lost)
+                    m_readError = true;
+                return 0;
             }
-            const qint64 q = static_cast<const uchar *>(z) - b.d + 1;
-            if (q > pos) {
-                // The bytes before the colon start nothing; a cancel seen
-                // after them ends the search.
-                tick(q - pos);
-                if (pr.cancelled())
-                    return result;
+        return m_buf[p - m_base];
+    }
+
+    // Reads the next piece; false when nothing more can be read.
+    bool load()
+    {
+        if (m_exhausted)
+            return false;
+        if (m_end > m_len) {
+            exhaust();
+            return false;
+        }
+        qint64 keep = std::max(m_base, m_end - kTail);
+        if (m_keepFrom >= m_base && m_keepFrom < keep && m_end - m_keepFrom <= m_chunk)
+            keep = m_keepFrom;
+        if (keep > m_base) {
+            std::memmove(m_buf.get(), m_buf.get() + (keep - m_base), size_t(m_end - keep));
+            m_base = keep;
+        }
+        const qint64 want = std::min({m_chunk, m_len - m_end + 1, m_cap - (m_end - m_base)});
+        qint64 got = m_src.read(m_end - 1, m_buf.get() + (m_end - m_base), want);
+        if (got < want) {
+            // The file shrank or failed: what was read counts, the rest is NUL.
+            m_lost = true;
+            got = std::max<qint64>(got, 0);
+        }
+        m_end += got;
+        if (m_lost || m_end > m_len)
+            exhaust();
+        else
+            advanceMarker();
+        m_pr.pump();
+        return got > 0;
+    }
+
+    void exhaust()
+    {
+        m_exhausted = true;
+        advanceMarker();
+    }
+
+    void startMarker(qint64 from)
+    {
+        m_markerNext = from;
+        advanceMarker();
+    }
+
+    // Every position is examined: an "L" that does not start the marker
+    // never makes the search jump past a real one.
+    void advanceMarker()
+    {
+        if (m_markerNext == kNone || m_finKnown)
+            return;
+        // A start is decided once its twelve bytes are read, or when no more
+        // bytes will come (those missing read as NUL and cannot match).
+        const qint64 lastStart = m_exhausted ? m_end - 1 : m_end - 12;
+        // memchr for the "L" outruns memmem for the four letters several
+        // times over.
+        qint64 from = m_markerNext;
+        while (from <= lastStart) {
+            const uchar *hay = m_buf.get() + (from - m_base);
+            const void *hit = std::memchr(hay, 'L', size_t(lastStart - from + 1));
+            if (!hit)
+                break;
+            const qint64 p = from + (static_cast<const uchar *>(hit) - hay);
+            const uchar *l = m_buf.get() + (p - m_base);
+            if (p + 11 < m_end && std::memcmp(l + 1, "IST", 3) == 0 && std::memcmp(l + 8, "mdrl", 4) == 0) {
+                settle(p - 5);
+                return;
             }
-            pos = q + 1;
-            last = b.at(pos);
-            if (last == '\\') {
-                start = pos - 2;
+            from = p + 1;
+        }
+        if (m_exhausted) {
+            // Not found: bytes lost to a read error may have held it.
+            if (m_lost)
+                m_readError = true;
+            settle(0);
+            return;
+        }
+        m_markerNext = std::max(m_markerNext, lastStart + 1);
+        m_sure = m_markerNext - 6;
+    }
+
+    void settle(qint64 fin)
+    {
+        m_fin = fin;
+        m_finKnown = true;
+        m_sure = fin - 1;
+        if (!m_reportRange)
+            return;
+        m_pr.setRange(0, fin);
+        if (m_pendingValue >= 0 && fin > 0)
+            m_pr.setValue(m_pendingValue);
+        m_pendingValue = -1;
+    }
+
+    // True when `p` lies past FinDatos (`orAt`: at or past it). A position
+    // at most m_sure lies before it; beyond that the marker search is
+    // carried ahead until it answers.
+    bool beyond(qint64 p, bool orAt)
+    {
+        if (p <= m_sure) [[likely]]
+            return false;
+        while (!m_finKnown && p > m_sure)
+            if (!load())
+                break;
+        if (!m_finKnown)
+            return false;
+        return orAt ? p >= m_fin : p > m_fin;
+    }
+
+    void showPosition(qint64 pos)
+    {
+        if (m_finKnown)
+            m_pr.setValue(pos);
+        else
+            m_pendingValue = pos;
+    }
+
+    void readHeader(Result &r)
+    {
+        r.inicio = 0;
+        if (m_len == 0)
+            return;
+        const qint64 last = m_len - 1; // bytes before the last byte of the file
+        qint64 pos = 97;
+        m_base = m_end = pos;
+        QByteArray text;
+        auto keep = [&](qint64 from, qint64 count) {
+            const qint64 room = kHeaderKeep - text.size();
+            if (room > 0)
+                text.append(reinterpret_cast<const char *>(m_buf.get() + (from - m_base)), std::min(room, count));
+        };
+        if (pos <= last && m_pr.cancelled()) {
+            // A cancel already pending stops the reading after one byte.
+            const uchar c = at(pos);
+            if (c == 0)
+                r.inicio = pos + 1;
+            else
+                text.append(char(c));
+            r.header = Ansi::decode(text);
+            return;
+        }
+        while (pos <= last) {
+            if (pos >= m_end && !load() && pos >= m_end) {
+                // The file ends early: the missing byte reads as NUL.
+                m_readError = true;
+                r.inicio = pos + 1;
                 break;
             }
-            ++pos;
-            if (pos > fin)
-                return result;
-            if (pr.cancelled())
-                return result;
+            const qint64 end = std::min({last, m_end - 1, pos + kStep - 1});
+            const uchar *s = m_buf.get() + (pos - m_base);
+            if (const void *z = std::memchr(s, 0, size_t(end - pos + 1))) {
+                const qint64 zp = pos + (static_cast<const uchar *>(z) - s);
+                keep(pos, zp - pos);
+                r.inicio = zp + 1;
+                break;
+            }
+            keep(pos, end - pos + 1);
+            pos = end + 1;
+            m_pr.pump();
+            if (m_pr.cancelled())
+                break;
         }
+        r.header = Ansi::decode(text);
+    }
 
-        // Extension: up to a NUL (no path) or a dot that starts an audio
-        // extension. A dot whose extension is not audio is passed by one
-        // byte only, so "take.1.wav" and a NUL right after the dot are seen.
+    // The text of positions [start, end]. The bytes still in the buffer are
+    // taken from there, those before it read again, piece by piece, so a
+    // path of any length costs no larger buffer. False when they cannot be
+    // read again (the file shrank since).
+    bool pathText(qint64 start, qint64 end, QString *text)
+    {
+        const qint64 inBuffer = std::max(start, m_base);
+        if (start < inBuffer) {
+            const qint64 piece = std::min(m_chunk, inBuffer - start);
+            std::unique_ptr<uchar[]> scratch(new uchar[size_t(piece)]);
+            noteBuffer(piece);
+            for (qint64 p = start; p < inBuffer;) {
+                const qint64 n = std::min(piece, inBuffer - p);
+                if (m_src.read(p - 1, scratch.get(), n) != n) {
+                    m_readError = true;
+                    m_lost = true;
+                    m_exhausted = true;
+                    advanceMarker();
+                    return false;
+                }
+                text->append(Ansi::decode(QByteArrayView(scratch.get(), n)));
+                p += n;
+            }
+        }
+        text->append(Ansi::decode(QByteArrayView(m_buf.get() + (inBuffer - m_base), end - inBuffer + 1)));
+        return true;
+    }
+
+    void scan(Result &r, bool listMode)
+    {
+        qint64 pos = r.inicio;
+        uchar last = 0;
+        qint64 sincePump = 0;
+        auto tick = [&](qint64 n) {
+            sincePump += n;
+            if (sincePump >= 4096) {
+                sincePump = 0;
+                m_pr.pump();
+            }
+        };
+        struct KeepGuard
+        {
+            qint64 &k;
+            ~KeepGuard() { k = kNone; }
+        } guard{m_keepFrom};
+
         for (;;) {
-            if (last == 0)
-                break;
-            last = b.at(pos);
-            if (last == '.') {
-                const qint64 dot = pos;
-                bool fla = false;
-                const bool audio = isAudioExt(b.at(pos + 1), b.at(pos + 2), b.at(pos + 3), &fla);
-                if (audio) {
-                    pos += 4;
-                    last = b.at(pos - 1);
-                    qint64 end = pos - 1;
-                    if (fla && b.at(pos) != 0)
-                        end = pos;
-                    if (!listMode)
-                        return true;
-                    list->append(Ansi::decode(QByteArrayView(b.d + start - 1, end - start + 1)));
-                    ++st.NumArchivos;
-                    result = true;
+            if (beyond(pos, true))
+                return;
+
+            // Path start: only a ":" followed by "\" starts a candidate; after
+            // a ":" not followed by "\" the byte after it is not looked at
+            // again.
+            qint64 start = -1;
+            if (m_pr.cancelled()) {
+                last = at(pos);
+                if (last == ':' && at(pos + 1) == '\\') {
+                    ++pos;
+                    last = '\\';
+                    start = pos - 2;
+                } else {
+                    return;
+                }
+            }
+            while (start < 0) {
+                while (pos >= m_end)
+                    if (!load() && pos >= m_end) {
+                        // Only NUL bytes are left: no colon before the end.
+                        if (m_lost)
+                            m_readError = true;
+                        return;
+                    }
+                // Inside the path area for sure: up to FinDatos once known,
+                // else up to where the marker search has shown it cannot end.
+                const qint64 limit = std::min({m_end - 1, pos + kStep - 1, m_finKnown ? m_fin : m_sure});
+                const uchar *s = m_buf.get() + (pos - m_base);
+                const void *z = limit >= pos ? std::memchr(s, ':', size_t(limit - pos + 1)) : nullptr;
+                if (!z) {
+                    pos = std::max(pos, limit + 1);
+                    if (beyond(pos, false))
+                        return;
+                    m_pr.pump();
+                    if (m_pr.cancelled())
+                        return;
+                    continue;
+                }
+                const qint64 q = pos + (static_cast<const uchar *>(z) - s);
+                if (q > pos) {
+                    // The bytes before the colon start nothing; a cancel seen
+                    // after them ends the search.
+                    tick(q - pos);
+                    if (m_pr.cancelled())
+                        return;
+                }
+                pos = q + 1;
+                last = at(pos);
+                if (last == '\\') {
+                    start = pos - 2;
                     break;
                 }
-                pos = dot + 1;
-                last = '.';
-                if (pos > fin)
-                    return result;
-                tick(1);
-                continue;
+                ++pos;
+                if (beyond(pos, false))
+                    return;
+                if (m_pr.cancelled())
+                    return;
             }
+
+            // Extension: up to a NUL (no path) or a dot that starts an audio
+            // extension. A dot whose extension is not audio is passed by one
+            // byte only, so "take.1.wav" and a NUL right after the dot are
+            // seen. The candidate's bytes stay in the buffer while it is
+            // short.
+            m_keepFrom = start;
+            for (;;) {
+                if (last == 0)
+                    break;
+                last = at(pos);
+                if (last == '.') {
+                    const qint64 dot = pos;
+                    bool fla = false;
+                    const uchar e1 = at(pos + 1);
+                    const uchar e2 = at(pos + 2);
+                    const uchar e3 = at(pos + 3);
+                    if (isAudioExt(e1, e2, e3, &fla)) {
+                        pos += 4;
+                        qint64 end = pos - 1;
+                        if (fla && at(pos) != 0)
+                            end = pos;
+                        if (!listMode) {
+                            r.found = true;
+                            return;
+                        }
+                        QString text;
+                        if (!pathText(start, end, &text))
+                            return;
+                        r.paths.append(text);
+                        r.found = true;
+                        break;
+                    }
+                    pos = dot + 1;
+                    last = '.';
+                    if (beyond(pos, false))
+                        return;
+                    tick(1);
+                    continue;
+                }
+                ++pos;
+                if (beyond(pos, false))
+                    return;
+                tick(1);
+            }
+            m_keepFrom = kNone;
+
+            // Candidate end.
+            showPosition(pos);
             ++pos;
-            if (pos > fin)
-                return result;
-            tick(1);
+            if (beyond(pos, false))
+                return;
         }
-
-        // Candidate end.
-        pr.setValue(pos);
-        ++pos;
-        if (pos > fin)
-            return result;
     }
-}
 
-bool decodeOpened(const Bytes &b, QStringList *list, const QString &titulo, bool listMode, State &st,
-                  Progress &pr)
-{
-    header(b, st, pr);
-    st.FinDatos = st.InicioDatos > 0 ? endMarker(b, st.InicioDatos, pr) : 0;
-    pr.setRange(0, st.FinDatos);
-    if (listMode && !titulo.isEmpty())
-        list->append(titulo);
-    if (st.InicioDatos <= 0 || st.FinDatos <= 0)
-        return false;
-    return scan(b, st.InicioDatos, st.FinDatos, list, listMode, st, pr);
-}
+    ByteSource &m_src;
+    Progress &m_pr;
+    const qint64 m_len;
+    const qint64 m_chunk;
+    qint64 m_cap = 0;
+    std::unique_ptr<uchar[]> m_buf;
+    qint64 m_base = 1;
+    qint64 m_end = 1;
+    bool m_exhausted = false; // nothing more will be read
+    bool m_lost = false;      // reading stopped before the file's length
+    bool m_readError = false; // a position the decoding needed was lost
+    qint64 m_keepFrom = kNone;
+
+    qint64 m_markerNext = kNone; // first marker start not yet examined
+    bool m_finKnown = false;
+    qint64 m_fin = 0;
+    // Every position up to here lies before FinDatos.
+    qint64 m_sure = std::numeric_limits<qint64>::min();
+    bool m_reportRange = false;
+    qint64 m_pendingValue = -1;
+};
 
 } // namespace
+
+qint64 MemorySource::read(qint64 offset, uchar *to, qint64 count)
+{
+    if (offset < 0 || offset >= m_length || count <= 0)
+        return 0;
+    const qint64 n = std::min(count, m_length - offset);
+    std::memcpy(to, m_data + offset, size_t(n));
+    return n;
+}
+
+Result decode(ByteSource &source, Mode mode, Progress &progress)
+{
+    return Engine(source, progress).run(mode);
+}
+
+namespace Testing {
+
+void setChunkSize(qint64 bytes)
+{
+    g_chunk = std::max<qint64>(bytes, 0);
+}
+
+qint64 largestBuffer()
+{
+    return g_largest;
+}
+
+void resetLargestBuffer()
+{
+    g_largest = 0;
+}
+
+} // namespace Testing
 
 QString itemPath(const QString &f)
 {
@@ -282,10 +597,12 @@ QString LeerCabecera(const QString &windowsPath, State &st, Progress &progress)
     const QString host = WinFs::hostPath(windowsPath);
     if (host.isEmpty())
         return {};
-    FileBytes fb(host);
-    if (!fb.ok())
+    FileSource file(host);
+    if (!file.ok())
         return {};
-    return header(fb.bytes(), st, progress);
+    const Result r = decode(file, Mode::Header, progress);
+    st.InicioDatos = r.inicio;
+    return r.header;
 }
 
 qint64 BuscarLISTmdrl(const QString &windowsPath, qint64 inicio, Progress &progress)
@@ -293,16 +610,34 @@ qint64 BuscarLISTmdrl(const QString &windowsPath, qint64 inicio, Progress &progr
     const QString host = WinFs::hostPath(windowsPath);
     if (host.isEmpty())
         return 0;
-    FileBytes fb(host);
-    if (!fb.ok())
+    FileSource file(host);
+    if (!file.ok())
         return 0;
-    return endMarker(fb.bytes(), inicio, progress);
+    return Engine(file, progress).markerFrom(inicio);
 }
+
+namespace {
+
+bool deliver(const Result &r, QStringList *list, const QString &titulo, bool listMode, State &st)
+{
+    st.InicioDatos = r.inicio;
+    st.FinDatos = r.fin;
+    if (listMode) {
+        if (!titulo.isEmpty())
+            list->append(titulo);
+        list->append(r.paths);
+        st.NumArchivos += int(r.paths.size());
+    }
+    return r.found;
+}
+
+} // namespace
 
 bool decodeBytes(const uchar *data, qint64 length, QStringList *list, const QString &titulo, bool test,
                  State &st, Progress &progress)
 {
-    return decodeOpened(Bytes{data, length}, list, titulo, test, st, progress);
+    MemorySource bytes(data, length);
+    return deliver(decode(bytes, test ? Mode::List : Mode::Test, progress), list, titulo, test, st);
 }
 
 bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test,
@@ -317,8 +652,8 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
     const QString host = WinFs::hostPath(path);
     if (QFileInfo(host).size() == 0)
         return false;
-    FileBytes fb(host);
-    if (!fb.ok()) {
+    FileSource file(host);
+    if (!file.ok()) {
         // The header and the marker cannot be read: no path area. The title
         // line is still appended, as for any project without audio.
         st.readError = true;
@@ -329,7 +664,9 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
             list->append(titulo);
         return false;
     }
-    return decodeOpened(fb.bytes(), list, titulo, test, st, progress);
+    const Result r = decode(file, test ? Mode::List : Mode::Test, progress);
+    st.readError = r.readError;
+    return deliver(r, list, titulo, test, st);
 }
 
 } // namespace Decoder

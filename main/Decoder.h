@@ -22,8 +22,63 @@ struct State
     qint64 InicioDatos = 0; // start of the path area; 0 = the file has none
     qint64 FinDatos = 0;    // end of the path area; 0 = no end marker
     int NumArchivos = 0;    // paths appended in list mode since set to 0
-    bool readError = false; // the last file could not be opened or read
+    bool readError = false; // the last file could not be opened, or not read whole
 };
+
+// Where a decoding reads a project's bytes from, in pieces.
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    // The length the decoding goes by (a file's size when it was opened).
+    virtual qint64 size() const = 0;
+    // Copies up to `count` bytes from `offset` (counted from 0) into `to` and
+    // returns how many it copied: fewer when the bytes are gone or cannot be
+    // read (a file that shrank, an input/output error), 0 or -1 for none.
+    virtual qint64 read(qint64 offset, uchar *to, qint64 count) = 0;
+};
+
+// Bytes already in memory; the caller keeps them alive.
+class MemorySource final : public ByteSource
+{
+public:
+    MemorySource(const uchar *data, qint64 length) : m_data(data), m_length(length) {}
+    qint64 size() const override { return m_length; }
+    qint64 read(qint64 offset, uchar *to, qint64 count) override;
+
+private:
+    const uchar *m_data;
+    qint64 m_length;
+};
+
+enum class Mode {
+    Header, // the header text and InicioDatos only
+    Test,   // stop at the first audio path: `found` answers, `paths` stays empty
+    List,   // every audio path, in file order
+};
+
+// What one decoding of one project gives.
+struct Result
+{
+    QString header;     // the header text (at most its first MiB)
+    qint64 inicio = 0;  // start of the path area; 0 = none
+    qint64 fin = 0;     // end of the path area; 0 = no end marker (then no paths)
+    QStringList paths;  // list mode: the audio paths, duplicates included
+    bool found = false; // an audio path was found
+    // A byte the decoding needed could not be read: the source shrank or
+    // failed while it was read. What was read before counts; the bytes after
+    // read as NUL (an end marker among them is lost, and with it the paths).
+    bool readError = false;
+};
+
+// Decodes one project. The bytes are read once, in order, in pieces of a
+// bounded size whatever the project's size (only an accepted path longer
+// than a piece is read again); the end marker is searched a piece ahead of
+// the path scan. `progress` is pumped as the reading goes and its range set
+// to FinDatos once that is known. A cancel stops the header reading at once
+// and the path scan at its next path-start search; the end marker is still
+// searched, since it decides whether the paths found count.
+Result decode(ByteSource &source, Mode mode, Progress &progress);
 
 // The header text of a project (at most the first MiB of it is returned;
 // nothing reads more) and, through `st`, the start of its path area.
@@ -38,12 +93,24 @@ qint64 BuscarLISTmdrl(const QString &windowsPath, qint64 inicio, Progress &progr
 // `titulo` when that is not ""), false = test mode (answer only whether the
 // project names an audio path; nothing is appended).
 // Returns true when an audio path was found (test mode) or appended.
+// Only a regular file is opened. `st.readError` tells a file that could not be
+// opened, or that shrank or failed while it was read (Result::readError).
 bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test,
                              State &st, Progress &progress);
 
 // The same over bytes already in memory (the file's whole content).
 bool decodeBytes(const uchar *data, qint64 length, QStringList *list, const QString &titulo, bool test,
                  State &st, Progress &progress);
+
+// Hooks for tests.
+namespace Testing {
+// The size of one read (0 = the normal size of about a MiB). A few bytes put
+// piece boundaries everywhere in small inputs.
+void setChunkSize(qint64 bytes);
+// The largest buffer a decoding has held since the last reset, in bytes.
+qint64 largestBuffer();
+void resetLargestBuffer();
+} // namespace Testing
 
 // The path part of a project-list item: the text after the first ">" with
 // leading blanks removed, or the text itself when it holds no ">".

@@ -1,5 +1,6 @@
 #include "main/Decoder.h"
 
+#include "platform/Ansi.h"
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/WinFs.h"
@@ -16,6 +17,11 @@
 #include <QTemporaryDir>
 #include <QDir>
 
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +41,41 @@ Decoded decode(const QByteArray &bytes, bool listMode = true, const QString &tit
                                    titulo, listMode, d.st, none);
     return d;
 }
+
+// The size of one read for the life of a test.
+struct ChunkSize
+{
+    explicit ChunkSize(qint64 bytes) { Decoder::Testing::setChunkSize(bytes); }
+    ~ChunkSize() { Decoder::Testing::setChunkSize(0); }
+};
+
+Decoder::Result decodeIn(const QByteArray &bytes, Decoder::Mode mode, qint64 chunk, Progress &progress)
+{
+    ChunkSize size(chunk);
+    Decoder::MemorySource source(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size());
+    return Decoder::decode(source, mode, progress);
+}
+
+// The decoding of `bytes` read in pieces of `chunk` bytes (0 = the normal
+// size) agrees with the byte-by-byte reference in both modes.
+void expectAsReference(const QByteArray &bytes, qint64 chunk, const std::string &what = {})
+{
+    NoProgress none;
+    for (Decoder::Mode mode : {Decoder::Mode::List, Decoder::Mode::Test}) {
+        const bool list = mode == Decoder::Mode::List;
+        const ReferenceResult ref = referenceDecode(bytes, list);
+        const Decoder::Result got = decodeIn(bytes, mode, chunk, none);
+        ASSERT_EQ(got.found, ref.found) << what << " chunk " << chunk << " list " << list;
+        ASSERT_EQ(got.paths, list ? ref.paths : QStringList()) << what << " chunk " << chunk;
+        ASSERT_EQ(got.inicio, ref.inicio) << what << " chunk " << chunk;
+        ASSERT_EQ(got.fin, ref.inicio > 0 ? ref.fin : 0) << what << " chunk " << chunk;
+        ASSERT_EQ(got.header, Ansi::decode(ref.header)) << what << " chunk " << chunk;
+        ASSERT_FALSE(got.readError);
+    }
+}
+
+// Piece sizes that put boundaries everywhere, and the normal one.
+constexpr qint64 kChunks[] = {0, 1, 7, 13, 64};
 
 QByteArray area(std::initializer_list<QByteArray> parts)
 {
@@ -222,7 +263,136 @@ TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
                 ASSERT_EQ(d.st.FinDatos, ref.fin);
             }
         }
+        for (qint64 chunk : kChunks)
+            expectAsReference(b, chunk, "round " + std::to_string(round));
     }
+}
+
+TEST(Decoder, PathsAndMarkerAcrossPieceBoundariesAreFoundAsInOnePiece)
+{
+    // Every shift of the same project against pieces of 1 to 40 bytes puts
+    // each path start, dot, extension, NUL and marker byte on a boundary.
+    const QStringList paths{"C:\\Audio\\Take 1.WAV", "D:\\x\\y.flac", "D:\\x\\y.fla", "E:\\a.b.wav",
+                            "F:\\m\\x.mid", "G:\\t\\take.1.ogg", "#:\\z.Aif"};
+    for (int shift = 0; shift < 16; ++shift) {
+        Fixtures::VipOptions o;
+        o.header = QString(shift, u'h');
+        o.fillerPerPath = 3 + shift % 5;
+        const QByteArray bytes = Fixtures::vipBytes(paths, o);
+        for (qint64 chunk = 1; chunk <= 40; ++chunk)
+            expectAsReference(bytes, chunk, "shift " + std::to_string(shift));
+    }
+    // A false "LIST" whose twelve bytes hold the real marker, on every boundary.
+    for (int shift = 0; shift < 16; ++shift) {
+        QByteArray a = QByteArray(shift, '\x05') + "C:\\a.wav";
+        a.append('\0');
+        a += "xxLISTabLISTxxxxmdrl";
+        Fixtures::VipOptions o;
+        o.marker = false;
+        for (qint64 chunk = 1; chunk <= 24; ++chunk)
+            expectAsReference(Fixtures::vipRaw(a, o), chunk, "false L, shift " + std::to_string(shift));
+    }
+    // A candidate running into the marker, whose middle bytes spell an audio
+    // extension: the path area ends before it, wherever the pieces end.
+    for (int shift = 0; shift < 16; ++shift) {
+        const QByteArray a = QByteArray(shift, '\x05') + "C:\\take" + "LIST.wavmdrl";
+        Fixtures::VipOptions o;
+        o.marker = false;
+        for (qint64 chunk = 1; chunk <= 24; ++chunk)
+            expectAsReference(Fixtures::vipRaw(a, o), chunk, "into the marker, shift " + std::to_string(shift));
+    }
+}
+
+TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
+{
+    // Candidates far longer than a piece: accepted ones are read again from
+    // the source, the others are only passed over.
+    const QByteArray longName(100000, 'n');
+    const QByteArray a = area({"C:\\", longName, ".wav", QByteArray(1, '\0'), "C:\\", longName, ".txt",
+                               QByteArray(1, '\0'), "D:\\", longName, "\x01", longName, ".FLAC",
+                               QByteArray(1, '\0'), "E:\\short.mp3", QByteArray(1, '\0')});
+    const QByteArray bytes = Fixtures::vipRaw(a);
+    for (qint64 chunk : {qint64(7), qint64(64), qint64(4096)}) {
+        Decoder::Testing::resetLargestBuffer();
+        expectAsReference(bytes, chunk, "long");
+        EXPECT_LE(Decoder::Testing::largestBuffer(), 2 * chunk + 64) << "chunk " << chunk;
+    }
+    NoProgress none;
+    const Decoder::Result r = decodeIn(bytes, Decoder::Mode::List, 64, none);
+    ASSERT_EQ(r.paths.size(), 3);
+    EXPECT_EQ(r.paths[0].size(), 3 + 100000 + 4);
+    EXPECT_EQ(r.paths[1].size(), 3 + 200001 + 5);
+}
+
+TEST(Decoder, ProgressRangeIsFinDatosAndValuesFollowTheScan)
+{
+    struct Recorder final : Progress
+    {
+        QList<QPair<char, qint64>> calls;
+        void setRange(qint64 lo, qint64 hi) override { calls.append({'r', hi + lo}); }
+        void setValue(qint64 v) override { calls.append({'v', v}); }
+        bool cancelled() const override { return false; }
+        void pump() override {}
+    };
+    QStringList paths;
+    for (int i = 0; i < 50; ++i)
+        paths << QStringLiteral("C:\\p\\%1.wav").arg(i);
+    const QByteArray bytes = Fixtures::vipBytes(paths);
+    for (qint64 chunk : kChunks) {
+        Recorder rec;
+        const Decoder::Result r = decodeIn(bytes, Decoder::Mode::List, chunk, rec);
+        ASSERT_FALSE(rec.calls.isEmpty());
+        // The range is set once, to FinDatos, before any value.
+        EXPECT_EQ(rec.calls.first(), qMakePair('r', r.fin)) << "chunk " << chunk;
+        EXPECT_EQ(std::count_if(rec.calls.begin(), rec.calls.end(), [](auto c) { return c.first == 'r'; }), 1);
+        for (const auto &c : rec.calls) {
+            if (c.first == 'v') {
+                EXPECT_TRUE(c.second >= r.inicio && c.second <= r.fin + 1) << c.second;
+            }
+        }
+        EXPECT_EQ(rec.calls.last().first, 'v');
+    }
+    // No marker: range 0 and no value.
+    Fixtures::VipOptions o;
+    o.marker = false;
+    Recorder rec;
+    decodeIn(Fixtures::vipBytes(paths, o), Decoder::Mode::List, 13, rec);
+    EXPECT_EQ(rec.calls, (QList<QPair<char, qint64>>{{'r', 0}}));
+}
+
+TEST(Decoder, ACancelKeepsThePathsFoundBeforeItAndStillFindsTheEnd)
+{
+    struct CancelAfter final : Progress
+    {
+        int pumps;
+        explicit CancelAfter(int n) : pumps(n) {}
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return pumps <= 0; }
+        void pump() override { --pumps; }
+    };
+    QStringList paths;
+    for (int i = 0; i < 20; ++i)
+        paths << QStringLiteral("C:\\p\\%1.wav").arg(i);
+    const QByteArray bytes = Fixtures::vipBytes(paths);
+    const ReferenceResult full = referenceDecode(bytes, true);
+    int cutShort = 0;
+    for (int n = 0; n < 200; n += 3) {
+        CancelAfter cancel(n);
+        const Decoder::Result r = decodeIn(bytes, Decoder::Mode::List, 16, cancel);
+        if (r.inicio == 0) {
+            // Cancelled while the header was read: no path area.
+            EXPECT_TRUE(r.paths.isEmpty());
+            EXPECT_EQ(r.fin, 0);
+            continue;
+        }
+        cutShort += r.paths.size() > 0 && r.paths.size() < full.paths.size();
+        EXPECT_EQ(r.paths, full.paths.mid(0, r.paths.size())) << "after " << n << " pumps";
+        EXPECT_EQ(r.found, !r.paths.isEmpty());
+        EXPECT_EQ(r.inicio, full.inicio);
+        EXPECT_EQ(r.fin, full.fin) << "after " << n << " pumps";
+    }
+    EXPECT_GT(cutShort, 5);
 }
 
 TEST_F(DecoderFiles, ReadsProjectFilesThroughTheDriveMap)
@@ -278,4 +448,175 @@ TEST_F(DecoderFiles, GarbageFilesNeverCrash)
         Decoder::ExtraerNombres_Archivos(p, &l, "t", true, st, none);
     }
     SUCCEED();
+}
+
+namespace {
+
+// A project of `megabytes` on the drive: random bytes between paths, as a
+// real project's other data, the end marker after them.
+QByteArray bigProject(int megabytes, int paths, QStringList *names)
+{
+    const qint64 gap = qint64(megabytes) * 1024 * 1024 / paths;
+    QByteArray a;
+    a.reserve(qint64(megabytes) * 1024 * 1024 + paths * 32);
+    quint32 x = 777;
+    for (int i = 0; i < paths; ++i) {
+        for (qint64 k = 0; k < gap; ++k) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            const char c = char(x >> 24);
+            a.append(c == ':' ? ';' : c);
+        }
+        a.append('\0');
+        const QString name = QStringLiteral("D:\\Audio\\take %1.wav").arg(i);
+        a += name.toLatin1();
+        a.append('\0');
+        *names << name;
+    }
+    return Fixtures::vipRaw(a);
+}
+
+// Truncates a file the first time the decoding pumps events after `when`
+// says so: a workstation or a sync tool rewriting the project meanwhile.
+struct Truncator final : Progress
+{
+    QByteArray file;
+    qint64 toSize = 0;
+    bool rangeSet = false;
+    bool afterRange = false; // wait until the end of the path area is known
+    bool done = false;
+    void setRange(qint64, qint64) override { rangeSet = true; }
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+    void pump() override
+    {
+        if (done || (afterRange && !rangeSet))
+            return;
+        done = true;
+        EXPECT_EQ(::truncate(file.constData(), off_t(toSize)), 0);
+    }
+};
+
+} // namespace
+
+TEST_F(DecoderFiles, MemoryStaysBoundedWhateverTheProjectsSize)
+{
+    QStringList names;
+    const QString p = write("Grande.vip", bigProject(24, 40, &names));
+    Decoder::Testing::resetLargestBuffer();
+    Decoder::State st;
+    NoProgress none;
+    QStringList l;
+    EXPECT_TRUE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, none));
+    EXPECT_EQ(l, names);
+    EXPECT_FALSE(st.readError);
+    EXPECT_GT(Decoder::Testing::largestBuffer(), 0);
+    EXPECT_LE(Decoder::Testing::largestBuffer(), 3 * 1024 * 1024);
+}
+
+TEST_F(DecoderFiles, AProjectCutShortWhileDecodedGivesWhatWasReadAndAReadError)
+{
+    ChunkSize pieces(4096);
+    QStringList names;
+    const QByteArray bytes = bigProject(1, 20, &names);
+    const qint64 markerAt = bytes.indexOf("LIST");
+    const ReferenceResult full = referenceDecode(bytes, true);
+    struct Case
+    {
+        const char *what;
+        qint64 toSize;
+        bool afterRange;
+        bool found;
+        bool readError;
+    };
+    const Case cases[] = {
+        // The end marker is lost with the second half: no path area.
+        {"half", bytes.size() / 2, false, false, true},
+        {"all", 0, false, false, true},
+        // Only bytes after the marker are lost: nothing that was needed.
+        {"tail", markerAt + 12, false, true, false},
+    };
+    for (const Case &c : cases) {
+        const QString p = write("Cortado.vip", bytes);
+        Truncator cut;
+        cut.file = QFile::encodeName(dir.path() + "/Cortado.vip");
+        cut.toSize = c.toSize;
+        cut.afterRange = c.afterRange;
+        Decoder::State st;
+        QStringList l;
+        EXPECT_EQ(Decoder::ExtraerNombres_Archivos(p, &l, "titulo", true, st, cut), c.found) << c.what;
+        EXPECT_TRUE(cut.done) << c.what;
+        EXPECT_EQ(st.readError, c.readError) << c.what;
+        EXPECT_EQ(st.InicioDatos, full.inicio) << c.what;
+        EXPECT_EQ(st.FinDatos, c.found ? full.fin : 0) << c.what;
+        EXPECT_EQ(l, c.found ? QStringList{"titulo"} + names : QStringList{"titulo"}) << c.what;
+    }
+}
+
+TEST_F(DecoderFiles, APathReadAgainAfterTheProjectWasCutShortIsLeftOut)
+{
+    // Pieces shorter than the last path: its first bytes must be read again
+    // once its extension is seen, after the file was cut to half.
+    ChunkSize pieces(64);
+    const QString longName = "D:\\" + QString(300, u'n') + ".wav";
+    const QByteArray bytes = Fixtures::vipBytes({"D:\\a.wav", "D:\\b.wav", longName});
+    const QString p = write("Cortado.vip", bytes);
+    Truncator cut;
+    cut.file = QFile::encodeName(dir.path() + "/Cortado.vip");
+    cut.toSize = 200;
+    cut.afterRange = true;
+    Decoder::State st;
+    QStringList l;
+    EXPECT_TRUE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, cut));
+    EXPECT_TRUE(cut.done);
+    EXPECT_TRUE(st.readError);
+    EXPECT_EQ(l, (QStringList{"D:\\a.wav", "D:\\b.wav"}));
+    EXPECT_EQ(st.FinDatos, referenceDecode(bytes, true).fin);
+}
+
+TEST_F(DecoderFiles, HeaderIsReadInPiecesAsWhole)
+{
+    Fixtures::VipOptions o;
+    o.header = QStringLiteral("C:\\Proyectos\\Canción ñ.vip");
+    const QString p = write("Cab.vip", Fixtures::vipBytes({"D:\\a.wav"}, o));
+    for (qint64 chunk : kChunks) {
+        ChunkSize pieces(chunk);
+        Decoder::State st;
+        NoProgress none;
+        EXPECT_EQ(Decoder::LeerCabecera(p, st, none), o.header);
+        EXPECT_EQ(st.InicioDatos, 97 + o.header.size() + 1);
+    }
+}
+
+TEST_F(DecoderFiles, APipeNamedLikeAProjectIsNeverWaitedOn)
+{
+    const QByteArray fifo = QFile::encodeName(dir.path() + "/pipe.vip");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Should a read wait for a writer, this thread comes after half a second
+    // to let it go, and says so.
+    std::atomic<bool> finished{false};
+    std::atomic<bool> hadToRelease{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 50 && !finished; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!finished) {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                hadToRelease = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    Decoder::State st;
+    NoProgress none;
+    QStringList l;
+    EXPECT_EQ(Decoder::LeerCabecera("D:\\pipe.vip", st, none), QString());
+    EXPECT_EQ(Decoder::BuscarLISTmdrl("D:\\pipe.vip", 1, none), 0);
+    EXPECT_FALSE(Decoder::ExtraerNombres_Archivos("D:\\pipe.vip", &l, {}, true, st, none));
+    EXPECT_FALSE(Buscar::Valido("D:\\pipe.vip", st, none));
+    finished = true;
+    writer.join();
+    EXPECT_FALSE(hadToRelease);
 }

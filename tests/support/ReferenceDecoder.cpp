@@ -8,11 +8,14 @@ ReferenceResult referenceDecode(const QByteArray &file, bool listMode)
     const qint64 len = file.size();
     auto at = [&](qint64 p) -> uchar { return (p >= 1 && p <= len) ? uchar(file[p - 1]) : 0; };
 
-    for (qint64 pos = 97; pos < len; ++pos)
+    for (qint64 pos = 97; pos < len; ++pos) {
         if (at(pos) == 0) {
             r.inicio = pos + 1;
             break;
         }
+        if (r.header.size() < 1024 * 1024)
+            r.header.append(char(at(pos)));
+    }
     if (r.inicio == 0)
         return r;
     for (qint64 pos = r.inicio; pos < len; ++pos) {

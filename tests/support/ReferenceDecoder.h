@@ -7,6 +7,7 @@
 // shortcuts: the fast decoder must give exactly what this gives.
 struct ReferenceResult
 {
+    QByteArray header; // the header's bytes (at most the first MiB)
     QStringList paths;
     bool found = false;
     qint64 inicio = 0;
