@@ -737,7 +737,8 @@ void Form1::DescodificarProyectos()
             const QString path = Decoder::itemPath(item);
             if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
                 ++conAudio;
-            else if (dec.readError && !unreadableProjects.contains(path))
+            // A project cut short while it was read may have named more.
+            if (dec.readError && !unreadableProjects.contains(path))
                 unreadableProjects << path;
         }
         m_progress->setValue(i);
