@@ -510,7 +510,9 @@ void Form1::AbrirFichero_Click()
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
-        if (dec.readError)
+        // A file the dialog showed but that cannot be found by its name (a
+        // name that is not UTF-8 shows altered) cannot be read either.
+        if (dec.readError || !WinFs::findNormalFile(chosen))
             Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el proyecto: ") + chosen, true);
         else
             Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio"), true);

@@ -287,7 +287,26 @@ constexpr qint64 kBlock = 1 << 20;
 
 QString systemError(int error)
 {
-    return QString::fromLocal8Bit(strerror(error));
+    return SafeFs::systemReason(error);
+}
+
+// Writes all of `size` bytes; false with errno set otherwise (a full disk
+// that takes no byte at all says so too).
+bool writeFully(int fd, const char *from, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, from, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        from += n;
+        size -= n;
+    }
+    return true;
 }
 
 // Reads exactly `size` bytes at `offset`; false on an error or a short file.
@@ -387,9 +406,11 @@ ShellResult Batch::add(const FileRecord &record, const QString &name)
             return ShellResult::failed(QStringLiteral("Error al leer: ") + sourceHost);
         if (got == 0)
             break;
-        if (e->copy->write(m_a.data(), got) != got)
+        // Straight to the file, so that the reason of a failure is the
+        // system's (a full disk is said to be full).
+        if (!writeFully(e->copy->handle(), m_a.data(), got))
             return ShellResult::failed(QStringLiteral("Error al escribir la copia en ") + m_folder
-                                       + QStringLiteral(" (") + e->copy->errorString() + u')');
+                                       + QStringLiteral(" (") + systemError(errno) + u')');
         e->size += got;
     }
     if (!e->copy->flush())

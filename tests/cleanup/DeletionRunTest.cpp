@@ -354,6 +354,13 @@ TEST_F(DeletionRun, ALineThatWouldNotReadBackIsNeverDeletedWithABackup)
     EXPECT_FALSE(DeletionLog::lineReadsBack(win("N/ab.wav"), "other.wav"));
 }
 
+TEST(SystemReasons, AreToldInTheUsersLanguage)
+{
+    EXPECT_EQ(SafeFs::systemReason(ENOSPC), "el disco está lleno");
+    EXPECT_EQ(SafeFs::systemReason(EROFS), "el disco es de solo lectura");
+    EXPECT_EQ(SafeFs::systemReason(EACCES), "permiso denegado");
+}
+
 TEST_F(DeletionRun, ALogThatIsNotARegularFileTouchesNothingAndDoesNotHang)
 {
     const auto list = items({"F/a.wav"});
