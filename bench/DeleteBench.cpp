@@ -50,7 +50,11 @@ struct Run
 Run runWindow(const QStringList &files, bool trash, const QString &backup)
 {
     Form1 &f = form1();
-    Form1::setLines(f.ListBorrar, files);
+    // Each line with its file recorded, as an analysis leaves them.
+    std::vector<FileRecord> records;
+    for (const QString &file : files)
+        records.push_back(Fixtures::recordOfWindows(file));
+    f.setUnusedList(files, records);
     f.CommandBorrado_Click();
     ParaBorrar &w = paraBorrar();
     w.ListBorrar->selectAll();
@@ -113,5 +117,6 @@ int main(int argc, char **argv)
                 backup.seconds, backup.deleted, cp + mv, backup.seconds / (cp + mv),
                 static_cast<long long>(backup.gap));
     unloadForm1();
-    return 0;
+    // A run that deleted nothing measured nothing.
+    return trash.deleted == count && backup.deleted == count ? 0 : 1;
 }
