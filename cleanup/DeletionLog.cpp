@@ -48,40 +48,6 @@ Writer::~Writer()
 
 namespace {
 
-// Writes all of `bytes` at the end; the number of bytes written, or -1 with
-// errno set at the first failure.
-qint64 writeAll(int fd, const char *bytes, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, bytes + done, size_t(size - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return -1;
-        }
-        done += n;
-    }
-    return done;
-}
-
-bool readAt(int fd, char *into, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, into, size_t(size), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        into += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
-
 void setError(QString *error, const QString &text)
 {
     if (error)
@@ -118,14 +84,15 @@ bool Writer::open(const QString &hostFolder, const QString &date, const QString 
     if (m_size > 0) {
         char head[3] = {0, 0, 0};
         char last = '\n';
-        if (!readAt(m_fd, head, std::min<qint64>(3, m_size), 0) || !readAt(m_fd, &last, 1, m_size - 1)) {
+        if (!SafeFs::readFully(m_fd, head, std::min<qint64>(3, m_size), 0)
+            || !SafeFs::readFully(m_fd, &last, 1, m_size - 1)) {
             setError(error, SafeFs::systemReason(errno ? errno : EIO));
             close();
             return false;
         }
         m_utf8 = m_size >= 3 && QByteArray(head, 3) == "\xEF\xBB\xBF";
         if (last != '\n') {
-            if (writeAll(m_fd, "\r\n", 2) != 2) {
+            if (!SafeFs::writeFully(m_fd, "\r\n", 2)) {
                 setError(error, SafeFs::systemReason(errno));
                 ::ftruncate(m_fd, off_t(m_size));
                 close();
@@ -181,7 +148,7 @@ bool Writer::write(const QStringList &lines, QString *error)
         bytes = "\xEF\xBB\xBF";
     for (const QString &l : lines)
         bytes += (m_utf8 ? l.toUtf8() : Ansi::encode(l)) + "\r\n";
-    if (writeAll(m_fd, bytes.constData(), bytes.size()) != bytes.size()) {
+    if (!SafeFs::writeFully(m_fd, bytes.constData(), bytes.size())) {
         const int failed = errno;
         // Half a line would read back as a path that names another file.
         ::ftruncate(m_fd, off_t(m_size));
@@ -206,7 +173,7 @@ bool Writer::switchToUtf8(QString *error)
     std::vector<char> block(1 << 20);
     for (qint64 at = 0; at < m_size;) {
         const qint64 want = std::min<qint64>(qint64(block.size()), m_size - at);
-        if (!readAt(m_fd, block.data(), want, at)) {
+        if (!SafeFs::readFully(m_fd, block.data(), want, at)) {
             setError(error, SafeFs::systemReason(errno ? errno : EIO));
             return false;
         }

@@ -242,6 +242,41 @@ ShellResult remove(const FileRecord &record)
     return ShellResult::ok();
 }
 
+bool writeFully(int fd, const char *from, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, from, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        from += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool readFully(int fd, char *into, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, into, size_t(size), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0)
+                errno = EIO;
+            return false;
+        }
+        into += got;
+        size -= got;
+        offset += got;
+    }
+    return true;
+}
+
 QString systemReason(int error)
 {
     switch (error) {

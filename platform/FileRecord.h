@@ -94,6 +94,14 @@ int openForReading(const FileRecord &record, Check *why);
 // recorded one right before, and is gone after.
 ShellResult remove(const FileRecord &record);
 
+// Writes all of `size` bytes at the file's position; false with errno set
+// otherwise (a disk that takes no byte at all is full: ENOSPC).
+bool writeFully(int fd, const char *from, qint64 size);
+
+// Reads exactly `size` bytes at `offset`; false on an error (errno set) or
+// a file shorter than that.
+bool readFully(int fd, char *into, qint64 size, qint64 offset);
+
 // The reason a system error gives, in the user's language ("el disco está
 // lleno" for a full disk).
 QString systemReason(int error);

@@ -290,40 +290,8 @@ QString systemError(int error)
     return SafeFs::systemReason(error);
 }
 
-// Writes all of `size` bytes; false with errno set otherwise (a full disk
-// that takes no byte at all says so too).
-bool writeFully(int fd, const char *from, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, from, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        from += n;
-        size -= n;
-    }
-    return true;
-}
-
-// Reads exactly `size` bytes at `offset`; false on an error or a short file.
-bool readFully(int fd, char *into, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, into, size_t(size), off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        into += got;
-        size -= got;
-        offset += got;
-    }
-    return true;
-}
+using SafeFs::readFully;
+using SafeFs::writeFully;
 
 // Whether one flush of the whole file system (syncfs) brings every file
 // written there to the disk, the disk's own cache included. True of the
