@@ -18,6 +18,7 @@
 #include "services/Dialogo.h"
 #include "services/Module3.h"
 #include "services/ShellOps.h"
+#include "services/SingleWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -46,7 +47,6 @@
 
 namespace {
 
-ParaBorrar *g_window = nullptr;
 
 using ModAlpha::kMinOpacity;
 
@@ -79,20 +79,19 @@ bool storedCheck(const char *key)
 
 ParaBorrar &paraBorrar()
 {
-    if (!g_window)
-        g_window = new ParaBorrar;
-    return *g_window;
+    return SingleWindow<ParaBorrar>::get();
 }
 
 bool paraBorrarLoaded()
 {
-    return g_window != nullptr;
+    return SingleWindow<ParaBorrar>::loaded();
 }
 
 void unloadParaBorrar()
 {
-    if (g_window && !g_window->EstaBorrando)
-        g_window->Salir_Click();
+    ParaBorrar *w = SingleWindow<ParaBorrar>::find();
+    if (w && !w->EstaBorrando)
+        w->Salir_Click();
 }
 
 QString ParaBorrar::mark()
@@ -229,8 +228,7 @@ ParaBorrar::ParaBorrar()
 
 ParaBorrar::~ParaBorrar()
 {
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<ParaBorrar>::release(this);
 }
 
 void ParaBorrar::Form_Load()
@@ -656,8 +654,5 @@ void ParaBorrar::closeEvent(QCloseEvent *event)
     m_closing = true;
     SalvarOpciones();
     Timer1->stop();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<ParaBorrar>::discard(this);
 }

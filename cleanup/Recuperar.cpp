@@ -13,6 +13,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3.h"
+#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -33,27 +34,24 @@
 
 namespace {
 
-Recuperar *g_window = nullptr;
 using ModAlpha::kMinOpacity;
 
 } // namespace
 
 Recuperar &recuperar()
 {
-    if (!g_window)
-        g_window = new Recuperar;
-    return *g_window;
+    return SingleWindow<Recuperar>::get();
 }
 
 bool recuperarLoaded()
 {
-    return g_window != nullptr;
+    return SingleWindow<Recuperar>::loaded();
 }
 
 void unloadRecuperar()
 {
-    if (g_window)
-        g_window->close();
+    if (Recuperar *w = SingleWindow<Recuperar>::find())
+        w->close();
 }
 
 Recuperar::Recuperar()
@@ -107,8 +105,7 @@ Recuperar::Recuperar()
 Recuperar::~Recuperar()
 {
     closeLogFolder();
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<Recuperar>::release(this);
 }
 
 void Recuperar::Form_Load()
@@ -326,8 +323,5 @@ void Recuperar::closeEvent(QCloseEvent *event)
     savePosition();
     Settings::set(QStringLiteral("HScroll6"), QString::number(HScroll6->value()));
     Settings::sync();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<Recuperar>::discard(this);
 }

@@ -5,6 +5,7 @@
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
 #include "services/Module3.h"
+#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -17,8 +18,6 @@
 
 namespace {
 
-UnidadesBuscar *g_buscar = nullptr;
-FormNoBorrar *g_noBorrar = nullptr;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -107,10 +106,8 @@ void FolderListWindow::Salir_Click()
     storeList();
     WindowPlace::save(this, m_config.leftKey, m_config.topKey);
     Settings::sync();
-    if (g_buscar == this)
-        g_buscar = nullptr;
-    if (g_noBorrar == this)
-        g_noBorrar = nullptr;
+    SingleWindow<UnidadesBuscar>::release(this);
+    SingleWindow<FormNoBorrar>::release(this);
     hide();
     deleteLater();
 }
@@ -151,8 +148,7 @@ UnidadesBuscar::UnidadesBuscar()
 
 UnidadesBuscar::~UnidadesBuscar()
 {
-    if (g_buscar == this)
-        g_buscar = nullptr;
+    SingleWindow<UnidadesBuscar>::release(this);
 }
 
 void UnidadesBuscar::loadList()
@@ -191,8 +187,7 @@ FormNoBorrar::FormNoBorrar()
 
 FormNoBorrar::~FormNoBorrar()
 {
-    if (g_noBorrar == this)
-        g_noBorrar = nullptr;
+    SingleWindow<FormNoBorrar>::release(this);
 }
 
 void FormNoBorrar::LeerRutasNoBorrados()
@@ -226,42 +221,32 @@ bool FormNoBorrar::eventFilter(QObject *watched, QEvent *event)
 
 UnidadesBuscar &unidadesBuscar()
 {
-    if (!g_buscar)
-        g_buscar = new UnidadesBuscar;
-    return *g_buscar;
+    return SingleWindow<UnidadesBuscar>::get();
 }
 
 bool unidadesBuscarLoaded()
 {
-    return g_buscar != nullptr;
+    return SingleWindow<UnidadesBuscar>::loaded();
 }
 
 void unloadUnidadesBuscar()
 {
-    if (g_buscar) {
-        UnidadesBuscar *w = g_buscar;
-        g_buscar = nullptr;
+    if (UnidadesBuscar *w = SingleWindow<UnidadesBuscar>::find())
         w->Salir_Click();
-    }
 }
 
 FormNoBorrar &formNoBorrar()
 {
-    if (!g_noBorrar)
-        g_noBorrar = new FormNoBorrar;
-    return *g_noBorrar;
+    return SingleWindow<FormNoBorrar>::get();
 }
 
 bool formNoBorrarLoaded()
 {
-    return g_noBorrar != nullptr;
+    return SingleWindow<FormNoBorrar>::loaded();
 }
 
 void unloadFormNoBorrar()
 {
-    if (g_noBorrar) {
-        FormNoBorrar *w = g_noBorrar;
-        g_noBorrar = nullptr;
+    if (FormNoBorrar *w = SingleWindow<FormNoBorrar>::find())
         w->Salir_Click();
-    }
 }

@@ -11,6 +11,7 @@
 #include "services/Dialogo.h"
 #include "services/Module2.h"
 #include "services/Module3.h"
+#include "services/SingleWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,8 +36,6 @@
 #include <climits>
 
 namespace {
-
-Form1 *g_form1 = nullptr;
 
 QColor bgr(unsigned v)
 {
@@ -88,20 +87,17 @@ private:
 
 Form1 &form1()
 {
-    if (!g_form1)
-        g_form1 = new Form1;
-    return *g_form1;
+    return SingleWindow<Form1>::get();
 }
 
 bool form1Loaded()
 {
-    return g_form1 != nullptr;
+    return SingleWindow<Form1>::loaded();
 }
 
 void unloadForm1()
 {
-    delete g_form1;
-    g_form1 = nullptr;
+    delete SingleWindow<Form1>::find();
 }
 
 Form1::Form1()
@@ -114,8 +110,7 @@ Form1::Form1()
 
 Form1::~Form1()
 {
-    if (g_form1 == this)
-        g_form1 = nullptr;
+    SingleWindow<Form1>::release(this);
 }
 
 Progress &Form1::barProgress()

@@ -9,6 +9,7 @@
 #include "platform/Settings.h"
 #include "services/Module2.h"
 #include "services/Module3.h"
+#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -29,28 +30,24 @@
 
 namespace {
 
-Perdidos *g_perdidos = nullptr;
-
 using ModAlpha::kMinOpacity;
 
 } // namespace
 
 Perdidos &perdidos()
 {
-    if (!g_perdidos)
-        g_perdidos = new Perdidos;
-    return *g_perdidos;
+    return SingleWindow<Perdidos>::get();
 }
 
 bool perdidosLoaded()
 {
-    return g_perdidos != nullptr;
+    return SingleWindow<Perdidos>::loaded();
 }
 
 void unloadPerdidos()
 {
-    if (g_perdidos)
-        g_perdidos->cmdSalir_Click();
+    if (Perdidos *w = SingleWindow<Perdidos>::find())
+        w->cmdSalir_Click();
 }
 
 QString Perdidos::designSummary()
@@ -104,8 +101,7 @@ Perdidos::Perdidos()
 
 Perdidos::~Perdidos()
 {
-    if (g_perdidos == this)
-        g_perdidos = nullptr;
+    SingleWindow<Perdidos>::release(this);
 }
 
 void Perdidos::Form_Load()
@@ -197,8 +193,5 @@ void Perdidos::GuardarYCerrar()
     m_closing = true;
     savePosition();
     Settings::set(QStringLiteral("HScroll3"), QString::number(HScroll3->value()));
-    hide();
-    if (g_perdidos == this)
-        g_perdidos = nullptr;
-    deleteLater();
+    SingleWindow<Perdidos>::discard(this);
 }

@@ -14,6 +14,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
 #include "services/Module3.h"
+#include "services/SingleWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -39,7 +40,6 @@
 
 namespace {
 
-FormMedia *g_window = nullptr;
 
 // The slider's lower end: a window that can no longer be seen cannot be
 // found to make it opaque again.
@@ -91,20 +91,18 @@ FormMediaHooks &formMediaHooks()
 
 FormMedia &formMedia()
 {
-    if (!g_window)
-        g_window = new FormMedia;
-    return *g_window;
+    return SingleWindow<FormMedia>::get();
 }
 
 bool formMediaLoaded()
 {
-    return g_window != nullptr;
+    return SingleWindow<FormMedia>::loaded();
 }
 
 void unloadFormMedia()
 {
-    if (g_window)
-        g_window->close();
+    if (FormMedia *w = SingleWindow<FormMedia>::find())
+        w->close();
 }
 
 FormMedia::FormMedia()
@@ -185,8 +183,7 @@ FormMedia::FormMedia()
 
 FormMedia::~FormMedia()
 {
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<FormMedia>::release(this);
 }
 
 void FormMedia::Form_Load()
@@ -235,10 +232,7 @@ void FormMedia::closeEvent(QCloseEvent *event)
         return;
     m_closing = true;
     Form_Unload();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<FormMedia>::discard(this);
 }
 
 void FormMedia::ResetPlayer()
