@@ -4,6 +4,7 @@
 
 #include "cleanup/DeletionLog.h"
 #include "cleanup/DeletionRun.h"
+#include "cleanup/Recuperar.h"
 #include "main/Form1.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
@@ -92,6 +93,35 @@ void unloadParaBorrar()
     ParaBorrar *w = SingleWindow<ParaBorrar>::find();
     if (w && !w->EstaBorrando)
         w->Salir_Click();
+}
+
+namespace {
+
+class Peer final : public Peers::DeletionWindow
+{
+public:
+    bool EstaBorrando() override { return paraBorrarLoaded() && paraBorrar().EstaBorrando; }
+    void toggleVisible() override
+    {
+        ParaBorrar &w = paraBorrar();
+        w.setVisible(!w.isVisible());
+        if (w.isVisible())
+            w.raise();
+    }
+    void CopiarListBorrados() override { paraBorrar().tomarLista(); }
+    void unusedListChanged() override
+    {
+        if (paraBorrarLoaded())
+            paraBorrar().tomarLista();
+    }
+};
+
+} // namespace
+
+Peers::DeletionWindow &paraBorrarPeer()
+{
+    static Peer peer;
+    return peer;
 }
 
 QString ParaBorrar::mark()
@@ -237,7 +267,7 @@ void ParaBorrar::Form_Load()
         CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
     WindowPlace::restore(this, QStringLiteral("ParaBorrar_Left"), QStringLiteral("ParaBorrar_Top"), 0, 0);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     CheckBorrarPapelera->setChecked(storedCheck(kCheckKeys[1]));
     CheckVaciarPapelera->setChecked(storedCheck(kCheckKeys[2]));
     ParaBorrarCheckToolTip->setChecked(storedCheck(kCheckKeys[3]));
@@ -307,7 +337,7 @@ void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<
 
 void ParaBorrar::SalvarOpciones()
 {
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     Settings::set(QStringLiteral("ParaBorrar_Left"), QString::number(x() * 15));
     Settings::set(QStringLiteral("ParaBorrar_Top"), QString::number(y() * 15));
     const QCheckBox *boxes[] = {CheckAudio, CheckBorrarPapelera, CheckVaciarPapelera, ParaBorrarCheckToolTip,
@@ -336,7 +366,7 @@ void ParaBorrar::ParaBorrarCheckToolTip_Click()
 void ParaBorrar::CheckAudio_Click()
 {
     if (!CheckAudio->isChecked()) {
-        Peers::stopPlayer();
+        Peers::player().stopAndClear();
         return;
     }
     if (!form1().Decoding) {
@@ -403,7 +433,7 @@ void ParaBorrar::deleteSelectedLines()
 
 void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
 {
-    Peers::stopPlayback();
+    Peers::player().stop();
     TextSound->hide();
     ImageICO->hide();
     if (button == Qt::LeftButton && CheckAudio->isChecked()) {
@@ -461,10 +491,10 @@ void ParaBorrar::cmdHecho_Click()
     // its lists are being rebuilt.
     if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
         return;
-    Peers::unloadRecuperar();
+    unloadRecuperar();
     if (perdidosLoaded() && perdidos().isVisible())
         unloadPerdidos();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     if (unidadesBuscarLoaded() && unidadesBuscar().isVisible())
         unloadUnidadesBuscar();
 

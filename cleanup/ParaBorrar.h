@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+namespace Peers { class DeletionWindow; }
 
 // The deletion window: a copy of the main window's unused files, the options
 // of the run, and the run itself (recycle bin or for good, optionally after
@@ -122,3 +123,5 @@ private:
 ParaBorrar &paraBorrar();
 bool paraBorrarLoaded();
 void unloadParaBorrar();
+// The deletion window as the windows below it in the build reach it.
+Peers::DeletionWindow &paraBorrarPeer();

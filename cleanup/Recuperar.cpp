@@ -54,6 +54,27 @@ void unloadRecuperar()
         w->close();
 }
 
+namespace {
+
+class Peer final : public Peers::RestoreWindow
+{
+public:
+    void show() override
+    {
+        Recuperar &w = recuperar();
+        w.show();
+        w.raise();
+    }
+};
+
+} // namespace
+
+Peers::RestoreWindow &recuperarPeer()
+{
+    static Peer peer;
+    return peer;
+}
+
 Recuperar::Recuperar()
 {
     setObjectName(QStringLiteral("Recuperar"));
@@ -112,7 +133,7 @@ void Recuperar::Form_Load()
 {
     cmdRecuperar->hide();
     cmdOpen->show();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     LabelCerrar->hide();
     WindowPlace::restore(this, QStringLiteral("Recuperar_Left"), QStringLiteral("Recuperar_Top"), 0, 0);
     const QSignalBlocker block(HScroll6);
@@ -144,7 +165,7 @@ void Recuperar::cmdOpen_Click()
 {
     if (m_busy)
         return;
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     if (form1Loaded())
         form1().ListPath->hide();
     const QString file = Dialogo::AbrirArchivo(this, QStringLiteral("Archivos_Borrados (*.log)|*.log"),

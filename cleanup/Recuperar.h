@@ -7,6 +7,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QScrollBar;
+namespace Peers { class RestoreWindow; }
 
 // The restore window: reads a deletion log and copies each backed-up file
 // from the log's folder back to the folder it came from. Always in front.
@@ -72,3 +73,5 @@ private:
 Recuperar &recuperar();
 bool recuperarLoaded();
 void unloadRecuperar();
+// The restore window as the windows below it in the build reach it.
+Peers::RestoreWindow &recuperarPeer();

@@ -361,7 +361,7 @@ void Form1::buildControls()
     connect(CommandBorrado, &QPushButton::clicked, this, [this] { CommandBorrado_Click(); });
     connect(CarpetasBuscar, &QAction::triggered, this, [this] { CarpetasBuscar_Click(); });
     connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
-    connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
+    connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::restore().show(); });
     connectProjectList();
     connectShell();
     connectAudition();
@@ -382,7 +382,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragMove: {
             auto *e = static_cast<QDropEvent *>(event);
             // While a run is on, the pointer says the drop will not be taken.
-            if (Decoding || analysisRunning() || Peers::estaBorrando()) {
+            if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando()) {
                 e->ignore();
                 return true;
             }
@@ -480,11 +480,11 @@ void Form1::Inicio()
 
 void Form1::AbrirFichero_Click()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
     TextDecode->hide();
     LabelIndice->hide();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     SalvaListados->setVisible(false);
 
     const QString chosen = Dialogo::AbrirArchivo(this, QStringLiteral("Proyectos (*.vip)|*.vip"),
@@ -492,7 +492,7 @@ void Form1::AbrirFichero_Click()
     if (chosen.isEmpty())
         return;
     // The dialog let events run: a run may have started meanwhile.
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
 
     cmdReset_Click();
@@ -621,7 +621,7 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
 
 void Form1::cmdReset_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     // Emptying the lists under a running analysis would leave it working on
     // nothing (and every file of the folders would look unused): cancel it
@@ -632,8 +632,8 @@ void Form1::cmdReset_Click()
     }
     unsetCursor();
     Shape1->hide();
-    Peers::unloadFormMedia();
-    Peers::unloadForm2();
+    Peers::player().unloadFormMedia();
+    Peers::associated().unloadForm2();
     Timer1->stop();
     m_clock.invalidate();
     XP_ProgressBar1->hide();
@@ -674,18 +674,18 @@ void Form1::cmdReset_Click()
 
 void Form1::cmdCancelar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     cancelar = true;
     Decoding = false;
     cmdReset->show();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
 }
 
 void Form1::LimpiarListas()
 {
-    Peers::unloadFormMedia();
-    Peers::unloadForm2();
+    Peers::player().unloadFormMedia();
+    Peers::associated().unloadForm2();
     ListProyectos->clear();
     ListVip->clear();
     ListUtilizados->clear();
@@ -769,18 +769,18 @@ void Form1::DescodificarProyectos()
 
 void Form1::CommandBorrado_Click()
 {
-    if (!Peers::estaBorrando())
-        Peers::toggleParaBorrar();
+    if (!Peers::deletion().EstaBorrando())
+        Peers::deletion().toggleVisible();
 }
 
 void Form1::CopiarListBorrados()
 {
-    Peers::copiarListBorrados();
+    Peers::deletion().CopiarListBorrados();
 }
 
 void Form1::CarpetasBuscar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     UnidadesBuscar &w = unidadesBuscar();
     w.show();
@@ -789,7 +789,7 @@ void Form1::CarpetasBuscar_Click()
 
 void Form1::CarpetasNoBorrar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     FormNoBorrar &w = formNoBorrar();
     w.show();

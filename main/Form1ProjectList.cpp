@@ -46,7 +46,7 @@ void Form1::ListProyectosInfo_Click()
 
 void Form1::ListProyectos_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     const QListWidgetItem *item = ListProyectos->currentItem();
     if (!item)
@@ -67,7 +67,7 @@ void Form1::ListProyectos_Click()
 
 void Form1::ListProyectos_DblClick()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
     // Nothing chosen, nothing to decode.
     if (ListProyectos->currentRow() < 0)
@@ -99,7 +99,7 @@ void Form1::ListProyectos_Decode(int Index)
         return;
     TextDecode->hide();
     ListPath->hide();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     const QString path = Buscar::Obtener_VipPath(ListProyectos->item(Index)->text());
     cmdPerdidos->hide();
     CommandBorrado->hide();

@@ -49,7 +49,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 {
     // A drop while an analysis runs would start a second one over the lists
     // the first is still filling; the user can cancel first.
-    if (Decoding || analysisRunning() || Peers::estaBorrando())
+    if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
         return;
     const QStringList paths = droppedPaths(data);
     if (paths.isEmpty()) {
@@ -58,7 +58,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
     }
     // Each path runs to its end before the next; the window shows the last.
     for (const QString &p : paths) {
-        if (Decoding || analysisRunning() || Peers::estaBorrando())
+        if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
             return;
         AbrirRuta(p);
         // A cancel stops the whole drop, not only the path it came in.
@@ -69,7 +69,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 
 void Form1::AbrirRuta(const QString &ruta)
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
     if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK"))) {
         AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
@@ -99,7 +99,7 @@ void Form1::AbrirRuta(const QString &ruta)
         return;
     }
 
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     destroyListTips();
     Iniciar_Clock();
     XP_ProgressBar1->show();
@@ -140,7 +140,7 @@ void Form1::AbrirRuta(const QString &ruta)
 
     Lapso();
     SalvaListados->setVisible(true);
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     XP_ProgressBar1->hide();
     if (!unreadableSummary().isEmpty())
         Alerta(3, unreadableSummary(), true);

@@ -111,7 +111,7 @@ void Form1::CheckLogo_Click()
 
 void Form1::placePlayer()
 {
-    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
+    Peers::player().moveTo(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
                       int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
 }
 
@@ -129,16 +129,16 @@ void Form1::HScroll1_Scroll()
 
 void Form1::cmdPlayer_Click()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
-    Peers::togglePlayer();
-    Settings::set(QStringLiteral("Volumen"), QString::number(Peers::playerVolume()));
+    Peers::player().toggleVisible();
+    Settings::set(QStringLiteral("Volumen"), QString::number(Peers::player().volume()));
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space) {
-        Peers::stopPlayback();
+        Peers::player().stop();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -149,16 +149,16 @@ void Form1::mouseDoubleClickEvent(QMouseEvent *event)
     Q_UNUSED(event);
     move(0, 0);
     TextDecode->hide();
-    if (Peers::playerVisible()) {
+    if (Peers::player().isVisible()) {
         CheckPlayer_Click();
-        Peers::focusPlayer();
+        Peers::player().focus();
     }
 }
 
 void Form1::mousePressEvent(QMouseEvent *event)
 {
-    if (Peers::playerVisible())
-        Peers::focusPlayer();
+    if (Peers::player().isVisible())
+        Peers::player().focus();
     QMainWindow::mousePressEvent(event);
 }
 
@@ -203,13 +203,13 @@ void Form1::Form_Load(const QStringList &arguments)
     ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
     ShowIco->setVisible(CheckLogo->isChecked());
 
-    Peers::setPlayerVolume(Settings::getInt(QStringLiteral("Volumen"), 0, 0, 100));
+    Peers::player().setVolume(Settings::getInt(QStringLiteral("Volumen"), 0, 0, 100));
     placePlayer();
 
     cmdPerdidos->hide();
     ListUtilizados->clear();
-    if (Peers::playerVisible())
-        Peers::togglePlayer();
+    if (Peers::player().isVisible())
+        Peers::player().toggleVisible();
     SalvarToolTips();
     SalvaListados->setVisible(false);
     Actualizar = false;
@@ -281,8 +281,8 @@ void Form1::GuardarYSalir()
     // The player's own settings first, as it has them now: reloading it
     // afterwards (in the middle of an analysis, say) could give its design
     // values instead of the user's.
-    const std::optional<Peers::PlayerState> player = Peers::playerState();
-    Peers::unloadFormMedia();
+    const std::optional<Peers::PlayerState> player = Peers::player().state();
+    Peers::player().unloadFormMedia();
 
     Settings::set(QStringLiteral("Form1_Left"), QString::number(x() * 15));
     Settings::set(QStringLiteral("Form1_Top"), QString::number(y() * 15));

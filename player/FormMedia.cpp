@@ -1,11 +1,14 @@
 #include "player/FormMedia.h"
 #include "services/WindowPlace.h"
 
+#include "main/Form1.h"
+#include "main/Peers.h"
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "player/AudioInfo.h"
 #include "player/Playlist.h"
 #include "services/Class1.h"
 #include "services/ModAlpha.h"
@@ -75,19 +78,13 @@ void setLook(QListWidget *list, quint32 fore, quint32 back, int size, bool bold)
     list->setFont(font);
 }
 
+// An analysis of the main window is running.
 bool decoding()
 {
-    const FormMediaHooks &h = formMediaHooks();
-    return h.decoding && h.decoding();
+    return form1Loaded() && form1().Decoding;
 }
 
 } // namespace
-
-FormMediaHooks &formMediaHooks()
-{
-    static FormMediaHooks hooks;
-    return hooks;
-}
 
 FormMedia &formMedia()
 {
@@ -103,6 +100,70 @@ void unloadFormMedia()
 {
     if (FormMedia *w = SingleWindow<FormMedia>::find())
         w->close();
+}
+
+namespace {
+
+class Peer final : public Peers::PlayerWindow
+{
+public:
+    void unloadFormMedia() override { ::unloadFormMedia(); }
+    void stop() override
+    {
+        if (FormMedia *w = SingleWindow<FormMedia>::find())
+            w->WM->stop();
+    }
+    void stopAndClear() override
+    {
+        if (FormMedia *w = SingleWindow<FormMedia>::find()) {
+            w->WM->stop();
+            w->WM->clearPlaylist();
+        }
+    }
+    bool isVisible() override { return formMediaLoaded() && formMedia().isVisible(); }
+    void setVisible(bool visible) override { formMedia().setVisible(visible); }
+    void toggleVisible() override
+    {
+        FormMedia &w = formMedia();
+        w.setVisible(!w.isVisible());
+        if (w.isVisible()) {
+            w.raise();
+            if (w.ListPlay->count() > 0 && w.ListPlay->item(0)->text().isEmpty())
+                w.ListPath->hide();
+        }
+    }
+    void focus() override
+    {
+        FormMedia &w = formMedia();
+        w.raise();
+        w.activateWindow();
+    }
+    void moveTo(int leftTwips, int topTwips) override
+    {
+        FormMedia &w = formMedia();
+        w.move(WindowPlace::reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+    }
+    int volume() override { return formMedia().WM->volume(); }
+    void setVolume(int volume) override { formMedia().WM->setVolume(volume); }
+    std::optional<Peers::PlayerState> state() override
+    {
+        FormMedia *w = SingleWindow<FormMedia>::find();
+        if (!w || !w->settingsRestored())
+            return std::nullopt;
+        return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, w->x() * 15, w->y() * 15};
+    }
+    void CopiarListas(QListWidget *lista, const QString &tipo) override { formMedia().CopiarListas(lista, tipo); }
+    void PlayAudio(const QString &audio) override { formMedia().playFile(audio); }
+    std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
+    std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
+};
+
+} // namespace
+
+Peers::PlayerWindow &formMediaPeer()
+{
+    static Peer peer;
+    return peer;
 }
 
 FormMedia::FormMedia()
@@ -380,18 +441,11 @@ void FormMedia::ListPlay_Click()
     }
 
     WM->stop();
-    const FormMediaHooks &h = formMediaHooks();
-    if (h.setBuscado)
-        h.setBuscado(line);
-    if (h.infoAudio)
-        h.infoAudio(line.right(3));
-    else
-        Module2::InfoArchivo = QStringLiteral("No tiene información");
+    Form1 &f = form1();
+    f.Buscado = line;
+    f.InfoAudio(line.right(3));
     QPointer<FormMedia> self(this);
-    if (h.playAudio)
-        h.playAudio(line);
-    else
-        playFile(line);
+    f.PlayAudio(line);
     if (!self)
         return;
     Buscar::ICO(line, ImageICO);

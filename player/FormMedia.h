@@ -3,8 +3,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class Class1;
 class MediaPlayer;
 class QCheckBox;
@@ -13,20 +11,7 @@ class QListWidget;
 class QMimeData;
 class QScrollBar;
 class QTimer;
-
-// What the player window asks of the main window, which sits below it in the
-// build. The application fills these in when it puts the windows together;
-// unset, the player works alone: no analysis is ever running, the clicked
-// file is not recorded, its information is "No tiene información" and it is
-// played by `FormMedia::playFile`.
-struct FormMediaHooks
-{
-    std::function<bool()> decoding;                    // an analysis is running
-    std::function<void(const QString &)> setBuscado;   // the file being auditioned
-    std::function<void(const QString &)> infoAudio;    // information text of an extension
-    std::function<void(const QString &)> playAudio;    // audition of a full path
-};
-FormMediaHooks &formMediaHooks();
+namespace Peers { class PlayerWindow; }
 
 // The player window: the media player control `WM` and the playlist
 // `ListPlay`, filled by drops from the file manager and by copies from the
@@ -125,3 +110,5 @@ FormMedia &formMedia();
 bool formMediaLoaded();
 // Unloads the window (it saves its settings); nothing when it is not loaded.
 void unloadFormMedia();
+// The player window as the windows below it in the build reach it.
+Peers::PlayerWindow &formMediaPeer();

@@ -9,7 +9,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 #include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
@@ -30,23 +30,20 @@
 #include <QTimer>
 #include <QUrl>
 
-
 namespace {
 
-class FolderRoadWindow : public LibraryTest
+class FolderRoadWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
+        WindowTest::SetUp();
         answerer = std::make_unique<DialogAnswerer>();
     }
     void TearDown() override
     {
         answerer.reset();
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
+        WindowTest::TearDown();
     }
     // A project naming one take of its own folder's "Audio" sub-folder.
     void project(const QString &rel, const QString &take)

@@ -5,7 +5,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +21,9 @@
 
 namespace {
 
-class Form1Window : public LibraryTest
+class Form1Window : public WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void TearDown() override { unloadForm1(); }
-
-
     // Opens a project as the user does: the button, then the dialog.
     void open(Form1 &f, const QString &hostPath)
     {
@@ -38,7 +31,6 @@ protected:
         answer.queuePath(hostPath);
         QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
     }
-
 };
 
 } // namespace

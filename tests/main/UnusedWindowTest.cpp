@@ -9,7 +9,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -27,19 +27,9 @@
 
 namespace {
 
-class UnusedWindow : public LibraryTest
+class UnusedWindow : public WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void TearDown() override
-    {
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-    }
     void open(Form1 &f, const QString &hostPath)
     {
         DialogAnswerer answer;
