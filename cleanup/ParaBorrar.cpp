@@ -17,7 +17,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/ShellOps.h"
 #include "services/SingleWindow.h"
 

@@ -12,7 +12,7 @@
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/SingleWindow.h"
 
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 #include "main/FolderLists.h"
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/SingleWindow.h"
 
 #include <QCloseEvent>

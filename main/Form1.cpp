@@ -10,7 +10,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/SingleWindow.h"
 
 #include <QAction>

@@ -5,7 +5,6 @@
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
 
 #include <QLabel>
 #include <QListWidget>

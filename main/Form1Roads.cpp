@@ -7,7 +7,7 @@
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QAction>
 #include <QCheckBox>

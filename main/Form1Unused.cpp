@@ -8,7 +8,7 @@
 #include "platform/EventPump.h"
 #include "platform/WinFs.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/ModuleArchivos.h"
 
 #include <QLabel>

@@ -8,7 +8,6 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
 #include "services/SingleWindow.h"
 
 #include <QCloseEvent>

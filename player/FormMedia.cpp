@@ -16,7 +16,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/SingleWindow.h"
 
 #include <QCheckBox>
