@@ -67,13 +67,20 @@ void setBack(QLabel *label, unsigned colour)
     label->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
 }
 
-const char *const kCheckKeys[] = {"ParaBorrar.CheckAudio", "ParaBorrar.CheckBorrarPapelera",
-                                  "ParaBorrar.CheckVaciarPapelera", "ParaBorrar_No ToolTips",
-                                  "ParaBorrar.CheckConfirmar", "ParaBorrar.CheckBackup"};
-
-bool storedCheck(const char *key)
+// The window's settings.
+constexpr Settings::PlaceKeys kPlace{{{"ParaBorrar_Left"}, 0}, {{"ParaBorrar_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll5");
+constexpr Settings::IntKey check(const char *name)
 {
-    return Settings::getInt(QString::fromLatin1(key), 0, 0, 1) == 1;
+    return {{name}, 0, 0, 1};
+}
+constexpr Settings::IntKey kCheckKeys[] = {check("ParaBorrar.CheckAudio"), check("ParaBorrar.CheckBorrarPapelera"),
+                                           check("ParaBorrar.CheckVaciarPapelera"), check("ParaBorrar_No ToolTips"),
+                                           check("ParaBorrar.CheckConfirmar"), check("ParaBorrar.CheckBackup")};
+
+bool storedCheck(const Settings::IntKey &key)
+{
+    return key.value() == 1;
 }
 
 } // namespace
@@ -265,7 +272,7 @@ void ParaBorrar::Form_Load()
 {
     if (form1Loaded() && !sameAsMain())
         CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
-    WindowPlace::restore(this, QStringLiteral("ParaBorrar_Left"), QStringLiteral("ParaBorrar_Top"), 0, 0);
+    WindowPlace::restore(this, kPlace);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
     Peers::player().stopAndClear();
     CheckBorrarPapelera->setChecked(storedCheck(kCheckKeys[1]));
@@ -281,7 +288,7 @@ void ParaBorrar::Form_Load()
     if (ListBorrar->count() > 0)
         cmdHecho->show();
     const QSignalBlocker block(HScroll5);
-    HScroll5->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll5"), 100, kMinOpacity));
+    HScroll5->setValue(kOpacity.value());
     HScroll5_Scroll();
 }
 
@@ -338,13 +345,12 @@ void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<
 void ParaBorrar::SalvarOpciones()
 {
     Peers::player().stopAndClear();
-    Settings::set(QStringLiteral("ParaBorrar_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("ParaBorrar_Top"), QString::number(y() * 15));
+    WindowPlace::save(this, kPlace);
     const QCheckBox *boxes[] = {CheckAudio, CheckBorrarPapelera, CheckVaciarPapelera, ParaBorrarCheckToolTip,
                                 CheckConfirmar, CheckBackup};
     for (int i = 0; i < 6; ++i)
-        Settings::set(QString::fromLatin1(kCheckKeys[i]), boxes[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    Settings::set(QStringLiteral("HScroll5"), QString::number(HScroll5->value()));
+        kCheckKeys[i].setValue(boxes[i]->isChecked() ? 1 : 0);
+    kOpacity.setValue(HScroll5->value());
     Settings::sync();
 }
 

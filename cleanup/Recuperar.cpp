@@ -36,6 +36,10 @@ namespace {
 
 using ModAlpha::kMinOpacity;
 
+// The window's settings.
+constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
+
 } // namespace
 
 Recuperar &recuperar()
@@ -135,9 +139,9 @@ void Recuperar::Form_Load()
     cmdOpen->show();
     Peers::player().unloadFormMedia();
     LabelCerrar->hide();
-    WindowPlace::restore(this, QStringLiteral("Recuperar_Left"), QStringLiteral("Recuperar_Top"), 0, 0);
+    WindowPlace::restore(this, kPlace);
     const QSignalBlocker block(HScroll6);
-    HScroll6->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll6"), 100, kMinOpacity));
+    HScroll6->setValue(kOpacity.value());
     HScroll6_Scroll();
     raise();
 }
@@ -150,8 +154,7 @@ void Recuperar::HScroll6_Scroll()
 
 void Recuperar::savePosition()
 {
-    Settings::set(QStringLiteral("Recuperar_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("Recuperar_Top"), QString::number(y() * 15));
+    WindowPlace::save(this, kPlace);
 }
 
 void Recuperar::mousePressEvent(QMouseEvent *event)
@@ -342,7 +345,7 @@ void Recuperar::closeEvent(QCloseEvent *event)
         return;
     m_closing = true;
     savePosition();
-    Settings::set(QStringLiteral("HScroll6"), QString::number(HScroll6->value()));
+    kOpacity.setValue(HScroll6->value());
     Settings::sync();
     SingleWindow<Recuperar>::discard(this);
 }

@@ -67,9 +67,10 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
     connect(Salir, &QPushButton::clicked, this, &FolderListWindow::Salir_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
 
-    WindowPlace::restore(this, config.leftKey, config.topKey,
-                         config.defaultTwips >= 0 ? config.defaultTwips : x() * 15.0,
-                         config.defaultTwips >= 0 ? config.defaultTwips : y() * 15.0);
+    if (config.ownPlaceByDefault)
+        WindowPlace::restore(this, config.place, x() * 15.0, y() * 15.0);
+    else
+        WindowPlace::restore(this, config.place);
 }
 
 QVBoxLayout *FolderListWindow::layoutBox() const
@@ -104,7 +105,7 @@ void FolderListWindow::Salir_Click()
         return;
     m_closing = true;
     storeList();
-    WindowPlace::save(this, m_config.leftKey, m_config.topKey);
+    WindowPlace::save(this, m_config.place);
     Settings::sync();
     SingleWindow<UnidadesBuscar>::release(this);
     SingleWindow<FormNoBorrar>::release(this);
@@ -121,8 +122,7 @@ void FolderListWindow::closeEvent(QCloseEvent *event)
 UnidadesBuscar::UnidadesBuscar()
     : FolderListWindow({QStringLiteral("UnidadesBuscar"),
                         QStringLiteral("   Carpetas de búsqueda de archivos perdidos o desubicados."),
-                        QStringLiteral("ListBusca"), QStringLiteral("UnidadesBuscar_Left"),
-                        QStringLiteral("UnidadesBuscar_Top"), -1,
+                        QStringLiteral("ListBusca"), {{{"UnidadesBuscar_Left"}, 0}, {{"UnidadesBuscar_Top"}, 0}}, true,
                         lines({"Elige las carpetas donde haya", "archivos de audio de proyectos",
                                "para buscar audios desubicados.", "", "Todos los archivos de las carpetas ",
                                "que NO figuren en esta lista de ", "carpetas, no se podrán localizar ",
@@ -167,8 +167,7 @@ void UnidadesBuscar::storeList()
 
 FormNoBorrar::FormNoBorrar()
     : FolderListWindow({QStringLiteral("FormNoBorrar"), QStringLiteral("Carpetas con archivos que no se borraran."),
-                        QStringLiteral("List1"), QStringLiteral("FormNoBorrar_Left"),
-                        QStringLiteral("FormNoBorrar_Top"), 100,
+                        QStringLiteral("List1"), {{{"FormNoBorrar_Left"}, 100}, {{"FormNoBorrar_Top"}, 100}}, false,
                         lines({"Elige las carpetas donde haya", "archivos que no quieres que se borren",
                                "aunque esten en la ventana de: ", "Carpetas de búsqueda.", "",
                                "Todos los archivos de las carpetas ", "que figuren en esta lista de carpetas",

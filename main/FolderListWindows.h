@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -31,8 +33,8 @@ protected:
         QString objectName;
         QString caption;
         QString listName;
-        QString leftKey, topKey;
-        double defaultTwips = -1; // < 0: the window's own place
+        Settings::PlaceKeys place;
+        bool ownPlaceByDefault = false; // nothing stored: where it stands, not the keys' default
         QString help;
         bool saveOnAdd = false;
     };

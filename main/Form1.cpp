@@ -9,6 +9,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
+#include "services/ModAlpha.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
 #include "services/SingleWindow.h"
@@ -41,8 +42,6 @@ QColor bgr(unsigned v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
-
-constexpr int kMinOpacity = 20;
 
 int twipsToPixels(double twips)
 {
@@ -258,7 +257,7 @@ void Form1::buildControls()
 
     HScroll1 = new QScrollBar(Qt::Horizontal, central);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    HScroll1->setRange(kMinOpacity, 100);
+    HScroll1->setRange(ModAlpha::kMinOpacity, 100);
     HScroll1->setValue(100);
     Label1 = new QLabel(QStringLiteral("Transparencia"), central);
     Label1->setObjectName(QStringLiteral("Label1"));

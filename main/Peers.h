@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QString>
 
+#include <climits>
 #include <optional>
 
 class QListWidget;
@@ -65,6 +68,15 @@ public:
     virtual std::optional<QString> InfoWav(const QString &file) = 0;
     virtual std::optional<QString> InfoMp3(const QString &file) = 0;
 };
+
+// The player window's settings: it reads them when it loads and stores them
+// when it unloads; the main window places it by them and stores them again
+// at shut-down.
+namespace PlayerKeys {
+inline constexpr Settings::IntKey Volumen{{"FormMediaVolumen"}, 50, INT_MIN, INT_MAX};
+inline constexpr Settings::IntKey ToolTip{{"FormMediaToolTip"}, 0, 0, 1};
+inline constexpr Settings::PlaceKeys Place{{{"Player_Left"}, 0}, {{"Player_Top"}, 0}};
+} // namespace PlayerKeys
 
 // The deletion window `ParaBorrar`.
 class DeletionWindow

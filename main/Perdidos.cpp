@@ -31,6 +31,10 @@ namespace {
 
 using ModAlpha::kMinOpacity;
 
+// The window's settings (its place defaults to where it stands).
+constexpr Settings::PlaceKeys kPlace{{{"Perdidos_Left"}, 0}, {{"Perdidos_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll3");
+
 } // namespace
 
 Perdidos &perdidos()
@@ -107,19 +111,18 @@ void Perdidos::Form_Load()
 {
     restorePosition();
     const QSignalBlocker block(HScroll3);
-    HScroll3->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll3"), 100, kMinOpacity));
+    HScroll3->setValue(kOpacity.value());
     ModAlpha::AplicarAlpha(this, HScroll3->value());
 }
 
 void Perdidos::restorePosition()
 {
-    WindowPlace::restore(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"), x() * 15.0,
-                         y() * 15.0);
+    WindowPlace::restore(this, kPlace, x() * 15.0, y() * 15.0);
 }
 
 void Perdidos::savePosition()
 {
-    WindowPlace::save(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"));
+    WindowPlace::save(this, kPlace);
 }
 
 void Perdidos::HScroll3_Scroll()
@@ -191,6 +194,6 @@ void Perdidos::GuardarYCerrar()
         return;
     m_closing = true;
     savePosition();
-    Settings::set(QStringLiteral("HScroll3"), QString::number(HScroll3->value()));
+    kOpacity.setValue(HScroll3->value());
     SingleWindow<Perdidos>::discard(this);
 }

@@ -49,12 +49,8 @@ namespace {
 using ModAlpha::kMinOpacity;
 constexpr int kDeleteKeyCode = 46;
 
-// Settings keys of the window (defaults where they are read).
-const QString kKeyToolTip = QStringLiteral("FormMediaToolTip");  // 0 or 1, default 0
-const QString kKeyVolumen = QStringLiteral("FormMediaVolumen");  // default 50
-const QString kKeyLeft = QStringLiteral("Player_Left");          // twips, default 0
-const QString kKeyTop = QStringLiteral("Player_Top");            // twips, default 0
-const QString kKeyOpacity = QStringLiteral("HScroll4");          // per cent, default 100
+// The window's own settings key; the others are Peers::PlayerKeys.
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll4");
 
 const QString kAskTitle = QStringLiteral("Copiar al Player ");
 const QString kUsageTip = QStringLiteral("Clic en item Play, borrar item o sector tecla <Supr>");
@@ -253,9 +249,9 @@ void FormMedia::Form_Load()
         return;
     m_restored = true;
     ResetPlayer();
-    CheckToolTip->setChecked(Settings::getInt(kKeyToolTip, 0, 0, 1) == 1);
-    WM->setVolume(Settings::getInt(kKeyVolumen, 50, INT_MIN, INT_MAX));
-    WindowPlace::restore(this, kKeyLeft, kKeyTop, 0, 0);
+    CheckToolTip->setChecked(Peers::PlayerKeys::ToolTip.value() == 1);
+    WM->setVolume(Peers::PlayerKeys::Volumen.value());
+    WindowPlace::restore(this, Peers::PlayerKeys::Place);
     WM->setEnableContextMenu(false);
     ListPath->hide();
     Label3->hide();
@@ -266,7 +262,7 @@ void FormMedia::Form_Load()
     TipPlay->mvarCentered = true;
     TipPlay->Create(ListPlay);
     const QSignalBlocker block(HScroll4);
-    HScroll4->setValue(ModAlpha::storedOpacity(kKeyOpacity, 100, kMinOpacity));
+    HScroll4->setValue(kOpacity.value());
     HScroll4_Scroll();
 }
 
@@ -278,11 +274,10 @@ void FormMedia::Form_Unload()
     // storing its design values would lose them.
     if (!m_restored)
         return;
-    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    Settings::set(kKeyVolumen, QString::number(WM->volume()));
-    Settings::set(kKeyLeft, QString::number(x() * 15));
-    Settings::set(kKeyTop, QString::number(y() * 15));
-    Settings::set(kKeyOpacity, QString::number(HScroll4->value()));
+    Peers::PlayerKeys::ToolTip.setValue(CheckToolTip->isChecked() ? 1 : 0);
+    Peers::PlayerKeys::Volumen.setValue(WM->volume());
+    WindowPlace::save(this, Peers::PlayerKeys::Place);
+    kOpacity.setValue(HScroll4->value());
     Settings::sync();
 }
 
@@ -340,7 +335,7 @@ int FormMedia::ListIndex() const
 void FormMedia::CheckToolTip_Click()
 {
     ListPlay->setToolTip(CheckToolTip->isChecked() ? QString() : kUsageTipLong);
-    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Peers::PlayerKeys::ToolTip.setValue(CheckToolTip->isChecked() ? 1 : 0);
 }
 
 void FormMedia::HScroll4_Scroll()
