@@ -271,6 +271,11 @@ private:
     // The progress bar, cancel flag and pump as a long loop sees them.
     Progress &barProgress();
     void buildControls();
+    void buildLists(QWidget *central);
+    void buildStatus(QWidget *central);
+    void buildCommands(QWidget *central);
+    void buildMenus();
+    void layOut(QWidget *central);
     void connectProjectList();
     void connectShell();
     void connectAudition();
@@ -294,6 +299,12 @@ private:
     void BuscarNoUtilizados();
     void BuscarPerdidos();
     void LimpiarListas();
+    // Empties the four result lists and hides their captions and the
+    // commands that work on them; unloads the player and associated-files
+    // windows.
+    void emptyResults();
+    // "Encontrados N proyectos en:" over the project list, the folder below.
+    void captionProjectList();
     // The reset at the end of a run (the run's own guard is lifted for it).
     void resetAfterRun();
     static bool shown(const QWidget *w);

@@ -103,11 +103,7 @@ void Form1::ListProyectos_Decode(int Index)
     cmdPerdidos->hide();
     CommandBorrado->hide();
     cmdCancelar->show();
-    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
-                           + QStringLiteral(" proyectos en:"));
-    LabelCheck[1]->setText(DirVip);
-    LabelCheck[0]->show();
-    LabelCheck[1]->show();
+    captionProjectList();
     decodeIntoListVip(path, path);
     Alerta(1, QStringLiteral(": "), false);
     ListVip->show();

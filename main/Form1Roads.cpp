@@ -194,11 +194,7 @@ void Form1::BuscarProyectosCarpeta()
 
     setFocus();
     ShowIco->hide();
-    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
-                           + QStringLiteral(" proyectos en:"));
-    LabelCheck[1]->setText(DirVip);
-    LabelCheck[0]->show();
-    LabelCheck[1]->show();
+    captionProjectList();
 
     Alerta(1, QStringLiteral("Descodificando: ") + DragVip, true);
     XP_ProgressBar1->show();
