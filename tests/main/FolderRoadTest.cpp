@@ -38,12 +38,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        answerer = std::make_unique<DialogAnswerer>();
-    }
-    void TearDown() override
-    {
-        answerer.reset();
-        WindowTest::TearDown();
+        answerDialogs();
     }
     // A project naming one take of its own folder's "Audio" sub-folder.
     void project(const QString &rel, const QString &take)
@@ -61,11 +56,6 @@ protected:
         data.setUrls(urls);
         f.ListProyectos_OLEDragDrop(&data);
     }
-    std::unique_ptr<DialogAnswerer> answerer;
-    // "title | text" of each message shown, answered with its first button
-    // unless another was queued.
-    QStringList asked() const { return answerer->messages(); }
-    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
 };
 
 TEST_F(FolderRoadWindow, FolderListsEveryProjectAtAnyDepthWithoutBackupsUnlessTicked)

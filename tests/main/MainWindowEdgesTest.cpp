@@ -33,14 +33,8 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        answerer = std::make_unique<DialogAnswerer>();
+        answerDialogs();
     }
-    void TearDown() override
-    {
-        answerer.reset();
-        WindowTest::TearDown();
-    }
-    std::unique_ptr<DialogAnswerer> answerer;
 };
 
 TEST_F(MainWindowEdges, ACancelledSearchLeavesNoCancelNorHourglassBehind)
@@ -93,7 +87,7 @@ TEST_F(MainWindowEdges, AMissingNameWithoutTitleIsNotSearchedFor)
 TEST_F(MainWindowEdges, ManyCopiesFoundScrollInTheStatusBox)
 {
     for (int i = 0; i < 150; ++i)
-        ASSERT_TRUE(Fixtures::writeFile(dir.path() + QStringLiteral("/Copias/S%1/Kick.wav").arg(i), "x"));
+        write(QStringLiteral("Copias/S%1/Kick.wav").arg(i), "x");
     FolderLists::storeSearchFolders({QString(), win("Copias")});
     Form1 &f = form1();
     f.show();
@@ -106,6 +100,8 @@ TEST_F(MainWindowEdges, ManyCopiesFoundScrollInTheStatusBox)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::processEvents();
     EXPECT_LT(f.minimumSizeHint().height(), 2000);
+    EXPECT_EQ(f.height(), before) << "the window grew with the report";
+    EXPECT_GT(f.TextDecode->toPlainText().count(u'\n'), 100) << "the whole report is there, to scroll";
 }
 
 TEST_F(MainWindowEdges, ProjectBalloonAfterADropTellsTheProject)

@@ -32,24 +32,13 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        answerer = std::make_unique<DialogAnswerer>();
-    }
-    void TearDown() override
-    {
-        answerer.reset();
-        WindowTest::TearDown();
+        answerDialogs();
     }
     void project(const QString &rel)
     {
         write("P/Audio/a.wav", Fixtures::noise(64, 1));
         write(rel, Fixtures::vipBytes({"D:\\P\\Audio\\a.wav"}));
     }
-
-    std::unique_ptr<DialogAnswerer> answerer;
-    // "title | text" of each message shown, answered with its first button
-    // unless another was queued.
-    QStringList asked() const { return answerer->messages(); }
-    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
 };
 
 TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
@@ -127,7 +116,7 @@ TEST_F(StartupWindow, CommandLinePathIsConfirmedBeforeItIsAnalysed)
     EXPECT_EQ(f.ListProyectos->count(), 0);
     unloadForm1();
 
-    resetAsked();
+    answerDialogs();
     answerer->queueButton(0);
     Form1 &g = form1();
     g.Form_Load({dir.path() + "/P/Tema.vip"});
@@ -153,7 +142,7 @@ TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
     const QStringList said{"No se encuentra la ruta:", "La ruta no está en ninguna unidad disponible:",
                            "No es un proyecto Vip ni una carpeta:"};
     for (int i = 0; i < bad.size(); ++i) {
-        resetAsked();
+        answerDialogs();
         Form1 &g = form1();
         g.Form_Load({bad[i]});
         ASSERT_EQ(asked().size(), 1) << bad[i].toStdString();
@@ -213,7 +202,7 @@ TEST_F(StartupWindow, SettingsThatCannotBeSavedAreReportedAtShutDown)
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Velmar/Velmar.ini";
     QFile::remove(file);
     ASSERT_TRUE(QDir().mkpath(file));
-    resetAsked();
+    answerDialogs();
     f.GuardarYSalir();
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(asked(), QStringList{"Ajustes | No se han podido guardar los ajustes del programa."});

@@ -48,14 +48,12 @@ protected:
     void TearDown() override
     {
         Ask::setFunction({});
-        qunsetenv("VELMAR_DRIVES");
-        DriveMap::instance().reload();
+        LibraryTest::TearDown();
         // Leave nothing the temporary folder cannot remove.
         QFile::setPermissions(dir.path() + "/P/Locked",
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
-    void file(const QString &rel, const QByteArray &bytes = "x") { ASSERT_TRUE(Fixtures::writeFile(host(rel), bytes)); }
+    void file(const QString &rel, const QByteArray &bytes = "x") { write(rel, bytes); }
     void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(host(rel))); }
     void link(const QString &target, const QString &rel) { ASSERT_TRUE(QFile::link(target, host(rel))); }
 

@@ -24,6 +24,11 @@ protected:
         WinFs::clearCache();
         Settings::reset();
     }
+    void TearDown() override
+    {
+        qunsetenv("VELMAR_DRIVES");
+        DriveMap::instance().reload();
+    }
     // Writes a file under the library (folders made as needed); its host path.
     QString write(const QString &rel, const QByteArray &bytes)
     {

@@ -11,7 +11,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTest>
 
 namespace {
 
@@ -45,11 +47,20 @@ void WindowTest::SetUp()
 
 void WindowTest::TearDown()
 {
+    answerer.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SingleWindows::destroyAll();
     Peers::uninstall();
     Form1::setEndProcess({});
     resetShared();
+    LibraryTest::TearDown();
+}
+
+void WindowTest::openProject(Form1 &f, const QString &hostPath)
+{
+    DialogAnswerer answer;
+    answer.queuePath(hostPath);
+    QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
 }
 
 void WindowTest::installPeers()

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "main/Peers.h"
+#include "tests/support/DialogAnswerer.h"
 #include "tests/support/LibraryTest.h"
 
 #include <QList>
 #include <QPoint>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class Form1;
 
 // Stand-ins for the windows above the main window: each notes what it is
 // asked and answers from its fields.
@@ -87,11 +91,21 @@ protected:
     void use(Peers::DeletionWindow &w);
     void use(Peers::RestoreWindow &w);
 
+    // Answers every dialog from now on as a person would (`answerer`); a
+    // second call starts afresh, with nothing asked.
+    void answerDialogs() { answerer = std::make_unique<DialogAnswerer>(); }
+    // "title | text" of each message shown since, answered with its first
+    // button unless another was queued.
+    QStringList asked() const { return answerer->messages(); }
+    // Opens a project as the user does: the button, then the file dialog.
+    static void openProject(Form1 &f, const QString &hostPath);
+
     FakePlayer player;
     FakeDeletion deletion;
     FakeRestore restoreWindow;
     FakeAssociated associated;
     int ended = 0;
+    std::unique_ptr<DialogAnswerer> answerer;
 
 private:
     void installPeers();
