@@ -22,6 +22,7 @@
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
 
 #include "app/App.h"
+#include "bench/BenchLibrary.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
@@ -34,7 +35,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -178,15 +178,14 @@ int main(int argc, char **argv)
             return 2;
         }
         EventPump::resetGapStats();
-        QElapsedTimer clock;
-        clock.start();
+        Stopwatch clock;
         if (target.isDir()) {
             f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
         } else {
             answer.queuePath(target.absoluteFilePath());
             f.AbrirFichero_Click();
         }
-        seconds = clock.nsecsElapsed() / 1e9;
+        seconds = clock.seconds();
         if (f.TextDecode && !f.TextDecode->isHidden())
             std::fprintf(stderr, "status: %s\n", qPrintable(f.TextDecode->toPlainText()));
         std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),

@@ -40,7 +40,7 @@ public:
     // Loads an existing file into the control, writes the now-playing line
     // and starts playback and the position display. An empty or missing
     // path changes nothing.
-    void playFile(const QString &audio);
+    void PlayAudio(const QString &audio);
 
     // Handlers, public so that the other windows and the tests can run them
     // as the events do.

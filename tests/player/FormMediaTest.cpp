@@ -237,7 +237,7 @@ TEST_F(PlayerWindow, CopyOverBlocksAsksAndFollowsEachAnswer)
 
     // Replacing stops what plays.
     const QString playing = put("suena.wav", wave(3000));
-    w.playFile(playing);
+    w.PlayAudio(playing);
     ASSERT_TRUE(w.WM->isPlaying());
     answers = {0};
     w.CopiarListas(second.get(), "Lista 4");
@@ -500,12 +500,12 @@ TEST_F(PlayerWindow, AFileClickIsAuditionedByTheMainWindow)
     EXPECT_EQ(w.tipTitle(), "TOMA.WAV");
 }
 
-TEST_F(PlayerWindow, PlayFileIgnoresEmptyAndMissingPaths)
+TEST_F(PlayerWindow, PlayAudioIgnoresEmptyAndMissingPaths)
 {
     FormMedia &w = formMedia();
     w.Dato = "antes";
-    w.playFile("");
-    w.playFile("D:\\no existe.wav");
+    w.PlayAudio("");
+    w.PlayAudio("D:\\no existe.wav");
     EXPECT_EQ(w.Dato, "antes");
     EXPECT_EQ(w.WM->playlistCount(), 0);
     EXPECT_FALSE(w.TimerPlay->isActive());
