@@ -19,7 +19,6 @@
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
 #include "services/ShellOps.h"
-#include "services/SingleWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -45,9 +44,7 @@
 #include <cmath>
 #include <vector>
 
-
 namespace {
-
 
 using ModAlpha::kMinOpacity;
 
@@ -84,23 +81,6 @@ bool storedCheck(const Settings::IntKey &key)
 }
 
 } // namespace
-
-ParaBorrar &paraBorrar()
-{
-    return SingleWindow<ParaBorrar>::get();
-}
-
-bool paraBorrarLoaded()
-{
-    return SingleWindow<ParaBorrar>::loaded();
-}
-
-void unloadParaBorrar()
-{
-    ParaBorrar *w = SingleWindow<ParaBorrar>::find();
-    if (w && !w->EstaBorrando)
-        w->Salir_Click();
-}
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
-#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -41,22 +40,6 @@ constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
 
 } // namespace
-
-Recuperar &recuperar()
-{
-    return SingleWindow<Recuperar>::get();
-}
-
-bool recuperarLoaded()
-{
-    return SingleWindow<Recuperar>::loaded();
-}
-
-void unloadRecuperar()
-{
-    if (Recuperar *w = SingleWindow<Recuperar>::find())
-        w->close();
-}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -70,8 +72,8 @@ private:
     bool m_closing = false;
 };
 
-Recuperar &recuperar();
-bool recuperarLoaded();
-void unloadRecuperar();
+inline Recuperar &recuperar() { return SingleWindow<Recuperar>::get(); }
+inline bool recuperarLoaded() { return SingleWindow<Recuperar>::loaded(); }
+inline void unloadRecuperar() { SingleWindow<Recuperar>::close(); }
 // The restore window as the windows below it in the build reach it.
 Peers::RestoreWindow &recuperarPeer();

@@ -5,7 +5,6 @@
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
-#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -17,7 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -218,34 +216,3 @@ bool FormNoBorrar::eventFilter(QObject *watched, QEvent *event)
     return FolderListWindow::eventFilter(watched, event);
 }
 
-UnidadesBuscar &unidadesBuscar()
-{
-    return SingleWindow<UnidadesBuscar>::get();
-}
-
-bool unidadesBuscarLoaded()
-{
-    return SingleWindow<UnidadesBuscar>::loaded();
-}
-
-void unloadUnidadesBuscar()
-{
-    if (UnidadesBuscar *w = SingleWindow<UnidadesBuscar>::find())
-        w->Salir_Click();
-}
-
-FormNoBorrar &formNoBorrar()
-{
-    return SingleWindow<FormNoBorrar>::get();
-}
-
-bool formNoBorrarLoaded()
-{
-    return SingleWindow<FormNoBorrar>::loaded();
-}
-
-void unloadFormNoBorrar()
-{
-    if (FormNoBorrar *w = SingleWindow<FormNoBorrar>::find())
-        w->Salir_Click();
-}

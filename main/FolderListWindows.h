@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Settings.h"
+#include "services/SingleWindow.h"
 
 #include <QWidget>
 
@@ -84,9 +85,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-UnidadesBuscar &unidadesBuscar();
-bool unidadesBuscarLoaded();
-void unloadUnidadesBuscar();
-FormNoBorrar &formNoBorrar();
-bool formNoBorrarLoaded();
-void unloadFormNoBorrar();
+inline UnidadesBuscar &unidadesBuscar() { return SingleWindow<UnidadesBuscar>::get(); }
+inline bool unidadesBuscarLoaded() { return SingleWindow<UnidadesBuscar>::loaded(); }
+inline void unloadUnidadesBuscar() { SingleWindow<UnidadesBuscar>::close(); }
+inline FormNoBorrar &formNoBorrar() { return SingleWindow<FormNoBorrar>::get(); }
+inline bool formNoBorrarLoaded() { return SingleWindow<FormNoBorrar>::loaded(); }
+inline void unloadFormNoBorrar() { SingleWindow<FormNoBorrar>::close(); }

@@ -11,7 +11,6 @@
 #include "services/Dialogo.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
-#include "services/SingleWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,21 +77,6 @@ private:
     qint64 m_scale = 1;
     qint64 m_value = 0;
 };
-
-Form1 &form1()
-{
-    return SingleWindow<Form1>::get();
-}
-
-bool form1Loaded()
-{
-    return SingleWindow<Form1>::loaded();
-}
-
-void unloadForm1()
-{
-    delete SingleWindow<Form1>::find();
-}
 
 Form1::Form1()
 {

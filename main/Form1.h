@@ -3,8 +3,8 @@
 #include "main/Decoder.h"
 #include "platform/FileRecord.h"
 #include "services/CuadroMensaje.h"
-
 #include "services/ModuleArchivos.h"
+#include "services/SingleWindow.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -320,6 +320,6 @@ private:
 };
 
 // The one main window, created on first use.
-Form1 &form1();
-bool form1Loaded();
-void unloadForm1();
+inline Form1 &form1() { return SingleWindow<Form1>::get(); }
+inline bool form1Loaded() { return SingleWindow<Form1>::loaded(); }
+inline void unloadForm1() { delete SingleWindow<Form1>::find(); }

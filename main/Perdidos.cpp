@@ -8,7 +8,6 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "services/Module2.h"
-#include "services/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -36,22 +35,6 @@ constexpr Settings::PlaceKeys kPlace{{{"Perdidos_Left"}, 0}, {{"Perdidos_Top"}, 
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll3");
 
 } // namespace
-
-Perdidos &perdidos()
-{
-    return SingleWindow<Perdidos>::get();
-}
-
-bool perdidosLoaded()
-{
-    return SingleWindow<Perdidos>::loaded();
-}
-
-void unloadPerdidos()
-{
-    if (Perdidos *w = SingleWindow<Perdidos>::find())
-        w->cmdSalir_Click();
-}
 
 QString Perdidos::designSummary()
 {

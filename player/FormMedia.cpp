@@ -17,7 +17,6 @@
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
-#include "services/SingleWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -42,7 +41,6 @@
 #include <memory>
 
 namespace {
-
 
 // The slider's lower end: a window that can no longer be seen cannot be
 // found to make it opaque again.
@@ -81,22 +79,6 @@ bool decoding()
 }
 
 } // namespace
-
-FormMedia &formMedia()
-{
-    return SingleWindow<FormMedia>::get();
-}
-
-bool formMediaLoaded()
-{
-    return SingleWindow<FormMedia>::loaded();
-}
-
-void unloadFormMedia()
-{
-    if (FormMedia *w = SingleWindow<FormMedia>::find())
-        w->close();
-}
 
 namespace {
 

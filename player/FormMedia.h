@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -106,9 +108,9 @@ private:
 };
 
 // The one player window, created hidden on first use.
-FormMedia &formMedia();
-bool formMediaLoaded();
+inline FormMedia &formMedia() { return SingleWindow<FormMedia>::get(); }
+inline bool formMediaLoaded() { return SingleWindow<FormMedia>::loaded(); }
 // Unloads the window (it saves its settings); nothing when it is not loaded.
-void unloadFormMedia();
+inline void unloadFormMedia() { SingleWindow<FormMedia>::close(); }
 // The player window as the windows below it in the build reach it.
 Peers::PlayerWindow &formMediaPeer();

@@ -23,6 +23,13 @@ public:
         if (s_window && static_cast<const QWidget *>(s_window) == window)
             s_window = nullptr;
     }
+    // Closes the window when it is loaded: its close handler stores what it
+    // keeps and unloads it.
+    static void close()
+    {
+        if (s_window)
+            s_window->close();
+    }
     // Closed for good: released at once, hidden, deleted once the event loop
     // runs again (its handler may still be on the stack).
     static void discard(W *window)
