@@ -13,9 +13,14 @@ QString headerLine(const QString &item)
     return item.left(gt + 1) + u' ' + Decoder::itemPath(item);
 }
 
+bool isHeader(const QString &line)
+{
+    return line.contains(u'>');
+}
+
 bool isKept(const QString &line)
 {
-    return line.contains(u'>') || line.contains(QStringLiteral("----------"));
+    return isHeader(line) || line.contains(QStringLiteral("----------"));
 }
 
 int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed)

@@ -12,6 +12,10 @@ namespace UsedList {
 // first ">", one blank, then the project's path.
 QString headerLine(const QString &item);
 
+// True for a project header line ("12 --> D:\P\a.vip"): it holds ">", which
+// no Windows file name can hold.
+bool isHeader(const QString &line);
+
 // True for a line that is never removed as a duplicate: a header (">") or a
 // separator of dashes.
 bool isKept(const QString &line);
