@@ -894,7 +894,8 @@ void Form2::cmdHecho_Click()
     // Deleted for good without force: a read-only file stays.
     options.keepReadOnly = true;
     options.rows = ListAsociados->count();
-    Deletion::FileOps files;
+    Deletion::FileOps realOps;
+    Deletion::FileOps &files = m_ops ? *m_ops : realOps;
     RunProgress progress;
     std::vector<bool> gone(items.size(), false);
     const Deletion::Report report = Deletion::run(items, options, files, progress,

@@ -16,6 +16,10 @@ class QPushButton;
 class QScrollBar;
 class QTimer;
 
+namespace Deletion {
+class FileOps;
+}
+
 // The associated-files window: the peak and cache files of a folder's audio
 // (found by the audio types of the filter), listed under one header per
 // folder with their totals; a click auditions the audio file a line belongs
@@ -84,8 +88,12 @@ public:
     };
     const Outcome &lastOutcome() const { return m_outcome; }
 
-    // What the last scan passed over or could not read.
+    // What the last scan passed over.
     int pasadosPorAlto() const { return m_pasadosPorAlto; }
+
+    // The file operations the deletion goes through (not owned; null: the
+    // real ones). Tests make them fail.
+    void setFileOps(Deletion::FileOps *ops) { m_ops = ops; }
 
     QListWidget *ListAsociados = nullptr;
     QListWidget *ListFilter = nullptr;
@@ -144,6 +152,7 @@ private:
     bool m_closing = false;
     int m_pasadosPorAlto = 0;
     Outcome m_outcome;
+    Deletion::FileOps *m_ops = nullptr;
 };
 
 // The one associated-files window, created (and loaded) on first use.
