@@ -547,6 +547,7 @@ TEST_F(AssociatedWindow, NoScanOrUnloadInsideARunningDeletion)
     Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
         drop(w, {host("B")});
         unloadForm2();
+        w.close(); // the user closing it
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         wasLoaded = form2Loaded();
         during = lines(w);
