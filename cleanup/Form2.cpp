@@ -46,6 +46,10 @@ using Asociados::Linea;
 // that the window answers at once, seldom enough that repainting does not
 // cost more than the files.
 constexpr qint64 kSliceMs = 20;
+// A scan's steps after the walk (the list filled, its width measured) take
+// a few tens of milliseconds each: its slices are shorter, so that no slice
+// and step together keep the window waiting.
+constexpr qint64 kScanSliceMs = 10;
 
 const QString kAyudaLista = QStringLiteral(
     "Clic en un item, reproduce el audio. Botón dcho Stop, Doble clic en una ruta selecciona todos sus archivos.");
@@ -182,7 +186,7 @@ public:
     }
     void pump() override
     {
-        if (m_pumped && !EventPump::isDue(kSliceMs))
+        if (m_pumped && !EventPump::isDue(kScanSliceMs))
             return;
         m_pumped = true;
         apply();
@@ -489,30 +493,39 @@ void Form2::estado(const QString &text, bool problem)
     LabelEstado->setVisible(!text.isEmpty());
 }
 
-bool Form2::escanear(const QString &root)
+QStringList Form2::escanear(const QString &root)
 {
     ListAsociados->clear();
     m_escaneando = true;
     ScanProgress progress(*this);
     Asociados::Resultado r = Buscar::BuscarAsociados(root, General::ExtAsociados, progress);
     XP_BarFolder->hide();
+    EventPump::pumpNow();
     General::NumCarpetasEscaneadas = r.NumCarpetasEscaneadas;
     General::NumCarpetasAsociados = r.NumCarpetasAsociados;
     General::NumAsociados = r.NumAsociados;
+    // The totals from the sizes the scan recorded, before the lines go in:
+    // the same text, without reading every line back from the list.
+    if (!r.lines.empty())
+        TotalesCarpetas(r.lines);
 
     // The lines go in in slices, the window's events run between them.
+    QStringList texts;
+    texts.reserve(qsizetype(r.lines.size()));
     ListAsociados->setUpdatesEnabled(false);
     for (size_t i = 0; i < r.lines.size(); ++i) {
         Linea &l = r.lines[i];
+        texts << l.text;
         auto *item = new QListWidgetItem(l.text);
         item->setData(kRoleRole, int(l.role));
         if (l.role == Linea::File)
             item->setData(Form1::kRecordRole, QVariant::fromValue(l.record));
         ListAsociados->addItem(item);
-        if ((i & 1023) == 1023)
+        if ((i & 511) == 511)
             progress.pump();
     }
     ListAsociados->setUpdatesEnabled(true);
+    EventPump::pumpNow();
     m_escaneando = false;
 
     m_pasadosPorAlto = int(r.pasadosPorAlto.size());
@@ -530,28 +543,12 @@ bool Form2::escanear(const QString &root)
                 + (r.carpetasIlegibles.size() > 5 ? QStringLiteral(", ...") : QString());
     estado(notes.join(u'\n'), !notes.isEmpty());
     LabelEstado->setToolTip((r.pasadosPorAlto + r.carpetasIlegibles).mid(0, 50).join(u'\n'));
-    return true;
+    return texts;
 }
 
-void Form2::TotalesCarpetas()
+void Form2::TotalesCarpetas(std::vector<Linea> &lines)
 {
-    std::vector<Linea> lines;
-    lines.reserve(size_t(ListAsociados->count()));
-    for (int i = 0; i < ListAsociados->count(); ++i) {
-        const QListWidgetItem *item = ListAsociados->item(i);
-        Linea l{roleOf(item), item->text(), {}, item->data(kTotalledRole).toBool()};
-        if (l.role == Linea::File)
-            l.record = item->data(Form1::kRecordRole).value<FileRecord>();
-        lines.push_back(std::move(l));
-    }
     General::TotalMbAsociados = Asociados::totales(lines);
-    for (int i = 0; i < ListAsociados->count(); ++i) {
-        if (lines[size_t(i)].role != Linea::Header)
-            continue;
-        QListWidgetItem *item = ListAsociados->item(i);
-        item->setText(lines[size_t(i)].text);
-        item->setData(kTotalledRole, true);
-    }
 }
 
 void Form2::HacerLista()
@@ -571,12 +568,11 @@ void Form2::HacerLista()
     f.Iniciar_Clock();
     f.TextLapsoTotal->hide();
     f.LabelTime->hide();
-    escanear(root);
+    const QStringList texts = escanear(root);
     f.Lapso();
     LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
                             + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
     if (ListAsociados->count() > 0) {
-        TotalesCarpetas();
         LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
                             + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" Carpetas"));
         LabelTotal->show();
@@ -587,7 +583,8 @@ void Form2::HacerLista()
         TextNota->show();
         Salir->show();
         TextAviso->show();
-        Module3::AjustarScrollHorizontal(ListAsociados);
+        EventPump::pumpNow();
+        Module3::AjustarScrollHorizontal(ListAsociados, texts);
         Timer1->start(500);
         cmdOpciones->show();
     }
@@ -621,13 +618,12 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
         f.Iniciar_Clock();
         f.LabelTime->hide();
         f.TextLapsoTotal->hide();
-        escanear(path);
+        const QStringList texts = escanear(path);
         f.Lapso();
         LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
                                 + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
         LabelTotFolder->show();
         if (ListAsociados->count() > 0) {
-            TotalesCarpetas();
             LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
                                 + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" carpetas  ")
                                 + numero(General::TotalMbAsociados) + QStringLiteral(" Mb. total"));
@@ -640,7 +636,8 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
             Salir->show();
             TextAviso->show();
             leerOpciones();
-            Module3::AjustarScrollHorizontal(ListAsociados);
+            EventPump::pumpNow();
+        Module3::AjustarScrollHorizontal(ListAsociados, texts);
             Timer1->start(500);
             cmdOpciones->show();
         }

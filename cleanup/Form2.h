@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +20,9 @@ class QTimer;
 
 namespace Deletion {
 class FileOps;
+}
+namespace Asociados {
+struct Linea;
 }
 
 // The associated-files window: the peak and cache files of a folder's audio
@@ -38,7 +43,6 @@ public:
     // every rule of the window goes by it, never by the line's text. A file
     // line also holds its file's record under Form1::kRecordRole.
     static constexpr int kRoleRole = Qt::UserRole + 8;
-    static constexpr int kTotalledRole = Qt::UserRole + 9;
 
     // The settings key of the filter's type `index` (0 WAV ... 4 FLAC).
     static QString filterKey(int index);
@@ -133,14 +137,14 @@ private:
 
     void CargarFiltro();
     void SalvarFiltro();
-    void TotalesCarpetas();
+    // The totals of a scan's headers; the summed size into TotalMbAsociados.
+    void TotalesCarpetas(std::vector<Asociados::Linea> &lines);
     void ViewItem(QPoint at);
     int menuBarHeight() const;
     void leerOpciones();
     void SalvarOpciones();
-    // Runs the scan of `root` into the list; false when it may not run now
-    // (the user is told why).
-    bool escanear(const QString &root);
+    // Runs the scan of `root` into the list (with its totals); its lines.
+    QStringList escanear(const QString &root);
     // Why a scan or a deletion may not start now ("" when it may).
     QString motivoOcupado() const;
     void estado(const QString &text, bool problem);

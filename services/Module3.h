@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QListWidget;
 class QWidget;
@@ -19,6 +20,9 @@ int MedirTexto(const QWidget *control, const QString &texto);
 // The extent is stored in the list's "horizontalExtent" property and
 // returned.
 int AjustarScrollHorizontal(QListWidget *list);
+// The same over the list's lines as the caller holds them (a long list
+// costs less than read back line by line).
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
 
 // The rule alone, over measured widths.
 int scrollExtent(const QList<int> &widths);
