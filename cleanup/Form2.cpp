@@ -546,6 +546,16 @@ QStringList Form2::escanear(const QString &root)
     return texts;
 }
 
+void Form2::ajustarAncho(const QStringList &texts)
+{
+    EventPump::pumpNow();
+    const int extent = Module3::AjustarScrollHorizontal(ListAsociados, texts);
+    // Every line has one size (a long list is laid out at once): the width
+    // of the widest, so no line is cut and the list scrolls across.
+    if (ListAsociados->count() > 0)
+        ListAsociados->setGridSize(QSize(extent, ListAsociados->sizeHintForRow(0)));
+}
+
 void Form2::TotalesCarpetas(std::vector<Linea> &lines)
 {
     General::TotalMbAsociados = Asociados::totales(lines);
@@ -583,8 +593,7 @@ void Form2::HacerLista()
         TextNota->show();
         Salir->show();
         TextAviso->show();
-        EventPump::pumpNow();
-        Module3::AjustarScrollHorizontal(ListAsociados, texts);
+        ajustarAncho(texts);
         Timer1->start(500);
         cmdOpciones->show();
     }
@@ -636,8 +645,7 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
             Salir->show();
             TextAviso->show();
             leerOpciones();
-            EventPump::pumpNow();
-        Module3::AjustarScrollHorizontal(ListAsociados, texts);
+            ajustarAncho(texts);
             Timer1->start(500);
             cmdOpciones->show();
         }

@@ -145,6 +145,8 @@ private:
     void SalvarOpciones();
     // Runs the scan of `root` into the list (with its totals); its lines.
     QStringList escanear(const QString &root);
+    // The list's scroll width from its lines.
+    void ajustarAncho(const QStringList &texts);
     // Why a scan or a deletion may not start now ("" when it may).
     QString motivoOcupado() const;
     void estado(const QString &text, bool problem);
