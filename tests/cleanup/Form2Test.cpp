@@ -1,6 +1,7 @@
 #include "cleanup/Form2.h"
 
 #include "cleanup/DeletionRun.h"
+#include "cleanup/ParaBorrar.h"
 #include "main/Asociados.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
@@ -565,6 +566,32 @@ TEST_F(AssociatedWindow, NoScanOrUnloadInsideARunningDeletion)
     EXPECT_EQ(w.LabelEstado->text(), "Espere a que termine el análisis de proyectos.");
     EXPECT_EQ(lines(w).size(), 3);
     form1().Decoding = false;
+}
+
+TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
+{
+    put("A/a.h2");
+    put("B/b.h2");
+    put("P/unused.wav");
+    Form2 &w = dropped("A");
+    selectAll(w);
+    form1().setUnusedList({win("P/unused.wav")}, {Fixtures::recordOf(host("P/unused.wav"))});
+    ParaBorrar &other = paraBorrar();
+    other.show();
+    other.ListBorrar->selectAll();
+    QString said;
+    QTimer::singleShot(0, &w, [&] {
+        ASSERT_TRUE(w.escaneando());
+        w.cmdHecho->click();
+        said = w.LabelEstado->text();
+        other.cmdHecho->click();
+    });
+    drop(w, {host("B")});
+    EXPECT_EQ(said, "Espere a que termine la búsqueda de archivos asociados.");
+    EXPECT_TRUE(answerer->messages().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(host("A/a.h2")));
+    EXPECT_TRUE(QFileInfo::exists(host("P/unused.wav")));
+    other.close();
 }
 
 TEST_F(AssociatedWindow, UnloadSavesTheSettings)
