@@ -32,6 +32,7 @@
 // between event runs of the scan, and last "seconds=<scan and totals>".
 
 #include "app/App.h"
+#include "bench/BenchLibrary.h"
 #include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
 #include "main/Asociados.h"
@@ -47,7 +48,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -289,15 +289,14 @@ int main(int argc, char **argv)
             return 2;
         }
         EventPump::resetGapStats();
-        QElapsedTimer clock;
-        clock.start();
+        Stopwatch clock;
         if (target.isDir()) {
             f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
         } else {
             answer.queuePath(target.absoluteFilePath());
             f.AbrirFichero_Click();
         }
-        seconds = clock.nsecsElapsed() / 1e9;
+        seconds = clock.seconds();
         if (f.TextDecode && !f.TextDecode->isHidden())
             std::fprintf(stderr, "status: %s\n", qPrintable(f.TextDecode->toPlainText()));
         std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),

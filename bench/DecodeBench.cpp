@@ -6,6 +6,7 @@
 // waiting during the run and the peak resident memory of the open road.
 
 #include "app/App.h"
+#include "bench/BenchLibrary.h"
 #include "main/Decoder.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
@@ -14,7 +15,6 @@
 #include "tests/support/Fixtures.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
@@ -25,22 +25,6 @@
 #include <string>
 
 namespace {
-
-double timeCommand(const QString &program, const QStringList &args)
-{
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    // Not /dev/null: grep notices it and stops at the first match.
-    p.setStandardErrorFile(QProcess::nullDevice());
-    p.start(program, args);
-    p.waitForFinished(-1);
-    p.readAllStandardOutput();
-    const double seconds = t.nsecsElapsed() / 1e9;
-    if (p.exitStatus() != QProcess::NormalExit || p.error() == QProcess::FailedToStart)
-        std::fprintf(stderr, "%s failed\n", qPrintable(program));
-    return seconds;
-}
 
 // Peak resident memory in MiB (VmHWM), -1 when unknown.
 long long peakRssMb()
@@ -113,10 +97,9 @@ int main(int argc, char **argv)
     EventPump::resetGapStats();
     resetPeakRss();
     const long long rssBefore = peakRssMb();
-    QElapsedTimer t;
-    t.start();
+    Stopwatch t;
     f.AbrirFichero_Click();
-    const double road = t.nsecsElapsed() / 1e9;
+    const double road = t.seconds();
     const long long rssPeak = peakRssMb();
     const qint64 roadGap = EventPump::longestGapMs();
 
@@ -134,10 +117,9 @@ int main(int argc, char **argv)
         Decoder::State st;
         QStringList list;
         EventPump::resetGapStats();
-        QElapsedTimer d;
-        d.start();
+        Stopwatch d;
         Decoder::ExtraerNombres_Archivos(DriveMap::instance().toWindows(project), &list, QString(), true, st, pumping);
-        decodeBest = std::min(decodeBest, d.nsecsElapsed() / 1e9);
+        decodeBest = std::min(decodeBest, d.seconds());
         decodeGap = std::max(decodeGap, EventPump::longestGapMs());
     }
 

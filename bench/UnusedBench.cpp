@@ -16,7 +16,6 @@
 #include "tests/support/DialogAnswerer.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -67,15 +66,14 @@ Figures measure(const QString &root, double scale)
         f.Inicio();
         DialogAnswerer answer;
         answer.queuePath(project);
-        QElapsedTimer t;
-        t.start();
+        Stopwatch t;
         // The clock starts when the file dialog has been answered.
         QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [&t] {
-            t.restart();
+            t.start();
             EventPump::resetGapStats();
         });
         f.AbrirFichero_Click();
-        fig.road = std::min(fig.road, t.nsecsElapsed() / 1e9);
+        fig.road = std::min(fig.road, t.seconds());
         fig.roadGap = EventPump::longestGapMs();
         fig.unused = f.ListBorrar->count();
         const QStringList used = Form1::lines(f.ListUtilizados);
@@ -83,13 +81,12 @@ Figures measure(const QString &root, double scale)
         // The two phases apart: the inventory (no events by design) and the
         // match with the event pump.
         WinFs::clearCache();
-        QElapsedTimer inv;
-        inv.start();
+        Stopwatch inv;
         QStringList inventory;
         QSet<QString> folders, links;
         ModuleArchivos::BuscarArchivos(DriveMap::instance().toWindows(folder), Unused::patterns(), inventory, &folders,
                                        &links);
-        fig.inventory = inv.nsecsElapsed() / 1e9;
+        fig.inventory = inv.seconds();
         Unused::Matcher matcher(used);
         PumpingProgress progress;
         EventPump::resetGapStats();

@@ -11,7 +11,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/ModAlpha.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/WindowPlace.h"
 
 #include <QAction>
@@ -38,8 +38,6 @@
 
 namespace {
 
-Form2 *g_window = nullptr;
-
 using Asociados::Linea;
 
 // How often a scan or a deletion lets the window's events run: often enough
@@ -56,14 +54,22 @@ const QString kAyudaLista = QStringLiteral(
 const QString kTodosBorrados = QStringLiteral("Todos los archivos seleccionados de la lista ha sido borrados.");
 const QString kTitulo = QStringLiteral("Borrar asociados");
 
-// The window's settings keys, with their defaults.
-const QString kKeyToolTip = QStringLiteral("Form2.CheckToolTip");
-const QString kKeyConfirmar = QStringLiteral("Form2.CheckConfirmar");
-const QString kKeyBorrarPapelera = QStringLiteral("Form2.CheckBorrarPapelera");
-const QString kKeyVaciarPapelera = QStringLiteral("Form2.CheckVaciarPapelera");
-const QString kKeyOpacidad = QStringLiteral("HScroll2");
-const QString kKeyLeft = QStringLiteral("Form2_Left");
-const QString kKeyTop = QStringLiteral("Form2_Top");
+// The window's settings: read at load (the three options again at each
+// drop), written at unload; the position is written only.
+constexpr Settings::IntKey check(const char *name)
+{
+    return {{name}, 0, 0, 1};
+}
+constexpr Settings::IntKey kKeyToolTip = check("Form2.CheckToolTip");
+constexpr Settings::IntKey kKeyConfirmar = check("Form2.CheckConfirmar");
+constexpr Settings::IntKey kKeyBorrarPapelera = check("Form2.CheckBorrarPapelera");
+constexpr Settings::IntKey kKeyVaciarPapelera = check("Form2.CheckVaciarPapelera");
+constexpr Settings::IntKey kKeyOpacidad = ModAlpha::opacityKey("HScroll2");
+constexpr Settings::PlaceKeys kPlace{{{"Form2_Left"}, 0}, {{"Form2_Top"}, 0}};
+// The filter's audio types, "True" or "False"; missing: WAV alone.
+constexpr Settings::Key kFilterKeys[5] = {{"Form2.ListFilter.Selected 0"}, {"Form2.ListFilter.Selected 1"},
+                                          {"Form2.ListFilter.Selected 2"}, {"Form2.ListFilter.Selected 3"},
+                                          {"Form2.ListFilter.Selected 4"}};
 
 QColor bgr(unsigned v)
 {
@@ -76,16 +82,16 @@ void setBack(QWidget *w, unsigned colour)
     w->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
 }
 
-bool storedCheck(const QString &key)
+bool storedCheck(const Settings::IntKey &key)
 {
-    return Settings::getInt(key, 0, 0, 1) == 1;
+    return key.value() == 1;
 }
 
 // A stored Boolean as the filter writes it ("True"/"False"; a number is
 // read as one too).
-bool storedBool(const QString &key, bool defaultValue)
+bool storedBool(const Settings::Key &key, bool defaultValue)
 {
-    const QString v = Settings::get(key).trimmed();
+    const QString v = key.text().trimmed();
     if (v.isEmpty())
         return defaultValue;
     if (v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
@@ -116,29 +122,47 @@ QString numero(double mb)
 
 Form2 &form2()
 {
-    if (!g_window) {
-        g_window = new Form2;
-        // Loaded once the instance is known: a scan lets events run, and
-        // whatever asks for the window meanwhile must find this one.
-        g_window->Form_Load();
-    }
-    return *g_window;
-}
-
-bool form2Loaded()
-{
-    return g_window != nullptr;
+    const bool fresh = !SingleWindow<Form2>::loaded();
+    Form2 &w = SingleWindow<Form2>::get();
+    // Loaded once the instance is known: a scan lets events run, and
+    // whatever asks for the window meanwhile must find this one.
+    if (fresh)
+        w.Form_Load();
+    return w;
 }
 
 void unloadForm2()
 {
-    if (g_window && !g_window->ocupado())
-        g_window->Salir_Click();
+    if (Form2 *w = SingleWindow<Form2>::find(); w && !w->ocupado())
+        w->Salir_Click();
+}
+
+namespace {
+
+class Peer final : public Peers::AssociatedFilesWindow
+{
+public:
+    void unloadForm2() override { ::unloadForm2(); }
+    bool ocupado() override { return form2Loaded() && form2().ocupado(); }
+    void show() override
+    {
+        Form2 &w = form2();
+        w.show();
+        w.raise();
+    }
+};
+
+} // namespace
+
+Peers::AssociatedFilesWindow &form2Peer()
+{
+    static Peer peer;
+    return peer;
 }
 
 QString Form2::filterKey(int index)
 {
-    return QStringLiteral("Form2.ListFilter.Selected ") + QString::number(index);
+    return kFilterKeys[index].key();
 }
 
 // The scan's progress as the window shows it: the bar cycling, the folder
@@ -389,8 +413,7 @@ Form2::Form2()
 
 Form2::~Form2()
 {
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<Form2>::release(this);
 }
 
 void Form2::Form_Load()
@@ -415,7 +438,7 @@ void Form2::Form_Load()
     resize(7575 / 15, 10455 / 15);
     {
         const QSignalBlocker block(HScroll2);
-        HScroll2->setValue(ModAlpha::storedOpacity(kKeyOpacidad, 100, ModAlpha::kMinOpacity));
+        HScroll2->setValue(kKeyOpacidad.value());
     }
     HScroll2_Scroll();
     if (form1Loaded() && form1().ListProyectos->count() > 0) {
@@ -451,7 +474,7 @@ void Form2::CargarFiltro()
     for (int i = 0; i < 5; ++i) {
         auto *item = new QListWidgetItem(Asociados::tiposAudio()[i], ListFilter);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        filtro[size_t(i)] = storedBool(filterKey(i), i == 0);
+        filtro[size_t(i)] = storedBool(kFilterKeys[i], i == 0);
         item->setCheckState(filtro[size_t(i)] ? Qt::Checked : Qt::Unchecked);
     }
     // The table follows the filter only here: a change the user makes is
@@ -463,8 +486,8 @@ void Form2::CargarFiltro()
 void Form2::SalvarFiltro()
 {
     for (int i = 0; i < ListFilter->count() && i < 5; ++i)
-        Settings::set(filterKey(i), ListFilter->item(i)->checkState() == Qt::Checked ? QStringLiteral("True")
-                                                                                     : QStringLiteral("False"));
+        kFilterKeys[i].setText(ListFilter->item(i)->checkState() == Qt::Checked ? QStringLiteral("True")
+                                                                                : QStringLiteral("False"));
     Settings::sync();
 }
 
@@ -481,7 +504,7 @@ QString Form2::motivoOcupado() const
         return QStringLiteral("Espere a que termine el borrado de archivos asociados.");
     if (mainAnalysing())
         return QStringLiteral("Espere a que termine el análisis de proyectos.");
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return QStringLiteral("Espere a que termine el borrado de archivos no utilizados.");
     return {};
 }
@@ -698,13 +721,13 @@ void Form2::ListAsociados_Click()
         return;
     if (ContarSeleccion() > 1 || ListAsociados->count() == 0)
         return;
-    Peers::stopPlayback();
+    Peers::player().stop();
     QListWidgetItem *item = ListAsociados->currentItem();
     if (!item)
         return;
     if (roleOf(item) != Linea::File) {
         item->setSelected(false);
-        Peers::stopPlayback();
+        Peers::player().stop();
         ImageICO->hide();
         LabelSelec->hide();
         return;
@@ -716,7 +739,7 @@ void Form2::ListAsociados_Click()
     }
     const QString audio = Asociados::audioDe(line, General::ExtAsociados);
     if (audio.isEmpty()) {
-        Peers::stopPlayback();
+        Peers::player().stop();
         ImageICO->hide();
         TextSound->show();
         return;
@@ -733,7 +756,7 @@ void Form2::ListAsociados_DblClick(QListWidgetItem *item)
 {
     ListFilter->hide();
     TextBorrados->hide();
-    Peers::stopPlayback();
+    Peers::player().stop();
     if (!item || m_borrando)
         return;
     item->setSelected(false);
@@ -785,17 +808,17 @@ void Form2::ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift)
         item->setSelected(false);
     }
     SeleccionEnCurso = was;
-    Peers::stopPlayback();
+    Peers::player().stop();
     ImageICO->hide();
     ListSound->selectAll();
-    Peers::copiarAlPlayer(ListSound, QStringLiteral("Asociados para borrar"));
+    Peers::player().CopiarListas(ListSound, QStringLiteral("Asociados para borrar"));
 }
 
 void Form2::ListAsociados_MouseDown(Qt::MouseButton button)
 {
     if (button != Qt::RightButton)
         return;
-    Peers::stopPlayback();
+    Peers::player().stop();
     for (QWidget *w : {static_cast<QWidget *>(ImageICO), static_cast<QWidget *>(TextSound),
                        static_cast<QWidget *>(ListFilter), static_cast<QWidget *>(TextBorrados)})
         w->hide();
@@ -804,7 +827,7 @@ void Form2::ListAsociados_MouseDown(Qt::MouseButton button)
 void Form2::ListAsociados_MouseUp()
 {
     if (ContarSeleccion() > 1)
-        Peers::stopPlayback();
+        Peers::player().stop();
 }
 
 void Form2::ListAsociados_MouseMove(QPoint at)
@@ -954,14 +977,14 @@ void Form2::mostrarBorrados()
 
 void Form2::SalvarOpciones()
 {
-    Peers::stopPlayback();
-    WindowPlace::save(this, kKeyLeft, kKeyTop);
-    const auto value = [](const QCheckBox *c) { return c->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
-    Settings::set(kKeyConfirmar, value(CheckConfirmar));
-    Settings::set(kKeyBorrarPapelera, value(CheckBorrarPapelera));
-    Settings::set(kKeyVaciarPapelera, value(CheckVaciarPapelera));
-    Settings::set(kKeyToolTip, value(CheckToolTip));
-    Settings::set(kKeyOpacidad, QString::number(HScroll2->value()));
+    Peers::player().stop();
+    WindowPlace::save(this, kPlace);
+    const auto value = [](const QCheckBox *c) { return c->isChecked() ? 1 : 0; };
+    kKeyConfirmar.setValue(value(CheckConfirmar));
+    kKeyBorrarPapelera.setValue(value(CheckBorrarPapelera));
+    kKeyVaciarPapelera.setValue(value(CheckVaciarPapelera));
+    kKeyToolTip.setValue(value(CheckToolTip));
+    kKeyOpacidad.setValue(HScroll2->value());
     Settings::sync();
 }
 
@@ -983,10 +1006,7 @@ void Form2::closeEvent(QCloseEvent *event)
     m_closing = true;
     SalvarOpciones();
     Timer1->stop();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<Form2>::discard(this);
 }
 
 bool Form2::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "main/Peers.h"
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -163,6 +166,9 @@ private:
 
 // The one associated-files window, created (and loaded) on first use.
 Form2 &form2();
-bool form2Loaded();
+inline bool form2Loaded() { return SingleWindow<Form2>::loaded(); }
 // Unloads it (its settings saved); nothing while it scans or deletes.
 void unloadForm2();
+
+// The window as the main window reaches it.
+Peers::AssociatedFilesWindow &form2Peer();

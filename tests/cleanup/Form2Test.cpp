@@ -10,7 +10,7 @@
 #include "platform/Trash.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -39,10 +39,6 @@
 
 namespace {
 
-const char *const kKeys[] = {"Form2.CheckToolTip",        "Form2.CheckConfirmar", "Form2.CheckBorrarPapelera",
-                             "Form2.CheckVaciarPapelera", "HScroll2",             "Form2_Left",
-                             "Form2_Top"};
-
 // File operations whose answers a test chooses; the real ones otherwise.
 class Ops final : public Deletion::FileOps
 {
@@ -66,38 +62,13 @@ public:
     }
 };
 
-class AssociatedWindow : public LibraryTest
+class AssociatedWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        for (const char *k : kKeys)
-            Settings::remove(QString::fromLatin1(k));
-        for (int i = 0; i < 5; ++i)
-            Settings::remove(Form2::filterKey(i));
-        Ask::setFunction({});
-        saved = Peers::hooks();
-        Peers::hooks().playAudio = [this](const QString &a) { played << a; };
-        Peers::hooks().stopPlayback = [this] { ++stops; };
-        Peers::hooks().copiarAlPlayer = [this](QListWidget *list, const QString &tipo) {
-            copied.clear();
-            for (int i = 0; i < list->count(); ++i)
-                if (list->item(i)->isSelected())
-                    copied << list->item(i)->text();
-            copiedFrom = tipo;
-        };
-        answerer = std::make_unique<DialogAnswerer>();
-    }
-    void TearDown() override
-    {
-        answerer.reset();
-        if (form2Loaded())
-            form2().close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-        Peers::hooks() = saved;
-        Ask::setFunction({});
+        WindowTest::SetUp();
+        answerDialogs();
     }
     QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
     void put(const QString &rel, int size = 16) { write(rel, QByteArray(size, 'x')); }
@@ -152,11 +123,15 @@ protected:
                                  + name);
     }
 
-    std::unique_ptr<DialogAnswerer> answerer;
-    Peers::Hooks saved;
-    QStringList played, copied;
-    QString copiedFrom;
-    int stops = 0;
+    // The lines the last Insert handed to the player.
+    static QStringList handed(const Form2 &w)
+    {
+        QStringList out;
+        for (int i = 0; i < w.ListSound->count(); ++i)
+            if (w.ListSound->item(i)->isSelected())
+                out << w.ListSound->item(i)->text();
+        return out;
+    }
 };
 
 } // namespace
@@ -327,23 +302,23 @@ TEST_F(AssociatedWindow, ClickAuditionsTheAudioFileTheLineBelongsTo)
     ASSERT_EQ(lines(w), (QStringList{" ", "Carpeta 1 -> D:\\h2o - 3 archivos  0 Mb. total", " ", win("h2o/Take 1.h2"),
                                      win("h2o/Take 2.hdp"), win("h2o/x.hz")}));
     click(w, 3);
-    EXPECT_EQ(played, QStringList{win("h2o/Take 1.wav")});
+    EXPECT_EQ(player.played, QStringList{win("h2o/Take 1.wav")});
     EXPECT_FALSE(w.ImageICO->isHidden());
     click(w, 4); // its audio file is missing: nothing plays, nothing is said
-    EXPECT_EQ(played.size(), 1);
+    EXPECT_EQ(player.played.size(), 1);
     EXPECT_TRUE(w.TextSound->isHidden());
     click(w, 5); // "hz" belongs to no audio type
     EXPECT_FALSE(w.TextSound->isHidden());
-    EXPECT_EQ(played.size(), 1);
+    EXPECT_EQ(player.played.size(), 1);
     click(w, 1); // a header is deselected and plays nothing
     EXPECT_TRUE(w.ListAsociados->selectedItems().isEmpty());
-    EXPECT_EQ(played.size(), 1);
-    const int before = stops;
+    EXPECT_EQ(player.played.size(), 1);
+    const int before = player.stops;
     click(w, 3, Qt::RightButton);
-    EXPECT_GT(stops, before);
+    EXPECT_GT(player.stops, before);
     select(w, {3, 4});
     w.ListAsociados_Click(); // two lines selected: no audition
-    EXPECT_EQ(played.size(), 1);
+    EXPECT_EQ(player.played.size(), 1);
     EXPECT_EQ(w.LabelSelec->text(), "2 seleccionados  0 Mb.");
 }
 
@@ -353,7 +328,7 @@ TEST_F(AssociatedWindow, HeaderOfAFolderNamedLikeTheCaptionsIsAHeader)
     put("Carpeta nueva/Take 1.wav");
     Form2 &w = dropped("Carpeta nueva");
     click(w, 3);
-    EXPECT_EQ(played, QStringList{win("Carpeta nueva/Take 1.wav")});
+    EXPECT_EQ(player.played, QStringList{win("Carpeta nueva/Take 1.wav")});
     w.ListAsociados->clearSelection();
     w.ListAsociados_DblClick(w.ListAsociados->item(1));
     EXPECT_EQ(selected(w), QStringList{win("Carpeta nueva/Take 1.h2")});
@@ -386,11 +361,11 @@ TEST_F(AssociatedWindow, InsertHandsTheAudioOfTheHdpAndHmpLinesToThePlayer)
     Form2 &w = dropped("A");
     select(w, {3});
     QTest::keyClick(w.ListAsociados, Qt::Key_Insert);
-    EXPECT_EQ(copied, QStringList{win("A/Take 1.wav")});
+    EXPECT_EQ(handed(w), QStringList{win("A/Take 1.wav")});
     selectAll(w);
     QTest::keyClick(w.ListAsociados, Qt::Key_Insert);
-    EXPECT_EQ(copied, (QStringList{win("A/Take 1.wav"), win("A/Take 2.wav")}));
-    EXPECT_EQ(copiedFrom, "Asociados para borrar");
+    EXPECT_EQ(handed(w), (QStringList{win("A/Take 1.wav"), win("A/Take 2.wav")}));
+    EXPECT_EQ(player.copied, (QStringList{"Asociados para borrar", "Asociados para borrar"}));
     EXPECT_TRUE(selected(w).isEmpty());
 }
 
@@ -531,7 +506,7 @@ TEST_F(AssociatedWindow, NothingSelectedSaysSoAndTheListStillAuditions)
     w.cmdHecho->click();
     EXPECT_EQ(answerer->messages(), QStringList{"Borrar asociados | No hay nada seleccionado"});
     click(w, 3);
-    EXPECT_EQ(played, QStringList{win("A/Take.wav")});
+    EXPECT_EQ(player.played, QStringList{win("A/Take.wav")});
 }
 
 // Nothing starts inside a running deletion: no scan, no unload; and no
@@ -592,6 +567,35 @@ TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
     EXPECT_TRUE(QFileInfo::exists(host("A/a.h2")));
     EXPECT_TRUE(QFileInfo::exists(host("P/unused.wav")));
     other.close();
+}
+
+// The main window's reset and a new analysis, pressed while the window
+// scans, are refused: the window is never unloaded under its own loop.
+TEST_F(AssociatedWindow, MainWindowWaitsForARunningScan)
+{
+    use(form2Peer());
+    put("A/a.h2");
+    put("B/b.h2");
+    Form1 &f = form1();
+    Form1::setLines(f.ListProyectos, {"1 --> " + win("A/a.vip")});
+    Form2 &w = form2();
+    bool stillLoaded = false;
+    QTimer::singleShot(0, &w, [&] {
+        ASSERT_TRUE(w.escaneando());
+        f.cmdReset_Click();
+        f.AbrirRuta(win("B"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        stillLoaded = form2Loaded();
+    });
+    drop(w, {host("B")});
+    EXPECT_TRUE(stillLoaded);
+    EXPECT_EQ(lines(w).mid(3), QStringList{win("B/b.h2")});
+    EXPECT_EQ(f.ListProyectos->count(), 1);
+    f.cmdAsociados->click(); // shown again, not loaded anew
+    EXPECT_EQ(&form2(), &w);
+    f.cmdReset_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form2Loaded());
 }
 
 TEST_F(AssociatedWindow, UnloadSavesTheSettings)

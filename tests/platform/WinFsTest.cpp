@@ -1,6 +1,7 @@
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/LibraryTest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,7 @@
 
 #include <sys/stat.h>
 
-class WinFsTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-    }
-    void TearDown() override { qunsetenv("VELMAR_DRIVES"); DriveMap::instance().reload(); }
-    QTemporaryDir dir;
-};
+using WinFsTest = LibraryTest;
 
 TEST_F(WinFsTest, NormalFilesHiddenFoldersAndCase)
 {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "services/Module3.h"
+
+#include <QString>
+#include <QStringList>
+
+class QListWidget;
+class QWidget;
+
+namespace Module3 {
+
+// The width in pixels of a text in a control's font, plus 10.
+int MedirTexto(const QWidget *control, const QString &texto);
+
+// Sets a list's horizontal scroll width from its items by the rule of
+// scrollExtent(). The extent is stored in the list's "horizontalExtent"
+// property and returned.
+int AjustarScrollHorizontal(QListWidget *list);
+// The same over the list's lines as the caller holds them (a long list
+// costs less than read back line by line).
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
+
+} // namespace Module3
