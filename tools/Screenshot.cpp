@@ -107,8 +107,8 @@ int main(int argc, char **argv)
         shoot(QStringLiteral("audition"));
         f.cmdPlayer_Click();
     }
+    f.cmdAsociados->click();
     Form2 &asociados = form2();
-    asociados.show();
     asociados.move(f.x() + 120, f.y() + 60);
     settle(600);
     shoot(QStringLiteral("asociados"));
