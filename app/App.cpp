@@ -1,5 +1,6 @@
 #include "app/App.h"
 
+#include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
@@ -11,22 +12,10 @@
 #include <QApplication>
 
 namespace App {
-namespace {
-
-// The associated-files window is not built yet: there is never one loaded,
-// so unloading it does nothing.
-class Form2StandIn final : public Peers::AssociatedFilesWindow
-{
-public:
-    void unloadForm2() override {}
-};
-
-} // namespace
 
 void setup()
 {
-    static Form2StandIn form2;
-    Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2});
+    Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2Peer()});
     // The questions of the file operations go to the message dialog; closing
     // it answers with the last (cautious) button.
     Ask::setFunction([](const QString &title, const QString &text, const QStringList &buttons) {
