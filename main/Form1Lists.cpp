@@ -172,8 +172,9 @@ void Form1::ListUtilizados_DblClick()
         return;
     const QScopedValueRollback<bool> selecting(m_selecting, true);
     ListUtilizados->item(current)->setSelected(false);
-    // Up to the next project header, whatever the file lines hold: a take
-    // in a folder named "VIP" is a file line like any other.
+    // Up to the next project header, known by the shape its writer gives
+    // it, whatever the file lines hold: a take in a folder named "VIP", or
+    // with ">" in its name, is a file line like any other.
     QItemSelection selection;
     int first = -1;
     const auto close = [&](int end) {
@@ -184,7 +185,7 @@ void Form1::ListUtilizados_DblClick()
     int i = current + 1;
     for (; i < ListUtilizados->count(); ++i) {
         const QString text = ListUtilizados->item(i)->text();
-        if (UsedList::isHeader(text))
+        if (UsedList::startsProject(text))
             break;
         if (text == QStringLiteral(" ")) {
             close(i - 1);

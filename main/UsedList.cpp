@@ -18,6 +18,14 @@ bool isHeader(const QString &line)
     return line.contains(u'>');
 }
 
+bool startsProject(const QString &line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && line[i] >= u'0' && line[i] <= u'9')
+        ++i;
+    return i > 0 && QStringView(line).mid(i).startsWith(QStringLiteral(" --> "));
+}
+
 bool isKept(const QString &line)
 {
     return isHeader(line) || line.contains(QStringLiteral("----------"));

@@ -2,6 +2,7 @@
 #include "main/Form1.h"
 
 #include "services/Class1.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
 
@@ -10,6 +11,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
 #include <QUrl>
@@ -86,10 +89,13 @@ TEST_F(ResultLists, CountAndDoubleClickLeaveTheOtherRunsBusyFlags)
     Form1 &f = shown();
     fill(f.ListBorrar, {"D:\\a.wav", "D:\\b.wav"}, {0, 1});
     deletion.running = true;
+    f.Decoding = true;
     f.ContarSeleccionados(f.ListBorrar);
     EXPECT_TRUE(deletion.running);
+    EXPECT_TRUE(f.Decoding);
     EXPECT_EQ(f.LabelSelec->text(), "2 seleccionados");
     deletion.running = false;
+    f.Decoding = false;
 
     // During an analysis the double click changes nothing, the flag stays.
     fill(f.ListUtilizados, {kHeader1, "D:\\a.wav"});
@@ -104,14 +110,16 @@ TEST_F(ResultLists, CountAndDoubleClickLeaveTheOtherRunsBusyFlags)
 
 TEST_F(ResultLists, DoubleClickSelectsUpToTheNextProjectHeader)
 {
-    const QStringList lines{" ", kHeader1, " ", "D:\\P\\a.wav", "D:\\VIP\\toma VIP.wav", " ",
-                            kHeader2, " ", "D:\\P\\b.wav", "D:\\P\\c.wav"};
+    // Project lines as the list spaces them: a header, and a file with ">"
+    // in its name, between blank lines.
+    const QStringList lines{" ", kHeader1, " ", "D:\\P\\a.wav", "D:\\VIP\\toma VIP.wav", " ", kHeader2, " ",
+                            "D:\\P\\b.wav", " ", "D:\\P\\x>y.wav", " ", "D:\\P\\c.wav"};
     struct Case
     {
         int row;
         QList<int> selected;
     };
-    const Case cases[] = {{1, {3, 4}}, {6, {8, 9}}, {3, {4}}, {9, {}}};
+    const Case cases[] = {{1, {3, 4}}, {6, {8, 10, 12}}, {3, {4}}, {12, {}}};
     Form1 &f = shown();
     for (const Case &c : cases) {
         fill(f.ListUtilizados, lines);
@@ -181,16 +189,46 @@ TEST_F(ResultLists, MouseOverAListShowsTheLineUnderItAndFramesTheList)
 TEST_F(ResultLists, RightButtonStopsAndHidesTheIconAndCtrlClicksAreCounted)
 {
     Form1 &f = shown();
-    fill(f.ListBorrar, {"D:\\P\\a.txt", "D:\\P\\b.txt"});
-    f.ImageICO->show();
-    QTest::mouseClick(f.ListBorrar->viewport(), Qt::RightButton, {}, lineAt(f.ListBorrar, 0));
-    EXPECT_TRUE(f.ImageICO->isHidden());
-    EXPECT_EQ(player.stops, 1);
-    QTest::mouseClick(f.ListBorrar->viewport(), Qt::LeftButton, {}, lineAt(f.ListBorrar, 0));
-    QTest::mouseClick(f.ListBorrar->viewport(), Qt::LeftButton, Qt::ControlModifier, lineAt(f.ListBorrar, 1));
-    QTest::qWait(0);
-    EXPECT_EQ(f.LabelSelec->text(), "2 seleccionados");
-    EXPECT_FALSE(f.LabelSelec->isHidden());
+    for (QListWidget *list : {f.ListVip, f.ListUtilizados, f.ListBorrar}) {
+        fill(list, {"D:\\P\\a.txt", "D:\\P\\b.txt"});
+        f.ImageICO->show();
+        const int stops = player.stops;
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, lineAt(list, 0));
+        EXPECT_TRUE(f.ImageICO->isHidden());
+        EXPECT_EQ(player.stops, stops + 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, lineAt(list, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, lineAt(list, 1));
+        QTest::qWait(0);
+        EXPECT_EQ(f.LabelSelec->text(), "2 seleccionados");
+        EXPECT_FALSE(f.LabelSelec->isHidden());
+    }
+}
+
+TEST_F(ResultLists, AnAuditionCountsTheSelectionOfTheUsedAndUnusedLists)
+{
+    const QString a = put("P/a.wav", Fixtures::wavBytes(8000, 1, 16, 800));
+    const QString b = put("P/b.wav", Fixtures::wavBytes(8000, 1, 16, 800));
+    Form1 &f = shown();
+    for (QListWidget *list : {f.ListUtilizados, f.ListBorrar}) {
+        fill(list, {a, b}, {0, 1});
+        f.LabelSelec->hide();
+        list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        list == f.ListUtilizados ? f.ListUtilizados_Click() : f.ListBorrar_Click();
+        EXPECT_EQ(player.played.last(), b);
+        EXPECT_FALSE(f.LabelSelec->isHidden());
+        EXPECT_EQ(f.LabelSelec->text(), "2 seleccionados");
+    }
+}
+
+TEST_F(ResultLists, MenusAreTheMainWindowsOwnWithNoArchivo)
+{
+    Form1 &f = shown();
+    QStringList menus;
+    for (const QAction *a : f.menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&Configurar", "RecuperaBorrados", "SalvaListados", "Acerca de..."}));
+    EXPECT_FALSE(f.SalvaListados->isVisible());
+    EXPECT_EQ(f.findChild<QMenu *>("MenuArchivo"), nullptr);
 }
 
 TEST_F(ResultLists, AboutBoxTogglesAndItsLinkLightsUpAndOpensOnce)
