@@ -1,7 +1,7 @@
 // A headless run of the main window's analysis, as the user would start it,
 // for end-to-end checks without a display:
-//   analysis_bench [--dump DIR] [--then PATH2] [--delete trash|permanent [--backup DIR] [--delete-twice]]
-//                  [--restore LOG] [PATH]
+//   analysis_bench [--dump DIR] [--listados] [--then PATH2]
+//                  [--delete trash|permanent [--backup DIR] [--delete-twice]] [--restore LOG] [PATH]
 // PATH is a host path: a project file is opened through "Abrir proyecto VIP"
 // with the dialog answered by PATH. Dialogs the run shows are answered with
 // their first button and their texts printed on stderr. With --dump, every
@@ -17,6 +17,10 @@
 // --then PATH2: after the analysis of PATH the deletion window is opened,
 // PATH2 (a folder or a project file, by the dropped-path road) is analysed
 // while it stays open, and --delete then runs from that window as it stands.
+// --listados: right after the analysis of PATH the menu command
+// "SalvaListados" saves the listings into "Listados" under the project
+// folder; "listados=<files written>" is printed, and the exit status is 1
+// when a listing could not be written.
 // The last line on stdout is "seconds=<wall time of the analysis>".
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
@@ -75,8 +79,8 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--then PATH2] [--delete trash|permanent [--backup DIR] "
-                         "[--delete-twice]] [--restore LOG] [PATH]\n       analysis_bench --info FILE\n"
+    std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--listados] [--then PATH2] [--delete trash|permanent "
+                         "[--backup DIR] [--delete-twice]] [--restore LOG] [PATH]\n       analysis_bench --info FILE\n"
                          "       analysis_bench --asociados FOLDER [--filtro WAV,MP3,AIF,OGG,FLAC] [--dump DIR] "
                          "[--delete trash|permanent]\n");
     return 2;
@@ -229,6 +233,7 @@ int main(int argc, char **argv)
 
     QString dump, path, mode, backup, restore, info, then, asociados, filtro;
     bool twice = false;
+    bool listados = false;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -250,6 +255,8 @@ int main(int argc, char **argv)
             filtro = args[++i];
         else if (args[i] == QStringLiteral("--delete-twice"))
             twice = true;
+        else if (args[i] == QStringLiteral("--listados"))
+            listados = true;
         else if (args[i].startsWith(QStringLiteral("--")))
             return usage();
         else if (path.isEmpty())
@@ -273,7 +280,7 @@ int main(int argc, char **argv)
     if ((path.isEmpty() && restore.isEmpty()) || (!mode.isEmpty() && mode != QStringLiteral("trash")
                                                   && mode != QStringLiteral("permanent"))
         || (!backup.isEmpty() && mode.isEmpty()) || (!mode.isEmpty() && path.isEmpty()) || (twice && mode.isEmpty())
-        || (!then.isEmpty() && path.isEmpty()))
+        || (!then.isEmpty() && path.isEmpty()) || (listados && path.isEmpty()))
         return usage();
 
     Form1 &f = form1();
@@ -282,6 +289,7 @@ int main(int argc, char **argv)
     answer.setPrintMessages(true);
 
     double seconds = 0;
+    bool listingFailed = false;
     if (!path.isEmpty()) {
         const QFileInfo target(path);
         if (!target.exists()) {
@@ -303,6 +311,14 @@ int main(int argc, char **argv)
                     f.ListUtilizados->count(), f.ListBorrar->count(),
                     perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
         std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
+        if (listados) {
+            f.SalvaListados->trigger();
+            const Form1::ListadosOutcome &o = f.lastListados();
+            std::printf("listados=%d\n", o.written);
+            for (const QString &p : o.failed)
+                std::fprintf(stderr, "listado: %s\n", qPrintable(p));
+            listingFailed = !o.ran || !o.failed.isEmpty();
+        }
     }
     if (!then.isEmpty()) {
         const QFileInfo second(then);
@@ -346,5 +362,5 @@ int main(int argc, char **argv)
         }
     }
     std::printf("seconds=%.3f\n", seconds);
-    return 0;
+    return listingFailed ? 1 : 0;
 }

@@ -143,6 +143,7 @@ ParaBorrar::ParaBorrar()
     // the list measure all its lines again.
     ListBorrar->setUniformItemSizes(true);
     ListBorrar->installEventFilter(this);
+    ListBorrar->viewport()->setMouseTracking(true);
     ListBorrar->viewport()->installEventFilter(this);
     CheckBackup = check("CheckBackup", QStringLiteral("Hacer copia de seguridad de archivos"));
     CheckBackup->setToolTip(QStringLiteral("Copia de seguridad de los archivos a borrar"));
@@ -401,6 +402,8 @@ bool ParaBorrar::eventFilter(QObject *watched, QEvent *event)
         ListBorrar_MouseDown(static_cast<QMouseEvent *>(event)->button(),
                              static_cast<QMouseEvent *>(event)->position().toPoint());
     }
+    if (watched == ListBorrar->viewport() && event->type() == QEvent::MouseMove)
+        ListBorrar_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
     if (watched == Label1 && event->type() == QEvent::MouseButtonPress)
         Label1_Click();
     if (watched == ImageInfoSound && event->type() == QEvent::MouseButtonPress)
@@ -408,6 +411,12 @@ bool ParaBorrar::eventFilter(QObject *watched, QEvent *event)
     if (watched == AvisoSound->viewport() && event->type() == QEvent::MouseButtonPress)
         AvisoSound->hide();
     return QWidget::eventFilter(watched, event);
+}
+
+void ParaBorrar::ListBorrar_MouseMove(const QPoint &at)
+{
+    // The main window shows the number of the line under the mouse.
+    form1().ViewItem(ListBorrar, at, QStringLiteral("ListBorrar"));
 }
 
 void ParaBorrar::deleteSelectedLines()

@@ -107,6 +107,8 @@ private:
     void deleteSelectedLines();
     // `at`: where the button went down (outside the list: the current item).
     void ListBorrar_MouseDown(Qt::MouseButton button, QPoint at = QPoint(-1, -1));
+    // `at`: the mouse in the list's viewport.
+    void ListBorrar_MouseMove(const QPoint &at);
     void setRunning(bool running);
     void showOutcome();
     // Whether this list is the main window's: the same lines naming the

@@ -100,10 +100,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar})
         if (watched == l || watched == l->viewport())
-            if (resultListEvent(l, event))
+            if (resultListEvent(l, watched, event))
                 return true;
     if (watched == ListProyectos->viewport()) {
         switch (event->type()) {
+        case QEvent::MouseMove:
+            ListProyectos_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *e = static_cast<QDropEvent *>(event);

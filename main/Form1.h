@@ -71,6 +71,51 @@ public:
     void ListVip_Click();
     void ListUtilizados_Click();
     void ListBorrar_Click();
+
+    // The result lists apart from the audition. The number of the line of
+    // `List` under `pos` (viewport pixels): " <lista> - Item: <n> " in
+    // LabelIndice, or for the list "Player" " Item: <n> " in the player's
+    // own label. Nothing over an empty list, below the last line or while an
+    // analysis runs. The list takes the keyboard focus.
+    void ViewItem(QListWidget *List, const QPoint &pos, const QString &lista);
+    // True when two or more lines are selected.
+    static bool HaySeleccion(const QListWidget *List);
+    // Deselects the separator lines " " of `L` and counts the other selected
+    // lines that are not project headers; two or more stop the player and
+    // show "<n> seleccionados" in LabelSelec.
+    void ContarSeleccionados(QListWidget *L);
+    static void QuitarSeleccion(QListWidget *L);
+    // Selects the file lines below the double-clicked line of the used-files
+    // list up to the next project header.
+    void ListUtilizados_DblClick();
+    // The mouse over a result list or the project list: the line under it,
+    // the window to the front, the list framed by Shape1.
+    void resultListMouseMove(QListWidget *list, const QPoint &pos);
+    void ListProyectos_MouseMove(const QPoint &pos);
+
+    // The listings: one file per listed project, "Archivos Totales.log" and
+    // "Archivos a Borrar.log" in "Listados" under the project folder.
+    // Nothing while an analysis or a deletion runs; it holds `Decoding` for
+    // its length and stops at a cancel.
+    void SalvaListados_Click();
+    // Writes `List` as a listing to `file` (a Windows path); "" writes
+    // nothing. False with the reason in *error when the file could not be
+    // written whole.
+    bool SalvarListados(const QString &file, QListWidget *List, const QString &tituloA = QString(),
+                        const QString &tituloB = QString(), QString *error = nullptr);
+    // What the last SalvaListados_Click did.
+    struct ListadosOutcome
+    {
+        bool ran = false;
+        bool cancelled = false;
+        int written = 0;
+        QStringList failed; // "<file>: <reason>", or the folder that could not be made
+    };
+    const ListadosOutcome &lastListados() const { return m_listados; }
+
+    // Shows the About window when hidden, hides it when shown.
+    void About_Click();
+
     // The list balloons.
     Class1 *TipGeneral = nullptr;
     Class1 *TipVip = nullptr;
@@ -216,6 +261,7 @@ public:
     std::array<QLabel *, 2> LabelErase{};
     QLabel *LabelAviso = nullptr;
     QLabel *LabelIndice = nullptr;
+    QLabel *LabelSelec = nullptr;
     QLabel *LabelTime = nullptr;
     QLineEdit *TextLapsoTotal = nullptr;
     QPlainTextEdit *TextDecode = nullptr;
@@ -236,6 +282,7 @@ public:
     QAction *CarpetasBuscar = nullptr;
     QAction *CarpetasNoBorrar = nullptr;
     QAction *RecuperaBorrados = nullptr;
+    QAction *About = nullptr;
     QCheckBox *CheckToolTips = nullptr;
     QCheckBox *CheckPlayer = nullptr;
     QCheckBox *CheckBAK = nullptr;
@@ -291,7 +338,14 @@ private:
     bool auditionBusy() const;
     void auditionLine(QListWidget *list, const QString &cual);
     void copyToPlayer(QListWidget *list, const QString &tipo);
-    bool resultListEvent(QListWidget *list, QEvent *event);
+    bool resultListEvent(QListWidget *list, QObject *watched, QEvent *event);
+    void connectLists();
+    void frameList(QListWidget *list);
+    void toFront();
+    // Set while this window's own code changes a list's selection: the
+    // click handlers then do nothing.
+    bool m_selecting = false;
+    ListadosOutcome m_listados;
     Qt::MouseButton m_lastButton = Qt::LeftButton;
     void PonerToolTips();
     void CarpetaCommandLine(const QString &path);

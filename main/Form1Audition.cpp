@@ -162,7 +162,7 @@ void Form1::ShowToolTip(QListWidget *List, const QString &cline, const QString &
 
 bool Form1::auditionBusy() const
 {
-    return Peers::deletion().EstaBorrando() || Decoding || analysisRunning();
+    return Peers::deletion().EstaBorrando() || m_selecting || Decoding || analysisRunning();
 }
 
 void Form1::auditionLine(QListWidget *list, const QString &cual)
@@ -205,6 +205,8 @@ void Form1::auditionLine(QListWidget *list, const QString &cual)
             tip->Create(list);
             TipGeneral->Destroy();
             ToolTipShow(cual, list, name);
+            if (list != ListVip)
+                ContarSeleccionados(list);
         } else {
             cmdCancelar->show();
             const bool found = Buscar::BuscarEnTodasUnidades(*this, Buscar::Obtener_Nombre_Archivo(item), list);
@@ -259,7 +261,7 @@ void Form1::ListVip_Click()
 void Form1::ListUtilizados_Click()
 {
     ImageIcon->hide();
-    if (Peers::deletion().EstaBorrando())
+    if (Peers::deletion().EstaBorrando() || m_selecting)
         return;
     if (QListWidgetItem *item = ListUtilizados->currentItem(); item && item->text() == QStringLiteral(" ")) {
         item->setSelected(false);
@@ -281,23 +283,36 @@ void Form1::copyToPlayer(QListWidget *list, const QString &tipo)
 {
     if (list->count() == 0)
         return;
-    const bool copy = list != ListUtilizados || list->selectedItems().size() >= 2;
-    if (copy) {
+    // The used-files list copies only a selection of two lines or more.
+    if (list != ListUtilizados || HaySeleccion(list)) {
         Peers::player().CopiarListas(list, tipo);
-        list->clearSelection();
+        QuitarSeleccion(list);
     }
     Peers::player().stop();
 }
 
-bool Form1::resultListEvent(QListWidget *list, QEvent *event)
+bool Form1::resultListEvent(QListWidget *list, QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto *e = static_cast<QMouseEvent *>(event);
         m_lastButton = e->button();
         if (e->button() == Qt::RightButton) {
             Peers::player().stop();
+            ImageICO->hide();
             return true;
         }
+    } else if (event->type() == QEvent::MouseMove && watched == list->viewport()) {
+        resultListMouseMove(list, static_cast<QMouseEvent *>(event)->position().toPoint());
+    } else if (event->type() == QEvent::MouseButtonRelease && watched == list->viewport()) {
+        // Counted once the list has settled its selection (a press on a
+        // selected line selects it alone only on release).
+        QMetaObject::invokeMethod(
+            this,
+            [this, list] {
+                if (list != ListVip || (list->count() > 0 && !list->item(0)->text().isEmpty()))
+                    ContarSeleccionados(list);
+            },
+            Qt::QueuedConnection);
     } else if (event->type() == QEvent::KeyPress) {
         auto *e = static_cast<QKeyEvent *>(event);
         if (e->key() == Qt::Key_Insert) {

@@ -81,6 +81,7 @@ void Form1::buildControls()
     connectProjectList();
     connectShell();
     connectAudition();
+    connectLists();
 }
 
 void Form1::buildLists(QWidget *central)
@@ -136,6 +137,8 @@ void Form1::buildStatus(QWidget *central)
     LabelAviso->hide();
     LabelIndice = named(new QLabel(central), "LabelIndice");
     LabelIndice->hide();
+    LabelSelec = named(new QLabel(central), "LabelSelec");
+    LabelSelec->hide();
     LabelTime = named(new QLabel(QStringLiteral("Tiempo invertido"), central), "LabelTime");
     LabelTime->hide();
     TextLapsoTotal = named(new QLineEdit(central), "TextLapsoTotal");
@@ -212,13 +215,13 @@ void Form1::buildCommands(QWidget *central)
 
 void Form1::buildMenus()
 {
-    auto *menu = named(menuBar()->addMenu(QStringLiteral("&Archivo")), "MenuArchivo");
-    SalvaListados = named(menu->addAction(QStringLiteral("SalvaListados")), "SalvaListados");
-    SalvaListados->setVisible(false);
     auto *configurar = named(menuBar()->addMenu(QStringLiteral("&Configurar")), "Configurar");
     CarpetasBuscar = named(configurar->addAction(QStringLiteral("Carpetas buscar...")), "CarpetasBuscar");
     CarpetasNoBorrar = named(configurar->addAction(QStringLiteral("Carpetas no borrar")), "CarpetasNoBorrar");
     RecuperaBorrados = named(menuBar()->addAction(QStringLiteral("RecuperaBorrados")), "RecuperaBorrados");
+    SalvaListados = named(menuBar()->addAction(QStringLiteral("SalvaListados")), "SalvaListados");
+    SalvaListados->setVisible(false);
+    About = named(menuBar()->addAction(QStringLiteral("Acerca de...")), "About");
 }
 
 void Form1::layOut(QWidget *central)
@@ -275,8 +278,13 @@ void Form1::layOut(QWidget *central)
     pathRow->addWidget(ImageIcon);
     pathRow->addWidget(ListPath, 1);
     mainCol->addLayout(pathRow);
-    for (QWidget *w : std::initializer_list<QWidget *>{LabelAviso, XP_ProgressBar1, TextDecode, LabelIndice})
+    for (QWidget *w : std::initializer_list<QWidget *>{LabelAviso, XP_ProgressBar1, TextDecode})
         mainCol->addWidget(w);
+    auto *indexRow = new QHBoxLayout;
+    indexRow->addWidget(LabelIndice);
+    indexRow->addWidget(LabelSelec);
+    indexRow->addStretch(1);
+    mainCol->addLayout(indexRow);
 
     auto *top = new QHBoxLayout(central);
     top->addLayout(side);

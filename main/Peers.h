@@ -60,6 +60,9 @@ public:
     // The selected audio lines of `lista` into the playlist as one block
     // headed by "Copiado de <tipo>".
     virtual void CopiarListas(QListWidget *lista, const QString &tipo) = 0;
+    // Shows `caption` (the number of the playlist line under the mouse) in
+    // the window's label `LabelIndex`.
+    virtual void setLabelIndex(const QString &caption) = 0;
     // Loads an existing file into the control and plays it; "" or a missing
     // file changes nothing.
     virtual void PlayAudio(const QString &audio) = 0;

@@ -13,9 +13,22 @@ QString headerLine(const QString &item)
     return item.left(gt + 1) + u' ' + Decoder::itemPath(item);
 }
 
+bool isHeader(const QString &line)
+{
+    return line.contains(u'>');
+}
+
+bool startsProject(const QString &line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && line[i] >= u'0' && line[i] <= u'9')
+        ++i;
+    return i > 0 && QStringView(line).mid(i).startsWith(QStringLiteral(" --> "));
+}
+
 bool isKept(const QString &line)
 {
-    return line.contains(u'>') || line.contains(QStringLiteral("----------"));
+    return isHeader(line) || line.contains(QStringLiteral("----------"));
 }
 
 int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed)

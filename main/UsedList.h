@@ -12,6 +12,16 @@ namespace UsedList {
 // first ">", one blank, then the project's path.
 QString headerLine(const QString &item);
 
+// True for a line the lists treat as a project header: it holds ">". A
+// project may still name a path with that byte in it; where that must not
+// matter, ask startsProject.
+bool isHeader(const QString &line);
+
+// True for a line that headerLine wrote: the running number, " --> ", the
+// project's path ("12 --> D:\P\a.vip"). No file line has that shape (a
+// decoded path has ":" as its second character), whatever it holds.
+bool startsProject(const QString &line);
+
 // True for a line that is never removed as a duplicate: a header (">") or a
 // separator of dashes.
 bool isKept(const QString &line);

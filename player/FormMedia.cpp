@@ -131,6 +131,12 @@ public:
         return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, w->x() * 15, w->y() * 15};
     }
     void CopiarListas(QListWidget *lista, const QString &tipo) override { formMedia().CopiarListas(lista, tipo); }
+    void setLabelIndex(const QString &caption) override
+    {
+        FormMedia &w = formMedia();
+        w.LabelIndex->setText(caption);
+        w.LabelIndex->show();
+    }
     void PlayAudio(const QString &audio) override { formMedia().PlayAudio(audio); }
     std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
     std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
@@ -358,14 +364,7 @@ void FormMedia::ListPlay_MouseMove(const QPoint &pos)
         ListPlay->setFocus();
         Module3::AjustarScrollHorizontal(ListPlay);
     }
-    // The line under the mouse.
-    if (ListPlay->count() == 0 || decoding())
-        return;
-    const int row = ListPlay->indexAt(pos).row();
-    if (row >= 0 && row < ListPlay->count()) {
-        LabelIndex->setText(QStringLiteral(" Item: ") + QString::number(row + 1) + u' ');
-        LabelIndex->show();
-    }
+    form1().ViewItem(ListPlay, pos, QStringLiteral("Player"));
 }
 
 void FormMedia::ListPlay_MouseDown(Qt::MouseButton button)

@@ -606,3 +606,42 @@ TEST_F(DeletionWindow, WhatAProjectFolderOnlyLinksToIsNeverTouched)
     EXPECT_EQ(readAll(outside.path() + "/precious.wav"), "precious");
     EXPECT_TRUE(QFileInfo(host("P/Audio/link.wav")).isSymLink());
 }
+
+TEST_F(DeletionWindow, ASelectionCountDuringARunLeavesTheRunBusy)
+{
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
+    ParaBorrar &w = window({a, b});
+    w.CheckBorrarPapelera->setChecked(true);
+    w.CheckConfirmar->setChecked(true);
+    Form1 &f = form1();
+    f.ListBorrar->selectAll();
+    bool busyAfterCount = false;
+    Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
+        f.ContarSeleccionados(f.ListBorrar);
+        busyAfterCount = w.EstaBorrando && Peers::deletion().EstaBorrando();
+        return 1; // keep the file
+    });
+    select(w, {0});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_TRUE(busyAfterCount);
+    EXPECT_EQ(f.LabelSelec->text(), "2 seleccionados");
+    EXPECT_FALSE(w.EstaBorrando);
+}
+
+TEST_F(DeletionWindow, ACountLoadsNoDeletionWindowAndTheMouseShowsTheLineInTheMainWindow)
+{
+    Form1 &f = form1();
+    offer({win("a.wav"), win("b.wav")});
+    f.ListBorrar->selectAll();
+    f.ContarSeleccionados(f.ListBorrar);
+    EXPECT_FALSE(paraBorrarLoaded());
+
+    ParaBorrar &w = window({win("a.wav"), win("b.wav")});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QPoint at = w.ListBorrar->visualItemRect(w.ListBorrar->item(1)).center();
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), w.ListBorrar->viewport()->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.ListBorrar->viewport(), &move);
+    EXPECT_EQ(f.LabelIndice->text(), " ListBorrar - Item: 2 ");
+}

@@ -37,6 +37,7 @@ struct FakePlayer : Peers::PlayerWindow
     void setVolume(int v) override { volumeValue = v; }
     std::optional<Peers::PlayerState> state() override { return stateValue; }
     void CopiarListas(QListWidget *, const QString &tipo) override { copied << tipo; }
+    void setLabelIndex(const QString &caption) override { labelIndex << caption; }
     void PlayAudio(const QString &audio) override { played << audio; }
     std::optional<QString> InfoWav(const QString &) override { return wavInfo; }
     std::optional<QString> InfoMp3(const QString &) override { return mp3Info; }
@@ -48,6 +49,7 @@ struct FakePlayer : Peers::PlayerWindow
     QList<QPoint> moved; // each moveTo, in twips
     QStringList copied;  // the source name of each CopiarListas
     QStringList played;  // each PlayAudio
+    QStringList labelIndex; // each setLabelIndex
     std::optional<Peers::PlayerState> stateValue;
     std::optional<QString> wavInfo, mp3Info;
 };
