@@ -477,10 +477,14 @@ void ParaBorrar::cmdHecho_Click()
     // its lists are being rebuilt.
     if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
         return;
-    unloadRecuperar();
+    // Each of these windows is closed when it is open (shown); a hidden one
+    // keeps what it holds.
+    if (recuperarLoaded() && recuperar().isVisible())
+        unloadRecuperar();
     if (perdidosLoaded() && perdidos().isVisible())
         unloadPerdidos();
-    Peers::player().unloadFormMedia();
+    if (Peers::player().isVisible())
+        Peers::player().unloadFormMedia();
     if (unidadesBuscarLoaded() && unidadesBuscar().isVisible())
         unloadUnidadesBuscar();
 

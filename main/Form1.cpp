@@ -8,6 +8,7 @@
 #include "platform/WinPattern.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/Class1.h"
 #include "services/Dialogo.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
@@ -377,6 +378,8 @@ void Form1::cmdReset_Click()
     LabelIndice->hide();
     Module2::EncontradoEnVarias = false;
     Module2::InfoArchivo.clear();
+    // The balloon of an earlier audition must not pop up over the empty lists.
+    TipGeneral->Destroy();
 }
 
 void Form1::cmdCancelar_Click()

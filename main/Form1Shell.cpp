@@ -210,7 +210,10 @@ void Form1::Form_Load(const QStringList &arguments)
     ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
     ShowIco->setVisible(CheckLogo->isChecked());
 
-    Peers::player().setVolume(kVolumen.value());
+    // A fresh profile stores no volume: the player keeps its own, so the
+    // first audition is heard.
+    if (kVolumen.stored())
+        Peers::player().setVolume(kVolumen.value());
     placePlayer();
 
     cmdPerdidos->hide();

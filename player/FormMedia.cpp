@@ -131,7 +131,13 @@ public:
         return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, w->x() * 15, w->y() * 15};
     }
     void CopiarListas(QListWidget *lista, const QString &tipo) override { formMedia().CopiarListas(lista, tipo); }
-    void PlayAudio(const QString &audio) override { formMedia().PlayAudio(audio); }
+    void PlayAudio(const QString &audio) override
+    {
+        // Nothing to play loads no window.
+        if (audio.isEmpty() || !WinFs::findNormalFile(audio))
+            return;
+        formMedia().PlayAudio(audio);
+    }
     std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
     std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
 };

@@ -78,6 +78,17 @@ TEST_F(Application, PlayerVolumeSurvivesAnUnloadBeforeShutDown)
     EXPECT_EQ(Settings::get("Volumen"), "80");
 }
 
+TEST_F(Application, TheFirstAuditionOfAFreshProfileIsHeard)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    Form1 &f = form1();
+    f.Form_Load({});
+    EXPECT_EQ(formMedia().WM->volume(), 50);
+    f.close();
+    Settings::reset();
+    EXPECT_EQ(Settings::get("Volumen"), "50");
+}
+
 TEST_F(Application, AStopDuringADecodeLoadsNoPlayer)
 {
     Settings::set("TotalCarpetasBusca", "1");

@@ -126,7 +126,7 @@ TEST_F(DeletionWindow, ClickAuditionsTheItemUnderTheMouseWhenTicked)
     EXPECT_EQ(player.played.size(), 2);
 }
 
-TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
+TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFileAndCallsItMisplacedOnlyWhenItIs)
 {
     ASSERT_TRUE(Fixtures::writeWav(host("Uno/a.wav"), 1, 8000, 16, 0.1));
     ASSERT_TRUE(Fixtures::writeWav(host("Dos/b.wav"), 1, 8000, 16, 0.1));
@@ -140,7 +140,9 @@ TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
     click(0);
     click(1);
     EXPECT_EQ(form1().TipGeneral->Title(), win("Dos/b.wav"));
-    EXPECT_TRUE(form1().TipGeneral->TipText().endsWith("D:\\Dos")) << form1().TipGeneral->TipText().toStdString();
+    // The file is where its line says: nothing about being misplaced.
+    EXPECT_TRUE(form1().TipGeneral->TipText().startsWith(" Tamaño: ")) << form1().TipGeneral->TipText().toStdString();
+    EXPECT_FALSE(form1().TipGeneral->TipText().contains("desubicado")) << form1().TipGeneral->TipText().toStdString();
 }
 
 TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
@@ -201,6 +203,31 @@ TEST_F(DeletionWindow, DeletesForGoodOnlySelectedExistingFiles)
     EXPECT_FALSE(w.Salir->isHidden());
     EXPECT_TRUE(w.XP_Bar->isHidden());
     EXPECT_TRUE(w.LabelEstado->text().startsWith(" >> Se han efectuado todas las operaciones << "));
+}
+
+TEST_F(DeletionWindow, ARunClosesThePlayerAndRestoreWindowsOnlyWhenShown)
+{
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
+    ParaBorrar &w = window({a, b});
+    recuperar(); // loaded, hidden (its load unloads the player)
+    select(w, {0});
+    DialogAnswerer answer;
+    const int hidden = player.unloads;
+    w.cmdHecho->click();
+    EXPECT_TRUE(recuperarLoaded());
+    EXPECT_EQ(player.unloads, hidden);
+
+    w.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    recuperar().show();
+    player.visible = true;
+    ParaBorrar &again = window({b});
+    select(again, {0});
+    const int before = player.unloads;
+    again.cmdHecho->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(recuperarLoaded());
+    EXPECT_EQ(player.unloads, before + 1);
 }
 
 TEST_F(DeletionWindow, RecycleBinModeAsksWhenToldAndKeepsOnNo)
