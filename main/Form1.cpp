@@ -103,7 +103,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (watched == l || watched == l->viewport())
             if (resultListEvent(l, event))
                 return true;
-    if (watched == ListProyectos->viewport()) {
+    // (The notice is made after the captions, which are filtered already.)
+    if (watched == ListProyectos->viewport() || (ListProyectosInfo && watched == ListProyectosInfo->viewport())) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

@@ -123,9 +123,12 @@ void Form1::buildLists(QWidget *central)
     ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { background: #ffffe8; }"));
     ListProyectosInfo->hide();
 
-    ListProyectos->setAcceptDrops(true);
-    ListProyectos->viewport()->setAcceptDrops(true);
-    ListProyectos->viewport()->installEventFilter(this);
+    // The notice says "drag here": a drop on it is a drop on the list.
+    for (QListWidget *target : {ListProyectos, ListProyectosInfo}) {
+        target->setAcceptDrops(true);
+        target->viewport()->setAcceptDrops(true);
+        target->viewport()->installEventFilter(this);
+    }
 }
 
 void Form1::buildStatus(QWidget *central)

@@ -62,8 +62,14 @@ void Form1::LlenarListBorrar()
     // A cancelled run matched against an incomplete used list, and so did a
     // run with a project that could not be read: offering the leftovers for
     // deletion could name files a project uses.
-    if (cancelar || !unreadableProjects.isEmpty())
+    if (cancelar || !unreadableProjects.isEmpty()) {
         ListBorrar->clear();
+        // The caption says why the list is empty; it never counts files
+        // that are not listed.
+        LabelErase[0]->hide();
+        LabelErase[1]->setText(cancelar ? Unused::captionCancelled() : Unused::captionUnreadable());
+        LabelErase[1]->show();
+    }
     Module3::AjustarScrollHorizontal(ListBorrar);
     if (ListBorrar->count() > 0)
         CommandBorrado->show();

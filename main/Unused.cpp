@@ -428,6 +428,16 @@ QString captionFound(int found, int duplicates)
         + QString::number(duplicates) + QStringLiteral("    Total: ") + QString::number(found - duplicates);
 }
 
+QString captionCancelled()
+{
+    return QStringLiteral("Análisis cancelado: no se ofrece ningún archivo para borrar");
+}
+
+QString captionUnreadable()
+{
+    return QStringLiteral("No se ofrece ningún archivo para borrar: hay proyectos que no se han podido leer");
+}
+
 MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
                         const std::function<bool()> &cancelled)
 {

@@ -172,6 +172,10 @@ QString passedOverNotice(int count);
 // The captions of the unused list: element 0 (none found) and element 1.
 QString captionNone();
 QString captionFound(int found, int duplicates);
+// Element 1 when the list was emptied: the run was cancelled, or a project
+// could not be read (no count: the files found are not listed).
+QString captionCancelled();
+QString captionUnreadable();
 
 // The missing-files list: headers (a dash line of 100 "-" before each but the
 // first), then each used path of that project that `isMissing` says is

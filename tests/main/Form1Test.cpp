@@ -200,4 +200,8 @@ TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
     openProject(f, p);
     EXPECT_EQ(f.ListBorrar->count(), 0);
     EXPECT_TRUE(f.CommandBorrado->isHidden());
+    // The caption says why, and counts no file that is not listed.
+    EXPECT_EQ(f.LabelErase[1]->text(), "Análisis cancelado: no se ofrece ningún archivo para borrar");
+    EXPECT_FALSE(f.LabelErase[1]->isHidden());
+    EXPECT_TRUE(f.LabelErase[0]->isHidden());
 }
