@@ -56,6 +56,26 @@ private:
     std::vector<float> m_advance;
 };
 
+// The list scrolls sideways over `extent` pixels: its last line carries
+// that width as its size. A list of uniform sizes gives every line the last
+// line's size; any other list is as wide as its widest line, and no line is
+// wider than the extent by more than its margins.
+void applyExtent(QListWidget *list, int extent)
+{
+    const QVariant carrier = list->property("extentRow");
+    const int last = list->count() - 1;
+    if (carrier.isValid() && carrier.toInt() != last && carrier.toInt() <= last)
+        list->item(carrier.toInt())->setData(Qt::SizeHintRole, QVariant());
+    list->setProperty("extentRow", last);
+    if (last < 0)
+        return;
+    QListWidgetItem *item = list->item(last);
+    if (item->data(Qt::SizeHintRole).toSize().width() == extent)
+        return; // already so: no new layout (the path line measures on every mouse move)
+    item->setData(Qt::SizeHintRole, QVariant());
+    item->setSizeHint(QSize(extent, list->sizeHintForRow(last)));
+}
+
 } // namespace
 
 int AjustarScrollHorizontal(QListWidget *list)
@@ -79,6 +99,7 @@ int AjustarScrollHorizontal(QListWidget *list)
             extent = w + 10;
     }
     list->setProperty("horizontalExtent", extent);
+    applyExtent(list, extent);
     return extent;
 }
 

@@ -13,8 +13,8 @@ namespace Module3 {
 int MedirTexto(const QWidget *control, const QString &texto);
 
 // Sets a list's horizontal scroll width from its items by the rule of
-// scrollExtent(). The extent is stored in the list's "horizontalExtent"
-// property and returned.
+// scrollExtent(): the list scrolls sideways over that width. The extent is
+// also stored in the list's "horizontalExtent" property, and returned.
 int AjustarScrollHorizontal(QListWidget *list);
 
 } // namespace Module3

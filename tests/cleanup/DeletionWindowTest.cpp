@@ -7,12 +7,14 @@
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
+#include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
 #include "main/Peers.h"
 #include "services/Class1.h"
+#include "services/ShellOps.h"
 #include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +261,11 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
         questions << title;
         return 1; // No
     });
+    // An empty trash is emptied without a word.
+    ASSERT_TRUE(Trash::emptyAll().done());
+    EXPECT_TRUE(Module2::VaciarPapelera(QString(), 0).done());
+    EXPECT_TRUE(questions.isEmpty());
+    ASSERT_TRUE(Trash::moveToTrash(write("Old/x.wav", "x")).done());
     select(w, {0});
     DialogAnswerer answer;
     w.cmdHecho->click();

@@ -5,6 +5,7 @@
 
 #include <QListWidget>
 #include <QRandomGenerator>
+#include <QScrollBar>
 
 TEST(Module3, ScrollExtentIsNotThePlainMaximum)
 {
@@ -14,6 +15,27 @@ TEST(Module3, ScrollExtentIsNotThePlainMaximum)
     QListWidget empty;
     EXPECT_EQ(Module3::AjustarScrollHorizontal(&empty), 10);
     EXPECT_EQ(empty.property("horizontalExtent").toInt(), 10);
+}
+
+TEST(Module3, TheListScrollsSidewaysOverTheExtent)
+{
+    for (const bool uniform : {true, false}) {
+        QListWidget list;
+        list.setUniformItemSizes(uniform);
+        list.resize(200, 120);
+        list.addItems({"D:\\a.wav", "D:\\" + QString(120, u'x') + ".wav", "D:\\b.wav"});
+        list.show();
+        const int extent = Module3::AjustarScrollHorizontal(&list);
+        list.doItemsLayout();
+        QScrollBar *bar = list.horizontalScrollBar();
+        EXPECT_EQ(bar->maximum() + list.viewport()->width(), extent) << uniform;
+        // Refilled shorter, the list no longer scrolls past its lines.
+        list.clear();
+        list.addItems({"D:\\a.wav"});
+        Module3::AjustarScrollHorizontal(&list);
+        list.doItemsLayout();
+        EXPECT_EQ(bar->maximum(), 0) << uniform;
+    }
 }
 
 TEST(Dialogo, FiltersMatchCaseBlind)
