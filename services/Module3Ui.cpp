@@ -62,10 +62,11 @@ private:
 // wider than the extent by more than its margins.
 void applyExtent(QListWidget *list, int extent)
 {
-    const QVariant carrier = list->property("extentRow");
+    // The line that carried the width before gives it up (if still there).
+    const int carrier = list->property("extentRow").isValid() ? list->property("extentRow").toInt() : -1;
     const int last = list->count() - 1;
-    if (carrier.isValid() && carrier.toInt() != last && carrier.toInt() <= last)
-        list->item(carrier.toInt())->setData(Qt::SizeHintRole, QVariant());
+    if (carrier >= 0 && carrier < last)
+        list->item(carrier)->setData(Qt::SizeHintRole, QVariant());
     list->setProperty("extentRow", last);
     if (last < 0)
         return;
