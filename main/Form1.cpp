@@ -230,6 +230,8 @@ void Form1::AbrirFichero_Click()
     cancelar = false;
     unreadableProjects.clear();
     passedOverAudio = 0;
+    refusedProjects.clear();
+    otherProjects = 0;
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
@@ -283,6 +285,8 @@ void Form1::AbrirFichero_Click()
                 : (!line.contains(QStringLiteral("_BAK")) && line == nombre);
             if (take)
                 projects << QString::number(n++) + QStringLiteral(" --> ") + line;
+        } else {
+            refusedProjects.insert(line);
         }
         m_progress->pump();
     }

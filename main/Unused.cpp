@@ -375,6 +375,13 @@ QString passedOverNotice(int count)
         .arg(count);
 }
 
+QString otherProjectsNotice(int count)
+{
+    return QStringLiteral(" >>> AVISO <<<   Hay %1 proyectos VIP más en estas carpetas que no se han analizado: sus "
+                          "archivos pueden figurar como no utilizados. Para incluirlos, analice la carpeta.")
+        .arg(count);
+}
+
 UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
 {
     UnusedList out;

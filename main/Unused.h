@@ -168,6 +168,9 @@ int passedOverAudio(const QStringList &passedOver);
 
 // The status text that tells how many files were passed over.
 QString passedOverNotice(int count);
+// The status box's warning that `count` projects of the inventoried folders
+// were not analysed (the files only they use look unused).
+QString otherProjectsNotice(int count);
 
 // The captions of the unused list: element 0 (none found) and element 1.
 QString captionNone();
