@@ -9,6 +9,9 @@
 #include "services/CuadroMensaje.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace App {
 namespace {
@@ -25,6 +28,15 @@ public:
 
 void setup()
 {
+    // Qt's own dialogs and boxes speak the program's language, whatever the
+    // user's locale ("Cancelar", "Buscar en:"), as its own texts do.
+    static QTranslator qtbase;
+    static const bool loaded = qtbase.load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
+                                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    static bool installed = false;
+    if (loaded && !installed)
+        installed = QCoreApplication::installTranslator(&qtbase);
+
     static Form2StandIn form2;
     Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2});
     // The questions of the file operations go to the message dialog; closing

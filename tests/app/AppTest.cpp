@@ -9,6 +9,7 @@
 #include "platform/Settings.h"
 #include "player/FormMedia.h"
 #include "services/CuadroMensaje.h"
+#include "services/Dialogo.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -59,6 +61,22 @@ TEST_F(Application, TheFileOperationsAskThroughTheMessageDialog)
     EXPECT_TRUE(ours);
     whenModal([](QDialog *d) { d->findChild<QPushButton *>("Boton1")->click(); });
     EXPECT_EQ(Ask::question("t", "x", {"Reemplazar", "Añadir", "Cancelar"}), 1);
+}
+
+TEST_F(Application, QtsOwnDialogsSpeakSpanishAndShowTheFilterAsWritten)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "Aceptar");
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+    QString filter;
+    whenModal([&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        if (fd)
+            filter = fd->selectedNameFilter();
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "Selecciona un archivo VIP", QString());
+    EXPECT_EQ(filter, "Proyectos (*.vip)");
 }
 
 TEST_F(Application, PlayerVolumeSurvivesAnUnloadBeforeShutDown)

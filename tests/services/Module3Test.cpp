@@ -38,9 +38,10 @@ TEST(Module3, TheListScrollsSidewaysOverTheExtent)
     }
 }
 
-TEST(Dialogo, FiltersMatchCaseBlind)
+TEST(Dialogo, FiltersAreShownAsWritten)
 {
-    EXPECT_EQ(Dialogo::nameFilters("Proyectos (*.vip)|*.vip"), QStringList{"Proyectos (*.vip) (*.[vV][iI][pP])"});
+    EXPECT_EQ(Dialogo::nameFilters("Proyectos (*.vip)|*.vip"), QStringList{"Proyectos (*.vip)"});
+    EXPECT_EQ(Dialogo::nameFilters("Audio|*.wav;*.mp3"), QStringList{"Audio (*.wav *.mp3)"});
 }
 
 TEST(Module3, ScrollExtentOfALongListFollowsTheRuleOverMeasuredWidths)
