@@ -18,6 +18,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
+#include "services/Pictures.h"
 #include "services/ShellOps.h"
 
 #include <QCheckBox>
@@ -151,8 +152,11 @@ ParaBorrar::ParaBorrar()
     CheckAudio = check("CheckAudio", QStringLiteral("Reporducir audio de cada item ->"));
     ParaBorrarCheckToolTip = check("ParaBorrarCheckToolTip", QStringLiteral("No ToolTips"));
     cmdHecho = button("cmdHecho", QStringLiteral("Borrar"), QStringLiteral("Borrar según opciones elegidas."));
+    cmdHecho->setIcon(picture(this, QStringLiteral("edit-delete"), QStyle::SP_TrashIcon));
     Cancela = button("Cancela", QStringLiteral("Cancelar"), QStringLiteral("Salir sin borrar archivos"));
+    Cancela->setIcon(picture(this, QStringLiteral("process-stop"), QStyle::SP_BrowserStop));
     Salir = button("Salir", QStringLiteral("Cerrar"), QStringLiteral("Cerrar ventana"));
+    Salir->setIcon(picture(this, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton));
     LabelErase = new QLabel(this);
     LabelErase->setObjectName(QStringLiteral("LabelErase"));
     Label1 = new QLabel(QStringLiteral(" Los items que NO estén seleccionados, no se borrarán    También se pueden "
@@ -187,7 +191,8 @@ ParaBorrar::ParaBorrar()
     AvisoSound->setMaximumHeight(50);
     AvisoSound->hide();
     AvisoSound->viewport()->installEventFilter(this);
-    ImageInfoSound = new QLabel(QStringLiteral("(?)"), this);
+    ImageInfoSound = new QLabel(this);
+    ImageInfoSound->setPixmap(picture(this, QStringLiteral("help-about"), QStyle::SP_MessageBoxQuestion).pixmap(20, 20));
     ImageInfoSound->setObjectName(QStringLiteral("ImageInfoSound"));
     ImageInfoSound->setToolTip(QStringLiteral("Clic para explicaciones."));
     ImageInfoSound->installEventFilter(this);

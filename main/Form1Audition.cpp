@@ -318,9 +318,6 @@ bool Form1::resultListEvent(QListWidget *list, QEvent *event)
 
 void Form1::connectAudition()
 {
-    ImageSound = new QLabel(ImageIcon->parentWidget());
-    ImageSound->setObjectName(QStringLiteral("ImageSound"));
-    ImageSound->hide();
     createTips();
     const auto clicked = [this](QListWidget *list, void (Form1::*handler)()) {
         connect(list, &QListWidget::itemClicked, this, [this, handler] {

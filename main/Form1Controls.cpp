@@ -4,6 +4,7 @@
 
 #include "main/Peers.h"
 #include "services/ModAlpha.h"
+#include "services/Pictures.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,6 +55,27 @@ QCheckBox *option(QWidget *parent, const char *name, const QString &caption, boo
     c->setChecked(design);
     c->setToolTip(tip);
     return c;
+}
+
+// The logo: the program's picture and its name, in the window's colours.
+QPixmap logo(const QWidget *w)
+{
+    QFont font = w->font();
+    font.setPointSizeF(font.pointSizeF() * 1.8);
+    font.setBold(true);
+    const QString name = QStringLiteral("Velmar");
+    const QFontMetrics fm(font);
+    const int side = fm.height();
+    const qreal dpr = w->devicePixelRatioF();
+    QPixmap pm(QSize(side + 6 + fm.horizontalAdvance(name), side) * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    picture(w, QStringLiteral("audio-x-generic"), QStyle::SP_MediaVolume).paint(&p, QRect(0, 0, side, side));
+    p.setFont(font);
+    p.setPen(w->palette().color(QPalette::WindowText));
+    p.drawText(QRect(side + 6, 0, fm.horizontalAdvance(name) + 1, side), Qt::AlignVCenter, name);
+    return pm;
 }
 
 } // namespace
@@ -155,12 +178,17 @@ void Form1::buildStatus(QWidget *central)
     TextDecode->viewport()->installEventFilter(this);
     TextDecode->hide();
 
-    ShowIco = named(new QLabel(QStringLiteral("Velmar"), central), "ShowIco");
-    ShowIco->setStyleSheet(QStringLiteral("font-size: 18pt; font-weight: bold; color: #506070;"));
+    ShowIco = named(new QLabel(central), "ShowIco");
+    ShowIco->setPixmap(logo(central));
     ImageICO = named(new QLabel(central), "ImageICO");
     ImageICO->setFixedSize(34, 34);
+    // Beside the path line: a project, or an audio file.
     ImageIcon = named(new QLabel(central), "ImageIcon");
+    ImageIcon->setPixmap(picture(central, QStringLiteral("text-x-generic"), QStyle::SP_FileIcon).pixmap(22, 22));
     ImageIcon->hide();
+    ImageSound = named(new QLabel(central), "ImageSound");
+    ImageSound->setPixmap(picture(central, QStringLiteral("audio-x-generic"), QStyle::SP_MediaVolume).pixmap(22, 22));
+    ImageSound->hide();
     Shape1 = named(new QLabel(central), "Shape1");
     Shape1->hide();
 
@@ -207,6 +235,7 @@ void Form1::buildCommands(QWidget *central)
     Label1 = named(new QLabel(QStringLiteral("Transparencia"), central), "Label1");
 
     cmdPlayer = command(central, "cmdPlayer", QStringLiteral("Player"), QStringLiteral("Player"));
+    cmdPlayer->setIcon(picture(central, QStringLiteral("multimedia-player"), QStyle::SP_MediaPlay));
     Salir = command(central, "Salir", QStringLiteral("Salir"), QStringLiteral("Cerrar la aplicación"));
 }
 
@@ -273,6 +302,7 @@ void Form1::layOut(QWidget *central)
     mainCol->addLayout(grid, 1);
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(ImageIcon);
+    pathRow->addWidget(ImageSound);
     pathRow->addWidget(ListPath, 1);
     mainCol->addLayout(pathRow);
     for (QWidget *w : std::initializer_list<QWidget *>{LabelAviso, XP_ProgressBar1, TextDecode, LabelIndice})

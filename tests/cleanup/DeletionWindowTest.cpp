@@ -89,6 +89,9 @@ TEST_F(DeletionWindow, FirstLoadCopiesTheListWithNothingSelected)
         EXPECT_FALSE(c->isChecked());
     EXPECT_EQ(w.HScroll5->value(), 100);
     EXPECT_EQ(w.windowTitle(), "        Archivos que se borraran");
+    EXPECT_FALSE(w.ImageInfoSound->pixmap().isNull());
+    for (const QPushButton *b : {w.cmdHecho, w.Cancela, w.Salir})
+        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
 
     w.ParaBorrarCheckToolTip->setChecked(true);
     EXPECT_TRUE(w.CheckConfirmar->toolTip().isEmpty());

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -66,6 +67,10 @@ TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
     EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION ".0")) << f.windowTitle().toStdString();
     EXPECT_TRUE(f.windowTitle().contains("Velmar"));
     EXPECT_FALSE(f.SalvaListados->isVisible());
+    // The pictures carry a picture.
+    for (const QLabel *l : {f.ShowIco, f.ImageIcon, f.ImageSound})
+        EXPECT_FALSE(l->pixmap().isNull()) << l->objectName().toStdString();
+    EXPECT_FALSE(f.cmdPlayer->icon().isNull());
 }
 
 TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)
