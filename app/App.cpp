@@ -1,5 +1,6 @@
 #include "app/App.h"
 
+#include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
@@ -14,17 +15,6 @@
 #include <QTranslator>
 
 namespace App {
-namespace {
-
-// The associated-files window is not built yet: there is never one loaded,
-// so unloading it does nothing.
-class Form2StandIn final : public Peers::AssociatedFilesWindow
-{
-public:
-    void unloadForm2() override {}
-};
-
-} // namespace
 
 void setup()
 {
@@ -37,8 +27,7 @@ void setup()
     if (loaded && !installed)
         installed = QCoreApplication::installTranslator(&qtbase);
 
-    static Form2StandIn form2;
-    Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2});
+    Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2Peer()});
     // The questions of the file operations go to the message dialog; closing
     // it answers with the last (cautious) button.
     Ask::setFunction([](const QString &title, const QString &text, const QStringList &buttons) {

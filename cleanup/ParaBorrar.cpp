@@ -4,6 +4,7 @@
 
 #include "cleanup/DeletionLog.h"
 #include "cleanup/DeletionRun.h"
+#include "cleanup/Form2.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
 #include "main/FolderListWindows.h"
@@ -481,6 +482,9 @@ void ParaBorrar::cmdHecho_Click()
     // No deletion inside a running analysis or search of the main window:
     // its lists are being rebuilt.
     if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
+        return;
+    // Nor inside a scan or a deletion of the associated-files window.
+    if (form2Loaded() && form2().ocupado())
         return;
     // Each of these windows is closed when it is open (shown); a hidden one
     // keeps what it holds.

@@ -208,7 +208,7 @@ void Form1::Inicio()
 
 void Form1::AbrirFichero_Click()
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
     TextDecode->hide();
     LabelIndice->hide();
@@ -220,7 +220,7 @@ void Form1::AbrirFichero_Click()
     if (chosen.isEmpty())
         return;
     // The dialog let events run: a run may have started meanwhile.
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
 
     cmdReset_Click();
@@ -349,7 +349,7 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
 
 void Form1::cmdReset_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Peers::deletion().EstaBorrando() || asociadosOcupado())
         return;
     // Emptying the lists under a running analysis would leave it working on
     // nothing (and every file of the folders would look unused): cancel it
@@ -497,6 +497,21 @@ void Form1::CommandBorrado_Click()
 {
     if (!Peers::deletion().EstaBorrando())
         Peers::deletion().toggleVisible();
+}
+
+void Form1::cmdAsociados_Click()
+{
+    Peers::associated().show();
+}
+
+bool Form1::asociadosOcupado()
+{
+    if (!Peers::associated().ocupado())
+        return false;
+    Alerta(3,
+           QStringLiteral(" >>> AVISO <<<   Espere a que termine la búsqueda o el borrado de archivos asociados."),
+           true);
+    return true;
 }
 
 void Form1::CopiarListBorrados()

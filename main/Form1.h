@@ -168,6 +168,12 @@ public:
 
     // The deletion window and the folder lists.
     void CommandBorrado_Click();
+    // Shows the associated-files window, not modal, at any time.
+    void cmdAsociados_Click();
+    // True, and the status box says why, while the associated-files window
+    // scans or deletes: a reset or a new analysis would unload it under its
+    // own running loop.
+    bool asociadosOcupado();
     void CopiarListBorrados();
     void CarpetasBuscar_Click();
     void CarpetasNoBorrar_Click();
@@ -230,6 +236,7 @@ public:
     QPushButton *cmdReset = nullptr;
     QPushButton *cmdPerdidos = nullptr;
     QPushButton *CommandBorrado = nullptr;
+    QPushButton *cmdAsociados = nullptr;
     QAction *SalvaListados = nullptr;
     QAction *CarpetasBuscar = nullptr;
     QAction *CarpetasNoBorrar = nullptr;

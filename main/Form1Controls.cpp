@@ -96,6 +96,7 @@ void Form1::buildControls()
     connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
     connect(cmdPerdidos, &QPushButton::clicked, this, [this] { cmdPerdidos_Click(); });
     connect(CommandBorrado, &QPushButton::clicked, this, [this] { CommandBorrado_Click(); });
+    connect(cmdAsociados, &QPushButton::clicked, this, [this] { cmdAsociados_Click(); });
     connect(CarpetasBuscar, &QAction::triggered, this, [this] { CarpetasBuscar_Click(); });
     connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
     connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::restore().show(); });
@@ -215,6 +216,8 @@ void Form1::buildCommands(QWidget *central)
                              QStringLiteral("Borrar archivos inútiles, en la ventana emergente, se puede optar a "
                                             "varias opciones"));
     CommandBorrado->hide();
+    cmdAsociados = command(central, "cmdAsociados", QStringLiteral("Asociados"),
+                           QStringLiteral("Borrar archivos asociados"));
 
     CheckToolTips = option(central, "CheckToolTips", QStringLiteral("Ver tooltips de listas"), true,
                            QStringLiteral("Ver o no, los tooltips de las 4 listas"));
@@ -255,7 +258,7 @@ void Form1::layOut(QWidget *central)
     // Commands on the left, the four lists in a grid, status below.
     auto *side = new QVBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{ShowIco, ImageICO, AbrirFichero, cmdCancelar, cmdReset,
-                                                       cmdPerdidos, CommandBorrado})
+                                                       cmdPerdidos, CommandBorrado, cmdAsociados})
         side->addWidget(w);
     side->addSpacing(12);
     side->addWidget(cmdPlayer);

@@ -1,6 +1,7 @@
 #include "main/Form1.h"
 
 #include "main/BuscarVips.h"
+#include "main/DroppedPaths.h"
 #include "main/Peers.h"
 #include "main/Unused.h"
 #include "platform/DriveMap.h"
@@ -21,29 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
-
-namespace {
-
-// The local files of a drop, as Windows paths. Links to other machines or
-// to anything but a local file are left out.
-QStringList droppedPaths(const QMimeData *data)
-{
-    QStringList out;
-    if (!data || !data->hasUrls())
-        return out;
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        QString host = url.toLocalFile();
-        if (host.size() > 1 && host.endsWith(u'/'))
-            host.chop(1);
-        if (!host.isEmpty())
-            out << DriveMap::instance().toWindows(host);
-    }
-    return out;
-}
-
-} // namespace
 
 void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 {
@@ -69,7 +47,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 
 void Form1::AbrirRuta(const QString &ruta)
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
     if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK"))) {
         AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));

@@ -113,8 +113,17 @@ class AssociatedFilesWindow
 public:
     virtual ~AssociatedFilesWindow() = default;
 
-    // Unloads the window; nothing when it is not loaded.
+    // Unloads the window (it stores its settings); nothing when it is not
+    // loaded, or while its scan or deletion runs.
     virtual void unloadForm2() = 0;
+    // A scan or a deletion of the window is running (false when it is not
+    // loaded): the main window then starts no analysis and no reset, which
+    // would unload the window under its own running loop.
+    virtual bool ocupado() = 0;
+    // Shows the window, not modal, in front of the others. The first showing
+    // loads it, and a window that loads while the main window lists
+    // projects scans the folder of the first one.
+    virtual void show() = 0;
 };
 
 // Every window above the main window; none may be left out.

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <cerrno>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -201,8 +203,15 @@ std::vector<Entry> listHostDir(const QString &hostDir)
 
 std::vector<Entry> listHostDir(const QByteArray &dirName)
 {
+    return listHostDir(dirName, nullptr);
+}
+
+std::vector<Entry> listHostDir(const QByteArray &dirName, int *error)
+{
     std::vector<Entry> out;
     DIR *d = ::opendir(dirName.constData());
+    if (error)
+        *error = d ? 0 : errno;
     if (!d)
         return out;
     while (dirent *e = ::readdir(d)) {

@@ -84,6 +84,9 @@ std::optional<FileId> fileId(const QString &windowsPath);
 // "." and ".." left out. An unreadable folder gives no entries.
 std::vector<Entry> listHostDir(const QString &hostDir);
 std::vector<Entry> listHostDir(const QByteArray &hostDir);
+// The same, telling why a folder could not be read: `error` receives the
+// system's error number of opening it (0 when it was read).
+std::vector<Entry> listHostDir(const QByteArray &hostDir, int *error);
 
 // The case-resolution cache keeps folder listings for the length of one
 // analysis; drop it when a new run starts or files were moved.

@@ -79,13 +79,16 @@ void applyExtent(QListWidget *list, int extent)
 
 } // namespace
 
-int AjustarScrollHorizontal(QListWidget *list)
+namespace {
+
+template <typename TextAt>
+int extentOf(const QFont &font, int count, const TextAt &textAt)
 {
-    const QFontMetrics fm(list->font());
-    AdvanceTable table(list->font());
+    const QFontMetrics fm(font);
+    AdvanceTable table(font);
     int extent = 10;
-    for (int i = 0; i < list->count(); ++i) {
-        const QString text = list->item(i)->text();
+    for (int i = 0; i < count; ++i) {
+        const QString &text = textAt(i);
         if (i > 0) {
             // The shaped width has not been found to exceed the estimate by
             // more than 2 pixels; the slack leaves room to spare.
@@ -99,6 +102,27 @@ int AjustarScrollHorizontal(QListWidget *list)
         else if (w > extent)
             extent = w + 10;
     }
+    return extent;
+}
+
+} // namespace
+
+int AjustarScrollHorizontal(QListWidget *list)
+{
+    QString text;
+    const int extent = extentOf(list->font(), list->count(), [&](int i) -> const QString & {
+        text = list->item(i)->text();
+        return text;
+    });
+    list->setProperty("horizontalExtent", extent);
+    applyExtent(list, extent);
+    return extent;
+}
+
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines)
+{
+    const int extent
+        = extentOf(list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; });
     list->setProperty("horizontalExtent", extent);
     applyExtent(list, extent);
     return extent;

@@ -3,6 +3,7 @@
 #include "services/Module3.h"
 
 #include <QString>
+#include <QStringList>
 
 class QListWidget;
 class QWidget;
@@ -16,5 +17,8 @@ int MedirTexto(const QWidget *control, const QString &texto);
 // scrollExtent(): the list scrolls sideways over that width. The extent is
 // also stored in the list's "horizontalExtent" property, and returned.
 int AjustarScrollHorizontal(QListWidget *list);
+// The same over the list's lines as the caller holds them (a long list
+// costs less than read back line by line).
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
 
 } // namespace Module3

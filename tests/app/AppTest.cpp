@@ -1,5 +1,6 @@
 #include "app/App.h"
 
+#include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
@@ -41,7 +42,7 @@ TEST_F(Application, EveryWindowAboveTheMainWindowIsTheRealOne)
     EXPECT_EQ(&Peers::player(), &formMediaPeer());
     EXPECT_EQ(&Peers::deletion(), &paraBorrarPeer());
     EXPECT_EQ(&Peers::restore(), &recuperarPeer());
-    Peers::associated().unloadForm2(); // no such window yet: nothing to unload
+    EXPECT_EQ(&Peers::associated(), &form2Peer());
 }
 
 TEST_F(Application, TheFileOperationsAskThroughTheMessageDialog)

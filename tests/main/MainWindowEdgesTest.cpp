@@ -117,3 +117,33 @@ TEST_F(MainWindowEdges, ProjectBalloonAfterADropTellsTheProject)
     EXPECT_EQ(f.TipProyectos->Title(), "A.vip");
 }
 } // namespace
+
+TEST_F(MainWindowEdges, AssociatedFilesButtonShowsTheWindowAtAnyTime)
+{
+    Form1 &f = form1();
+    EXPECT_EQ(f.cmdAsociados->toolTip(), "Borrar archivos asociados");
+    EXPECT_FALSE(f.cmdAsociados->isHidden());
+    f.Decoding = true;
+    f.cmdAsociados->click();
+    f.Decoding = false;
+    EXPECT_EQ(associated.shows, 1);
+}
+
+// The reset and a new analysis unload the associated-files window: while it
+// scans or deletes they are refused, and the main window says so.
+TEST_F(MainWindowEdges, ResetAndNewAnalysisWaitForTheAssociatedFilesWindow)
+{
+    Form1 &f = form1();
+    Form1::setLines(f.ListProyectos, {"1 --> " + win("P/a.vip")});
+    associated.busy = true;
+    f.cmdReset_Click();
+    f.AbrirRuta(win("P"));
+    EXPECT_EQ(associated.unloads, 0);
+    EXPECT_EQ(f.ListProyectos->count(), 1);
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains("Espere a que termine la búsqueda o el borrado de archivos asociados"));
+    associated.busy = false;
+    f.cmdReset_Click();
+    EXPECT_EQ(associated.unloads, 1);
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+}

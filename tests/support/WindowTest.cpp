@@ -65,7 +65,7 @@ void WindowTest::openProject(Form1 &f, const QString &hostPath)
 
 void WindowTest::installPeers()
 {
-    Peers::install({*m_player, *m_deletion, *m_restore, associated});
+    Peers::install({*m_player, *m_deletion, *m_restore, *m_associated});
 }
 
 void WindowTest::use(Peers::PlayerWindow &w)
@@ -83,5 +83,11 @@ void WindowTest::use(Peers::DeletionWindow &w)
 void WindowTest::use(Peers::RestoreWindow &w)
 {
     m_restore = &w;
+    installPeers();
+}
+
+void WindowTest::use(Peers::AssociatedFilesWindow &w)
+{
+    m_associated = &w;
     installPeers();
 }

@@ -72,7 +72,10 @@ struct FakeRestore : Peers::RestoreWindow
 struct FakeAssociated : Peers::AssociatedFilesWindow
 {
     void unloadForm2() override { ++unloads; }
-    int unloads = 0;
+    bool ocupado() override { return busy; }
+    void show() override { ++shows; }
+    bool busy = false;
+    int unloads = 0, shows = 0;
 };
 
 // A window test over a library drive D: (LibraryTest) with an empty settings
@@ -90,6 +93,7 @@ protected:
     void use(Peers::PlayerWindow &w);
     void use(Peers::DeletionWindow &w);
     void use(Peers::RestoreWindow &w);
+    void use(Peers::AssociatedFilesWindow &w);
 
     // Answers every dialog from now on as a person would (`answerer`); a
     // second call starts afresh, with nothing asked.
@@ -112,4 +116,5 @@ private:
     Peers::PlayerWindow *m_player = &player;
     Peers::DeletionWindow *m_deletion = &deletion;
     Peers::RestoreWindow *m_restore = &restoreWindow;
+    Peers::AssociatedFilesWindow *m_associated = &associated;
 };
