@@ -13,6 +13,7 @@
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
 #include "services/WindowPlace.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -79,7 +80,7 @@ QColor bgr(unsigned v)
 void setBack(QWidget *w, unsigned colour)
 {
     w->setProperty("backColour", colour);
-    w->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    w->setStyleSheet(colourSheet(bgr(colour)));
 }
 
 bool storedCheck(const Settings::IntKey &key)
@@ -512,7 +513,9 @@ QString Form2::motivoOcupado() const
 void Form2::estado(const QString &text, bool problem)
 {
     LabelEstado->setText(text);
-    LabelEstado->setStyleSheet(problem ? QStringLiteral("color: #a00000;") : QString());
+    // Dark red on a face of its own: readable under a dark theme too.
+    const QColor warning(0xa0, 0, 0);
+    LabelEstado->setStyleSheet(problem ? colourSheet(backUnder(warning), warning) : QString());
     LabelEstado->setVisible(!text.isEmpty());
 }
 

@@ -21,6 +21,7 @@
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
 #include "services/ShellOps.h"
+#include "services/WinColor.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -63,7 +64,7 @@ QColor bgr(unsigned v)
 void setBack(QLabel *label, unsigned colour)
 {
     label->setProperty("backColour", colour);
-    label->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    label->setStyleSheet(colourSheet(bgr(colour)));
 }
 
 // The window's settings.
@@ -648,7 +649,7 @@ void ParaBorrar::showOutcome()
                 .arg(m_outcome.failed);
     LabelEstado->setText(text);
     LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
-    LabelEstado->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    LabelEstado->setStyleSheet(colourSheet(bgr(colour)));
     LabelEstado->show();
     if (m_outcome.failed > 0 || m_outcome.skipped > 0 || !m_outcome.stopped.isEmpty()) {
         QStringList shown = m_outcome.problems.mid(0, 20);

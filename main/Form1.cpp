@@ -12,6 +12,7 @@
 #include "services/Dialogo.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -541,9 +542,7 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
 {
     static const unsigned kColours[] = {0xC0E0FF, 0xFFFFC0, 0x8080EE, 0xC0C0FF};
     if (color >= 1 && color <= 4) {
-        QPalette pal = TextDecode->palette();
-        pal.setColor(QPalette::Base, bgr(kColours[color - 1]));
-        TextDecode->setPalette(pal);
+        fixColours(TextDecode, bgr(kColours[color - 1]));
         TextDecode->setProperty("alertaColor", kColours[color - 1]);
     }
     TextDecode->setPlainText(texto);

@@ -5,6 +5,7 @@
 #include "main/Peers.h"
 #include "services/ModAlpha.h"
 #include "services/Pictures.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -144,7 +145,7 @@ void Form1::buildLists(QWidget *central)
     ListPath->hide();
     ListPath->installEventFilter(this);
     ListProyectosInfo = resultList(central, "ListProyectosInfo");
-    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { background: #ffffe8; }"));
+    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { %1 }").arg(colourSheet(QColor(0xff, 0xff, 0xe8))));
     ListProyectosInfo->hide();
 
     // The notice says "drag here": a drop on it is a drop on the list.
@@ -158,7 +159,9 @@ void Form1::buildLists(QWidget *central)
 void Form1::buildStatus(QWidget *central)
 {
     LabelAviso = named(new QLabel(central), "LabelAviso");
-    LabelAviso->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
+    // Dark red on a face of its own: readable under a dark theme too.
+    const QColor warning(0xa0, 0, 0);
+    LabelAviso->setStyleSheet(QStringLiteral("font-weight: bold; ") + colourSheet(backUnder(warning), warning));
     LabelAviso->hide();
     LabelIndice = named(new QLabel(central), "LabelIndice");
     LabelIndice->hide();

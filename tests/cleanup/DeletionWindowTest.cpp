@@ -10,6 +10,7 @@
 #include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 
 #include "main/Peers.h"
@@ -642,4 +643,25 @@ TEST_F(DeletionWindow, WhatAProjectFolderOnlyLinksToIsNeverTouched)
     }
     EXPECT_EQ(readAll(outside.path() + "/precious.wav"), "precious");
     EXPECT_TRUE(QFileInfo(host("P/Audio/link.wav")).isSymLink());
+}
+
+TEST_F(DeletionWindow, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
+{
+    const DarkPalette dark;
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a, win("P/gone.wav")});
+    for (int blink = 0; blink < 2; ++blink) {
+        EXPECT_EQ(unreadable(w.Label1, QPalette::WindowText, QPalette::Window), "") << blink;
+        w.Timer1_Timer();
+    }
+    DialogAnswerer answer;
+    // A run that deletes (green panel), then one that cannot (red panel).
+    select(w, {0});
+    w.cmdHecho->click();
+    EXPECT_EQ(unreadable(w.LabelEstado, QPalette::WindowText, QPalette::Window), "");
+    w.close();
+    ParaBorrar &again = window({win("P/gone.wav")});
+    select(again, {0});
+    again.cmdHecho->click();
+    EXPECT_EQ(unreadable(again.LabelEstado, QPalette::WindowText, QPalette::Window), "");
 }

@@ -4,14 +4,17 @@
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Readable.h"
 
 #include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -204,4 +207,23 @@ TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
     EXPECT_EQ(f.LabelErase[1]->text(), "Análisis cancelado: no se ofrece ningún archivo para borrar");
     EXPECT_FALSE(f.LabelErase[1]->isHidden());
     EXPECT_TRUE(f.LabelErase[0]->isHidden());
+}
+
+TEST_F(Form1Window, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
+{
+    const DarkPalette dark;
+    Form1 &f = form1();
+    for (int code = 1; code <= 4; ++code) {
+        f.Alerta(code, "texto", true);
+        EXPECT_EQ(unreadable(f.TextDecode), "") << code;
+    }
+    for (const QColor &c : {QColor(0xC0, 0xFF, 0xFF), QColor(0xFF, 0xC0, 0xC0), QColor(0xFF, 0xFF, 0xC0)}) {
+        f.colorLapso(c);
+        EXPECT_EQ(unreadable(f.TextLapsoTotal), "") << c.name().toStdString();
+    }
+    f.colorLapso(QColor());
+    EXPECT_EQ(f.TextLapsoTotal->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base))
+        << "the system colour again";
+    EXPECT_EQ(unreadable(f.ListProyectosInfo), "");
+    EXPECT_EQ(unreadable(f.LabelAviso, QPalette::WindowText, QPalette::Window), "");
 }
