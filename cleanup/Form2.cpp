@@ -10,6 +10,7 @@
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/FitLabel.h"
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
 #include "services/WindowPlace.h"
@@ -278,7 +279,8 @@ Form2::Form2()
         return b;
     };
     auto label = [this](const char *name, const QString &text = QString()) {
-        auto *l = new QLabel(text, this);
+        // A folder's path shortens rather than widen the window past the screen.
+        auto *l = new FitLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));
         return l;
     };
@@ -437,6 +439,9 @@ void Form2::Form_Load()
     FrameOpciones->hide();
     leerOpciones();
     resize(7575 / 15, 10455 / 15);
+    // Over the main window's screen, its middle; placed before it is shown.
+    const QRect area = WindowPlace::availableArea(form1Loaded() ? form1().geometry().center() : QPoint());
+    WindowPlace::place(this, area.center() - QPoint(width() / 2, height() / 2));
     {
         const QSignalBlocker block(HScroll2);
         HScroll2->setValue(kKeyOpacidad.value());

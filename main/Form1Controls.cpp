@@ -4,6 +4,7 @@
 
 #include "main/Peers.h"
 #include "services/ModAlpha.h"
+#include "services/FitLabel.h"
 #include "services/Pictures.h"
 #include "services/WinColor.h"
 
@@ -90,6 +91,8 @@ void Form1::buildControls()
     buildCommands(central);
     buildMenus();
     layOut(central);
+    // The design size; a smaller screen gets a smaller window (placed by
+    // Form_Load), down to what the lists can shrink to.
     resize(1180, 760);
 
     connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
@@ -115,7 +118,8 @@ void Form1::buildLists(QWidget *central)
     ListBorrar = resultList(central, "ListBorrar");
     // The two caption lines over each list; a click shows the whole path.
     const auto caption = [&](const QString &name) {
-        auto *l = new QLabel(central);
+        // A long path shortens rather than widen the window past the screen.
+        auto *l = new FitLabel(central);
         l->setObjectName(name);
         l->setToolTip(QStringLiteral("Clic On/Off para ver el Path completo"));
         l->setTextInteractionFlags(Qt::NoTextInteraction);

@@ -188,13 +188,15 @@ void Form1::cmdPerdidos_Click()
     Perdidos &window = perdidos();
     if (window.isMinimized())
         window.showNormal();
-    window.setVisible(!window.isVisible());
-    if (!window.isVisible()) {
+    if (window.isVisible()) {
+        window.hide();
         window.savePosition();
         return;
     }
     window.ListPerdidos->hide();
     setLines(window.ListPerdidos, Module2::TablaPerdidos);
+    // Placed before it is shown, so the window manager frames it there.
     window.restorePosition();
     window.ListPerdidos->show();
+    window.show();
 }

@@ -119,7 +119,7 @@ public:
     void moveTo(int leftTwips, int topTwips) override
     {
         FormMedia &w = formMedia();
-        w.move(WindowPlace::reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+        WindowPlace::place(&w, QPoint(leftTwips / 15, topTwips / 15));
     }
     int volume() override { return formMedia().WM->volume(); }
     void setVolume(int volume) override { formMedia().WM->setVolume(volume); }
