@@ -4,6 +4,7 @@
 
 #include "main/Peers.h"
 #include "services/ModAlpha.h"
+#include "services/Module3Ui.h"
 #include "services/FitLabel.h"
 #include "services/Pictures.h"
 #include "services/WinColor.h"
@@ -145,7 +146,7 @@ void Form1::buildLists(QWidget *central)
 
     ListPath = resultList(central, "ListPath");
     ListPath->setToolTip(QStringLiteral("Clic para ocultar esta información"));
-    ListPath->setFixedHeight(24);
+    Module3::keepLineAboveScrollBar(ListPath);
     ListPath->hide();
     ListPath->installEventFilter(this);
     ListProyectosInfo = resultList(central, "ListProyectosInfo");

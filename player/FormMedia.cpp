@@ -160,8 +160,7 @@ FormMedia::FormMedia()
     WM = new MediaPlayer(this);
     ListPath = new QListWidget(this);
     ListPath->setObjectName(QStringLiteral("ListPath"));
-    ListPath->setFixedHeight(ListPath->fontMetrics().height() + 2 * ListPath->frameWidth() + 6);
-    ListPath->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Module3::keepLineAboveScrollBar(ListPath);
     LabelTime = new QLabel(QStringLiteral(" 00:00 "), this);
     LabelTime->setObjectName(QStringLiteral("LabelTime"));
     ImageICO = new QLabel(this);

@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QListWidget>
+#include <QScrollBar>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -126,6 +128,21 @@ int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines)
     list->setProperty("horizontalExtent", extent);
     applyExtent(list, extent);
     return extent;
+}
+
+void keepLineAboveScrollBar(QListWidget *list)
+{
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QScrollBar *bar = list->horizontalScrollBar();
+    const auto fit = [list, bar] {
+        const int line = std::max(list->fontMetrics().height() + 6, list->count() > 0 ? list->sizeHintForRow(0) : 0);
+        const bool barShown = bar->maximum() > bar->minimum();
+        // A change of height leaves the width, and so the bar, as it is.
+        list->setFixedHeight(line + 2 * list->frameWidth() + (barShown ? bar->sizeHint().height() : 0));
+    };
+    QObject::connect(bar, &QScrollBar::rangeChanged, list, fit);
+    fit();
 }
 
 } // namespace Module3

@@ -21,4 +21,9 @@ int AjustarScrollHorizontal(QListWidget *list);
 // costs less than read back line by line).
 int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
 
+// Keeps a one-line list (a path line) as high as its line plus, while the
+// line is wider than the list, the sideways scroll bar under it: the bar
+// never covers the text. The list gets no vertical bar.
+void keepLineAboveScrollBar(QListWidget *list);
+
 } // namespace Module3

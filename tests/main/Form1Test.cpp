@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -226,4 +227,18 @@ TEST_F(Form1Window, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
         << "the system colour again";
     EXPECT_EQ(unreadable(f.ListProyectosInfo), "");
     EXPECT_EQ(unreadable(f.LabelAviso, QPalette::WindowText, QPalette::Window), "");
+}
+
+TEST_F(Form1Window, ThePathLineIsNeverCoveredByItsScrollBar)
+{
+    Form1 &f = form1();
+    f.show();
+    QScrollBar *bar = f.ListPath->horizontalScrollBar();
+    for (const QString &path : {"D:\\" + QString(400, u'x') + ".vip", QStringLiteral("D:\\a.vip")}) {
+        f.MostrarRuta(path);
+        QApplication::processEvents();
+        const QRect line = f.ListPath->visualItemRect(f.ListPath->item(0));
+        EXPECT_GE(f.ListPath->viewport()->height(), line.bottom() + 1) << path.size();
+        EXPECT_EQ(bar->isVisible(), path.size() > 100) << "the bar only when the line is wider";
+    }
 }

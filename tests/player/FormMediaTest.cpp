@@ -550,3 +550,19 @@ TEST_F(PlayerWindow, MouseOverALineShowsItsNumber)
     QCoreApplication::sendEvent(w.ListPlay->viewport(), &move);
     EXPECT_TRUE(w.LabelIndex->isHidden());
 }
+
+TEST_F(PlayerWindow, TheNowPlayingLineIsNeverCoveredByItsScrollBar)
+{
+    FormMedia &w = shown();
+    QScrollBar *bar = w.ListPath->horizontalScrollBar();
+    for (const QString &line : {" D:\\" + QString(400, u'x') + ".wav - Duración: 00:08... Reproduciendo 1/segundo ",
+                                QStringLiteral(" D:\\a.wav ")}) {
+        w.ListPath->clear();
+        w.ListPath->addItem(line);
+        w.ListPath->show();
+        QApplication::processEvents();
+        const QRect rect = w.ListPath->visualItemRect(w.ListPath->item(0));
+        EXPECT_GE(w.ListPath->viewport()->height(), rect.bottom() + 1) << line.size();
+        EXPECT_EQ(bar->isVisible(), line.size() > 100) << "the bar only when the line is wider";
+    }
+}
