@@ -25,6 +25,7 @@
 #include <QDropEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QPushButton>
@@ -557,7 +558,10 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
     constexpr int kMostLines = 12;
     const int shownLines = std::min(lineCount, kMostLines);
     TextDecode->setVerticalScrollBarPolicy(lineCount > kMostLines ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + 6));
+    // Never lower than its lines with the box's frame and margins: the
+    // last line would be cut.
+    const int margins = 2 * (TextDecode->frameWidth() + int(TextDecode->document()->documentMargin()));
+    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + margins));
     TextDecode->setVisible(visible);
 }
 

@@ -21,6 +21,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -111,6 +113,20 @@ TEST_F(Form1Window, StatusBoxColoursAndHeight)
     EXPECT_EQ(f.TextDecode->toPlainText(), "otro");
     f.Alerta(1, "x", false);
     EXPECT_TRUE(f.TextDecode->isHidden());
+
+    // Its last line is never cut.
+    f.show();
+    QApplication::processEvents();
+    for (const QString &text : {QStringLiteral(" >>> AVISO <<<   Este archivo no es reproducible"),
+                                QStringLiteral("El archivo: \r\nD:\\a.wav\r\nNo existe en ninguna carpeta")}) {
+        f.Alerta(3, text, true);
+        QApplication::processEvents();
+        QTextCursor end(f.TextDecode->document());
+        end.movePosition(QTextCursor::End);
+        const int margin = int(f.TextDecode->document()->documentMargin());
+        EXPECT_LE(f.TextDecode->cursorRect(end).bottom() + 1 + margin, f.TextDecode->viewport()->height())
+            << text.size();
+    }
 }
 
 TEST_F(Form1Window, GetPath)
