@@ -4,6 +4,7 @@
 #include "services/NameIcons.h"
 #include "services/ModuleVersion.h"
 #include "services/WindowPlace.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -299,6 +300,30 @@ TEST(Dialogo, ProjectsOfEitherCaseAreOffered)
     Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\");
     offered.sort();
     EXPECT_EQ(offered, (QStringList{"Tema.VIP", "otro.vip"}));
+    if (saved.isNull())
+        qunsetenv("VELMAR_DRIVES");
+    else
+        qputenv("VELMAR_DRIVES", saved);
+    DriveMap::instance().reload();
+}
+
+TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
+{
+    RUN_AS_ORDINARY_USER();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Cerrada"));
+    QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ExeOwner);
+    const QByteArray saved = qgetenv("VELMAR_DRIVES");
+    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
+    DriveMap::instance().reload();
+    QString start;
+    whenModal([&](QDialog *d) {
+        start = static_cast<QFileDialog *>(d)->directory().absolutePath();
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\Cerrada");
+    QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(start, QDir::homePath());
     if (saved.isNull())
         qunsetenv("VELMAR_DRIVES");
     else
