@@ -1,5 +1,6 @@
 #include "services/FitLabel.h"
 
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
@@ -12,9 +13,12 @@ constexpr int kNarrowest = 60;
 
 } // namespace
 
-FitLabel::FitLabel(QWidget *parent) : QLabel(parent) {}
+FitLabel::FitLabel(QWidget *parent) : FitLabel(QString(), parent) {}
 
-FitLabel::FitLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+FitLabel::FitLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setWordWrap(true);
+}
 
 QSize FitLabel::minimumSizeHint() const
 {
@@ -25,8 +29,16 @@ QSize FitLabel::minimumSizeHint() const
 
 bool FitLabel::elided() const
 {
-    return !wordWrap() && !text().contains(u'\n')
-        && fontMetrics().horizontalAdvance(text()) > contentsRect().width() - 2 * margin();
+    const int room = contentsRect().width() - 2 * margin();
+    const QFontMetrics fm = fontMetrics();
+    if (fm.horizontalAdvance(text()) <= room)
+        return false;
+    if (!wordWrap() || text().contains(u'\n'))
+        return true;
+    for (const QString &word : text().split(u' ', Qt::SkipEmptyParts))
+        if (fm.horizontalAdvance(word) > room)
+            return true;
+    return false;
 }
 
 void FitLabel::paintEvent(QPaintEvent *event)

@@ -2,10 +2,11 @@
 
 #include <QLabel>
 
-// A one-line caption that a small window may make narrower than its text (a
-// long path would otherwise widen the window past the screen). When it is
-// narrower, the text shows shortened in the middle ("D:\Grab…\Tema.vip")
-// and its tooltip, unless one is set, gives the whole text; text() is
+// A caption that a small window may make narrower than its text (a long
+// path would otherwise widen the window past the screen). Narrower, the
+// text wraps at its blanks; a word still wider than the caption (a path)
+// makes it show on one line shortened in the middle ("D:\Grab…\Tema.vip"),
+// and then its tooltip, unless one is set, gives the whole text. text() is
 // always the whole text.
 class FitLabel final : public QLabel
 {
