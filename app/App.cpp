@@ -10,11 +10,23 @@
 #include "services/CuadroMensaje.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace App {
 
 void setup()
 {
+    // Qt's own dialogs and boxes speak the program's language, whatever the
+    // user's locale ("Cancelar", "Buscar en:"), as its own texts do.
+    static QTranslator qtbase;
+    static const bool loaded = qtbase.load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
+                                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    static bool installed = false;
+    if (loaded && !installed)
+        installed = QCoreApplication::installTranslator(&qtbase);
+
     Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2Peer()});
     // The questions of the file operations go to the message dialog; closing
     // it answers with the last (cautious) button.

@@ -5,8 +5,9 @@
 namespace App {
 
 // Puts the windows together: installs the windows above the main window
-// (main/Peers.h) and sends the file operations' questions to the message
-// dialog. Call once, after the QApplication exists and before any window.
+// (main/Peers.h), sends the file operations' questions to the message
+// dialog, and has Qt's own dialogs speak Spanish. Call once, after the
+// QApplication exists and before any window.
 void setup();
 
 // Starts the main window as the program does: shows it and, when a path was

@@ -249,8 +249,9 @@ public:
     void line(const QString &text, qint64 number, bool badText = false)
     {
         if (text.startsWith(QStringLiteral("Archivos borrados"))) {
-            if (m_out.label.isEmpty())
-                m_out.label = shown(text);
+            // Runs add their blocks one after another: the header shown is
+            // the newest run's.
+            m_out.label = shown(text);
             return;
         }
         if (text.startsWith(QStringLiteral("------")) || isBlank(text))

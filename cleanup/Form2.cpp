@@ -10,9 +10,11 @@
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/FitLabel.h"
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
 #include "services/WindowPlace.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -79,7 +81,7 @@ QColor bgr(unsigned v)
 void setBack(QWidget *w, unsigned colour)
 {
     w->setProperty("backColour", colour);
-    w->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    w->setStyleSheet(colourSheet(bgr(colour)));
 }
 
 bool storedCheck(const Settings::IntKey &key)
@@ -277,7 +279,8 @@ Form2::Form2()
         return b;
     };
     auto label = [this](const char *name, const QString &text = QString()) {
-        auto *l = new QLabel(text, this);
+        // A folder's path shortens rather than widen the window past the screen.
+        auto *l = new FitLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));
         return l;
     };
@@ -436,6 +439,9 @@ void Form2::Form_Load()
     FrameOpciones->hide();
     leerOpciones();
     resize(7575 / 15, 10455 / 15);
+    // Over the main window's screen, its middle; placed before it is shown.
+    const QRect area = WindowPlace::availableArea(form1Loaded() ? form1().geometry().center() : QPoint());
+    WindowPlace::place(this, area.center() - QPoint(width() / 2, height() / 2));
     {
         const QSignalBlocker block(HScroll2);
         HScroll2->setValue(kKeyOpacidad.value());
@@ -512,7 +518,9 @@ QString Form2::motivoOcupado() const
 void Form2::estado(const QString &text, bool problem)
 {
     LabelEstado->setText(text);
-    LabelEstado->setStyleSheet(problem ? QStringLiteral("color: #a00000;") : QString());
+    // Dark red on a face of its own: readable under a dark theme too.
+    const QColor warning(0xa0, 0, 0);
+    LabelEstado->setStyleSheet(problem ? colourSheet(backUnder(warning), warning) : QString());
     LabelEstado->setVisible(!text.isEmpty());
 }
 

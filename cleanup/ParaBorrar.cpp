@@ -19,7 +19,9 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
+#include "services/Pictures.h"
 #include "services/ShellOps.h"
+#include "services/WinColor.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,7 +64,7 @@ QColor bgr(unsigned v)
 void setBack(QLabel *label, unsigned colour)
 {
     label->setProperty("backColour", colour);
-    label->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    label->setStyleSheet(colourSheet(bgr(colour)));
 }
 
 // The window's settings.
@@ -153,8 +155,11 @@ ParaBorrar::ParaBorrar()
     CheckAudio = check("CheckAudio", QStringLiteral("Reporducir audio de cada item ->"));
     ParaBorrarCheckToolTip = check("ParaBorrarCheckToolTip", QStringLiteral("No ToolTips"));
     cmdHecho = button("cmdHecho", QStringLiteral("Borrar"), QStringLiteral("Borrar según opciones elegidas."));
+    cmdHecho->setIcon(picture(this, QStringLiteral("edit-delete"), QStyle::SP_TrashIcon));
     Cancela = button("Cancela", QStringLiteral("Cancelar"), QStringLiteral("Salir sin borrar archivos"));
+    Cancela->setIcon(picture(this, QStringLiteral("process-stop"), QStyle::SP_BrowserStop));
     Salir = button("Salir", QStringLiteral("Cerrar"), QStringLiteral("Cerrar ventana"));
+    Salir->setIcon(picture(this, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton));
     LabelErase = new QLabel(this);
     LabelErase->setObjectName(QStringLiteral("LabelErase"));
     Label1 = new QLabel(QStringLiteral(" Los items que NO estén seleccionados, no se borrarán    También se pueden "
@@ -189,7 +194,8 @@ ParaBorrar::ParaBorrar()
     AvisoSound->setMaximumHeight(50);
     AvisoSound->hide();
     AvisoSound->viewport()->installEventFilter(this);
-    ImageInfoSound = new QLabel(QStringLiteral("(?)"), this);
+    ImageInfoSound = new QLabel(this);
+    ImageInfoSound->setPixmap(picture(this, QStringLiteral("help-about"), QStyle::SP_MessageBoxQuestion).pixmap(20, 20));
     ImageInfoSound->setObjectName(QStringLiteral("ImageInfoSound"));
     ImageInfoSound->setToolTip(QStringLiteral("Clic para explicaciones."));
     ImageInfoSound->installEventFilter(this);
@@ -490,10 +496,14 @@ void ParaBorrar::cmdHecho_Click()
     // Nor inside a scan or a deletion of the associated-files window.
     if (form2Loaded() && form2().ocupado())
         return;
-    unloadRecuperar();
+    // Each of these windows is closed when it is open (shown); a hidden one
+    // keeps what it holds.
+    if (recuperarLoaded() && recuperar().isVisible())
+        unloadRecuperar();
     if (perdidosLoaded() && perdidos().isVisible())
         unloadPerdidos();
-    Peers::player().unloadFormMedia();
+    if (Peers::player().isVisible())
+        Peers::player().unloadFormMedia();
     if (unidadesBuscarLoaded() && unidadesBuscar().isVisible())
         unloadUnidadesBuscar();
 
@@ -648,7 +658,7 @@ void ParaBorrar::showOutcome()
                 .arg(m_outcome.failed);
     LabelEstado->setText(text);
     LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
-    LabelEstado->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+    LabelEstado->setStyleSheet(colourSheet(bgr(colour)));
     LabelEstado->show();
     if (m_outcome.failed > 0 || m_outcome.skipped > 0 || !m_outcome.stopped.isEmpty()) {
         QStringList shown = m_outcome.problems.mid(0, 20);

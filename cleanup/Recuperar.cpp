@@ -13,6 +13,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
+#include "services/Pictures.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -72,12 +73,14 @@ Recuperar::Recuperar()
     cmdOpen = new QPushButton(QStringLiteral("Abrir log..."), this);
     cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
     cmdOpen->setToolTip(QStringLiteral("Abrir archivo log"));
+    cmdOpen->setIcon(picture(this, QStringLiteral("document-open"), QStyle::SP_DialogOpenButton));
     ListRecuperar = new QListWidget(this);
     ListRecuperar->setObjectName(QStringLiteral("ListRecuperar"));
     ListRecuperar->setToolTip(QStringLiteral("Esta lista presenta los archivos que se han borrado"));
     cmdRecuperar = new QPushButton(QStringLiteral("Recuperar"), this);
     cmdRecuperar->setObjectName(QStringLiteral("cmdRecuperar"));
     cmdRecuperar->setToolTip(QStringLiteral("Recuperar archivos al origen"));
+    cmdRecuperar->setIcon(picture(this, QStringLiteral("document-revert"), QStyle::SP_BrowserReload));
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);

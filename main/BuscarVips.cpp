@@ -50,6 +50,8 @@ bool BuscarVips(Form1 &f, const QString &carpeta)
             // Refused like any project without audio, but the user is told:
             // the files only it uses would look unused.
             f.unreadableProjects << line;
+        } else {
+            f.refusedProjects.insert(line);
         }
         if (f.cancelar)
             break;

@@ -5,6 +5,7 @@
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
+#include "services/Pictures.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -42,9 +43,11 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
     ElegirCArpeta = new QPushButton(QStringLiteral("Añadir carpeta..."), this);
     ElegirCArpeta->setObjectName(QStringLiteral("ElegirCArpeta"));
     ElegirCArpeta->setToolTip(QStringLiteral("Elegir carpetas"));
+    ElegirCArpeta->setIcon(picture(this, QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder));
     Salir = new QPushButton(QStringLiteral("Salir"), this);
     Salir->setObjectName(QStringLiteral("Salir"));
     Salir->setToolTip(QStringLiteral("Salir guardando datos."));
+    Salir->setIcon(picture(this, QStringLiteral("document-save"), QStyle::SP_DialogSaveButton));
     AvisoNoBorrados = new QPlainTextEdit(config.help, this);
     AvisoNoBorrados->setObjectName(QStringLiteral("AvisoNoBorrados"));
     AvisoNoBorrados->setReadOnly(true);

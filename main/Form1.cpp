@@ -8,9 +8,11 @@
 #include "platform/WinPattern.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/Class1.h"
 #include "services/Dialogo.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <QDropEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QPushButton>
@@ -102,7 +105,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (watched == l || watched == l->viewport())
             if (resultListEvent(l, watched, event))
                 return true;
-    if (watched == ListProyectos->viewport()) {
+    // (The notice is made after the captions, which are filtered already.)
+    if (watched == ListProyectos->viewport() || (ListProyectosInfo && watched == ListProyectosInfo->viewport())) {
         switch (event->type()) {
         case QEvent::MouseMove:
             ListProyectos_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
@@ -231,6 +235,8 @@ void Form1::AbrirFichero_Click()
     cancelar = false;
     unreadableProjects.clear();
     passedOverAudio = 0;
+    refusedProjects.clear();
+    otherProjects = 0;
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
@@ -284,6 +290,8 @@ void Form1::AbrirFichero_Click()
                 : (!line.contains(QStringLiteral("_BAK")) && line == nombre);
             if (take)
                 projects << QString::number(n++) + QStringLiteral(" --> ") + line;
+        } else {
+            refusedProjects.insert(line);
         }
         m_progress->pump();
     }
@@ -380,6 +388,8 @@ void Form1::cmdReset_Click()
     LabelIndice->hide();
     Module2::EncontradoEnVarias = false;
     Module2::InfoArchivo.clear();
+    // The balloon of an earlier audition must not pop up over the empty lists.
+    TipGeneral->Destroy();
 }
 
 void Form1::cmdCancelar_Click()
@@ -536,9 +546,7 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
 {
     static const unsigned kColours[] = {0xC0E0FF, 0xFFFFC0, 0x8080EE, 0xC0C0FF};
     if (color >= 1 && color <= 4) {
-        QPalette pal = TextDecode->palette();
-        pal.setColor(QPalette::Base, bgr(kColours[color - 1]));
-        TextDecode->setPalette(pal);
+        fixColours(TextDecode, bgr(kColours[color - 1]));
         TextDecode->setProperty("alertaColor", kColours[color - 1]);
     }
     TextDecode->setPlainText(texto);
@@ -553,7 +561,10 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
     constexpr int kMostLines = 12;
     const int shownLines = std::min(lineCount, kMostLines);
     TextDecode->setVerticalScrollBarPolicy(lineCount > kMostLines ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + 6));
+    // Never lower than its lines with the box's frame and margins: the
+    // last line would be cut.
+    const int margins = 2 * (TextDecode->frameWidth() + int(TextDecode->document()->documentMargin()));
+    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + margins));
     TextDecode->setVisible(visible);
 }
 

@@ -175,7 +175,12 @@ public:
     QStringList unreadableProjects;
     // Audio files the inventory passed over: no Windows path can name them.
     int passedOverAudio = 0;
-    // What the status box says at the end of an analysis about both ("" when
+    // Projects the run looked at and found unusable (no audio path), and
+    // the projects of the inventoried folders that it did not analyse,
+    // although analysing their folder would.
+    QSet<QString> refusedProjects;
+    int otherProjects = 0;
+    // What the status box says at the end of an analysis about these ("" when
     // there is nothing to say).
     QString unreadableSummary() const;
 
@@ -358,6 +363,7 @@ private:
     void DescodificarProyectos();
     void ListarArchivosCarpetas();
     void BuscarNoUtilizados();
+    int countOtherProjects() const;
     void BuscarPerdidos();
     void LimpiarListas();
     // Empties the four result lists and hides their captions and the

@@ -152,7 +152,9 @@ void Form1::ShowToolTip(QListWidget *List, const QString &cline, const QString &
     TipGeneral->Destroy();
     TipGeneral->setTitle(archivo);
     QString text = Module2::InfoArchivo;
-    if (cline.contains(QStringLiteral(":\\")))
+    // Misplaced is a copy found away from the path the list names; a file
+    // auditioned where its line says (the deletion window) is not.
+    if (cline.contains(QStringLiteral(":\\")) && cline != currentLine(List))
         text += QStringLiteral("\r\nEstá desubicado, su ruta original es: ")
             + Buscar::Obtener_Nombre_Path(currentLine(List), false);
     TipGeneral->setTipText(text);
@@ -331,9 +333,6 @@ bool Form1::resultListEvent(QListWidget *list, QObject *watched, QEvent *event)
 
 void Form1::connectAudition()
 {
-    ImageSound = new QLabel(ImageIcon->parentWidget());
-    ImageSound->setObjectName(QStringLiteral("ImageSound"));
-    ImageSound->hide();
     createTips();
     const auto clicked = [this](QListWidget *list, void (Form1::*handler)()) {
         connect(list, &QListWidget::itemClicked, this, [this, handler] {

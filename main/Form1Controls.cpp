@@ -4,6 +4,10 @@
 
 #include "main/Peers.h"
 #include "services/ModAlpha.h"
+#include "services/Module3Ui.h"
+#include "services/FitLabel.h"
+#include "services/Pictures.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -55,6 +60,27 @@ QCheckBox *option(QWidget *parent, const char *name, const QString &caption, boo
     return c;
 }
 
+// The logo: the program's picture and its name, in the window's colours.
+QPixmap logo(const QWidget *w)
+{
+    QFont font = w->font();
+    font.setPointSizeF(font.pointSizeF() * 1.8);
+    font.setBold(true);
+    const QString name = QStringLiteral("Velmar");
+    const QFontMetrics fm(font);
+    const int side = fm.height();
+    const qreal dpr = w->devicePixelRatioF();
+    QPixmap pm(QSize(side + 6 + fm.horizontalAdvance(name), side) * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    picture(w, QStringLiteral("audio-x-generic"), QStyle::SP_MediaVolume).paint(&p, QRect(0, 0, side, side));
+    p.setFont(font);
+    p.setPen(w->palette().color(QPalette::WindowText));
+    p.drawText(QRect(side + 6, 0, fm.horizontalAdvance(name) + 1, side), Qt::AlignVCenter, name);
+    return pm;
+}
+
 } // namespace
 
 void Form1::buildControls()
@@ -66,6 +92,8 @@ void Form1::buildControls()
     buildCommands(central);
     buildMenus();
     layOut(central);
+    // The design size; a smaller screen gets a smaller window (placed by
+    // Form_Load), down to what the lists can shrink to.
     resize(1180, 760);
 
     connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
@@ -92,7 +120,8 @@ void Form1::buildLists(QWidget *central)
     ListBorrar = resultList(central, "ListBorrar");
     // The two caption lines over each list; a click shows the whole path.
     const auto caption = [&](const QString &name) {
-        auto *l = new QLabel(central);
+        // A long path shortens rather than widen the window past the screen.
+        auto *l = new FitLabel(central);
         l->setObjectName(name);
         l->setToolTip(QStringLiteral("Clic On/Off para ver el Path completo"));
         l->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -118,22 +147,27 @@ void Form1::buildLists(QWidget *central)
 
     ListPath = resultList(central, "ListPath");
     ListPath->setToolTip(QStringLiteral("Clic para ocultar esta información"));
-    ListPath->setFixedHeight(24);
+    Module3::keepLineAboveScrollBar(ListPath);
     ListPath->hide();
     ListPath->installEventFilter(this);
     ListProyectosInfo = resultList(central, "ListProyectosInfo");
-    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { background: #ffffe8; }"));
+    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { %1 }").arg(colourSheet(QColor(0xff, 0xff, 0xe8))));
     ListProyectosInfo->hide();
 
-    ListProyectos->setAcceptDrops(true);
-    ListProyectos->viewport()->setAcceptDrops(true);
-    ListProyectos->viewport()->installEventFilter(this);
+    // The notice says "drag here": a drop on it is a drop on the list.
+    for (QListWidget *target : {ListProyectos, ListProyectosInfo}) {
+        target->setAcceptDrops(true);
+        target->viewport()->setAcceptDrops(true);
+        target->viewport()->installEventFilter(this);
+    }
 }
 
 void Form1::buildStatus(QWidget *central)
 {
     LabelAviso = named(new QLabel(central), "LabelAviso");
-    LabelAviso->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
+    // Dark red on a face of its own: readable under a dark theme too.
+    const QColor warning(0xa0, 0, 0);
+    LabelAviso->setStyleSheet(QStringLiteral("font-weight: bold; ") + colourSheet(backUnder(warning), warning));
     LabelAviso->hide();
     LabelIndice = named(new QLabel(central), "LabelIndice");
     LabelIndice->hide();
@@ -156,12 +190,17 @@ void Form1::buildStatus(QWidget *central)
     TextDecode->viewport()->installEventFilter(this);
     TextDecode->hide();
 
-    ShowIco = named(new QLabel(QStringLiteral("Velmar"), central), "ShowIco");
-    ShowIco->setStyleSheet(QStringLiteral("font-size: 18pt; font-weight: bold; color: #506070;"));
+    ShowIco = named(new QLabel(central), "ShowIco");
+    ShowIco->setPixmap(logo(central));
     ImageICO = named(new QLabel(central), "ImageICO");
     ImageICO->setFixedSize(34, 34);
+    // Beside the path line: a project, or an audio file.
     ImageIcon = named(new QLabel(central), "ImageIcon");
+    ImageIcon->setPixmap(picture(central, QStringLiteral("text-x-generic"), QStyle::SP_FileIcon).pixmap(22, 22));
     ImageIcon->hide();
+    ImageSound = named(new QLabel(central), "ImageSound");
+    ImageSound->setPixmap(picture(central, QStringLiteral("audio-x-generic"), QStyle::SP_MediaVolume).pixmap(22, 22));
+    ImageSound->hide();
     Shape1 = named(new QLabel(central), "Shape1");
     Shape1->hide();
 
@@ -210,6 +249,7 @@ void Form1::buildCommands(QWidget *central)
     Label1 = named(new QLabel(QStringLiteral("Transparencia"), central), "Label1");
 
     cmdPlayer = command(central, "cmdPlayer", QStringLiteral("Player"), QStringLiteral("Player"));
+    cmdPlayer->setIcon(picture(central, QStringLiteral("multimedia-player"), QStyle::SP_MediaPlay));
     Salir = command(central, "Salir", QStringLiteral("Salir"), QStringLiteral("Cerrar la aplicación"));
 }
 
@@ -276,6 +316,7 @@ void Form1::layOut(QWidget *central)
     mainCol->addLayout(grid, 1);
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(ImageIcon);
+    pathRow->addWidget(ImageSound);
     pathRow->addWidget(ListPath, 1);
     mainCol->addLayout(pathRow);
     for (QWidget *w : std::initializer_list<QWidget *>{LabelAviso, XP_ProgressBar1, TextDecode})

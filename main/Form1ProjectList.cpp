@@ -98,7 +98,10 @@ void Form1::ListProyectos_Decode(int Index)
         return;
     TextDecode->hide();
     ListPath->hide();
-    Peers::player().unloadFormMedia();
+    // Hidden, not unloaded: its playlist stays (and a player that is not
+    // loaded is not loaded just to be hidden).
+    if (Peers::player().isVisible())
+        Peers::player().setVisible(false);
     const QString path = Buscar::Obtener_VipPath(ListProyectos->item(Index)->text());
     cmdPerdidos->hide();
     CommandBorrado->hide();

@@ -64,6 +64,8 @@ void Form1::AbrirRuta(const QString &ruta)
     DragVip.clear();
     unreadableProjects.clear();
     passedOverAudio = 0;
+    refusedProjects.clear();
+    otherProjects = 0;
 
     Alerta(1, QString(), false);
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
@@ -127,6 +129,8 @@ void Form1::AbrirRuta(const QString &ruta)
 QString Form1::unreadableSummary() const
 {
     QString notice = passedOverAudio > 0 ? Unused::passedOverNotice(passedOverAudio) : QString();
+    if (otherProjects > 0)
+        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::otherProjectsNotice(otherProjects);
     if (unreadableProjects.isEmpty())
         return notice;
     QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; sin ellos la lista de "

@@ -154,7 +154,8 @@ void Form1::keyPressEvent(QKeyEvent *event)
 void Form1::mouseDoubleClickEvent(QMouseEvent *event)
 {
     Q_UNUSED(event);
-    move(0, 0);
+    // The screen's corner, title bar included.
+    WindowPlace::place(this, QPoint(0, 0));
     TextDecode->hide();
     if (Peers::player().isVisible()) {
         CheckPlayer_Click();
@@ -210,7 +211,10 @@ void Form1::Form_Load(const QStringList &arguments)
     ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
     ShowIco->setVisible(CheckLogo->isChecked());
 
-    Peers::player().setVolume(kVolumen.value());
+    // A fresh profile stores no volume: the player keeps its own, so the
+    // first audition is heard.
+    if (kVolumen.stored())
+        Peers::player().setVolume(kVolumen.value());
     placePlayer();
 
     cmdPerdidos->hide();
@@ -221,8 +225,11 @@ void Form1::Form_Load(const QStringList &arguments)
     SalvaListados->setVisible(false);
     Actualizar = false;
 
+    // At (200, 200) twips, placed before it is shown so that the window
+    // manager frames it there, and inside the screen's free area: smaller
+    // than its design size on a small screen.
+    WindowPlace::place(this, QPoint(pixelsFromTwips(200), pixelsFromTwips(200)));
     show();
-    move(pixelsFromTwips(200), pixelsFromTwips(200));
 
     // A value outside 0..100 or not a number (a hand-edited file) would
     // leave an invisible window: the default is taken instead.

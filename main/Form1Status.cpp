@@ -3,6 +3,7 @@
 #include "main/Peers.h"
 #include "services/CuadroMensaje.h"
 #include "services/Module2.h"
+#include "services/WinColor.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -36,10 +37,12 @@ void Form1::Iniciar_Clock()
 
 void Form1::colorLapso(const QColor &colour)
 {
-    QPalette pal = colour.isValid() ? TextLapsoTotal->palette() : QPalette();
-    if (colour.isValid())
-        pal.setColor(QPalette::Base, colour);
-    TextLapsoTotal->setPalette(pal);
+    if (colour.isValid()) {
+        fixColours(TextLapsoTotal, colour);
+    } else {
+        TextLapsoTotal->setPalette(QPalette());
+        TextLapsoTotal->setAutoFillBackground(false);
+    }
 }
 
 void Form1::Timer1_Timer()

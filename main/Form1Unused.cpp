@@ -11,6 +11,7 @@
 #include "services/Module3Ui.h"
 #include "services/ModuleArchivos.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -62,8 +63,17 @@ void Form1::LlenarListBorrar()
     // A cancelled run matched against an incomplete used list, and so did a
     // run with a project that could not be read: offering the leftovers for
     // deletion could name files a project uses.
-    if (cancelar || !unreadableProjects.isEmpty())
+    otherProjects = 0;
+    if (!cancelar && unreadableProjects.isEmpty() && ListBorrar->count() > 0)
+        otherProjects = countOtherProjects();
+    if (cancelar || !unreadableProjects.isEmpty()) {
         ListBorrar->clear();
+        // The caption says why the list is empty; it never counts files
+        // that are not listed.
+        LabelErase[0]->hide();
+        LabelErase[1]->setText(cancelar ? Unused::captionCancelled() : Unused::captionUnreadable());
+        LabelErase[1]->show();
+    }
     Module3::AjustarScrollHorizontal(ListBorrar);
     if (ListBorrar->count() > 0)
         CommandBorrado->show();
@@ -84,6 +94,24 @@ void Form1::ListarArchivosCarpetas()
         // responsive between two of them.
         barProgress().pump();
     }
+}
+
+int Form1::countOtherProjects() const
+{
+    // Only listed projects count for the unused files; those the run did
+    // not list, but an analysis of their folder would, are counted here.
+    QSet<QString> listed;
+    for (const QString &item : lines(ListProyectos))
+        listed.insert(Decoder::itemPath(item));
+    int n = 0;
+    for (const QString &p : m_inventoryExtras.projects) {
+        if (listed.contains(p) || refusedProjects.contains(p) || unreadableProjects.contains(p)
+            || p.contains(QStringLiteral("FreezeData"))
+            || (!CheckBAK->isChecked() && p.contains(QStringLiteral("_BAK"))))
+            continue;
+        ++n;
+    }
+    return n;
 }
 
 void Form1::BuscarNoUtilizados()
@@ -160,13 +188,15 @@ void Form1::cmdPerdidos_Click()
     Perdidos &window = perdidos();
     if (window.isMinimized())
         window.showNormal();
-    window.setVisible(!window.isVisible());
-    if (!window.isVisible()) {
+    if (window.isVisible()) {
+        window.hide();
         window.savePosition();
         return;
     }
     window.ListPerdidos->hide();
     setLines(window.ListPerdidos, Module2::TablaPerdidos);
+    // Placed before it is shown, so the window manager frames it there.
     window.restorePosition();
     window.ListPerdidos->show();
+    window.show();
 }

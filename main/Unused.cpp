@@ -375,6 +375,13 @@ QString passedOverNotice(int count)
         .arg(count);
 }
 
+QString otherProjectsNotice(int count)
+{
+    return QStringLiteral(" >>> AVISO <<<   Hay %1 proyectos VIP más en estas carpetas que no se han analizado: sus "
+                          "archivos pueden figurar como no utilizados. Para incluirlos, analice la carpeta.")
+        .arg(count);
+}
+
 UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
 {
     UnusedList out;
@@ -426,6 +433,16 @@ QString captionFound(int found, int duplicates)
 {
     return QStringLiteral("Archivos no utilizados: ") + QString::number(found) + QStringLiteral("     Duplicados: ")
         + QString::number(duplicates) + QStringLiteral("    Total: ") + QString::number(found - duplicates);
+}
+
+QString captionCancelled()
+{
+    return QStringLiteral("Análisis cancelado: no se ofrece ningún archivo para borrar");
+}
+
+QString captionUnreadable()
+{
+    return QStringLiteral("No se ofrece ningún archivo para borrar: hay proyectos que no se han podido leer");
 }
 
 MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,

@@ -168,10 +168,17 @@ int passedOverAudio(const QStringList &passedOver);
 
 // The status text that tells how many files were passed over.
 QString passedOverNotice(int count);
+// The status box's warning that `count` projects of the inventoried folders
+// were not analysed (the files only they use look unused).
+QString otherProjectsNotice(int count);
 
 // The captions of the unused list: element 0 (none found) and element 1.
 QString captionNone();
 QString captionFound(int found, int duplicates);
+// Element 1 when the list was emptied: the run was cancelled, or a project
+// could not be read (no count: the files found are not listed).
+QString captionCancelled();
+QString captionUnreadable();
 
 // The missing-files list: headers (a dash line of 100 "-" before each but the
 // first), then each used path of that project that `isMissing` says is

@@ -327,7 +327,9 @@ QString MediaPlayer::status() const
         qint64 bits = m_bitRate;
         if (bits <= 0 && m_durationMs > 0)
             bits = m_fileSize * 8 * 1000 / m_durationMs;
-        return QStringLiteral("Reproduciendo: %1 Kbits/segundo").arg((bits + 500) / 1000);
+        // Without sound the user is told why nothing is heard.
+        return QStringLiteral("Reproduciendo: %1 Kbits/segundo").arg((bits + 500) / 1000)
+            + (m_silent ? QStringLiteral(" (sin salida de audio)") : QString());
     }
     case State::Stopped:
         return QStringLiteral("Detenido");

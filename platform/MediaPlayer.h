@@ -79,7 +79,8 @@ public:
     // The playing position as "mm:ss" ("" while nothing plays).
     QString currentPositionString() const;
 
-    // "Reproduciendo: <n> Kbits/segundo" while playing; "Listo",
+    // "Reproduciendo: <n> Kbits/segundo" while playing, followed by
+    // " (sin salida de audio)" while it plays on the clock; "Listo",
     // "Detenido", "Finalizado" or "Error: ..." otherwise.
     QString status() const;
 

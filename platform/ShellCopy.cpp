@@ -4,9 +4,11 @@
 #include "platform/EventPump.h"
 #include "platform/FileRecord.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryFile>
@@ -150,6 +152,23 @@ void setRestoreWriteForTest(WriteCall call)
     g_restoreWrite = call;
 }
 
+QString fileFacts(qint64 bytes, const QDateTime &modified)
+{
+    const QLocale locale;
+    return locale.toString(bytes) + QStringLiteral(" bytes, modificado el ")
+        + locale.toString(modified, QLocale::ShortFormat);
+}
+
+namespace {
+
+QString factsOf(const struct stat &st)
+{
+    return fileFacts(qint64(st.st_size),
+                     QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000));
+}
+
+} // namespace
+
 ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const RestoreTarget &target)
 {
     const QString title = QStringLiteral("Copiar archivo");
@@ -197,7 +216,10 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
             return ShellResult::failed(QStringLiteral("ya existe una carpeta con ese nombre"));
         if (!S_ISREG(old.st_mode))
             return ShellResult::failed(QStringLiteral("en su lugar hay algo que no es un archivo normal"));
+        // As the shell asks: which file, and the size and date of both.
         if (!Ask::yes(title, QStringLiteral("Ya existe el archivo ") + target.shownFile
+                                 + QStringLiteral("\r\nArchivo existente: ") + factsOf(old)
+                                 + QStringLiteral("\r\nCopia de seguridad: ") + factsOf(src)
                                  + QStringLiteral("\r\n¿Desea reemplazarlo?")))
             return ShellResult::declined();
         replace = true;

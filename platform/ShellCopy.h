@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class QDateTime;
 class QTemporaryFile;
 struct FileRecord;
 
@@ -35,11 +36,16 @@ struct RestoreTarget
     QString shownFile;
 };
 
+// What the replace question tells of a file: its size in bytes and its
+// modification time, in the user's formats.
+QString fileFacts(qint64 bytes, const QDateTime &modified);
+
 // Copies the regular file `sourceName` of the open folder `sourceFolderFd`
 // (not through a link) to `target`. A missing folder is made, through the
 // same walk, only after the user says yes to "La carpeta ... no existe";
 // an existing file is replaced only after a yes to "Ya existe el archivo
-// ...", and only while it is still that regular file (a link or a folder in
+// ..." (with the size and date of both files), and only while it is still
+// that regular file (a link or a folder in
 // its place is never replaced). The copy is written under a temporary name
 // in the target folder and flushed, then named: without replacing anything
 // when nothing was there. Done only when the file is in place with the

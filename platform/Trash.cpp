@@ -334,4 +334,15 @@ ShellResult emptyAll()
     return ok ? ShellResult::ok() : ShellResult::failed(error);
 }
 
+bool isEmpty()
+{
+    for (const QString &t : trashFolders()) {
+        for (const char *sub : {"/files", "/info"}) {
+            if (!QDir(t + QLatin1String(sub)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace Trash

@@ -27,4 +27,7 @@ QStringList trashFolders();
 // Removes every entry of the "files" and "info" folders of every trash.
 ShellResult emptyAll();
 
+// True when no trash holds an entry in its "files" or "info" folder.
+bool isEmpty();
+
 } // namespace Trash

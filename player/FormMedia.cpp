@@ -119,7 +119,7 @@ public:
     void moveTo(int leftTwips, int topTwips) override
     {
         FormMedia &w = formMedia();
-        w.move(WindowPlace::reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+        WindowPlace::place(&w, QPoint(leftTwips / 15, topTwips / 15));
     }
     int volume() override { return formMedia().WM->volume(); }
     void setVolume(int volume) override { formMedia().WM->setVolume(volume); }
@@ -137,7 +137,13 @@ public:
         w.LabelIndex->setText(caption);
         w.LabelIndex->show();
     }
-    void PlayAudio(const QString &audio) override { formMedia().PlayAudio(audio); }
+    void PlayAudio(const QString &audio) override
+    {
+        // Nothing to play loads no window.
+        if (audio.isEmpty() || !WinFs::findNormalFile(audio))
+            return;
+        formMedia().PlayAudio(audio);
+    }
     std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
     std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
 };
@@ -160,8 +166,7 @@ FormMedia::FormMedia()
     WM = new MediaPlayer(this);
     ListPath = new QListWidget(this);
     ListPath->setObjectName(QStringLiteral("ListPath"));
-    ListPath->setFixedHeight(ListPath->fontMetrics().height() + 2 * ListPath->frameWidth() + 6);
-    ListPath->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Module3::keepLineAboveScrollBar(ListPath);
     LabelTime = new QLabel(QStringLiteral(" 00:00 "), this);
     LabelTime->setObjectName(QStringLiteral("LabelTime"));
     ImageICO = new QLabel(this);

@@ -98,12 +98,17 @@ void TipWindow::setBackColor(quint32 bgr)
 
 QColor TipWindow::foreground() const
 {
-    return m_fore ? colorFromBgr(m_fore) : palette().color(QPalette::ToolTipText);
+    if (m_fore)
+        return colorFromBgr(m_fore);
+    // The system's text colour belongs to the system's background only.
+    return m_back ? textOn(colorFromBgr(m_back)) : palette().color(QPalette::ToolTipText);
 }
 
 QColor TipWindow::background() const
 {
-    return m_back ? colorFromBgr(m_back) : palette().color(QPalette::ToolTipBase);
+    if (m_back)
+        return colorFromBgr(m_back);
+    return m_fore ? backUnder(colorFromBgr(m_fore)) : palette().color(QPalette::ToolTipBase);
 }
 
 QSize TipWindow::bodySize() const

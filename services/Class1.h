@@ -20,7 +20,8 @@ public:
     // none) only with a title.
     void setTitle(int icon, const QString &title);
     void setText(const QString &text);
-    // Colours &HBBGGRR; 0 gives the palette's tooltip colours.
+    // Colours &HBBGGRR; 0 gives the palette's tooltip colour, unless the
+    // other colour is fixed: then one that reads on (under) it.
     void setForeColor(quint32 bgr);
     void setBackColor(quint32 bgr);
 

@@ -96,16 +96,18 @@ int CuadroMensaje::showAndWait(const QString &text, const QString &title, const 
     m_text->setMinimumWidth(qMin(widest + 2, kMaxTextWidth));
     for (QPushButton *b : std::as_const(m_buttons))
         b->setFont(QFont(look.buttonFont, look.buttonSize));
-    QPalette pal = palette();
-    if (look.backColor != 0) {
-        pal.setColor(QPalette::Window, colorFromBgr(look.backColor));
-        setAutoFillBackground(true);
+    // A fixed text colour fixes the background under it, and a fixed
+    // background the text on it (0 is the system's colour).
+    setPalette(QPalette());
+    setAutoFillBackground(false);
+    m_text->setPalette(QPalette());
+    if (look.backColor != 0 || look.textColor != 0) {
+        const QColor text = look.textColor != 0 ? colorFromBgr(look.textColor) : QColor();
+        const QColor back = look.backColor != 0 ? colorFromBgr(look.backColor) : backUnder(text);
+        fixColours(this, back);
+        if (text.isValid())
+            fixColours(m_text, back, text);
     }
-    setPalette(pal);
-    QPalette textPal = m_text->palette();
-    if (look.textColor != 0)
-        textPal.setColor(QPalette::WindowText, colorFromBgr(look.textColor));
-    m_text->setPalette(textPal);
     m_picture->setPixmap(look.picture);
     m_picture->setVisible(!look.picture.isNull());
 

@@ -1,25 +1,32 @@
 #include "services/Dialogo.h"
 
 #include "platform/DriveMap.h"
+#include "services/NameIcons.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
+
+#include <dirent.h>
 
 namespace Dialogo {
 namespace {
 
-// "*.vip" -> "*.[vV][iI][pP]": QFileDialog matches case-sensitively on Linux.
-QString caseBlind(const QString &pattern)
+// What every dialog of the program shares: nothing it lists is read (icons
+// and types come from the names), and it starts in a folder it can list.
+// The dialog opens where the last one was left, which Qt keeps for later
+// runs too; a folder that can no longer be listed (gone, unmounted, out of
+// reach) is forgotten for the home folder.
+void prepare(QFileDialog &dlg)
 {
-    QString out;
-    for (QChar c : pattern) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
-            out += u'[' + QString(c.toLower()) + QString(c.toUpper()) + u']';
-        else
-            out += c;
-    }
-    return out;
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setIconProvider(&NameIcons::provider());
+    DIR *d = ::opendir(QFile::encodeName(dlg.directory().absolutePath()).constData());
+    if (d)
+        ::closedir(d);
+    else
+        dlg.setDirectory(QDir::homePath());
 }
 
 } // namespace
@@ -29,12 +36,12 @@ QStringList nameFilters(const QString &filtro)
     const QStringList parts = filtro.split(u'|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-        for (QString &p : patterns)
-            p = caseBlind(p.trimmed());
-        // The description is shown as given; Qt takes the patterns from the
-        // last parentheses, so they go after it.
-        out << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+        // Shown as written: the description, then the patterns in the
+        // parentheses Qt reads them from (Windows shows the description only).
+        const QString patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts).join(u' ');
+        out << (parts[i].endsWith(QStringLiteral("(") + patterns + u')')
+                    ? parts[i]
+                    : parts[i] + QStringLiteral(" (") + patterns + u')');
     }
     return out;
 }
@@ -44,15 +51,17 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
 {
     QFileDialog dlg(owner, titulo);
     dlg.setObjectName(QStringLiteral("DialogoAbrirArchivo"));
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilters(nameFilters(filtro));
+    // Patterns match in either case, as Windows does ("Tema.VIP" is offered).
+    dlg.setFilter(dlg.filter() & ~QDir::CaseSensitive);
     if (!carpetaInicial.isEmpty()) {
         const QString host = DriveMap::instance().toHost(carpetaInicial);
         if (!host.isEmpty())
             dlg.setDirectory(host);
     }
+    prepare(dlg);
     if (dlg.exec() != QDialog::Accepted)
         return {};
     const QStringList files = dlg.selectedFiles();
@@ -67,10 +76,10 @@ QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder
 {
     QFileDialog dlg(owner, titulo);
     dlg.setObjectName(QStringLiteral("DialogoElegirCarpeta"));
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setOption(QFileDialog::ShowDirsOnly, true);
     dlg.setFileMode(QFileDialog::Directory);
     dlg.setOption(QFileDialog::ReadOnly, !allowNewFolder);
+    prepare(dlg);
     if (dlg.exec() != QDialog::Accepted)
         return {};
     const QStringList chosen = dlg.selectedFiles();

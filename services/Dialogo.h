@@ -8,7 +8,7 @@ namespace Dialogo {
 
 // The open-file dialog. `filtro` is "Description|pattern[|Description|pattern...]";
 // patterns match case-blind, as Windows does ("Tema.VIP" is offered for
-// "*.vip"). Returns the chosen file as a Windows path (through the drive map),
+// "*.vip"). No dialog reads the files it lists. Returns the chosen file as a Windows path (through the drive map),
 // trimmed, or "" when the user cancels. A confirmed choice makes the chosen
 // file's folder the process's current folder.
 QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
@@ -20,7 +20,8 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
 // (or rename or delete) a folder.
 QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder = true);
 
-// The Qt name filters for a "Description|pattern" text (exposed for tests).
+// The Qt name filters for a "Description|pattern" text, each shown as the
+// description is written (exposed for tests).
 QStringList nameFilters(const QString &filtro);
 
 } // namespace Dialogo

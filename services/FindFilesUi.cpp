@@ -2,8 +2,9 @@
 
 #include "platform/WinFs.h"
 #include "services/Dialogo.h"
+#include "services/NameIcons.h"
 
-#include <QFileIconProvider>
+#include <QAbstractFileIconProvider>
 #include <QFileInfo>
 #include <QIcon>
 #include <QPainter>
@@ -18,8 +19,8 @@ QIcon iconOf(const QString &windowsPath)
     const QString host = WinFs::hostPath(windowsPath);
     if (host.isEmpty() || !QFileInfo::exists(host))
         return {};
-    static QFileIconProvider provider;
-    return provider.icon(QFileInfo(host));
+    // By its name: a line naming a device or a pipe must not hang a click.
+    return NameIcons::provider().icon(QFileInfo(host));
 }
 
 } // namespace

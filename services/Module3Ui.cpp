@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QListWidget>
+#include <QScrollBar>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -56,6 +58,27 @@ private:
     std::vector<float> m_advance;
 };
 
+// The list scrolls sideways over `extent` pixels: its last line carries
+// that width as its size. A list of uniform sizes gives every line the last
+// line's size; any other list is as wide as its widest line, and no line is
+// wider than the extent by more than its margins.
+void applyExtent(QListWidget *list, int extent)
+{
+    // The line that carried the width before gives it up (if still there).
+    const int carrier = list->property("extentRow").isValid() ? list->property("extentRow").toInt() : -1;
+    const int last = list->count() - 1;
+    if (carrier >= 0 && carrier < last)
+        list->item(carrier)->setData(Qt::SizeHintRole, QVariant());
+    list->setProperty("extentRow", last);
+    if (last < 0)
+        return;
+    QListWidgetItem *item = list->item(last);
+    if (item->data(Qt::SizeHintRole).toSize().width() == extent)
+        return; // already so: no new layout (the path line measures on every mouse move)
+    item->setData(Qt::SizeHintRole, QVariant());
+    item->setSizeHint(QSize(extent, list->sizeHintForRow(last)));
+}
+
 } // namespace
 
 namespace {
@@ -94,6 +117,7 @@ int AjustarScrollHorizontal(QListWidget *list)
         return text;
     });
     list->setProperty("horizontalExtent", extent);
+    applyExtent(list, extent);
     return extent;
 }
 
@@ -102,7 +126,23 @@ int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines)
     const int extent
         = extentOf(list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; });
     list->setProperty("horizontalExtent", extent);
+    applyExtent(list, extent);
     return extent;
+}
+
+void keepLineAboveScrollBar(QListWidget *list)
+{
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QScrollBar *bar = list->horizontalScrollBar();
+    const auto fit = [list, bar] {
+        const int line = std::max(list->fontMetrics().height() + 6, list->count() > 0 ? list->sizeHintForRow(0) : 0);
+        const bool barShown = bar->maximum() > bar->minimum();
+        // A change of height leaves the width, and so the bar, as it is.
+        list->setFixedHeight(line + 2 * list->frameWidth() + (barShown ? bar->sizeHint().height() : 0));
+    };
+    QObject::connect(bar, &QScrollBar::rangeChanged, list, fit);
+    fit();
 }
 
 } // namespace Module3

@@ -114,9 +114,15 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
     QuitarNulos(f);
     const std::vector<Node> nodes = walk(withSlash(f));
     if (extras) {
+        const WinPattern::Mask vip(QStringLiteral("*.vip"));
         for (const Node &node : nodes) {
-            if (node.windowsNames)
-                extras->hostFolders.insert(node.folder, node.host);
+            if (!node.windowsNames)
+                continue;
+            extras->hostFolders.insert(node.folder, node.host);
+            for (const WinFs::Entry &e : node.entries) {
+                if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
+                    extras->projects << node.folder + e.name;
+            }
         }
     }
     for (const QString &pattern : patterns)

@@ -39,6 +39,9 @@ struct Extras
     // they are not listed, since no line could name them; here as shown
     // (a lossy rendering).
     QStringList passedOver;
+    // The projects (files matching "*.vip", hidden ones aside) met on the
+    // walk, whatever the patterns, as Windows paths.
+    QStringList projects;
 };
 
 // The same as calling BuscarArchivos once per pattern, in order, but from a

@@ -43,6 +43,9 @@ ShellResult CopiarArchivo(const QString &source, const QString &destination)
 ShellResult VaciarPapelera(const QString &root, int noConfirmation)
 {
     Q_UNUSED(root);
+    // Nothing to empty, nothing to ask.
+    if (Trash::isEmpty())
+        return ShellResult::ok();
     if (noConfirmation == 0
         && !Ask::yes(QStringLiteral("Vaciar Papelera de reciclaje"),
                      QStringLiteral("¿Está seguro de que desea eliminar definitivamente todos los elementos de la "

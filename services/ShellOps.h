@@ -17,7 +17,7 @@ ShellResult EnviarPapelera(const QString &path, int confirm);
 ShellResult CopiarArchivo(const QString &source, const QString &destination);
 
 // Empties every trash of the user. `root` is ignored (every caller passes
-// ""); `noConfirmation` zero: ask first.
+// ""); `noConfirmation` zero: ask first (an empty trash asks nothing).
 ShellResult VaciarPapelera(const QString &root, int noConfirmation);
 
 } // namespace Module2

@@ -2,14 +2,73 @@
 
 #include "platform/Settings.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QLayout>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace WindowPlace {
+
+namespace {
+
+// A title bar and a thin border, as most desktops draw them.
+constexpr QMargins kUsualFrame(4, 36, 4, 4);
+
+QMargins marginsOf(const QWidget *w)
+{
+    const QRect frame = w->frameGeometry();
+    const QRect inner = w->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+} // namespace
+
+QMargins frameMargins(const QWidget *window)
+{
+    // A window's own frame is known once the window manager has framed it.
+    if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created))
+        return marginsOf(window);
+    for (const QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != window && w->isVisible() && w->windowType() == Qt::Window) {
+            const QMargins m = marginsOf(w);
+            if (!m.isNull())
+                return m;
+        }
+    }
+    return kUsualFrame;
+}
+
+QRect availableArea(QPoint at)
+{
+    const QScreen *screen = QGuiApplication::screenAt(at);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void place(QWidget *window, QPoint frameAt)
+{
+    // The minimum size a window's layout allows is set on it when the layout
+    // is first activated: before that a resize could go below it.
+    if (QLayout *layout = window->layout())
+        layout->activate();
+    const QMargins margins = frameMargins(window);
+    const QPoint at = reachable(frameAt, window->size().grownBy(margins));
+    const QRect area = availableArea(at);
+    const QSize room = area.size().shrunkBy(margins);
+    const QSize wanted = window->size().boundedTo(room).expandedTo(window->minimumSize());
+    if (wanted != window->size())
+        window->resize(wanted);
+    const QSize frame = window->size().grownBy(margins);
+    const int x = std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int y = std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    window->move(x, y);
+}
 
 QPoint reachable(QPoint at, QSize size)
 {
@@ -33,8 +92,7 @@ void restore(QWidget *window, const Settings::PlaceKeys &keys, double defaultLef
 {
     const double left = keys.left.valueOr(defaultLeftTwips);
     const double top = keys.top.valueOr(defaultTopTwips);
-    const QPoint at(int(std::lround(left / 15.0)), int(std::lround(top / 15.0)));
-    window->move(reachable(at, window->size()));
+    place(window, QPoint(int(std::lround(left / 15.0)), int(std::lround(top / 15.0))));
 }
 
 void save(const QWidget *window, const Settings::PlaceKeys &keys)

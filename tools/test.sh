@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite; then builds again with the address
+# Installs what is missing (tools/install-packages.sh), builds and runs the
+# whole test suite; then builds again with the address
 # and undefined-behaviour sanitizers and runs it all again there.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$top/tools/install-packages.sh"
 export QT_QPA_PLATFORM=offscreen
 BUILD_DIR="$top/build" bash "$top/tools/build.sh"
 (cd "$top/build" && ctest --output-on-failure -j "$(nproc)" --timeout 600)

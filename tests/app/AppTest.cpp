@@ -10,6 +10,7 @@
 #include "platform/Settings.h"
 #include "player/FormMedia.h"
 #include "services/CuadroMensaje.h"
+#include "services/Dialogo.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -62,6 +64,22 @@ TEST_F(Application, TheFileOperationsAskThroughTheMessageDialog)
     EXPECT_EQ(Ask::question("t", "x", {"Reemplazar", "Añadir", "Cancelar"}), 1);
 }
 
+TEST_F(Application, QtsOwnDialogsSpeakSpanishAndShowTheFilterAsWritten)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "Aceptar");
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+    QString filter;
+    whenModal([&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        if (fd)
+            filter = fd->selectedNameFilter();
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "Selecciona un archivo VIP", QString());
+    EXPECT_EQ(filter, "Proyectos (*.vip)");
+}
+
 TEST_F(Application, PlayerVolumeSurvivesAnUnloadBeforeShutDown)
 {
     Settings::set("TotalCarpetasBusca", "1");
@@ -77,6 +95,17 @@ TEST_F(Application, PlayerVolumeSurvivesAnUnloadBeforeShutDown)
     Settings::reset();
     EXPECT_EQ(Settings::get("FormMediaVolumen"), "80");
     EXPECT_EQ(Settings::get("Volumen"), "80");
+}
+
+TEST_F(Application, TheFirstAuditionOfAFreshProfileIsHeard)
+{
+    Settings::set("TotalCarpetasBusca", "1");
+    Form1 &f = form1();
+    f.Form_Load({});
+    EXPECT_EQ(formMedia().WM->volume(), 50);
+    f.close();
+    Settings::reset();
+    EXPECT_EQ(Settings::get("Volumen"), "50");
 }
 
 TEST_F(Application, AStopDuringADecodeLoadsNoPlayer)

@@ -51,7 +51,7 @@ TEST(DeletionLogFile, BlocksAreAppendedAndEveryLineEndsInCrLf)
     EXPECT_EQ(readAll(dir.path() + "/Archivos_Borrados.log"), expected);
 
     const DeletionLog::Contents c = DeletionLog::read(Ansi::readLines(expected));
-    EXPECT_EQ(c.label, "Archivos borrados  9/12/26 a las 10:00:00");
+    EXPECT_EQ(c.label, "Archivos borrados  10/12/26 a las 11:00:00") << "the newest run's header";
     EXPECT_EQ(c.paths, (QStringList{"D:\\Audio\\Toma 1.wav", "D:\\Audio\\Canción.wav", "E:\\Otra\\b.wav"}));
 }
 

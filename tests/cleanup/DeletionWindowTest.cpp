@@ -7,12 +7,15 @@
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
+#include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 
 #include "main/Peers.h"
 #include "services/Class1.h"
+#include "services/ShellOps.h"
 #include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +90,9 @@ TEST_F(DeletionWindow, FirstLoadCopiesTheListWithNothingSelected)
         EXPECT_FALSE(c->isChecked());
     EXPECT_EQ(w.HScroll5->value(), 100);
     EXPECT_EQ(w.windowTitle(), "        Archivos que se borraran");
+    EXPECT_FALSE(w.ImageInfoSound->pixmap().isNull());
+    for (const QPushButton *b : {w.cmdHecho, w.Cancela, w.Salir})
+        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
 
     w.ParaBorrarCheckToolTip->setChecked(true);
     EXPECT_TRUE(w.CheckConfirmar->toolTip().isEmpty());
@@ -126,7 +132,7 @@ TEST_F(DeletionWindow, ClickAuditionsTheItemUnderTheMouseWhenTicked)
     EXPECT_EQ(player.played.size(), 2);
 }
 
-TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
+TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFileAndCallsItMisplacedOnlyWhenItIs)
 {
     ASSERT_TRUE(Fixtures::writeWav(host("Uno/a.wav"), 1, 8000, 16, 0.1));
     ASSERT_TRUE(Fixtures::writeWav(host("Dos/b.wav"), 1, 8000, 16, 0.1));
@@ -140,7 +146,9 @@ TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
     click(0);
     click(1);
     EXPECT_EQ(form1().TipGeneral->Title(), win("Dos/b.wav"));
-    EXPECT_TRUE(form1().TipGeneral->TipText().endsWith("D:\\Dos")) << form1().TipGeneral->TipText().toStdString();
+    // The file is where its line says: nothing about being misplaced.
+    EXPECT_TRUE(form1().TipGeneral->TipText().startsWith(" Tamaño: ")) << form1().TipGeneral->TipText().toStdString();
+    EXPECT_FALSE(form1().TipGeneral->TipText().contains("desubicado")) << form1().TipGeneral->TipText().toStdString();
 }
 
 TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
@@ -203,6 +211,31 @@ TEST_F(DeletionWindow, DeletesForGoodOnlySelectedExistingFiles)
     EXPECT_TRUE(w.LabelEstado->text().startsWith(" >> Se han efectuado todas las operaciones << "));
 }
 
+TEST_F(DeletionWindow, ARunClosesThePlayerAndRestoreWindowsOnlyWhenShown)
+{
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
+    ParaBorrar &w = window({a, b});
+    recuperar(); // loaded, hidden (its load unloads the player)
+    select(w, {0});
+    DialogAnswerer answer;
+    const int hidden = player.unloads;
+    w.cmdHecho->click();
+    EXPECT_TRUE(recuperarLoaded());
+    EXPECT_EQ(player.unloads, hidden);
+
+    w.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    recuperar().show();
+    player.visible = true;
+    ParaBorrar &again = window({b});
+    select(again, {0});
+    const int before = player.unloads;
+    again.cmdHecho->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(recuperarLoaded());
+    EXPECT_EQ(player.unloads, before + 1);
+}
+
 TEST_F(DeletionWindow, RecycleBinModeAsksWhenToldAndKeepsOnNo)
 {
     const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
@@ -232,6 +265,11 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
         questions << title;
         return 1; // No
     });
+    // An empty trash is emptied without a word.
+    ASSERT_TRUE(Trash::emptyAll().done());
+    EXPECT_TRUE(Module2::VaciarPapelera(QString(), 0).done());
+    EXPECT_TRUE(questions.isEmpty());
+    ASSERT_TRUE(Trash::moveToTrash(write("Old/x.wav", "x")).done());
     select(w, {0});
     DialogAnswerer answer;
     w.cmdHecho->click();
@@ -644,4 +682,25 @@ TEST_F(DeletionWindow, ACountLoadsNoDeletionWindowAndTheMouseShowsTheLineInTheMa
                      Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w.ListBorrar->viewport(), &move);
     EXPECT_EQ(f.LabelIndice->text(), " ListBorrar - Item: 2 ");
+}
+
+TEST_F(DeletionWindow, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
+{
+    const DarkPalette dark;
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a, win("P/gone.wav")});
+    for (int blink = 0; blink < 2; ++blink) {
+        EXPECT_EQ(unreadable(w.Label1, QPalette::WindowText, QPalette::Window), "") << blink;
+        w.Timer1_Timer();
+    }
+    DialogAnswerer answer;
+    // A run that deletes (green panel), then one that cannot (red panel).
+    select(w, {0});
+    w.cmdHecho->click();
+    EXPECT_EQ(unreadable(w.LabelEstado, QPalette::WindowText, QPalette::Window), "");
+    w.close();
+    ParaBorrar &again = window({win("P/gone.wav")});
+    select(again, {0});
+    again.cmdHecho->click();
+    EXPECT_EQ(unreadable(again.LabelEstado, QPalette::WindowText, QPalette::Window), "");
 }

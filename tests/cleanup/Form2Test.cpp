@@ -9,6 +9,7 @@
 #include "platform/Settings.h"
 #include "platform/Trash.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
 
@@ -617,4 +618,17 @@ TEST_F(AssociatedWindow, UnloadSavesTheSettings)
     EXPECT_EQ(Settings::get("HScroll2"), "70");
     EXPECT_TRUE(Settings::contains("Form2_Left"));
     EXPECT_TRUE(Settings::contains("Form2_Top"));
+}
+
+TEST_F(AssociatedWindow, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
+{
+    const DarkPalette dark;
+    put("A/a.h2");
+    Form2 &w = dropped("A");
+    for (int blink = 0; blink < 2; ++blink) {
+        EXPECT_EQ(unreadable(w.TextAviso), "") << blink;
+        w.Timer1_Timer();
+    }
+    drop(w, {"https://example.org/a.h2"});
+    EXPECT_EQ(unreadable(w.LabelEstado, QPalette::WindowText, QPalette::Window), "");
 }

@@ -259,8 +259,12 @@ TEST_F(RestoreWindow, AnExistingFileIsReplacedOnlyAfterYes)
         writeLog({"D:\\P\\a.wav"}, {{"a.wav", "backup"}});
         asked.clear();
         answerYes(yes);
+        const QDateTime existing = QFileInfo(host("P/a.wav")).lastModified();
+        const QDateTime backup = QFileInfo(host("B/a.wav")).lastModified();
         const Recuperar &r = restore();
-        EXPECT_EQ(asked, QStringList{"Ya existe el archivo D:\\P\\a.wav\r\n¿Desea reemplazarlo?"});
+        EXPECT_EQ(asked, QStringList{"Ya existe el archivo D:\\P\\a.wav\r\nArchivo existente: "
+                                     + ShellCopy::fileFacts(5, existing) + "\r\nCopia de seguridad: "
+                                     + ShellCopy::fileFacts(6, backup) + "\r\n¿Desea reemplazarlo?"});
         EXPECT_EQ(readAll(host("P/a.wav")), yes ? "backup" : "newer");
         EXPECT_EQ(r.lastOutcome().copied, yes ? 1 : 0);
         EXPECT_EQ(r.lastOutcome().declined, yes ? 0 : 1);
@@ -269,6 +273,15 @@ TEST_F(RestoreWindow, AnExistingFileIsReplacedOnlyAfterYes)
         unloadRecuperar();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(RestoreWindow, TheHeaderOfALogOfTwoRunsIsTheNewestRuns)
+{
+    write("B/Archivos_Borrados.log", logBytes({"D:\\P\\a.wav"}) + "Archivos borrados  1/2/2027 a las 08:00:00\r\n"
+                                         + QByteArray(61, '-') + "\r\nD:\\P\\b.wav\r\n");
+    Recuperar &r = recuperar();
+    r.leerLog(win("B/Archivos_Borrados.log"));
+    EXPECT_EQ(r.Label1->text(), "Hay: 2 Archivos borrados  1/2/2027 a las 08:00:00");
 }
 
 TEST_F(RestoreWindow, AMissingFolderIsMadeOnlyAfterYes)

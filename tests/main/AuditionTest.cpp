@@ -210,6 +210,11 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     pick(f.ListVip, {win("P/Audio/Nada.wav")}, 0);
     f.ListVip_Click();
     EXPECT_EQ(f.TextDecode->toPlainText(), "El archivo: \nNada.wav\nNo existe en ninguna carpeta");
+
+    // A reset takes the misplaced file's balloon away with the lists.
+    ASSERT_NE(f.TipGeneral->tipWindow(), nullptr);
+    f.cmdReset_Click();
+    EXPECT_EQ(f.TipGeneral->tipWindow(), nullptr);
 }
 
 TEST_F(AuditionWindow, AutomaticPlayerShowsOrHidesThePlayerOnlyWhenTicked)

@@ -121,7 +121,7 @@ TEST_F(FolderRoadWindow, DroppedProjectFileIsAnalysedAloneAndShowsItsOwnFolder)
     EXPECT_TRUE(Form1::lines(f.ListBorrar).contains("D:\\Proyectos\\Audio\\o.wav"));
 }
 
-TEST_F(FolderRoadWindow, RealDropEventOnTheListRunsTheRoad)
+TEST_F(FolderRoadWindow, RealDropEventOnTheListOrOnItsNoticeRunsTheRoad)
 {
     project("P/A.vip", "a.wav");
     Form1 &f = form1();
@@ -129,22 +129,27 @@ TEST_F(FolderRoadWindow, RealDropEventOnTheListRunsTheRoad)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     auto *data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(dir.path() + "/P")});
-    QWidget *target = f.ListProyectos->viewport();
-    const QPoint at = target->rect().center();
-    f.Decoding = true;
-    QDragEnterEvent refused(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &refused);
-    EXPECT_FALSE(refused.isAccepted());
-    f.Decoding = false;
-    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &dropEvent);
+    // The notice lies over the list and says "drag here": it takes the drop
+    // as the list does.
+    f.ListProyectosInfo->show();
+    for (QWidget *target : {f.ListProyectos->viewport(), f.ListProyectosInfo->viewport()}) {
+        f.ListProyectos->clear();
+        const QPoint at = target->rect().center();
+        f.Decoding = true;
+        QDragEnterEvent refused(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &refused);
+        EXPECT_FALSE(refused.isAccepted());
+        f.Decoding = false;
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropEvent);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.ListProyectos->count() == 1; }, 5000));
+        ASSERT_EQ(f.ListProyectos->count(), 1);
+        EXPECT_EQ(f.ListProyectos->item(0)->text(), "1 --> D:\\P\\A.vip");
+    }
     delete data;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f.ListProyectos->count() == 1; }, 5000));
-    ASSERT_EQ(f.ListProyectos->count(), 1);
-    EXPECT_EQ(f.ListProyectos->item(0)->text(), "1 --> D:\\P\\A.vip");
 }
 
 TEST_F(FolderRoadWindow, BackupPathsAndUnusablePathsGiveTheirOwnOutcomes)
@@ -281,6 +286,8 @@ TEST_F(FolderRoadWindow, UnreadableProjectIsNamedInTheStatusBox)
     EXPECT_TRUE(f.TextDecode->toPlainText().contains("D:\\P\\Cerrado.vip"));
     EXPECT_EQ(f.ListBorrar->count(), 0);
     EXPECT_TRUE(f.CommandBorrado->isHidden());
+    EXPECT_EQ(f.LabelErase[1]->text(),
+              "No se ofrece ningún archivo para borrar: hay proyectos que no se han podido leer");
 }
 
 TEST_F(FolderRoadWindow, NamesNoWindowsPathCanHoldAreNeverOffered)

@@ -4,19 +4,25 @@
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/Readable.h"
 
 #include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -107,6 +113,20 @@ TEST_F(Form1Window, StatusBoxColoursAndHeight)
     EXPECT_EQ(f.TextDecode->toPlainText(), "otro");
     f.Alerta(1, "x", false);
     EXPECT_TRUE(f.TextDecode->isHidden());
+
+    // Its last line is never cut.
+    f.show();
+    QApplication::processEvents();
+    for (const QString &text : {QStringLiteral(" >>> AVISO <<<   Este archivo no es reproducible"),
+                                QStringLiteral("El archivo: \r\nD:\\a.wav\r\nNo existe en ninguna carpeta")}) {
+        f.Alerta(3, text, true);
+        QApplication::processEvents();
+        QTextCursor end(f.TextDecode->document());
+        end.movePosition(QTextCursor::End);
+        const int margin = int(f.TextDecode->document()->documentMargin());
+        EXPECT_LE(f.TextDecode->cursorRect(end).bottom() + 1 + margin, f.TextDecode->viewport()->height())
+            << text.size();
+    }
 }
 
 TEST_F(Form1Window, GetPath)
@@ -200,4 +220,41 @@ TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
     openProject(f, p);
     EXPECT_EQ(f.ListBorrar->count(), 0);
     EXPECT_TRUE(f.CommandBorrado->isHidden());
+    // The caption says why, and counts no file that is not listed.
+    EXPECT_EQ(f.LabelErase[1]->text(), "Análisis cancelado: no se ofrece ningún archivo para borrar");
+    EXPECT_FALSE(f.LabelErase[1]->isHidden());
+    EXPECT_TRUE(f.LabelErase[0]->isHidden());
+}
+
+TEST_F(Form1Window, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
+{
+    const DarkPalette dark;
+    Form1 &f = form1();
+    for (int code = 1; code <= 4; ++code) {
+        f.Alerta(code, "texto", true);
+        EXPECT_EQ(unreadable(f.TextDecode), "") << code;
+    }
+    for (const QColor &c : {QColor(0xC0, 0xFF, 0xFF), QColor(0xFF, 0xC0, 0xC0), QColor(0xFF, 0xFF, 0xC0)}) {
+        f.colorLapso(c);
+        EXPECT_EQ(unreadable(f.TextLapsoTotal), "") << c.name().toStdString();
+    }
+    f.colorLapso(QColor());
+    EXPECT_EQ(f.TextLapsoTotal->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base))
+        << "the system colour again";
+    EXPECT_EQ(unreadable(f.ListProyectosInfo), "");
+    EXPECT_EQ(unreadable(f.LabelAviso, QPalette::WindowText, QPalette::Window), "");
+}
+
+TEST_F(Form1Window, ThePathLineIsNeverCoveredByItsScrollBar)
+{
+    Form1 &f = form1();
+    f.show();
+    QScrollBar *bar = f.ListPath->horizontalScrollBar();
+    for (const QString &path : {"D:\\" + QString(400, u'x') + ".vip", QStringLiteral("D:\\a.vip")}) {
+        f.MostrarRuta(path);
+        QApplication::processEvents();
+        const QRect line = f.ListPath->visualItemRect(f.ListPath->item(0));
+        EXPECT_GE(f.ListPath->viewport()->height(), line.bottom() + 1) << path.size();
+        EXPECT_EQ(bar->isVisible(), path.size() > 100) << "the bar only when the line is wider";
+    }
 }

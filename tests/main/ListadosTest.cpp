@@ -114,11 +114,12 @@ protected:
 struct HookedPlayer : FakePlayer
 {
     std::function<void()> hook;
-    void unloadFormMedia() override
+    // Each project read looks whether the player is shown (to hide it).
+    bool isVisible() override
     {
-        FakePlayer::unloadFormMedia();
         if (hook)
             hook();
+        return FakePlayer::isVisible();
     }
 };
 
@@ -217,7 +218,7 @@ TEST_F(ListingsWindow, ACancelStopsWithoutReplacingGoodListingsAndTheRunHoldsThe
     bool busy = true;
     hooked.hook = [&] {
         if (f.cancelar)
-            return; // the cancel's own unload of the player
+            return; // looks after the cancel
         busy = busy && f.Decoding && f.analysisRunning() && !f.cmdCancelar->isHidden();
         if (++decodes == 2)
             f.cmdCancelar_Click();

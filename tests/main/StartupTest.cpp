@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -55,7 +56,7 @@ TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
     EXPECT_EQ(f.HScroll1->value(), 100);
     EXPECT_EQ(f.Label1->text(), "Transparencia 0");
     EXPECT_DOUBLE_EQ(f.windowOpacity(), 1.0);
-    EXPECT_EQ(player.volumeValue, 0);
+    EXPECT_EQ(player.volumeValue, -1) << "no stored volume: the player keeps its own";
     EXPECT_TRUE(f.ListVip->toolTip().endsWith("al Player "));
     EXPECT_TRUE(f.ListBorrar->toolTip().endsWith("al Player"));
     ASSERT_EQ(asked().size(), 1);
@@ -66,6 +67,10 @@ TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
     EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION ".0")) << f.windowTitle().toStdString();
     EXPECT_TRUE(f.windowTitle().contains("Velmar"));
     EXPECT_FALSE(f.SalvaListados->isVisible());
+    // The pictures carry a picture.
+    for (const QLabel *l : {f.ShowIco, f.ImageIcon, f.ImageSound})
+        EXPECT_FALSE(l->pixmap().isNull()) << l->objectName().toStdString();
+    EXPECT_FALSE(f.cmdPlayer->icon().isNull());
 }
 
 TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)

@@ -67,6 +67,31 @@ TEST_F(UnusedWindow, AnalysisListsUnusedAndMissingFiles)
     EXPECT_TRUE(p.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+TEST_F(UnusedWindow, OtherProjectsOfTheFoldersAreNamedOnceByTheirCount)
+{
+    const QString tema = library();
+    write("P/Audio/b.wav", "b");
+    write("P/Sub/Otro.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
+    write("P/Hermano.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
+    write("P/Tema_BAK.vip", Fixtures::vipBytes({win("P/Audio/b.wav")})); // backups are not analysed
+    Fixtures::VipOptions midi;
+    midi.marker = false;
+    write("P/Midi.vip", Fixtures::vipBytes({win("P/Audio/m.wav")}, midi)); // no audio: never analysed
+    Form1 &f = form1();
+    openProject(f, tema);
+    EXPECT_TRUE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav"))) << "only listed projects count";
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
+    EXPECT_EQ(f.TextDecode->toPlainText(),
+              " >>> AVISO <<<   Hay 2 proyectos VIP más en estas carpetas que no se han analizado: sus archivos "
+              "pueden figurar como no utilizados. Para incluirlos, analice la carpeta.");
+
+    // The folder analysed, every project is: nothing to say.
+    f.AbrirRuta(win("P"));
+    EXPECT_FALSE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav")));
+    EXPECT_TRUE(f.TextDecode->isHidden()) << f.TextDecode->toPlainText().toStdString();
+}
+
 TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)
 {
     write("P/a.wav", "a");

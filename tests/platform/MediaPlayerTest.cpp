@@ -63,6 +63,8 @@ TEST_F(MediaPlayerWindow, PlaysAGeneratedWaveAndThePositionAdvances)
     EXPECT_EQ(wm.currentPositionString().left(4), "00:0");
     EXPECT_GE(wm.positionMs(), 1000);
     EXPECT_TRUE(wm.status().contains("/segundo"));
+    // Without sound the status says so, after the rate the now-playing line shows.
+    EXPECT_EQ(wm.status().endsWith(" Kbits/segundo (sin salida de audio)"), wm.silent()) << wm.status().toStdString();
 
     wm.stop();
     EXPECT_FALSE(wm.isPlaying());

@@ -512,6 +512,28 @@ TEST_F(PlayerWindow, PlayAudioIgnoresEmptyAndMissingPaths)
     EXPECT_TRUE(w.ListPath->isHidden());
 }
 
+TEST_F(PlayerWindow, AnAuditionOfNothingLoadsNoWindow)
+{
+    form1().PlayAudio("");
+    form1().PlayAudio("D:\\no existe.wav");
+    EXPECT_FALSE(formMediaLoaded());
+}
+
+TEST_F(PlayerWindow, ADoubleClickOnAProjectHidesThePlayerAndKeepsItsPlaylist)
+{
+    write("P/A.vip", Fixtures::vipBytes({"D:\\P\\a1.wav"}));
+    FormMedia &w = shown();
+    drop(w, {QUrl::fromLocalFile(write("P/a1.wav", wave(500)))});
+    const QStringList playlist = lines(w.ListPlay);
+    Form1 &f = form1();
+    Form1::setLines(f.ListProyectos, {"1 --> D:\\P\\A.vip"});
+    f.ListProyectos->setCurrentRow(0);
+    f.ListProyectos_DblClick();
+    ASSERT_TRUE(formMediaLoaded());
+    EXPECT_FALSE(formMedia().isVisible());
+    EXPECT_EQ(lines(formMedia().ListPlay), playlist);
+}
+
 TEST_F(PlayerWindow, MouseOverALineShowsItsNumber)
 {
     FormMedia &w = shown();
@@ -527,4 +549,20 @@ TEST_F(PlayerWindow, MouseOverALineShowsItsNumber)
     w.LabelIndex->hide();
     QCoreApplication::sendEvent(w.ListPlay->viewport(), &move);
     EXPECT_TRUE(w.LabelIndex->isHidden());
+}
+
+TEST_F(PlayerWindow, TheNowPlayingLineIsNeverCoveredByItsScrollBar)
+{
+    FormMedia &w = shown();
+    QScrollBar *bar = w.ListPath->horizontalScrollBar();
+    for (const QString &line : {" D:\\" + QString(400, u'x') + ".wav - Duración: 00:08... Reproduciendo 1/segundo ",
+                                QStringLiteral(" D:\\a.wav ")}) {
+        w.ListPath->clear();
+        w.ListPath->addItem(line);
+        w.ListPath->show();
+        QApplication::processEvents();
+        const QRect rect = w.ListPath->visualItemRect(w.ListPath->item(0));
+        EXPECT_GE(w.ListPath->viewport()->height(), rect.bottom() + 1) << line.size();
+        EXPECT_EQ(bar->isVisible(), line.size() > 100) << "the bar only when the line is wider";
+    }
 }

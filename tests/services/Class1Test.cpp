@@ -1,5 +1,7 @@
 #include "services/Class1.h"
 
+#include "tests/support/Readable.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -214,7 +216,7 @@ TEST(Class1, LiveWindowTakesTitleIconColoursAndTextAsTheirRulesSay)
     tip.Create(host.list);
     TipWindow *w = tip.tipWindow();
     EXPECT_EQ(w->background(), QColor(0xFF, 0xE0, 0xC0)) << "&HBBGGRR";
-    EXPECT_EQ(w->foreground(), w->palette().color(QPalette::ToolTipText)) << "0 is the system colour";
+    EXPECT_EQ(w->foreground(), QColor(Qt::black)) << "0 is a colour that reads on the fixed background";
 
     // A title with icon 0 on a live window: nothing until the next Create.
     tip.setTitle("Voz 1.wav");
@@ -295,4 +297,26 @@ TEST(Class1, ShowDisplaysAtAPointAtOnce)
     tip.Show(20, 30, host.list);
     ASSERT_TRUE(shown(tip));
     EXPECT_EQ(tip.tipWindow()->anchor(), host.list->mapToGlobal(QPoint(20, 30)));
+}
+
+TEST(Class1, AFixedColourFixesTheOtherSoTheTipReadsUnderADarkTheme)
+{
+    const DarkPalette dark;
+    Host host;
+    struct Case
+    {
+        quint32 back, fore;
+    };
+    for (const Case c : {Case{0xC0E0FF, 0}, Case{0xC0C0FF, 0}, Case{0xFFC0C0, 0}, Case{0, 0xFF}, Case{0, 0xFFFFFF}}) {
+        Class1 tip;
+        tip.setBackColor(c.back);
+        tip.setForeColor(c.fore);
+        tip.Create(host.list);
+        EXPECT_EQ(unreadable(tip.tipWindow()->foreground(), tip.tipWindow()->background()), "") << c.back << c.fore;
+    }
+    // Neither fixed: the theme's own tooltip colours.
+    Class1 tip;
+    tip.Create(host.list);
+    EXPECT_EQ(tip.tipWindow()->background(), tip.tipWindow()->palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(tip.tipWindow()->foreground(), tip.tipWindow()->palette().color(QPalette::ToolTipText));
 }

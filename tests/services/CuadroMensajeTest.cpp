@@ -3,6 +3,7 @@
 #include "platform/Ask.h"
 #include "services/Module2.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/Readable.h"
 
 #include <gtest/gtest.h>
 
@@ -137,4 +138,29 @@ TEST(CuadroMensaje, ReleasedWithItsParentWindow)
     delete owner;
     EXPECT_TRUE(Module2::Cuadro.isNull());
     Module2::releaseCuadro(); // nothing left to release: no crash
+}
+
+TEST(CuadroMensaje, ItsFixedTextColourReadsUnderADarkTheme)
+{
+    const DarkPalette dark;
+    struct Case
+    {
+        quint32 back, text;
+    };
+    for (const Case c : {Case{0, 255}, Case{0xC0E0FF, 0}, Case{0xC0E0FF, 255}}) {
+        CuadroMensaje box;
+        box.addButton(0, QStringLiteral("Aceptar"));
+        CuadroMensaje::Look look;
+        look.backColor = c.back;
+        look.textColor = c.text;
+        QString why = QStringLiteral("not shown");
+        whenModal([&](QDialog *d) {
+            auto *label = d->findChild<QLabel *>("CuadroMensajeTexto");
+            why = unreadable(label->palette().color(QPalette::WindowText), d->palette().color(QPalette::Window));
+            EXPECT_TRUE(d->autoFillBackground());
+            d->findChild<QPushButton *>("Boton0")->click();
+        });
+        box.showAndWait(QStringLiteral("texto"), QStringLiteral("t"), look);
+        EXPECT_EQ(why, "") << c.back << " " << c.text;
+    }
 }

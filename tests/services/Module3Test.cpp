@@ -5,6 +5,7 @@
 
 #include <QListWidget>
 #include <QRandomGenerator>
+#include <QScrollBar>
 
 TEST(Module3, ScrollExtentIsNotThePlainMaximum)
 {
@@ -16,9 +17,31 @@ TEST(Module3, ScrollExtentIsNotThePlainMaximum)
     EXPECT_EQ(empty.property("horizontalExtent").toInt(), 10);
 }
 
-TEST(Dialogo, FiltersMatchCaseBlind)
+TEST(Module3, TheListScrollsSidewaysOverTheExtent)
 {
-    EXPECT_EQ(Dialogo::nameFilters("Proyectos (*.vip)|*.vip"), QStringList{"Proyectos (*.vip) (*.[vV][iI][pP])"});
+    for (const bool uniform : {true, false}) {
+        QListWidget list;
+        list.setUniformItemSizes(uniform);
+        list.resize(200, 120);
+        list.addItems({"D:\\a.wav", "D:\\" + QString(120, u'x') + ".wav", "D:\\b.wav"});
+        list.show();
+        const int extent = Module3::AjustarScrollHorizontal(&list);
+        list.doItemsLayout();
+        QScrollBar *bar = list.horizontalScrollBar();
+        EXPECT_EQ(bar->maximum() + list.viewport()->width(), extent) << uniform;
+        // Refilled shorter, the list no longer scrolls past its lines.
+        list.clear();
+        list.addItems({"D:\\a.wav"});
+        Module3::AjustarScrollHorizontal(&list);
+        list.doItemsLayout();
+        EXPECT_EQ(bar->maximum(), 0) << uniform;
+    }
+}
+
+TEST(Dialogo, FiltersAreShownAsWritten)
+{
+    EXPECT_EQ(Dialogo::nameFilters("Proyectos (*.vip)|*.vip"), QStringList{"Proyectos (*.vip)"});
+    EXPECT_EQ(Dialogo::nameFilters("Audio|*.wav;*.mp3"), QStringList{"Audio (*.wav *.mp3)"});
 }
 
 TEST(Module3, ScrollExtentOfALongListFollowsTheRuleOverMeasuredWidths)

@@ -1,7 +1,10 @@
 #include "services/ModAlpha.h"
 #include "services/ModuleOpen.h"
+#include "services/Dialogo.h"
+#include "services/NameIcons.h"
 #include "services/ModuleVersion.h"
 #include "services/WindowPlace.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -9,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
@@ -240,4 +245,88 @@ TEST(ModuleOpen, AFolderThatDoesNotExistIsNotChosen)
     answerer.queuePath(dir.filePath("no existe"));
     EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "");
     EXPECT_GE(answerer.answered(), 2);
+}
+
+TEST(NameIcons, NoDialogReadsTheFilesItLists)
+{
+    // A file whose name tells nothing, holding what a reader takes for a PDF
+    // document: whatever reads it would as well read a file that never
+    // answers (a link to /proc/kmsg) and hang.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("documento");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n");
+    f.close();
+    ASSERT_TRUE(QFileIconProvider().type(QFileInfo(file)).contains("PDF")) << "the desktop's own lookup reads it";
+    EXPECT_FALSE(NameIcons::provider().type(QFileInfo(file)).contains("PDF"));
+    EXPECT_FALSE(NameIcons::provider().icon(QFileInfo(file)).isNull());
+    EXPECT_FALSE(NameIcons::provider().icon(QFileInfo(dir.path())).isNull());
+
+    // Both dialogs list through it.
+    int seen = 0;
+    const auto check = [&](QDialog *d) {
+        auto *fd = qobject_cast<QFileDialog *>(d);
+        EXPECT_TRUE(fd && fd->iconProvider() == &NameIcons::provider());
+        ++seen;
+        d->reject();
+    };
+    whenModal(check);
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", QString());
+    whenModal(check);
+    ModuleOpen::SeleccionarCarpeta(nullptr);
+    EXPECT_EQ(seen, 2);
+}
+
+TEST(Dialogo, ProjectsOfEitherCaseAreOffered)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"Tema.VIP", "otro.vip", "nota.txt"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QByteArray saved = qgetenv("VELMAR_DRIVES");
+    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
+    DriveMap::instance().reload();
+    QStringList offered;
+    whenModal([&](QDialog *d) {
+        auto *view = d->findChild<QAbstractItemView *>(QStringLiteral("listView"));
+        const auto rows = [&] { return view->model()->rowCount(view->rootIndex()); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == 2; }, 5000));
+        for (int i = 0; i < rows(); ++i)
+            offered << view->model()->index(i, 0, view->rootIndex()).data().toString();
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\");
+    offered.sort();
+    EXPECT_EQ(offered, (QStringList{"Tema.VIP", "otro.vip"}));
+    if (saved.isNull())
+        qunsetenv("VELMAR_DRIVES");
+    else
+        qputenv("VELMAR_DRIVES", saved);
+    DriveMap::instance().reload();
+}
+
+TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
+{
+    RUN_AS_ORDINARY_USER();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Cerrada"));
+    QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ExeOwner);
+    const QByteArray saved = qgetenv("VELMAR_DRIVES");
+    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
+    DriveMap::instance().reload();
+    QString start;
+    whenModal([&](QDialog *d) {
+        start = static_cast<QFileDialog *>(d)->directory().absolutePath();
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\Cerrada");
+    QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(start, QDir::homePath());
+    if (saved.isNull())
+        qunsetenv("VELMAR_DRIVES");
+    else
+        qputenv("VELMAR_DRIVES", saved);
+    DriveMap::instance().reload();
 }
