@@ -17,7 +17,11 @@
 // --then PATH2: after the analysis of PATH the deletion window is opened,
 // PATH2 (a folder or a project file, by the dropped-path road) is analysed
 // while it stays open, and --delete then runs from that window as it stands.
-// The last line on stdout is "seconds=<wall time of the analysis>".
+// The last line on stdout is "seconds=<wall time of the analysis>". Each
+// road run prints the longest time the window did not answer during it:
+// "longest_event_gap_ms=" (the analysis), "delete_longest_gap_ms=" (each
+// deletion run), "restore_longest_gap_ms=" (the restore), each with
+// "(goal < 50: met)" or "FAILED" after it.
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
 
@@ -54,6 +58,12 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
     for (const QString &l : lines)
         f.write(l.toUtf8() + '\n');
     return true;
+}
+
+void printGap(const char *name)
+{
+    const qint64 gap = EventPump::longestGapMs();
+    std::printf("%s=%lld (goal < 50: %s)\n", name, static_cast<long long>(gap), gap < 50 ? "met" : "FAILED");
 }
 
 int usage()
@@ -93,9 +103,16 @@ void runDeletion(const QString &mode, const QString &backup, DialogAnswerer &ans
     w.CheckBackup->setChecked(!backup.isEmpty());
     if (!backup.isEmpty())
         answer.queuePath(QFileInfo(backup).absoluteFilePath());
+    // The clock of the gaps starts when the folder dialog has been answered
+    // (the wait for a person is no gap).
+    EventPump::resetGapStats();
+    const QMetaObject::Connection answered =
+        QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
     w.cmdHecho->click();
+    QObject::disconnect(answered);
     const ParaBorrar::Outcome &o = w.lastOutcome();
     std::printf("deleted=%d skipped=%d failed=%d cancelled=%d\n", o.deleted, o.skipped, o.failed, int(o.cancelled));
+    printGap("delete_longest_gap_ms");
     for (const QString &p : o.problems)
         std::fprintf(stderr, "problem: %s\n", qPrintable(p));
 }
@@ -109,11 +126,16 @@ void runRestore(const QString &log, DialogAnswerer &answer)
     }
     Recuperar &r = recuperar();
     answer.queuePath(QFileInfo(log).absoluteFilePath());
+    EventPump::resetGapStats();
+    const QMetaObject::Connection answered =
+        QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
     r.cmdOpen->click();
     if (recuperarLoaded() && !r.cmdRecuperar->isHidden()) {
         r.cmdRecuperar->click();
+        QObject::disconnect(answered);
         const Recuperar::Outcome &o = r.lastOutcome();
         std::printf("restored=%d not_replaced=%d failed=%d\n", o.copied, o.declined, o.failed);
+        printGap("restore_longest_gap_ms");
     } else {
         std::fprintf(stderr, "analysis_bench: nothing to restore from %s\n", qPrintable(log));
     }
@@ -184,7 +206,11 @@ int main(int argc, char **argv)
             f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
         } else {
             answer.queuePath(target.absoluteFilePath());
+            // The wait for the file dialog's answer is no gap of the analysis.
+            const QMetaObject::Connection answered = QObject::connect(
+                &answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
             f.AbrirFichero_Click();
+            QObject::disconnect(answered);
         }
         seconds = clock.nsecsElapsed() / 1e9;
         if (f.TextDecode && !f.TextDecode->isHidden())
@@ -192,7 +218,7 @@ int main(int argc, char **argv)
         std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),
                     f.ListUtilizados->count(), f.ListBorrar->count(),
                     perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
-        std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
+        printGap("longest_event_gap_ms");
     }
     if (!then.isEmpty()) {
         const QFileInfo second(then);

@@ -66,9 +66,9 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
     lib.missingPaths += share.missing;
     lib.unusedAudio += int(audio.size() - usedIndex.size());
 
-    // Same-name copies: a third with the same bytes, a third with other
-    // bytes of the same size, a third of another size. Only a copy with the
-    // bytes of a used take counts as used.
+    // Same-name copies: half with the same bytes, half with other bytes of
+    // the same size (every one must be compared with its original). Only a
+    // copy with the bytes of a used take counts as used.
     QDir().mkpath(folder + QStringLiteral("/Copias"));
     QHash<QString, bool> copyUsed;
     for (int i = 0; i < share.copies && i < audio.size(); ++i) {
@@ -77,15 +77,14 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
         QFile in(original);
         in.open(QIODevice::ReadOnly);
         QByteArray bytes = in.readAll();
-        if (i % 3 == 1 && !bytes.isEmpty())
+        if (i % 2 == 1 && !bytes.isEmpty())
             bytes[bytes.size() - 1] = char(bytes.back() ^ 0x55);
-        else if (i % 3 == 2)
-            bytes += "x";
         const QString name = original.section(u'/', -1);
         put(folder + QStringLiteral("/Copias/") + name, bytes);
         if (!copyUsed.contains(name))
             ++lib.fileCount;
-        copyUsed[name] = i % 3 == 0 && usedIndex.contains(at);
+        copyUsed[name] = i % 2 == 0 && usedIndex.contains(at);
+        lib.compared << original << folder + QStringLiteral("/Copias/") + name;
     }
     for (const bool u : std::as_const(copyUsed))
         lib.unusedAudio += u ? 0 : 1;

@@ -559,6 +559,10 @@ Result decode(ByteSource &source, Mode mode, Progress &progress)
     return Engine(source, progress).run(mode);
 }
 
+void clearCache()
+{
+}
+
 namespace Testing {
 
 void setChunkSize(qint64 bytes)

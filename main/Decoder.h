@@ -102,6 +102,10 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
 bool decodeBytes(const uchar *data, qint64 length, QStringList *list, const QString &titulo, bool test,
                  State &st, Progress &progress);
 
+// Forgets every project decoded so far (see ExtraerNombres_Archivos). Every
+// analysis starts with it.
+void clearCache();
+
 // Hooks for tests.
 namespace Testing {
 // The size of one read (0 = the normal size of about a MiB). A few bytes put
