@@ -11,6 +11,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <numeric>
 #include <cstdio>
 
 namespace {
@@ -52,10 +53,15 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
         if (!peak)
             audio << folder + sub + u'/' + name;
     }
+    // Used takes and copies are spread over the folder in steps of seven
+    // (or the next odd step that visits every take once).
+    int step = 7;
+    while (std::gcd(step, int(std::max<qsizetype>(audio.size(), 1))) != 1)
+        step += 2;
     QStringList used;
     QSet<int> usedIndex;
     for (int i = 0; i < share.used && i < audio.size(); ++i) {
-        const int at = (i * 7) % int(audio.size());
+        const int at = int(qint64(i) * step % audio.size());
         used << DriveMap::instance().toWindows(audio[at]);
         usedIndex.insert(at);
     }
@@ -72,7 +78,7 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
     QDir().mkpath(folder + QStringLiteral("/Copias"));
     QHash<QString, bool> copyUsed;
     for (int i = 0; i < share.copies && i < audio.size(); ++i) {
-        const int at = (i * 7) % int(audio.size());
+        const int at = int(qint64(i) * step % audio.size());
         const QString &original = audio[at];
         QFile in(original);
         in.open(QIODevice::ReadOnly);
