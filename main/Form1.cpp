@@ -502,6 +502,8 @@ void Form1::AbrirFichero_Click()
 
     cmdReset_Click();
     Running running(m_running);
+    // Each project file is read once in this analysis.
+    Decoder::CacheScope projectsOnce;
     // A cancel left over from an earlier run must not make this project
     // look empty.
     cancelar = false;

@@ -303,6 +303,8 @@ private:
     QSet<QString> m_inventoryLinks;
     // Where the inventory found each folder, and what it passed over.
     ModuleArchivos::Extras m_inventoryExtras;
+    // Used lines the match found to name a normal file, or not.
+    QHash<QString, bool> m_usedNormalFiles;
     int m_running = 0;
     QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;

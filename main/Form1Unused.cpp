@@ -54,6 +54,7 @@ void Form1::quitarBorrados(const QStringList &gone)
 void Form1::LlenarListBorrar()
 {
     Running running(m_running);
+    m_usedNormalFiles.clear();
     // Whatever shows a copy of the list empties it now: the new analysis may
     // find some of its files used.
     clearUnusedList();
@@ -98,6 +99,7 @@ void Form1::BuscarNoUtilizados()
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };
     Unused::removeUsed(List1, matcher, barProgress(), &m_inventoryLinks);
+    m_usedNormalFiles = matcher.normalFiles();
 
     const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;
@@ -142,8 +144,13 @@ void Form1::BuscarPerdidos()
 {
     Perdidos &window = perdidos();
     window.ListPerdidos->clear();
+    // The used files the match looked at are not looked at again.
     const Unused::MissingList missing = Unused::missingList(
-        lines(ListUtilizados), [](const QString &path) { return !WinFs::findNormalFile(path); },
+        lines(ListUtilizados),
+        [this](const QString &path) {
+            const auto seen = m_usedNormalFiles.constFind(path);
+            return seen != m_usedNormalFiles.constEnd() ? !*seen : !WinFs::findNormalFile(path);
+        },
         [this] { return cancelar; });
     setLines(window.ListPerdidos, missing.lines);
     Module2::TablaPerdidos = missing.lines;

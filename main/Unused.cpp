@@ -158,6 +158,17 @@ const WinFs::FileStat &Matcher::usedStat(int index)
     return m_stat[size_t(index)];
 }
 
+QHash<QString, bool> Matcher::normalFiles() const
+{
+    QHash<QString, bool> out;
+    out.reserve(m_used.size());
+    for (int i = 0; i < m_used.size(); ++i) {
+        if (m_statDone[size_t(i)])
+            out.insert(m_used[i], m_stat[size_t(i)].isFile && !m_stat[size_t(i)].hidden);
+    }
+    return out;
+}
+
 void Matcher::prepare(Progress &progress)
 {
     if (!m_idsReady)

@@ -79,6 +79,11 @@ public:
     // Called with the file that could not be read, each time it happens.
     std::function<void(const QString &)> onUnreadable;
 
+    // Whether each used line the match looked at names a normal file (see
+    // WinFs::findNormalFile), by line: the missing-files list needs no
+    // second look at them.
+    QHash<QString, bool> normalFiles() const;
+
 private:
     const WinFs::FileStat &usedStat(int index);
     // A digest of the first bytes of a file, read once; nothing when it

@@ -10,45 +10,187 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 
 namespace WinFs {
 namespace {
 
+// The key under which a name is found case-blind: each character folded as
+// QString::compare(..., Qt::CaseInsensitive) folds it, so two names have the
+// same key exactly when that comparison finds them equal.
+QString foldKey(QStringView s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, s[i + 1].unicode()));
+            out += QChar(QChar::highSurrogate(f));
+            out += QChar(QChar::lowSurrogate(f));
+            ++i;
+        } else {
+            out += QChar(char16_t(QChar::toCaseFolded(char32_t(c))));
+        }
+    }
+    return out;
+}
+
+struct DirStamp
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 mtimeNs = -1; // -1: the folder could not be looked at
+    bool operator==(const DirStamp &) const = default;
+};
+
+DirStamp stampOf(const QString &hostDir)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(hostDir).constData(), &st) != 0)
+        return {};
+    return DirStamp{quint64(st.st_dev), quint64(st.st_ino),
+                    qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// A folder changed this recently may change again without its time moving
+// (file systems keep times in steps of a few milliseconds): what was seen
+// in it is not kept.
+bool settled(const DirStamp &stamp)
+{
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return stamp.mtimeNs >= 0 && stamp.mtimeNs < nowNs - qint64(50) * 1000000;
+}
+
+// A folder's names in listing order, with the first of each case-blind key.
 struct Listing
 {
-    qint64 mtimeNs = -1;
+    DirStamp stamp;
+    bool settled = false; // else it is listed again at its next use
     QStringList names;
+    QHash<QString, qsizetype> firstByKey;
 };
 
 QHash<QString, Listing> g_listing;
 
-qint64 dirMtime(const QString &hostDir)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(hostDir).constData(), &st) != 0)
-        return -1;
-    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
 // A folder's names, listed again whenever the folder has changed since.
-const QStringList &namesOf(const QString &hostDir)
+const Listing &listingOf(const QString &hostDir)
 {
-    const qint64 mtime = dirMtime(hostDir);
+    const DirStamp stamp = stampOf(hostDir);
     auto it = g_listing.find(hostDir);
-    if (it == g_listing.end() || it->mtimeNs != mtime) {
+    if (it == g_listing.end() || !(it->stamp == stamp) || !it->settled) {
         Listing l;
-        l.mtimeNs = mtime;
+        l.stamp = stamp;
+        l.settled = settled(stamp);
         for (const Entry &e : listHostDir(hostDir))
             l.names << e.name;
-        it = g_listing.insert(hostDir, l);
+        // Backwards, so that the first name of each key is the one kept.
+        l.firstByKey.reserve(l.names.size());
+        for (qsizetype i = l.names.size() - 1; i >= 0; --i)
+            l.firstByKey.insert(foldKey(l.names[i]), i);
+        it = g_listing.insert(hostDir, std::move(l));
     }
-    return it->names;
+    return *it;
+}
+
+// Folders found missing by a case-blind resolution, by their exact host
+// path: nothing can be found below them while the nearest folder above them
+// that exists (`anchor`) is unchanged, since the resolution of the name
+// below it depends on its listing only.
+struct MissingFolder
+{
+    QString anchor;
+    DirStamp stamp;
+};
+
+QHash<QString, MissingFolder> g_missing;
+
+bool knownMissingFolder(const QString &hostFolder)
+{
+    const auto it = g_missing.constFind(hostFolder);
+    if (it == g_missing.constEnd())
+        return false;
+    if (it->stamp.mtimeNs >= 0 && stampOf(it->anchor) == it->stamp)
+        return true;
+    g_missing.erase(it);
+    return false;
 }
 
 bool hostExists(const QString &p)
 {
     struct stat st;
     return ::lstat(QFile::encodeName(p).constData(), &st) == 0;
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder == QStringLiteral("/") ? u'/' + name : folder + u'/' + name;
+}
+
+// The case-blind resolution of a Windows path whose exact host path was just
+// found not to exist: component by component from the drive's root, each name taken as
+// written when it exists, else the first name of the folder's listing equal
+// to it in either letter case, else as written. `missing` (when given) is
+// set when a name was found neither way: then nothing is below it, and the
+// rest of the path is as written.
+QString resolveCaseBlind(const QString &windowsPath, bool *missing)
+{
+    if (missing)
+        *missing = false;
+    // ".." already collapsed: a name never leads out of its drive.
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    const QStringList parts = collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts);
+    const qsizetype n = parts.size();
+    if (n == 0)
+        return root;
+
+    // The folders of the path as written, deepest first, up to the first
+    // that exists: every folder above it exists too, and the resolution
+    // from the root would take each of them as written.
+    QStringList exact{root};
+    for (qsizetype i = 0; i < n; ++i)
+        exact << joined(exact.last(), parts[i]);
+    qsizetype from = 0; // exact[from] exists (the root is taken as it is)
+    for (qsizetype k = n - 1; k > 0; --k) {
+        if (hostExists(exact[k])) {
+            from = k;
+            break;
+        }
+    }
+
+    QString cur = exact[from];
+    bool asWritten = true; // cur is exact[i]
+    for (qsizetype i = from; i < n; ++i) {
+        const QString &part = parts[i];
+        QString next = joined(cur, part);
+        // exact[i + 1] is known not to exist (the whole path, or a folder
+        // below the one found above).
+        const bool knownAbsent = asWritten && i + 1 > from;
+        if (knownAbsent || !hostExists(next)) {
+            const Listing &l = listingOf(cur);
+            const auto hit = l.firstByKey.constFind(foldKey(part));
+            if (hit != l.firstByKey.constEnd()) {
+                next = joined(cur, l.names[*hit]);
+            } else {
+                // Found neither way: nothing lies below. Remembered for the
+                // folders of the path below `cur`, when `cur` was reached as
+                // written (then its listing alone decides).
+                if (missing)
+                    *missing = true;
+                if (asWritten && i + 1 < n && l.settled)
+                    g_missing.insert(exact[n - 1], MissingFolder{cur, l.stamp});
+                for (qsizetype j = i; j < n; ++j)
+                    cur = joined(cur, parts[j]);
+                return cur;
+            }
+        }
+        asWritten = asWritten && next == exact[i + 1];
+        cur = next;
+    }
+    return cur;
 }
 
 } // namespace
@@ -91,28 +233,7 @@ QString hostPath(const QString &windowsPath)
     const QString direct = DriveMap::instance().toHost(windowsPath);
     if (direct.isEmpty() || hostExists(direct))
         return direct;
-
-    // Resolve component by component, case-blind (".." already collapsed:
-    // a name never leads out of its drive).
-    const QString collapsed = DriveMap::collapse(windowsPath);
-    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
-    const QString rest = collapsed.mid(3);
-    const QStringList parts = rest.split(u'\\', Qt::SkipEmptyParts);
-    QString cur = root;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts[i];
-        QString next = cur == QStringLiteral("/") ? u'/' + part : cur + u'/' + part;
-        if (!hostExists(next)) {
-            for (const QString &n : namesOf(cur)) {
-                if (n.compare(part, Qt::CaseInsensitive) == 0) {
-                    next = cur == QStringLiteral("/") ? u'/' + n : cur + u'/' + n;
-                    break;
-                }
-            }
-        }
-        cur = next;
-    }
-    return cur;
+    return resolveCaseBlind(windowsPath, nullptr);
 }
 
 FileStat statPath(const QString &windowsPath, QString *host)
@@ -121,10 +242,18 @@ FileStat statPath(const QString &windowsPath, QString *host)
     QString h = DriveMap::instance().toHost(windowsPath);
     if (h.isEmpty())
         return out;
+    // Under a folder a case-blind resolution found missing, and nothing
+    // changed since: nothing is there.
+    const qsizetype slash = h.lastIndexOf(u'/');
+    if (slash > 0 && !g_missing.isEmpty() && knownMissingFolder(h.left(slash)))
+        return out;
     QByteArray name = QFile::encodeName(h);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0) {
-        h = hostPath(windowsPath);
+        bool missing = false;
+        h = resolveCaseBlind(windowsPath, &missing);
+        if (missing)
+            return out;
         name = QFile::encodeName(h);
         if (::lstat(name.constData(), &st) != 0)
             return out;
@@ -143,8 +272,9 @@ FileStat statPath(const QString &windowsPath, QString *host)
     out.size = qint64(st.st_size);
     out.id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
     out.links = quint64(st.st_nlink);
-    const qsizetype slash = h.lastIndexOf(u'/');
-    out.hidden = h.size() > slash + 1 && h[slash + 1] == u'.';
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const qsizetype last = h.lastIndexOf(u'/');
+    out.hidden = h.size() > last + 1 && h[last + 1] == u'.';
     return out;
 }
 
@@ -242,6 +372,7 @@ std::vector<Entry> listHostDir(const QByteArray &dirName)
 void clearCache()
 {
     g_listing.clear();
+    g_missing.clear();
 }
 
 } // namespace WinFs

@@ -52,6 +52,7 @@ struct FileStat
     qint64 size = -1;
     FileId id;
     quint64 links = 0;     // hard links to it
+    qint64 mtimeNs = 0;    // last modification, nanoseconds since 1970
 };
 
 // One stat of a Windows path, resolved case-blind when the exact name is

@@ -6,9 +6,57 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool lexists(const QString &host)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(host).constData(), &st) == 0;
+}
+
+// The case-blind resolution written out plainly: from the drive's root, each
+// name as written when it exists, else the first name of the folder's
+// listing equal to it in either letter case, else as written.
+QString referenceHostPath(const QString &windowsPath)
+{
+    const QString direct = DriveMap::instance().toHost(windowsPath);
+    if (direct.isEmpty() || lexists(direct))
+        return direct;
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    QString cur = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    for (const QString &part : collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
+        QString next = cur == "/" ? "/" + part : cur + "/" + part;
+        if (!lexists(next)) {
+            for (const WinFs::Entry &e : WinFs::listHostDir(cur)) {
+                if (e.name.compare(part, Qt::CaseInsensitive) == 0) {
+                    next = cur == "/" ? "/" + e.name : cur + "/" + e.name;
+                    break;
+                }
+            }
+        }
+        cur = next;
+    }
+    return cur;
+}
+
+// A folder's time a minute back, so that what is seen in it may be kept.
+void age(const QString &host)
+{
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(host).constData(), &st), 0);
+    struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    times[1].tv_sec -= 60;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(host).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+} // namespace
 
 class WinFsTest : public ::testing::Test
 {
@@ -72,4 +120,99 @@ TEST(WindowsNames, OnlyNamesAWindowsPathCanHoldAsTheyAre)
                             "a\nb.wav", "tab\t.wav", "fin.", "fin ", "CON", "con.wav", "Com1 .txt", "LPT9",
                             "nul.WAV", "Canci\xf3n.wav", "\xff"})
         EXPECT_FALSE(WinFs::isWindowsName(QByteArrayView(bad))) << bad;
+}
+
+TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
+{
+    // Names that differ in letter case only, letters whose case folding is
+    // not their lower case ("ſ" folds to "s", "ς" to "σ", the Kelvin sign to
+    // "k", "ß" to itself), links to
+    // folders, a dangling link, a file where a folder is looked for, and
+    // names that are nowhere.
+    const QStringList names = {"a", "A", "b", "\u00f1", "\u00d1", "k", "\u212a", "\u00df", "SS", "s", "\u017f", "\u03c2", "\u03a3", "Audio", "AUDIO", "x.wav"};
+    for (quint32 seed = 1; seed <= 12; ++seed) {
+        QTemporaryDir lib;
+        ASSERT_TRUE(lib.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + lib.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        QRandomGenerator rng(seed);
+        QStringList made{""};
+        for (int i = 0; i < 40; ++i) {
+            const QString parent = made[rng.bounded(int(made.size()))];
+            const QString rel = (parent.isEmpty() ? "" : parent + "/") + names[rng.bounded(int(names.size()))];
+            const QString host = lib.path() + "/" + rel;
+            if (lexists(host))
+                continue;
+            switch (rng.bounded(5)) {
+            case 0:
+                Fixtures::writeFile(host, "f");
+                break;
+            case 1:
+                QFile::link(lib.path() + "/" + made[rng.bounded(int(made.size()))], host);
+                break;
+            case 2:
+                QFile::link(lib.path() + "/nowhere", host);
+                break;
+            default:
+                QDir().mkpath(host);
+                made << rel;
+            }
+        }
+        // Some folders a minute old, so that what the resolution sees in
+        // them is kept, and some fresh.
+        for (const QString &rel : made)
+            if (rng.bounded(2))
+                age(lib.path() + "/" + rel);
+        for (int q = 0; q < 400; ++q) {
+            QString w = "D:";
+            const int depth = 1 + int(rng.bounded(4));
+            for (int d = 0; d < depth; ++d) {
+                QString n = names[rng.bounded(int(names.size()))];
+                if (rng.bounded(3) == 0)
+                    n = rng.bounded(2) ? n.toUpper() : n.toLower();
+                if (rng.bounded(9) == 0)
+                    n = "nada";
+                w += "\\" + n;
+            }
+            const QString expected = referenceHostPath(w);
+            ASSERT_EQ(WinFs::hostPath(w), expected) << qPrintable(w) << " seed " << seed;
+            QString host;
+            const WinFs::FileStat st = WinFs::statPath(w, &host);
+            struct stat ref;
+            const bool there = ::lstat(QFile::encodeName(expected).constData(), &ref) == 0;
+            ASSERT_EQ(st.exists, there) << qPrintable(w) << " seed " << seed;
+            if (there) {
+                EXPECT_EQ(host, expected);
+                struct stat target;
+                const bool followed = ::stat(QFile::encodeName(expected).constData(), &target) == 0;
+                EXPECT_EQ(st.isDir, followed && S_ISDIR(target.st_mode)) << qPrintable(w);
+                EXPECT_EQ(st.isFile, followed && S_ISREG(target.st_mode)) << qPrintable(w);
+                EXPECT_EQ(st.isLink, S_ISLNK(ref.st_mode)) << qPrintable(w);
+            }
+        }
+    }
+}
+
+TEST_F(WinFsTest, AFolderThatAppearsIsFoundAtOnce)
+{
+    // The resolution remembers folders it found missing; a folder made
+    // afterwards, in any letter case, is found all the same.
+    QDir().mkpath(dir.path() + "/P");
+    age(dir.path() + "/P");
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    Fixtures::writeFile(dir.path() + "/P/audio/Sub/take.wav", "t");
+    EXPECT_TRUE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    EXPECT_EQ(WinFs::hostPath("D:\\P\\Audio\\Sub\\take.wav"), dir.path() + "/P/audio/Sub/take.wav");
+
+    // The same when the folder above is replaced by another of its name.
+    QDir().mkpath(dir.path() + "/Q/R");
+    age(dir.path() + "/Q/R");
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
+    ASSERT_TRUE(QDir(dir.path() + "/Q").rename("R", "R-old"));
+    Fixtures::writeFile(dir.path() + "/Q/R/Audio/take.wav", "t");
+    QDir().mkpath(dir.path() + "/Q/R-old/x");
+    age(dir.path() + "/Q/R");
+    EXPECT_TRUE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
 }
