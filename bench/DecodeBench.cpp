@@ -189,6 +189,9 @@ int main(int argc, char **argv)
     const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/analysis_bench");
     const QString dumps = dir.path() + QStringLiteral("/dump");
     const QStringList grepArgs = {QStringLiteral("-c"), QStringLiteral("-F"), QStringLiteral(":\\"), project};
+    // The projects' writes go to the disk first: a flush running behind the
+    // measures would slow both sides at random.
+    runCommand(QStringLiteral("sync"), {});
     runCommand(QStringLiteral("cat"), {project, bare});
     runCommand(tool, {QStringLiteral("--dump"), dumps, project});
     std::vector<double> grep, road, roadBare;

@@ -282,6 +282,9 @@ Figures measure(const QString &root, double scale)
         return timeCommand(QStringLiteral("find"), {root, QStringLiteral("-type"), QStringLiteral("f")})
             + timeCommand(QStringLiteral("cat"), fig.lib.projects);
     };
+    // The library's writes go to the disk first: a flush running behind the
+    // measures would slow both sides at random.
+    timeCommand(QStringLiteral("sync"), {});
     findCat(); // warm the cache
     fig.findCat = std::min(findCat(), findCat());
 

@@ -73,6 +73,9 @@ public:
     bool cancelled() const override { return m_form.cancelar; }
     void pump() override
     {
+        // The bar is drawn when events run, no more often.
+        if (!EventPump::isDue(10))
+            return;
         const int v = int(m_value / m_scale);
         if (v >= m_form.XP_ProgressBar1->minimum() && v <= m_form.XP_ProgressBar1->maximum()
             && v != m_form.XP_ProgressBar1->value())
@@ -453,6 +456,39 @@ void Form1::setLines(QListWidget *list, const QStringList &l)
     list->setUpdatesEnabled(true);
 }
 
+void Form1::fillList(QListWidget *list, const QStringList &l, bool fit, const std::vector<FileRecord> *records)
+{
+    // Added in pieces: a list of a hundred thousand lines takes a while, and
+    // Qt adds pieces faster than one whole list at once.
+    constexpr qsizetype kPiece = 4096;
+    list->setUpdatesEnabled(false);
+    list->clear();
+    for (qsizetype from = 0; from < l.size(); from += kPiece) {
+        const int first = list->count();
+        list->addItems(l.mid(from, kPiece));
+        if (records) {
+            for (int i = first; i < list->count() && size_t(i) < records->size(); ++i)
+                list->item(i)->setData(kRecordRole, QVariant::fromValue((*records)[size_t(i)]));
+        }
+        m_progress->pump();
+    }
+    list->setUpdatesEnabled(true);
+    if (fit)
+        Module3::AjustarScrollHorizontal(list, m_progress.get());
+}
+
+QStringList Form1::readList(const QListWidget *list)
+{
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i) {
+        out << list->item(i)->text();
+        if ((i & 4095) == 4095)
+            m_progress->pump();
+    }
+    return out;
+}
+
 QString Form1::getPath(const QString &sPath, const QString &Caracter)
 {
     if (sPath.isEmpty() || Caracter.isEmpty())
@@ -611,9 +647,8 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
     XP_ProgressBar1->show();
     QStringList vip;
     const bool found = ExtraerNombres_Archivos(path, &vip, QString(), true);
-    setLines(ListVip, vip);
+    fillList(ListVip, vip, found);
     if (found) {
-        Module3::AjustarScrollHorizontal(ListVip);
         LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ")
                                + shownName);
         LabelCount[1]->setText(DirVip);
@@ -717,7 +752,6 @@ void Form1::LlenarListUtilizados()
     ListUtilizados->clear();
     dec.NumArchivos = 0;
     DescodificarProyectos();
-    Module3::AjustarScrollHorizontal(ListUtilizados);
     LabelAdd[0]->show();
     LabelAdd[1]->show();
 }
@@ -756,13 +790,13 @@ void Form1::DescodificarProyectos()
     if (!stopped) {
         m_progress->setRange(0, used.size());
         QString lastRemoved;
-        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; });
+        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; }, m_progress.get());
         if (duplicados > 0)
             Alerta(1, QStringLiteral("Eliminando duplicado: ") + lastRemoved, true);
         m_progress->pump();
         used = UsedList::spaced(used);
     }
-    setLines(ListUtilizados, used);
+    fillList(ListUtilizados, used, true);
 
     TextDecode->hide();
     LabelAdd[0]->hide();

@@ -286,6 +286,14 @@ private:
     // The player window to its stored place.
     void placePlayer();
     std::array<QString, 4> ToolTips;
+    // Fills a result list with `lines` (and each line's record, when given)
+    // a few thousand at a time, letting events run in between; then, with
+    // `fit`, fits its scroll extent. Only a running analysis calls it: its
+    // guards keep the list to it meanwhile.
+    void fillList(QListWidget *list, const QStringList &lines, bool fit,
+                  const std::vector<FileRecord> *records = nullptr);
+    // lines(), letting events run as a long list is read (same guards).
+    QStringList readList(const QListWidget *list);
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);

@@ -1,6 +1,7 @@
 #include "main/UsedList.h"
 
 #include "main/Decoder.h"
+#include "platform/EventPump.h"
 
 #include <QHash>
 #include <QSet>
@@ -18,15 +19,18 @@ bool isKept(const QString &line)
     return line.contains(u'>') || line.contains(QStringLiteral("----------"));
 }
 
-int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed)
+int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed, Progress *progress)
 {
     // The pairwise loop keeps the first of each set of equal lines and, for
     // each kept line, removes the later copies from the end backwards.
     QHash<QString, qsizetype> first;
+    first.reserve(lines.size());
     QStringList out;
     out.reserve(lines.size());
     QHash<qsizetype, QList<qsizetype>> copiesOf; // kept index -> later indices
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
         const QString &l = lines[i];
         if (isKept(l)) {
             out << l;

@@ -1,6 +1,7 @@
 #include "platform/WinFs.h"
 
 #include "platform/DriveMap.h"
+#include "platform/EventPump.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -206,17 +207,20 @@ bool isWindowsName(const QString &name)
             return false;
     }
     // "CON", "con.wav", "Com1 .txt": the part before the first dot, blanks
-    // at its end ignored.
-    QString base = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
-    while (base.endsWith(u' '))
-        base.chop(1);
-    base = base.toUpper();
-    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                                         QStringLiteral("NUL")};
-    if (reserved.contains(base))
+    // at its end ignored, in either letter case. (No letter outside ASCII is
+    // written in capitals as one of these names' letters.)
+    qsizetype end = name.indexOf(u'.');
+    if (end < 0)
+        end = name.size();
+    while (end > 0 && name[end - 1] == u' ')
+        --end;
+    const QStringView base = QStringView(name).left(end);
+    auto is = [&base](const char *word) { return base.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0; };
+    if (base.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL")))
         return false;
-    if (base.size() == 4 && (base.startsWith(QStringLiteral("COM")) || base.startsWith(QStringLiteral("LPT")))
-        && base[3] >= u'1' && base[3] <= u'9')
+    if (base.size() == 4 && base[3] >= u'1' && base[3] <= u'9'
+        && (base.left(3).compare(QLatin1StringView("COM"), Qt::CaseInsensitive) == 0
+            || base.left(3).compare(QLatin1StringView("LPT"), Qt::CaseInsensitive) == 0))
         return false;
     return true;
 }
@@ -324,17 +328,18 @@ std::optional<FileId> fileId(const QString &windowsPath)
     return FileId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-std::vector<Entry> listHostDir(const QString &hostDir)
+std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
 {
-    return listHostDir(QFile::encodeName(hostDir));
+    return listHostDir(QFile::encodeName(hostDir), progress);
 }
 
-std::vector<Entry> listHostDir(const QByteArray &dirName)
+std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress)
 {
     std::vector<Entry> out;
     DIR *d = ::opendir(dirName.constData());
     if (!d)
         return out;
+    int sincePump = 0;
     while (dirent *e = ::readdir(d)) {
         const char *n = e->d_name;
         if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
@@ -342,7 +347,7 @@ std::vector<Entry> listHostDir(const QByteArray &dirName)
         Entry entry;
         entry.raw = QByteArray(n);
         entry.name = QFile::decodeName(entry.raw);
-        entry.windowsName = isWindowsName(QByteArrayView(entry.raw));
+        entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
         unsigned char type = e->d_type;
         if (type == DT_UNKNOWN || type == DT_LNK) {
             struct stat st;
@@ -360,12 +365,19 @@ std::vector<Entry> listHostDir(const QByteArray &dirName)
             entry.isDir = type == DT_DIR;
         }
         out.push_back(std::move(entry));
+        // A folder of tens of thousands of files takes a while to read.
+        if (progress && ++sincePump == 256) {
+            sincePump = 0;
+            progress->pump();
+        }
     }
     ::closedir(d);
     std::sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
         const int c = a.name.compare(b.name, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.name < b.name;
     });
+    if (progress)
+        progress->pump();
     return out;
 }
 

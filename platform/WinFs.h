@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+class Progress;
+
 // Windows file semantics over the host file system, for Windows paths
 // ("D:\a\b.wav", through the drive map).
 //  - Names are found case-blind when the exact case is missing, as on NTFS.
@@ -83,8 +85,10 @@ std::optional<FileId> fileId(const QString &windowsPath);
 
 // The entries of a folder given as a host path, sorted case-blind,
 // "." and ".." left out. An unreadable folder gives no entries.
-std::vector<Entry> listHostDir(const QString &hostDir);
-std::vector<Entry> listHostDir(const QByteArray &hostDir);
+// `progress`, when given, is pumped as the reading goes (a folder may hold
+// tens of thousands of files): window events run meanwhile.
+std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress = nullptr);
+std::vector<Entry> listHostDir(const QByteArray &hostDir, Progress *progress = nullptr);
 
 // The case-resolution cache keeps folder listings for the length of one
 // analysis; drop it when a new run starts or files were moved.

@@ -1,5 +1,7 @@
 #include "services/Module3.h"
 
+#include "platform/EventPump.h"
+
 #include <QFontMetrics>
 #include <QListWidget>
 
@@ -69,12 +71,14 @@ private:
 
 } // namespace
 
-int AjustarScrollHorizontal(QListWidget *list)
+int AjustarScrollHorizontal(QListWidget *list, Progress *progress)
 {
     const QFontMetrics fm(list->font());
     AdvanceTable table(list->font());
     int extent = 10;
     for (int i = 0; i < list->count(); ++i) {
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
         const QString text = list->item(i)->text();
         if (i > 0) {
             // The shaped width has not been found to exceed the estimate by

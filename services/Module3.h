@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Progress;
 class QListWidget;
 class QWidget;
 
@@ -18,7 +19,9 @@ int MedirTexto(const QWidget *control, const QString &texto);
 // at most 10 pixels more; not the plain maximum). An empty list gets 10.
 // The extent is stored in the list's "horizontalExtent" property and
 // returned.
-int AjustarScrollHorizontal(QListWidget *list);
+// With `progress`, window events run as a long list is measured (the caller
+// keeps the list as it is meanwhile).
+int AjustarScrollHorizontal(QListWidget *list, Progress *progress = nullptr);
 
 // The rule alone, over measured widths.
 int scrollExtent(const QList<int> &widths);

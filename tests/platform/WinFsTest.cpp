@@ -1,4 +1,5 @@
 #include "platform/DriveMap.h"
+#include "platform/FileRecord.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
 
@@ -122,6 +123,42 @@ TEST(WindowsNames, OnlyNamesAWindowsPathCanHoldAsTheyAre)
         EXPECT_FALSE(WinFs::isWindowsName(QByteArrayView(bad))) << bad;
 }
 
+TEST(WindowsNames, ReservedNamesAreTheWordsInCapitalsWhateverTheLetters)
+{
+    // The rule as stated: the part before the first dot, blanks at its end
+    // cut, in capitals, is not a device name.
+    auto reference = [](const QString &name) {
+        if (name.isEmpty() || name.endsWith(u'.') || name.endsWith(u' '))
+            return false;
+        for (const QChar c : name) {
+            const char16_t u = c.unicode();
+            if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || QStringLiteral("\\/:*?\"<>|").contains(c))
+                return false;
+        }
+        QString base = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+        while (base.endsWith(u' '))
+            base.chop(1);
+        base = base.toUpper();
+        if (QStringList{"CON", "PRN", "AUX", "NUL"}.contains(base))
+            return false;
+        return !(base.size() == 4 && (base.startsWith("COM") || base.startsWith("LPT")) && base[3] >= u'1'
+                 && base[3] <= u'9');
+    };
+    // Letters whose capitals are other letters or more than one.
+    const QStringList pieces = {"c", "C", "o", "n", "N", "p", "r", "a", "u", "x", "l", "m", "t", "T", "1", "9", "0",
+                                ".", " ", "\u0131", "\u017f", "\u212a", "\u00df", "\ufb05", "\u01c6", "\u00b9"};
+    QRandomGenerator rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        QString name;
+        const int n = 1 + int(rng.bounded(6));
+        for (int k = 0; k < n; ++k)
+            name += pieces[rng.bounded(int(pieces.size()))];
+        ASSERT_EQ(WinFs::isWindowsName(name), reference(name)) << qPrintable(name);
+    }
+    for (const char *n : {"con", "Con .x", "prn", "aux.wav", "NUL", "com1", "Lpt9.a", "LPT5 .wav"})
+        EXPECT_FALSE(WinFs::isWindowsName(QString::fromLatin1(n))) << n;
+}
+
 TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
 {
     // Names that differ in letter case only, letters whose case folding is
@@ -215,4 +252,28 @@ TEST_F(WinFsTest, AFolderThatAppearsIsFoundAtOnce)
     QDir().mkpath(dir.path() + "/Q/R-old/x");
     age(dir.path() + "/Q/R");
     EXPECT_TRUE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
+}
+
+TEST_F(WinFsTest, RecordsOfOneFolderAreTheRecordsOfEachFile)
+{
+    Fixtures::writeFile(dir.path() + "/a/b/take.wav", "t");
+    Fixtures::writeFile(dir.path() + "/a/other.wav", "o");
+    Fixtures::writeFile(dir.path() + "/top.wav", "p");
+    QFile::link(dir.path() + "/a/b/take.wav", dir.path() + "/a/b/link.wav");
+    const QByteArray d = QFile::encodeName(dir.path());
+    const QList<QByteArray> folders = {d,           d + "/",         d + "//",      d + "/a",      d + "/a/b",    d + "/a/b/",
+                                       d + "//a",   d + "/a//b",     d + "/./a",    d + "/a/../a", d + "/missing",
+                                       d.left(d.lastIndexOf('/')), "/", "/tmp", d + "x", ""};
+    const QList<QByteArray> names = {"take.wav", "other.wav", "top.wav", "link.wav", "", ".", "..", "b/take.wav",
+                                     "a/other.wav", QByteArray("x\0y", 3), "none.wav", "b"};
+    for (const QChar letter : {u'D', u'Z', u'Q'}) {
+        for (const QByteArray &folder : folders) {
+            const FileRecord::InFolder in(letter, folder);
+            for (const QByteArray &name : names) {
+                const QByteArray host = folder.endsWith('/') ? folder + name : folder + '/' + name;
+                EXPECT_EQ(in.take(name), FileRecord::take(letter, host))
+                    << letter.toLatin1() << " " << folder.constData() << " " << name.constData();
+            }
+        }
+    }
 }
