@@ -289,6 +289,9 @@ void Recuperar::RecuperarArchivos()
             ++m_outcome.failed;
             m_outcome.problems << line + QStringLiteral("  ->  ") + r.reason;
         }
+        // The window answers between two files (its buttons do nothing
+        // meanwhile; closing it stops the restore after this file).
+        EventPump::pumpEvents();
     }
     if (m_closing)
         return;

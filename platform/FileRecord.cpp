@@ -106,6 +106,17 @@ FileRecord::InFolder::InFolder(QChar letter, const QByteArray &hostFolder)
     m_relFolder = m_joined.mid(prefix.size());
     const QByteArray folderNames = m_relFolder.chopped(std::min<qsizetype>(1, m_relFolder.size()));
     m_below = m_relFolder.isEmpty() || (!folderNames.isEmpty() && namesOf(folderNames).has_value());
+    // A look at a name in the folder held open walks one name, not the
+    // whole path (the same folder the path leads to, as a path walk
+    // follows links on the way).
+    if (m_below)
+        m_fd = ::open(m_joined.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+FileRecord::InFolder::~InFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 std::optional<FileRecord> FileRecord::InFolder::take(const QByteArray &name) const
@@ -115,9 +126,9 @@ std::optional<FileRecord> FileRecord::InFolder::take(const QByteArray &name) con
         return FileRecord::take(m_letter, m_joined + name);
     if (!m_below || name.isEmpty() || name == "." || name == ".." || name.contains('\0'))
         return std::nullopt;
-    const QByteArray host = m_joined + name;
     struct stat st;
-    if (::lstat(host.constData(), &st) != 0)
+    if (m_fd >= 0 ? ::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0
+                  : ::lstat((m_joined + name).constData(), &st) != 0)
         return std::nullopt;
     FileRecord r;
     r.root = m_root;

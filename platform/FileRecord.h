@@ -41,6 +41,9 @@ struct FileRecord
     {
     public:
         InFolder(QChar letter, const QByteArray &hostFolder);
+        ~InFolder();
+        InFolder(const InFolder &) = delete;
+        InFolder &operator=(const InFolder &) = delete;
         std::optional<FileRecord> take(const QByteArray &name) const;
 
     private:
@@ -49,6 +52,7 @@ struct FileRecord
         QByteArray m_root;
         QByteArray m_relFolder; // below the root, with its "/" (or empty)
         bool m_below = false;   // the folder is below the root, by valid names
+        int m_fd = -1;          // the folder, for looks at its files by name alone
     };
 };
 Q_DECLARE_METATYPE(FileRecord)

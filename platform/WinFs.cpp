@@ -8,10 +8,15 @@
 #include <QHash>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
+#include <memory>
 
 namespace WinFs {
 namespace {
@@ -336,42 +341,69 @@ std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
 std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress)
 {
     std::vector<Entry> out;
-    DIR *d = ::opendir(dirName.constData());
-    if (!d)
+    // The folder read straight, in large pieces into one buffer kept for
+    // every folder (no buffer made per folder; the folders of a tree are
+    // many).
+    const int fd = ::open(dirName.constData(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return out;
+    constexpr size_t kBuffer = 64 * 1024;
+    // Events run during the reading, and may list a folder of their own:
+    // each reading takes a buffer of its own from the spares.
+    static thread_local std::vector<std::unique_ptr<char[]>> spares;
+    std::unique_ptr<char[]> buffer;
+    if (spares.empty()) {
+        buffer.reset(new char[kBuffer]);
+    } else {
+        buffer = std::move(spares.back());
+        spares.pop_back();
+    }
+    struct GiveBack
+    {
+        std::unique_ptr<char[]> &buffer;
+        ~GiveBack() { spares.push_back(std::move(buffer)); }
+    } giveBack{buffer};
     int sincePump = 0;
-    while (dirent *e = ::readdir(d)) {
-        const char *n = e->d_name;
-        if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer);
+        if (got < 0 && errno == EINTR)
             continue;
-        Entry entry;
-        entry.raw = QByteArray(n);
-        entry.name = QFile::decodeName(entry.raw);
-        entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
-        unsigned char type = e->d_type;
-        if (type == DT_UNKNOWN || type == DT_LNK) {
-            struct stat st;
-            const QByteArray full = dirName + '/' + n;
-            if (::lstat(full.constData(), &st) == 0) {
-                if (S_ISLNK(st.st_mode)) {
-                    entry.isLink = true;
-                    struct stat target;
-                    entry.isDir = ::stat(full.constData(), &target) == 0 && S_ISDIR(target.st_mode);
-                } else {
-                    entry.isDir = S_ISDIR(st.st_mode);
+        if (got <= 0)
+            break;
+        for (long at = 0; at < got;) {
+            const auto *e = reinterpret_cast<const struct dirent64 *>(buffer.get() + at);
+            at += e->d_reclen;
+            const char *n = e->d_name;
+            if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
+                continue;
+            Entry entry;
+            entry.raw = QByteArray(n);
+            entry.name = QFile::decodeName(entry.raw);
+            entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
+            const unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN || type == DT_LNK) {
+                struct stat st;
+                if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                    if (S_ISLNK(st.st_mode)) {
+                        entry.isLink = true;
+                        struct stat target;
+                        entry.isDir = ::fstatat(fd, n, &target, 0) == 0 && S_ISDIR(target.st_mode);
+                    } else {
+                        entry.isDir = S_ISDIR(st.st_mode);
+                    }
                 }
+            } else {
+                entry.isDir = type == DT_DIR;
             }
-        } else {
-            entry.isDir = type == DT_DIR;
-        }
-        out.push_back(std::move(entry));
-        // A folder of tens of thousands of files takes a while to read.
-        if (progress && ++sincePump == 256) {
-            sincePump = 0;
-            progress->pump();
+            out.push_back(std::move(entry));
+            // A folder of tens of thousands of files takes a while to read.
+            if (progress && ++sincePump == 256) {
+                sincePump = 0;
+                progress->pump();
+            }
         }
     }
-    ::closedir(d);
+    ::close(fd);
     std::sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
         const int c = a.name.compare(b.name, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.name < b.name;

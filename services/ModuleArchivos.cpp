@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 namespace ModuleArchivos {
@@ -97,7 +98,10 @@ void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QS
     qsizetype total = 0;
     for (const std::vector<Hit> &hits : byPattern)
         total += qsizetype(hits.size());
-    list.reserve(list.size() + total);
+    // Grown by half again at least: a list filled folder by folder must not
+    // be copied once per folder.
+    if (list.capacity() < list.size() + total)
+        list.reserve(std::max(list.size() + total, list.capacity() + list.capacity() / 2));
     for (const std::vector<Hit> &hits : byPattern) {
         for (const Hit &h : hits) {
             const Node &node = nodes[size_t(h.node)];
