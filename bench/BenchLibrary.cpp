@@ -32,6 +32,7 @@ struct Share
     int copies = 0;
     int missing = 0;
     int vips = 1;
+    bool flat = false;
 };
 
 // Writes one project folder: its audio tree, its project files, its copies;
@@ -41,10 +42,12 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
 {
     QStringList audio;
     for (int i = 0; i < share.files; ++i) {
-        // Ten takes a sub-folder, ten sub-folders a folder; every fifth
-        // file a peak file beside its take.
-        const QString sub = QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
-        QDir().mkpath(folder + sub);
+        // Ten takes a sub-folder, ten sub-folders a folder (or all in one);
+        // every fifth file a peak file beside its take.
+        const QString sub = share.flat ? QStringLiteral("/Audio")
+                                       : QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
+        if (i == 0 || !share.flat)
+            QDir().mkpath(folder + sub);
         const bool peak = i % 5 == 4;
         const QString name = QStringLiteral("Toma %1.%2").arg(i).arg(peak ? QStringLiteral("hdp") : QStringLiteral("wav"));
         const QByteArray bytes = Fixtures::noise(64 + int(i % 7) * 16, seed++);
@@ -128,6 +131,7 @@ Library makeLibrary(const QString &root, const LibrarySpec &spec)
     share.copies = spec.copies / projects;
     share.missing = spec.missing / projects;
     share.vips = std::max(1, spec.vipsPerFolder);
+    share.flat = spec.flat;
     quint32 seed = 1;
     for (int p = 0; p < projects; ++p) {
         QString folder = root;

@@ -18,6 +18,7 @@ struct LibrarySpec
     int used = 20000;      // used paths over all projects
     int copies = 3000;     // same-name copies in a "Copias" folder, half of them identical
     int missing = 500;     // used paths whose file is not on disk
+    bool flat = false;     // every take of a project folder in one "Audio" folder
 };
 
 struct Library

@@ -489,6 +489,9 @@ std::optional<quint64> Matcher::headDigest(const QString &file, const QString &h
 
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
 {
+    // A missing used file may make its folder be read for another letter
+    // case of its name, and a folder may be large.
+    const WinFs::EventsDuringLookups lookups(progress);
     matcher.prepare(progress);
     progress.setRange(0, inventory.size());
     QStringList kept;

@@ -147,6 +147,8 @@ bool lineMatches(const QString &inventoryLine, const QString &usedLine,
 // Removes from `inventory` every line that matches a used line. Returns
 // false when cancelled (the inventory is then partly matched).
 // `linkLines`: the inventory lines the listing saw as symbolic links.
+// Window events run through `progress` as it goes, folder readings of the
+// case-blind resolution included: the caller keeps other commands out.
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress,
                 const QSet<QString> *linkLines = nullptr);
 

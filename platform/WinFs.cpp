@@ -70,16 +70,65 @@ bool settled(const DirStamp &stamp)
     return stamp.mtimeNs >= 0 && stamp.mtimeNs < nowNs - qint64(50) * 1000000;
 }
 
-// A folder's names in listing order, with the first of each case-blind key.
+// Calls `f(name, type, folderFd)` for each entry of a folder but "." and
+// "..", read straight in large pieces; `progress` is pumped as it goes.
+// False when the folder cannot be opened.
+template<typename F>
+bool forEachName(const QByteArray &dirName, Progress *progress, F f)
+{
+    const int fd = ::open(dirName.constData(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    constexpr size_t kBuffer = 64 * 1024;
+    // Events may run during the reading and read a folder of their own:
+    // each reading takes a buffer of its own from the spares (no buffer is
+    // made per folder, and the folders of a tree are many).
+    static thread_local std::vector<std::unique_ptr<char[]>> spares;
+    std::unique_ptr<char[]> buffer;
+    if (spares.empty()) {
+        buffer.reset(new char[kBuffer]);
+    } else {
+        buffer = std::move(spares.back());
+        spares.pop_back();
+    }
+    int sincePump = 0;
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        for (long at = 0; at < got;) {
+            const auto *e = reinterpret_cast<const struct dirent64 *>(buffer.get() + at);
+            at += e->d_reclen;
+            const char *n = e->d_name;
+            if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
+                continue;
+            f(n, e->d_type, fd);
+            // A folder of tens of thousands of files takes a while to read.
+            if (progress && ++sincePump == 256) {
+                sincePump = 0;
+                progress->pump();
+            }
+        }
+    }
+    ::close(fd);
+    spares.push_back(std::move(buffer));
+    return true;
+}
+
+// The first name of each case-blind key of a folder, in listing order.
+// Names of one key are equal case-blind, so the first of them in listing
+// order is the least by plain comparison: no sort is needed.
 struct Listing
 {
     DirStamp stamp;
     bool settled = false; // else it is listed again at its next use
-    QStringList names;
-    QHash<QString, qsizetype> firstByKey;
+    QHash<QString, QString> firstByKey;
 };
 
 QHash<QString, Listing> g_listing;
+Progress *g_lookupProgress = nullptr;
 
 // A folder's names, listed again whenever the folder has changed since.
 const Listing &listingOf(const QString &hostDir)
@@ -90,12 +139,12 @@ const Listing &listingOf(const QString &hostDir)
         Listing l;
         l.stamp = stamp;
         l.settled = settled(stamp);
-        for (const Entry &e : listHostDir(hostDir))
-            l.names << e.name;
-        // Backwards, so that the first name of each key is the one kept.
-        l.firstByKey.reserve(l.names.size());
-        for (qsizetype i = l.names.size() - 1; i >= 0; --i)
-            l.firstByKey.insert(foldKey(l.names[i]), i);
+        forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
+            const QString name = QFile::decodeName(n);
+            QString &first = l.firstByKey[foldKey(name)];
+            if (first.isNull() || name < first)
+                first = name;
+        });
         it = g_listing.insert(hostDir, std::move(l));
     }
     return *it;
@@ -179,7 +228,7 @@ QString resolveCaseBlind(const QString &windowsPath, bool *missing)
             const Listing &l = listingOf(cur);
             const auto hit = l.firstByKey.constFind(foldKey(part));
             if (hit != l.firstByKey.constEnd()) {
-                next = joined(cur, l.names[*hit]);
+                next = joined(cur, *hit);
             } else {
                 // Found neither way: nothing lies below. Remembered for the
                 // folders of the path below `cur`, when `cur` was reached as
@@ -333,6 +382,66 @@ std::optional<FileId> fileId(const QString &windowsPath)
     return FileId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
+namespace {
+
+// The sign of QString::compare(a, b, Qt::CaseInsensitive): over ASCII,
+// where case folding is lower case, without calling it.
+int foldedCompare(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *x = reinterpret_cast<const char16_t *>(a.constData());
+    const char16_t *y = reinterpret_cast<const char16_t *>(b.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t p = x[i], q = y[i];
+        if (p == q)
+            continue;
+        if ((p | q) >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive); // the equal start folds alike
+        if (p >= u'A' && p <= u'Z')
+            p += 32;
+        if (q >= u'A' && q <= u'Z')
+            q += 32;
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+bool listedBefore(const Entry &a, const Entry &b)
+{
+    const int c = foldedCompare(a.name, b.name);
+    return c != 0 ? c < 0 : a.name < b.name;
+}
+
+// Sorted case-blind, then by plain comparison: pieces sorted and merged,
+// with events let run between them (a folder may hold tens of thousands of
+// names).
+void sortListing(std::vector<Entry> &entries, Progress *progress)
+{
+    constexpr size_t kPiece = 4096;
+    const size_t n = entries.size();
+    if (!progress || n <= kPiece) {
+        std::sort(entries.begin(), entries.end(), listedBefore);
+        if (progress)
+            progress->pump();
+        return;
+    }
+    for (size_t from = 0; from < n; from += kPiece) {
+        std::sort(entries.begin() + qsizetype(from), entries.begin() + qsizetype(std::min(n, from + kPiece)),
+                  listedBefore);
+        progress->pump();
+    }
+    for (size_t width = kPiece; width < n; width *= 2) {
+        for (size_t from = 0; from + width < n; from += 2 * width) {
+            std::inplace_merge(entries.begin() + qsizetype(from), entries.begin() + qsizetype(from + width),
+                               entries.begin() + qsizetype(std::min(n, from + 2 * width)), listedBefore);
+            progress->pump();
+        }
+    }
+}
+
+} // namespace
+
 std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
 {
     return listHostDir(QFile::encodeName(hostDir), progress);
@@ -341,76 +450,39 @@ std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
 std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress)
 {
     std::vector<Entry> out;
-    // The folder read straight, in large pieces into one buffer kept for
-    // every folder (no buffer made per folder; the folders of a tree are
-    // many).
-    const int fd = ::open(dirName.constData(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return out;
-    constexpr size_t kBuffer = 64 * 1024;
-    // Events run during the reading, and may list a folder of their own:
-    // each reading takes a buffer of its own from the spares.
-    static thread_local std::vector<std::unique_ptr<char[]>> spares;
-    std::unique_ptr<char[]> buffer;
-    if (spares.empty()) {
-        buffer.reset(new char[kBuffer]);
-    } else {
-        buffer = std::move(spares.back());
-        spares.pop_back();
-    }
-    struct GiveBack
-    {
-        std::unique_ptr<char[]> &buffer;
-        ~GiveBack() { spares.push_back(std::move(buffer)); }
-    } giveBack{buffer};
-    int sincePump = 0;
-    for (;;) {
-        const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        for (long at = 0; at < got;) {
-            const auto *e = reinterpret_cast<const struct dirent64 *>(buffer.get() + at);
-            at += e->d_reclen;
-            const char *n = e->d_name;
-            if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
-                continue;
-            Entry entry;
-            entry.raw = QByteArray(n);
-            entry.name = QFile::decodeName(entry.raw);
-            entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
-            const unsigned char type = e->d_type;
-            if (type == DT_UNKNOWN || type == DT_LNK) {
-                struct stat st;
-                if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                    if (S_ISLNK(st.st_mode)) {
-                        entry.isLink = true;
-                        struct stat target;
-                        entry.isDir = ::fstatat(fd, n, &target, 0) == 0 && S_ISDIR(target.st_mode);
-                    } else {
-                        entry.isDir = S_ISDIR(st.st_mode);
-                    }
+    forEachName(dirName, progress, [&out](const char *n, unsigned char type, int fd) {
+        Entry entry;
+        entry.raw = QByteArray(n);
+        entry.name = QFile::decodeName(entry.raw);
+        entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            struct stat st;
+            if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                if (S_ISLNK(st.st_mode)) {
+                    entry.isLink = true;
+                    struct stat target;
+                    entry.isDir = ::fstatat(fd, n, &target, 0) == 0 && S_ISDIR(target.st_mode);
+                } else {
+                    entry.isDir = S_ISDIR(st.st_mode);
                 }
-            } else {
-                entry.isDir = type == DT_DIR;
             }
-            out.push_back(std::move(entry));
-            // A folder of tens of thousands of files takes a while to read.
-            if (progress && ++sincePump == 256) {
-                sincePump = 0;
-                progress->pump();
-            }
+        } else {
+            entry.isDir = type == DT_DIR;
         }
-    }
-    ::close(fd);
-    std::sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
-        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.name < b.name;
+        out.push_back(std::move(entry));
     });
-    if (progress)
-        progress->pump();
+    sortListing(out, progress);
     return out;
+}
+
+EventsDuringLookups::EventsDuringLookups(Progress &progress) : m_previous(g_lookupProgress)
+{
+    g_lookupProgress = &progress;
+}
+
+EventsDuringLookups::~EventsDuringLookups()
+{
+    g_lookupProgress = m_previous;
 }
 
 void clearCache()

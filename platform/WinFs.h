@@ -94,4 +94,19 @@ std::vector<Entry> listHostDir(const QByteArray &hostDir, Progress *progress = n
 // analysis; drop it when a new run starts or files were moved.
 void clearCache();
 
+// While one lives, a case-blind resolution that must read a folder (which
+// may hold tens of thousands of names) lets window events run through
+// `progress`. Only code that keeps other commands out meanwhile sets one.
+class EventsDuringLookups
+{
+public:
+    explicit EventsDuringLookups(Progress &progress);
+    ~EventsDuringLookups();
+    EventsDuringLookups(const EventsDuringLookups &) = delete;
+    EventsDuringLookups &operator=(const EventsDuringLookups &) = delete;
+
+private:
+    Progress *m_previous;
+};
+
 } // namespace WinFs

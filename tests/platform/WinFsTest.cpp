@@ -1,4 +1,5 @@
 #include "platform/DriveMap.h"
+#include "platform/EventPump.h"
 #include "platform/FileRecord.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
@@ -276,4 +277,46 @@ TEST_F(WinFsTest, RecordsOfOneFolderAreTheRecordsOfEachFile)
             }
         }
     }
+}
+
+TEST_F(WinFsTest, AFolderOfThousandsOfNamesIsListedInTheSameOrderWhileEventsRun)
+{
+    // More names than one sorted piece, in letters of every kind; the order
+    // is the case-blind comparison's, then the plain one's.
+    const QStringList letters = {"a", "A", "b", "B", "z", "Z", "_", " ", "1", "\u00f1", "\u00d1", "\u00df", "\u212a",
+                                 "k", "\u017f", "s", "S", "\u00e9", "\u00c9"};
+    QRandomGenerator rng(5);
+    QSet<QString> made;
+    while (made.size() < 9000) {
+        QString name;
+        const int n = 1 + int(rng.bounded(5));
+        for (int k = 0; k < n; ++k)
+            name += letters[rng.bounded(int(letters.size()))];
+        name += ".wav";
+        if (made.contains(name))
+            continue;
+        QFile f(dir.path() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        made.insert(name);
+    }
+    QStringList expected(made.cbegin(), made.cend());
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    struct Counting final : Progress
+    {
+        int pumps = 0;
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+        void pump() override { ++pumps; }
+    } counting;
+    for (Progress *p : {static_cast<Progress *>(nullptr), static_cast<Progress *>(&counting)}) {
+        QStringList got;
+        for (const WinFs::Entry &e : WinFs::listHostDir(dir.path(), p))
+            got << e.name;
+        EXPECT_EQ(got, expected);
+    }
+    EXPECT_GT(counting.pumps, 9000 / 4096);
 }
