@@ -19,9 +19,10 @@
 // while it stays open, and --delete then runs from that window as it stands.
 // The last line on stdout is "seconds=<wall time of the analysis>". Each
 // road run prints the longest time the window did not answer during it:
-// "longest_event_gap_ms=" (the analysis), "delete_longest_gap_ms=" (each
-// deletion run), "restore_longest_gap_ms=" (the restore), each with
-// "(goal < 50: met)" or "FAILED" after it.
+// "longest_event_gap_ms=" (the analysis), "then_longest_event_gap_ms="
+// (the analysis of PATH2), "delete_longest_gap_ms=" (each deletion run),
+// "restore_longest_gap_ms=" (the restore), each with "(goal < 50: met)" or
+// "FAILED" after it.
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
 
@@ -227,7 +228,9 @@ int main(int argc, char **argv)
             return 2;
         }
         f.CommandBorrado_Click();
+        EventPump::resetGapStats();
         f.AbrirRuta(DriveMap::instance().toWindows(second.absoluteFilePath()));
+        printGap("then_longest_event_gap_ms");
         std::printf("then: projects=%d unused=%d window_items=%d window_offers=%d\n", f.ListProyectos->count(),
                     f.ListBorrar->count(), paraBorrarLoaded() ? paraBorrar().ListBorrar->count() : 0,
                     int(paraBorrarLoaded() && paraBorrar().cmdHecho->isVisible()));

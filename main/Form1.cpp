@@ -489,6 +489,16 @@ QStringList Form1::readList(const QListWidget *list)
     return out;
 }
 
+void Form1::emptyList(QListWidget *list)
+{
+    constexpr int kPiece = 4096;
+    while (list->count() > 0) {
+        const int n = std::min(list->count(), kPiece);
+        list->model()->removeRows(list->count() - n, n);
+        m_progress->pump();
+    }
+}
+
 QString Form1::getPath(const QString &sPath, const QString &Caracter)
 {
     if (sPath.isEmpty() || Caracter.isEmpty())
@@ -534,6 +544,17 @@ void Form1::AbrirFichero_Click()
         return;
     // The dialog let events run: a run may have started meanwhile.
     if (Peers::estaBorrando() || Decoding || analysisRunning())
+        return;
+    {
+        // The lists of an earlier analysis go first, a piece at a time (a
+        // list of a hundred thousand lines takes a while to empty).
+        Running emptying(m_running);
+        m_progress->pump();
+        for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
+            emptyList(l);
+        Peers::unusedListChanged();
+    }
+    if (Peers::estaBorrando() || Decoding)
         return;
 
     cmdReset_Click();
@@ -728,9 +749,12 @@ void Form1::LimpiarListas()
 {
     Peers::unloadFormMedia();
     Peers::unloadForm2();
-    ListProyectos->clear();
-    ListVip->clear();
-    ListUtilizados->clear();
+    // Called by a running analysis: the lists of an earlier one go a piece
+    // at a time.
+    emptyList(ListProyectos);
+    emptyList(ListVip);
+    emptyList(ListUtilizados);
+    emptyList(ListBorrar);
     clearUnusedList();
     ShowIco->hide();
     for (int i = 0; i < 2; ++i) {

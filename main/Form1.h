@@ -294,6 +294,9 @@ private:
                   const std::vector<FileRecord> *records = nullptr);
     // lines(), letting events run as a long list is read (same guards).
     QStringList readList(const QListWidget *list);
+    // Empties a list a few thousand lines at a time, letting events run in
+    // between (same guards).
+    void emptyList(QListWidget *list);
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);

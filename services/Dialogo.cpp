@@ -39,10 +39,31 @@ QStringList nameFilters(const QString &filtro)
     return out;
 }
 
+namespace {
+
+// A file dialog that goes when the event loop next takes over: taking it
+// down (its folder model and the thread that reads folders) takes a while,
+// and the command that asked for it has its work to begin.
+struct LaterDialog
+{
+    QFileDialog &dlg;
+    LaterDialog(QWidget *owner, const QString &title) : dlg(*new QFileDialog(owner, title)) {}
+    ~LaterDialog()
+    {
+        dlg.hide();
+        dlg.deleteLater();
+    }
+    LaterDialog(const LaterDialog &) = delete;
+    LaterDialog &operator=(const LaterDialog &) = delete;
+};
+
+} // namespace
+
 QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
                      const QString &carpetaInicial)
 {
-    QFileDialog dlg(owner, titulo);
+    LaterDialog later(owner, titulo);
+    QFileDialog &dlg = later.dlg;
     dlg.setObjectName(QStringLiteral("DialogoAbrirArchivo"));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -65,7 +86,8 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
 
 QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder)
 {
-    QFileDialog dlg(owner, titulo);
+    LaterDialog later(owner, titulo);
+    QFileDialog &dlg = later.dlg;
     dlg.setObjectName(QStringLiteral("DialogoElegirCarpeta"));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setOption(QFileDialog::ShowDirsOnly, true);
