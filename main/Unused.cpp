@@ -1,5 +1,6 @@
 #include "main/Unused.h"
 
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "services/BuscarPaths.h"
 
@@ -7,9 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <utility>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -301,6 +302,14 @@ const WinFs::FileStat &Matcher::usedStat(int index)
     return m_stat[size_t(index)];
 }
 
+QString Matcher::usedHost(int index)
+{
+    // Where the look found it: the path as written unless another letter
+    // case had to be looked for.
+    const WinFs::FileStat &st = usedStat(index);
+    return st.exists && !st.caseBlind ? DriveMap::instance().toHost(m_used[index]) : WinFs::hostPath(m_used[index]);
+}
+
 QHash<QString, bool> Matcher::normalFiles(Progress *progress) const
 {
     QHash<QString, bool> out;
@@ -396,7 +405,7 @@ bool Matcher::compareWith(const QString &l, const QString &host, const WinFs::Fi
         else if (lst.isFile && ust.isFile && lst.size != ust.size)
             c = {};
         else
-            c = compareOpened(l, host, m_used[u], WinFs::hostPath(m_used[u]));
+            c = compareOpened(l, host, m_used[u], usedHost(u));
     } else {
         c = m_compare(l, m_used[u]);
     }
@@ -441,7 +450,7 @@ bool Matcher::sameContents(const QString &l, const QString &host, const WinFs::F
     if (!bucket.digested) {
         bucket.digested = true;
         for (int u : bucket.all) {
-            if (const std::optional<quint64> d = headDigest(m_used[u], WinFs::hostPath(m_used[u])))
+            if (const std::optional<quint64> d = headDigest(m_used[u], usedHost(u)))
                 bucket.byDigest[*d].push_back(u);
             else
                 bucket.unreadable.push_back(u);

@@ -92,6 +92,8 @@ private:
     int firstNamed(QStringView name) const;
     int nextNamed(int u, QStringView name) const;
     const WinFs::FileStat &usedStat(int index);
+    // The host path of a used file, for reading it.
+    QString usedHost(int index);
     // A digest of the first bytes of a file, read once; nothing when it
     // cannot be read.
     std::optional<quint64> headDigest(const QString &file, const QString &host);

@@ -315,6 +315,7 @@ FileStat statPath(const QString &windowsPath, QString *host)
         name = QFile::encodeName(h);
         if (::lstat(name.constData(), &st) != 0)
             return out;
+        out.caseBlind = true;
     }
     if (host)
         *host = h;

@@ -55,6 +55,7 @@ struct FileStat
     FileId id;
     quint64 links = 0;     // hard links to it
     qint64 mtimeNs = 0;    // last modification, nanoseconds since 1970
+    bool caseBlind = false; // found through another letter case than written
 };
 
 // One stat of a Windows path, resolved case-blind when the exact name is
