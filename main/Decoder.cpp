@@ -157,10 +157,11 @@ bool isMarkerAt(const uchar *l)
 }
 
 // The first index p in [from, to] of `data` where "LIST", four bytes of any
-// value and "mdrl" start, or -1; `data` holds the bytes up to to + 11. Each position is looked at once, in blocks of sixteen: the
-// "L" and the "m" eight bytes after it are tested together, so bytes full of
-// "L" (or of "m") cost no more than any others, and only a start that has
-// both is compared in full.
+// value and "mdrl" start, or -1; `data` holds the bytes up to to + 11. Each
+// position is looked at once, in blocks of sixteen: the "L" and the "m"
+// eight bytes after it are tested together, so bytes full of "L" (or of
+// "m") cost no more than any others, and only a start that has both is
+// compared in full.
 qint64 findMarker(const uchar *data, qint64 from, qint64 to)
 {
     qint64 p = from;

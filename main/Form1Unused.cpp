@@ -154,6 +154,8 @@ void Form1::BuscarPerdidos()
             barProgress().pump();
             return cancelar;
         });
+    // Taken once: a later search looks at the files again.
+    m_usedNormalFiles.clear();
     fillList(window.ListPerdidos, missing.lines, true);
     Module2::TablaPerdidos = missing.lines;
     window.TextEncontrados->setText(Unused::missingSummary(missing.missing));

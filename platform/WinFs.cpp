@@ -184,10 +184,10 @@ QString joined(const QString &folder, const QString &name)
     return folder == QStringLiteral("/") ? u'/' + name : folder + u'/' + name;
 }
 
-// The case-blind resolution of a Windows path whose exact host path was just
-// found not to exist: component by component from the drive's root, each name taken as
-// written when it exists, else the first name of the folder's listing equal
-// to it in either letter case, else as written. `missing` (when given) is
+// The case-blind resolution of a Windows path whose exact host path was
+// just found not to exist: component by component from the drive's root,
+// each name taken as written when it exists, else the first name of the
+// folder's listing equal to it in either letter case, else as written. `missing` (when given) is
 // set when a name was found neither way: then nothing is below it, and the
 // rest of the path is as written.
 QString resolveCaseBlind(const QString &windowsPath, bool *missing)
