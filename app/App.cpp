@@ -24,7 +24,11 @@ namespace {
 void setup()
 {
     Peers::Hooks &h = Peers::hooks();
-    h.estaBorrando = [] { return paraBorrarLoaded() && paraBorrar().EstaBorrando; };
+    // A restore writes files back as a deletion removes them: the same
+    // commands wait for it.
+    h.estaBorrando = [] {
+        return (paraBorrarLoaded() && paraBorrar().EstaBorrando) || (recuperarLoaded() && recuperar().busy());
+    };
     h.toggleParaBorrar = [] {
         ParaBorrar &w = paraBorrar();
         w.setVisible(!w.isVisible());

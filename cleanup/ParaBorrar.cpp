@@ -496,7 +496,8 @@ void ParaBorrar::setRunning(bool running)
 
 void ParaBorrar::cmdHecho_Click()
 {
-    if (EstaBorrando || !cmdHecho->isVisible())
+    // Nor inside a restore, which writes files back meanwhile.
+    if (EstaBorrando || !cmdHecho->isVisible() || Peers::estaBorrando())
         return;
     // No deletion inside a running analysis or search of the main window:
     // its lists are being rebuilt.

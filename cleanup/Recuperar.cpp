@@ -145,7 +145,8 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 
 void Recuperar::cmdOpen_Click()
 {
-    if (m_busy)
+    // Nothing is read or restored inside a deletion run.
+    if (m_busy || Peers::estaBorrando())
         return;
     Peers::unloadFormMedia();
     if (form1Loaded())
@@ -264,7 +265,9 @@ void Recuperar::notValid()
 
 void Recuperar::cmdRecuperar_Click()
 {
-    if (m_busy)
+    // Nor inside an analysis or search of the main window, which reads the
+    // folders the files go back to.
+    if (m_busy || Peers::estaBorrando() || (form1Loaded() && (form1().Decoding || form1().analysisRunning())))
         return;
     m_busy = true;
     RecuperarArchivos();

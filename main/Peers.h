@@ -24,7 +24,7 @@ struct PlayerState
 
 struct Hooks
 {
-    std::function<bool()> estaBorrando;   // the deletion window's run is in progress
+    std::function<bool()> estaBorrando;   // the deletion window's run, or a restore, is in progress
     std::function<void()> unloadFormMedia; // unload the player window (it saves its settings)
     std::function<void()> unloadForm2;     // unload the associated-files window
     std::function<void()> stopPlayer;      // stop playback and empty the control's playlist
