@@ -2,12 +2,11 @@
 
 #include <QStringList>
 
-class QApplication;
-
 namespace App {
 
-// Puts the windows together: registers the higher windows with the main
-// window. Call once, after the QApplication exists.
+// Puts the windows together: installs the windows above the main window
+// (main/Peers.h) and sends the file operations' questions to the message
+// dialog. Call once, after the QApplication exists and before any window.
 void setup();
 
 // Starts the main window as the program does: shows it and, when a path was

@@ -25,9 +25,23 @@
 // "FAILED" after it.
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
+//   analysis_bench --asociados FOLDER [--filtro WAV,MP3,AIF,OGG,FLAC] [--dump DIR] [--delete trash|permanent]
+// runs the associated-files window instead: --filtro stores the filter's
+// audio types before the window loads (without it the stored filter holds),
+// FOLDER (a host path) is dropped on its list, and with --dump the list goes
+// to DIR/ListAsociados.txt. --delete then selects every line (Ctrl+A) and
+// deletes to the trash or for good, without confirmation and without
+// emptying the trash; the list afterwards goes to ListAsociadosDespues.txt.
+// It prints "asociados=<file lines> carpetas=<headers> escaneadas=<folders
+// walked>", "deleted=<n> failed=<n>" after a deletion, the longest gap
+// between event runs of the scan, and last "seconds=<scan and totals>".
 
 #include "app/App.h"
+#include "bench/BenchLibrary.h"
+#include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
+#include "main/Asociados.h"
+#include "platform/Settings.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
@@ -39,12 +53,15 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QUrl>
 #include <QPushButton>
 
 #include <cstdio>
@@ -70,7 +87,9 @@ void printGap(const char *name)
 int usage()
 {
     std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--then PATH2] [--delete trash|permanent [--backup DIR] "
-                         "[--delete-twice]] [--restore LOG] [PATH]\n       analysis_bench --info FILE\n");
+                         "[--delete-twice]] [--restore LOG] [PATH]\n       analysis_bench --info FILE\n"
+                         "       analysis_bench --asociados FOLDER [--filtro WAV,MP3,AIF,OGG,FLAC] [--dump DIR] "
+                         "[--delete trash|permanent]\n");
     return 2;
 }
 
@@ -118,6 +137,86 @@ void runDeletion(const QString &mode, const QString &backup, DialogAnswerer &ans
         std::fprintf(stderr, "problem: %s\n", qPrintable(p));
 }
 
+// The lines of a role in the associated-files list.
+int countRole(const Form2 &w, Asociados::Linea::Role role)
+{
+    int n = 0;
+    for (int i = 0; i < w.ListAsociados->count(); ++i)
+        n += w.ListAsociados->item(i)->data(Form2::kRoleRole).toInt() == int(role);
+    return n;
+}
+
+int runAsociados(const QString &folder, const QString &filtro, const QString &mode, const QString &dump)
+{
+    if (!filtro.isNull()) {
+        const QStringList wanted = filtro.split(u',', Qt::SkipEmptyParts);
+        for (const QString &t : wanted) {
+            if (!Asociados::tiposAudio().contains(t.trimmed().toUpper()))
+                return usage();
+        }
+        for (int i = 0; i < 5; ++i) {
+            bool on = false;
+            for (const QString &t : wanted)
+                on = on || t.trimmed().toUpper() == Asociados::tiposAudio()[i];
+            Settings::set(Form2::filterKey(i), on ? QStringLiteral("True") : QStringLiteral("False"));
+        }
+        Settings::sync();
+    }
+    const QFileInfo target(folder);
+    if (!target.exists()) {
+        std::fprintf(stderr, "analysis_bench: %s does not exist\n", qPrintable(folder));
+        return 2;
+    }
+    Form1 &f = form1();
+    f.Inicio();
+    DialogAnswerer answer;
+    answer.setPrintMessages(true);
+    Form2 &w = form2();
+    w.show();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(target.absoluteFilePath())});
+    EventPump::resetGapStats();
+    QElapsedTimer clock;
+    clock.start();
+    w.ListAsociados_OLEDragDrop(&data);
+    // The work after the scan's last event run counts too.
+    EventPump::pumpNow();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const qint64 gap = EventPump::longestGapMs();
+    if (!w.LabelEstado->isHidden())
+        std::fprintf(stderr, "status: %s\n", qPrintable(w.LabelEstado->text()));
+    std::printf("asociados=%d carpetas=%d escaneadas=%lld\n", countRole(w, Asociados::Linea::File),
+                countRole(w, Asociados::Linea::Header), static_cast<long long>(General::NumCarpetasEscaneadas));
+    const QStringList before = Form1::lines(w.ListAsociados);
+
+    if (!mode.isEmpty()) {
+        w.CheckBorrarPapelera->setChecked(mode == QStringLiteral("trash"));
+        w.CheckConfirmar->setChecked(false);
+        w.CheckVaciarPapelera->setChecked(false);
+        QKeyEvent ctrlA(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+        QCoreApplication::sendEvent(w.ListAsociados, &ctrlA);
+        w.cmdHecho->click();
+        const Form2::Outcome &o = w.lastOutcome();
+        std::printf("deleted=%d failed=%d\n", o.deleted, o.failed);
+        for (const QString &p : o.problems)
+            std::fprintf(stderr, "problem: %s\n", qPrintable(p));
+    }
+    if (!dump.isEmpty()) {
+        QDir().mkpath(dump);
+        bool ok = dumpList(dump, QStringLiteral("ListAsociados"), before);
+        if (ok && !mode.isEmpty())
+            ok = dumpList(dump, QStringLiteral("ListAsociadosDespues"), Form1::lines(w.ListAsociados));
+        if (!ok) {
+            std::fprintf(stderr, "analysis_bench: cannot write to %s\n", qPrintable(dump));
+            return 1;
+        }
+    }
+    std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(gap));
+    std::printf("seconds=%.3f\n", seconds);
+    return 0;
+}
+
 void runRestore(const QString &log, DialogAnswerer &answer)
 {
     form1().RecuperaBorrados->trigger();
@@ -151,7 +250,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     App::setup();
 
-    QString dump, path, mode, backup, restore, info, then;
+    QString dump, path, mode, backup, restore, info, then, asociados, filtro;
     bool twice = false;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -168,6 +267,10 @@ int main(int argc, char **argv)
             info = args[++i];
         else if (args[i] == QStringLiteral("--then") && hasValue)
             then = args[++i];
+        else if (args[i] == QStringLiteral("--asociados") && hasValue)
+            asociados = args[++i];
+        else if (args[i] == QStringLiteral("--filtro") && hasValue)
+            filtro = args[++i];
         else if (args[i] == QStringLiteral("--delete-twice"))
             twice = true;
         else if (args[i].startsWith(QStringLiteral("--")))
@@ -176,6 +279,14 @@ int main(int argc, char **argv)
             path = args[i];
         else
             return usage();
+    }
+    if (!asociados.isEmpty() || !filtro.isNull()) {
+        // No project, no backup and no restore on this road.
+        if (asociados.isEmpty() || !path.isEmpty() || !backup.isEmpty() || !restore.isEmpty() || !info.isEmpty()
+            || !then.isEmpty() || twice
+            || (!mode.isEmpty() && mode != QStringLiteral("trash") && mode != QStringLiteral("permanent")))
+            return usage();
+        return runAsociados(asociados, filtro, mode, dump);
     }
     if (!info.isEmpty()) {
         if (!path.isEmpty() || !mode.isEmpty() || !restore.isEmpty())
@@ -201,8 +312,7 @@ int main(int argc, char **argv)
             return 2;
         }
         EventPump::resetGapStats();
-        QElapsedTimer clock;
-        clock.start();
+        Stopwatch clock;
         if (target.isDir()) {
             f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
         } else {
@@ -213,7 +323,7 @@ int main(int argc, char **argv)
             f.AbrirFichero_Click();
             QObject::disconnect(answered);
         }
-        seconds = clock.nsecsElapsed() / 1e9;
+        seconds = clock.seconds();
         if (f.TextDecode && !f.TextDecode->isHidden())
             std::fprintf(stderr, "status: %s\n", qPrintable(f.TextDecode->toPlainText()));
         std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),

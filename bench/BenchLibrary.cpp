@@ -4,7 +4,6 @@
 #include "tests/support/Fixtures.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -145,14 +144,13 @@ Library makeLibrary(const QString &root, const LibrarySpec &spec)
 
 double timeCommand(const QString &program, const QStringList &args)
 {
-    QElapsedTimer t;
-    t.start();
+    Stopwatch t;
     QProcess p;
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(program, args);
     p.waitForFinished(-1);
     p.readAllStandardOutput();
-    const double seconds = t.nsecsElapsed() / 1e9;
+    const double seconds = t.seconds();
     if (p.exitStatus() != QProcess::NormalExit || p.error() == QProcess::FailedToStart)
         std::fprintf(stderr, "%s failed\n", qPrintable(program));
     return seconds;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -43,5 +44,19 @@ struct Library
 // used list has duplicates to remove); the missing paths go to the first.
 Library makeLibrary(const QString &root, const LibrarySpec &spec);
 
-// Wall time of an external command, stdout read and thrown away.
+// The one clock of the benchmarks: the wall time since it was made or last
+// started, in seconds. Roads and outside tools are timed alike with it.
+class Stopwatch
+{
+public:
+    Stopwatch() { start(); }
+    void start() { m_timer.start(); }
+    double seconds() const { return double(m_timer.nsecsElapsed()) / 1e9; }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+// Wall time of an external command, stdout read and thrown away (not sent
+// to /dev/null: grep notices it and stops at the first match).
 double timeCommand(const QString &program, const QStringList &args);

@@ -20,7 +20,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -71,15 +70,14 @@ Run runWindow(const QStringList &files, bool trash, const QString &backup)
     DialogAnswerer answer;
     if (!backup.isEmpty())
         answer.queuePath(backup);
-    QElapsedTimer t;
-    t.start();
+    Stopwatch t;
     QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [&t] {
-        t.restart();
+        t.start();
         EventPump::resetGapStats();
     });
     EventPump::resetGapStats();
     w.cmdHecho->click();
-    Run r{t.nsecsElapsed() / 1e9, EventPump::longestGapMs(), w.lastOutcome().deleted};
+    Run r{t.seconds(), EventPump::longestGapMs(), w.lastOutcome().deleted};
     w.close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return r;

@@ -9,7 +9,6 @@
 #include "services/FindFiles.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -39,10 +38,9 @@ int main(int argc, char **argv)
     qint64 gap = 0;
     for (int run = 0; run < 3; ++run) {
         EventPump::resetGapStats();
-        QElapsedTimer t;
-        t.start();
+        Stopwatch t;
         finder.Find(folder, QStringLiteral("*.vip"), QString(), 1);
-        best = std::min(best, t.nsecsElapsed() / 1e9);
+        best = std::min(best, t.seconds());
         gap = std::max(gap, EventPump::longestGapMs());
     }
     std::printf("find_projects: files=%lld folders=%d found=%d search_s=%.3f find_s=%.3f ratio=%.2f "

@@ -29,7 +29,6 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -91,11 +90,6 @@ int pathLines(const QStringList &lines)
             ++n;
     }
     return n;
-}
-
-double seconds(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e9;
 }
 
 // The content test as the match could make it: each file looked at and
@@ -173,11 +167,10 @@ template<typename Compare>
 double microsPerCompare(Compare compare, const QString &a, const QString &b)
 {
     constexpr int kCalls = 2000;
-    QElapsedTimer t;
-    t.start();
+    Stopwatch t;
     for (int i = 0; i < kCalls; ++i)
         compare(a, b);
-    return t.nsecsElapsed() / 1e3 / kCalls;
+    return t.seconds() * 1e6 / kCalls;
 }
 
 // The road's steps one by one, through the routines the window calls; the
@@ -189,16 +182,14 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     Form1 &f = form1();
     f.Inicio();
     WinFs::clearCache();
-    QElapsedTimer t;
-
-    t.start();
+    Stopwatch t;
     QStringList vips;
     ModuleArchivos::BuscarArchivos(folder, QStringList{QStringLiteral("*.vip")}, vips);
-    s.walk = seconds(t);
+    s.walk = t.seconds();
     WinFs::clearCache();
     t.start();
     Buscar::BuscarVips(f, folder);
-    s.search = seconds(t);
+    s.search = t.seconds();
 
     t.start();
     QStringList items;
@@ -210,14 +201,14 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
         Decoder::ExtraerNombres_Archivos(Decoder::itemPath(item), &used, UsedList::headerLine(item), true, st, none);
     UsedList::removeDuplicates(used, {});
     used = UsedList::spaced(used);
-    s.decode = seconds(t);
+    s.decode = t.seconds();
 
     t.start();
     QStringList inventory;
     QSet<QString> folderLines, links;
     for (const QString &fold : Unused::projectFolders(items))
         ModuleArchivos::BuscarArchivos(fold, Unused::patterns(), inventory, &folderLines, &links);
-    s.inventory = seconds(t);
+    s.inventory = t.seconds();
 
     t.start();
     qint64 compares = 0;
@@ -227,18 +218,18 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
         return (*digest)(a, b);
     });
     Unused::removeUsed(inventory, matcher, none, &links);
-    s.matchDigest = seconds(t);
+    s.matchDigest = t.seconds();
     s.compares = compares;
 
     t.start();
     const Unused::UnusedList unused = Unused::unusedAudio(inventory, folderLines, none);
-    s.unused = seconds(t);
+    s.unused = t.seconds();
     s.sameResult = unused.lines == roadUnused;
 
     t.start();
     Unused::missingList(
         used, [](const QString &p) { return !WinFs::findNormalFile(p); }, [] { return false; });
-    s.missing = seconds(t);
+    s.missing = t.seconds();
     unloadForm1();
 
     // One pair of same-name takes of two folders: same size, other bytes.
@@ -298,20 +289,20 @@ Figures measure(const QString &root, double scale)
         DialogAnswerer answer; // nothing should ask; a question must not hang the run
         answer.setPrintMessages(true);
         Phases phases;
-        QElapsedTimer t;
+        Stopwatch t;
         const QMetaObject::Connection watch = QObject::connect(f.TextDecode, &QPlainTextEdit::textChanged, [&] {
             const QString text = f.TextDecode->toPlainText();
             if (phases.search < 0 && text.startsWith(QStringLiteral("Descodificando: ")))
-                phases.search = seconds(t);
+                phases.search = t.seconds();
             else if (phases.usedList < 0 && text.startsWith(QStringLiteral("Buscando archivos no utilizados")))
-                phases.usedList = seconds(t);
+                phases.usedList = t.seconds();
             else if (phases.usedList >= 0 && phases.matched < 0 && text == QStringLiteral(": "))
-                phases.matched = seconds(t);
+                phases.matched = t.seconds();
         });
         EventPump::resetGapStats();
         t.start();
         f.AbrirRuta(folder);
-        const double s = seconds(t);
+        const double s = t.seconds();
         QObject::disconnect(watch);
         if (s < fig.road) {
             fig.road = s;

@@ -44,6 +44,11 @@ ShellResult FileOps::remove(const FileRecord &file)
     return SafeFs::remove(file);
 }
 
+ShellResult FileOps::removeUnlessReadOnly(const FileRecord &file)
+{
+    return SafeFs::remove(file, SafeFs::ReadOnly::Keep);
+}
+
 void FileOps::beginCopies(const QString &folderHost)
 {
     m_copies = std::make_unique<ShellCopy::Batch>(folderHost);
@@ -177,8 +182,9 @@ void Runner::settle(size_t index, Status status, const QString &reason)
 void Runner::act(size_t index, bool afterCopy)
 {
     const Item &item = m_items[index];
-    const ShellResult r = m_o.toTrash ? m_files.trash(item.record, item.path, m_o.confirm)
-                                      : m_files.remove(item.record);
+    const ShellResult r = m_o.toTrash        ? m_files.trash(item.record, item.path, m_o.confirm)
+                          : m_o.keepReadOnly ? m_files.removeUnlessReadOnly(item.record)
+                                             : m_files.remove(item.record);
     if (r.outcome == ShellResult::Declined) {
         settle(index, Status::Skipped, QStringLiteral("no confirmado"));
         return;

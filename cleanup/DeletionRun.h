@@ -35,6 +35,9 @@ public:
     virtual ShellResult trash(const FileRecord &file, const QString &shown, bool confirm);
     // Deletes the recorded file for good.
     virtual ShellResult remove(const FileRecord &file);
+    // Deletes the recorded file for good unless it is read-only (a delete
+    // without force).
+    virtual ShellResult removeUnlessReadOnly(const FileRecord &file);
 
     // Backup copies into one folder (host path), made safe together.
     virtual void beginCopies(const QString &folderHost);
@@ -70,6 +73,8 @@ struct Options
     bool toTrash = false;     // else for good
     bool confirm = false;     // ask before each file goes to the trash
     bool emptyTrashFirst = false;
+    // For good: a read-only file is kept (and counted as failed).
+    bool keepReadOnly = false;
     // The backup folder (a Windows path); empty: no backup.
     QString backupFolder;
     QStringList protectedFolders; // honoured in every mode

@@ -4,6 +4,8 @@
 
 #include "cleanup/DeletionLog.h"
 #include "cleanup/DeletionRun.h"
+#include "cleanup/Form2.h"
+#include "cleanup/Recuperar.h"
 #include "main/Form1.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
@@ -16,7 +18,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/ShellOps.h"
 
 #include <QCheckBox>
@@ -43,10 +45,7 @@
 #include <cmath>
 #include <vector>
 
-
 namespace {
-
-ParaBorrar *g_window = nullptr;
 
 using ModAlpha::kMinOpacity;
 
@@ -66,33 +65,56 @@ void setBack(QLabel *label, unsigned colour)
     label->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
 }
 
-const char *const kCheckKeys[] = {"ParaBorrar.CheckAudio", "ParaBorrar.CheckBorrarPapelera",
-                                  "ParaBorrar.CheckVaciarPapelera", "ParaBorrar_No ToolTips",
-                                  "ParaBorrar.CheckConfirmar", "ParaBorrar.CheckBackup"};
-
-bool storedCheck(const char *key)
+// The window's settings.
+constexpr Settings::PlaceKeys kPlace{{{"ParaBorrar_Left"}, 0}, {{"ParaBorrar_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll5");
+constexpr Settings::IntKey check(const char *name)
 {
-    return Settings::getInt(QString::fromLatin1(key), 0, 0, 1) == 1;
+    return {{name}, 0, 0, 1};
+}
+constexpr Settings::IntKey kCheckKeys[] = {check("ParaBorrar.CheckAudio"), check("ParaBorrar.CheckBorrarPapelera"),
+                                           check("ParaBorrar.CheckVaciarPapelera"), check("ParaBorrar_No ToolTips"),
+                                           check("ParaBorrar.CheckConfirmar"), check("ParaBorrar.CheckBackup")};
+
+bool storedCheck(const Settings::IntKey &key)
+{
+    return key.value() == 1;
 }
 
 } // namespace
 
-ParaBorrar &paraBorrar()
-{
-    if (!g_window)
-        g_window = new ParaBorrar;
-    return *g_window;
-}
+namespace {
 
-bool paraBorrarLoaded()
+class Peer final : public Peers::DeletionWindow
 {
-    return g_window != nullptr;
-}
+public:
+    // A restore writes files back as a deletion removes them: the same
+    // commands wait for it.
+    bool EstaBorrando() override
+    {
+        return (paraBorrarLoaded() && paraBorrar().EstaBorrando) || (recuperarLoaded() && recuperar().busy());
+    }
+    void toggleVisible() override
+    {
+        ParaBorrar &w = paraBorrar();
+        w.setVisible(!w.isVisible());
+        if (w.isVisible())
+            w.raise();
+    }
+    void CopiarListBorrados() override { paraBorrar().tomarLista(); }
+    void unusedListChanged() override
+    {
+        if (paraBorrarLoaded())
+            paraBorrar().tomarLista();
+    }
+};
 
-void unloadParaBorrar()
+} // namespace
+
+Peers::DeletionWindow &paraBorrarPeer()
 {
-    if (g_window && !g_window->EstaBorrando)
-        g_window->Salir_Click();
+    static Peer peer;
+    return peer;
 }
 
 QString ParaBorrar::mark()
@@ -229,17 +251,16 @@ ParaBorrar::ParaBorrar()
 
 ParaBorrar::~ParaBorrar()
 {
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<ParaBorrar>::release(this);
 }
 
 void ParaBorrar::Form_Load()
 {
     if (form1Loaded() && !sameAsMain())
         CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
-    WindowPlace::restore(this, QStringLiteral("ParaBorrar_Left"), QStringLiteral("ParaBorrar_Top"), 0, 0);
+    WindowPlace::restore(this, kPlace);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     CheckBorrarPapelera->setChecked(storedCheck(kCheckKeys[1]));
     CheckVaciarPapelera->setChecked(storedCheck(kCheckKeys[2]));
     ParaBorrarCheckToolTip->setChecked(storedCheck(kCheckKeys[3]));
@@ -253,7 +274,7 @@ void ParaBorrar::Form_Load()
     if (ListBorrar->count() > 0)
         cmdHecho->show();
     const QSignalBlocker block(HScroll5);
-    HScroll5->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll5"), 100, kMinOpacity));
+    HScroll5->setValue(kOpacity.value());
     HScroll5_Scroll();
 }
 
@@ -348,14 +369,13 @@ void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<
 
 void ParaBorrar::SalvarOpciones()
 {
-    Peers::stopPlayer();
-    Settings::set(QStringLiteral("ParaBorrar_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("ParaBorrar_Top"), QString::number(y() * 15));
+    Peers::player().stopAndClear();
+    WindowPlace::save(this, kPlace);
     const QCheckBox *boxes[] = {CheckAudio, CheckBorrarPapelera, CheckVaciarPapelera, ParaBorrarCheckToolTip,
                                 CheckConfirmar, CheckBackup};
     for (int i = 0; i < 6; ++i)
-        Settings::set(QString::fromLatin1(kCheckKeys[i]), boxes[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    Settings::set(QStringLiteral("HScroll5"), QString::number(HScroll5->value()));
+        kCheckKeys[i].setValue(boxes[i]->isChecked() ? 1 : 0);
+    kOpacity.setValue(HScroll5->value());
     Settings::sync();
 }
 
@@ -377,7 +397,7 @@ void ParaBorrar::ParaBorrarCheckToolTip_Click()
 void ParaBorrar::CheckAudio_Click()
 {
     if (!CheckAudio->isChecked()) {
-        Peers::stopPlayer();
+        Peers::player().stopAndClear();
         return;
     }
     if (!form1().Decoding) {
@@ -444,7 +464,7 @@ void ParaBorrar::deleteSelectedLines()
 
 void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
 {
-    Peers::stopPlayback();
+    Peers::player().stop();
     TextSound->hide();
     ImageICO->hide();
     if (button == Qt::LeftButton && CheckAudio->isChecked()) {
@@ -497,16 +517,19 @@ void ParaBorrar::setRunning(bool running)
 void ParaBorrar::cmdHecho_Click()
 {
     // Nor inside a restore, which writes files back meanwhile.
-    if (EstaBorrando || !cmdHecho->isVisible() || Peers::estaBorrando())
+    if (EstaBorrando || !cmdHecho->isVisible() || (recuperarLoaded() && recuperar().busy()))
         return;
     // No deletion inside a running analysis or search of the main window:
     // its lists are being rebuilt.
     if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
         return;
-    Peers::unloadRecuperar();
+    // Nor inside a scan or a deletion of the associated-files window.
+    if (form2Loaded() && form2().ocupado())
+        return;
+    unloadRecuperar();
     if (perdidosLoaded() && perdidos().isVisible())
         unloadPerdidos();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     if (unidadesBuscarLoaded() && unidadesBuscar().isVisible())
         unloadUnidadesBuscar();
 
@@ -696,8 +719,5 @@ void ParaBorrar::closeEvent(QCloseEvent *event)
     m_closing = true;
     SalvarOpciones();
     Timer1->stop();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<ParaBorrar>::discard(this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileRecord.h"
+#include "services/SingleWindow.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+namespace Peers { class DeletionWindow; }
 
 // The deletion window: a copy of the main window's unused files, the options
 // of the run, and the run itself (recycle bin or for good, optionally after
@@ -119,6 +121,8 @@ private:
 };
 
 // The one deletion window, created on first use.
-ParaBorrar &paraBorrar();
-bool paraBorrarLoaded();
-void unloadParaBorrar();
+inline ParaBorrar &paraBorrar() { return SingleWindow<ParaBorrar>::get(); }
+inline bool paraBorrarLoaded() { return SingleWindow<ParaBorrar>::loaded(); }
+inline void unloadParaBorrar() { SingleWindow<ParaBorrar>::close(); }
+// The deletion window as the windows below it in the build reach it.
+Peers::DeletionWindow &paraBorrarPeer();

@@ -3,6 +3,7 @@
 #include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
+#include "cleanup/Form2.h"
 #include "cleanup/Restore.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
@@ -12,7 +13,7 @@
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -33,27 +34,33 @@
 
 namespace {
 
-Recuperar *g_window = nullptr;
 using ModAlpha::kMinOpacity;
+
+// The window's settings.
+constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
 
 } // namespace
 
-Recuperar &recuperar()
-{
-    if (!g_window)
-        g_window = new Recuperar;
-    return *g_window;
-}
+namespace {
 
-bool recuperarLoaded()
+class Peer final : public Peers::RestoreWindow
 {
-    return g_window != nullptr;
-}
+public:
+    void show() override
+    {
+        Recuperar &w = recuperar();
+        w.show();
+        w.raise();
+    }
+};
 
-void unloadRecuperar()
+} // namespace
+
+Peers::RestoreWindow &recuperarPeer()
 {
-    if (g_window)
-        g_window->close();
+    static Peer peer;
+    return peer;
 }
 
 Recuperar::Recuperar()
@@ -107,19 +114,18 @@ Recuperar::Recuperar()
 Recuperar::~Recuperar()
 {
     closeLogFolder();
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<Recuperar>::release(this);
 }
 
 void Recuperar::Form_Load()
 {
     cmdRecuperar->hide();
     cmdOpen->show();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     LabelCerrar->hide();
-    WindowPlace::restore(this, QStringLiteral("Recuperar_Left"), QStringLiteral("Recuperar_Top"), 0, 0);
+    WindowPlace::restore(this, kPlace);
     const QSignalBlocker block(HScroll6);
-    HScroll6->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll6"), 100, kMinOpacity));
+    HScroll6->setValue(kOpacity.value());
     HScroll6_Scroll();
     raise();
 }
@@ -132,8 +138,7 @@ void Recuperar::HScroll6_Scroll()
 
 void Recuperar::savePosition()
 {
-    Settings::set(QStringLiteral("Recuperar_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("Recuperar_Top"), QString::number(y() * 15));
+    WindowPlace::save(this, kPlace);
 }
 
 void Recuperar::mousePressEvent(QMouseEvent *event)
@@ -146,9 +151,9 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 void Recuperar::cmdOpen_Click()
 {
     // Nothing is read or restored inside a deletion run.
-    if (m_busy || Peers::estaBorrando())
+    if (m_busy || Peers::deletion().EstaBorrando())
         return;
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     if (form1Loaded())
         form1().ListPath->hide();
     const QString file = Dialogo::AbrirArchivo(this, QStringLiteral("Archivos_Borrados (*.log)|*.log"),
@@ -265,9 +270,11 @@ void Recuperar::notValid()
 
 void Recuperar::cmdRecuperar_Click()
 {
-    // Nor inside an analysis or search of the main window, which reads the
-    // folders the files go back to.
-    if (m_busy || Peers::estaBorrando() || (form1Loaded() && (form1().Decoding || form1().analysisRunning())))
+    // Nor inside an analysis or search of the main window, or a scan or
+    // deletion of the associated-files window: they read the folders the
+    // files go back to.
+    if (m_busy || Peers::deletion().EstaBorrando() || (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
+        || (form2Loaded() && form2().ocupado()))
         return;
     m_busy = true;
     RecuperarArchivos();
@@ -330,10 +337,7 @@ void Recuperar::closeEvent(QCloseEvent *event)
         return;
     m_closing = true;
     savePosition();
-    Settings::set(QStringLiteral("HScroll6"), QString::number(HScroll6->value()));
+    kOpacity.setValue(HScroll6->value());
     Settings::sync();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<Recuperar>::discard(this);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -7,6 +9,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QScrollBar;
+namespace Peers { class RestoreWindow; }
 
 // The restore window: reads a deletion log and copies each backed-up file
 // from the log's folder back to the folder it came from. Always in front.
@@ -71,6 +74,8 @@ private:
     bool m_closing = false;
 };
 
-Recuperar &recuperar();
-bool recuperarLoaded();
-void unloadRecuperar();
+inline Recuperar &recuperar() { return SingleWindow<Recuperar>::get(); }
+inline bool recuperarLoaded() { return SingleWindow<Recuperar>::loaded(); }
+inline void unloadRecuperar() { SingleWindow<Recuperar>::close(); }
+// The restore window as the windows below it in the build reach it.
+Peers::RestoreWindow &recuperarPeer();

@@ -4,7 +4,7 @@
 #include "main/FolderLists.h"
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -16,9 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-UnidadesBuscar *g_buscar = nullptr;
-FormNoBorrar *g_noBorrar = nullptr;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -68,9 +65,10 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
     connect(Salir, &QPushButton::clicked, this, &FolderListWindow::Salir_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
 
-    WindowPlace::restore(this, config.leftKey, config.topKey,
-                         config.defaultTwips >= 0 ? config.defaultTwips : x() * 15.0,
-                         config.defaultTwips >= 0 ? config.defaultTwips : y() * 15.0);
+    if (config.ownPlaceByDefault)
+        WindowPlace::restore(this, config.place, x() * 15.0, y() * 15.0);
+    else
+        WindowPlace::restore(this, config.place);
 }
 
 QVBoxLayout *FolderListWindow::layoutBox() const
@@ -105,12 +103,10 @@ void FolderListWindow::Salir_Click()
         return;
     m_closing = true;
     storeList();
-    WindowPlace::save(this, m_config.leftKey, m_config.topKey);
+    WindowPlace::save(this, m_config.place);
     Settings::sync();
-    if (g_buscar == this)
-        g_buscar = nullptr;
-    if (g_noBorrar == this)
-        g_noBorrar = nullptr;
+    SingleWindow<UnidadesBuscar>::release(this);
+    SingleWindow<FormNoBorrar>::release(this);
     hide();
     deleteLater();
 }
@@ -124,8 +120,7 @@ void FolderListWindow::closeEvent(QCloseEvent *event)
 UnidadesBuscar::UnidadesBuscar()
     : FolderListWindow({QStringLiteral("UnidadesBuscar"),
                         QStringLiteral("   Carpetas de búsqueda de archivos perdidos o desubicados."),
-                        QStringLiteral("ListBusca"), QStringLiteral("UnidadesBuscar_Left"),
-                        QStringLiteral("UnidadesBuscar_Top"), -1,
+                        QStringLiteral("ListBusca"), {{{"UnidadesBuscar_Left"}, 0}, {{"UnidadesBuscar_Top"}, 0}}, true,
                         lines({"Elige las carpetas donde haya", "archivos de audio de proyectos",
                                "para buscar audios desubicados.", "", "Todos los archivos de las carpetas ",
                                "que NO figuren en esta lista de ", "carpetas, no se podrán localizar ",
@@ -151,8 +146,7 @@ UnidadesBuscar::UnidadesBuscar()
 
 UnidadesBuscar::~UnidadesBuscar()
 {
-    if (g_buscar == this)
-        g_buscar = nullptr;
+    SingleWindow<UnidadesBuscar>::release(this);
 }
 
 void UnidadesBuscar::loadList()
@@ -171,8 +165,7 @@ void UnidadesBuscar::storeList()
 
 FormNoBorrar::FormNoBorrar()
     : FolderListWindow({QStringLiteral("FormNoBorrar"), QStringLiteral("Carpetas con archivos que no se borraran."),
-                        QStringLiteral("List1"), QStringLiteral("FormNoBorrar_Left"),
-                        QStringLiteral("FormNoBorrar_Top"), 100,
+                        QStringLiteral("List1"), {{{"FormNoBorrar_Left"}, 100}, {{"FormNoBorrar_Top"}, 100}}, false,
                         lines({"Elige las carpetas donde haya", "archivos que no quieres que se borren",
                                "aunque esten en la ventana de: ", "Carpetas de búsqueda.", "",
                                "Todos los archivos de las carpetas ", "que figuren en esta lista de carpetas",
@@ -191,8 +184,7 @@ FormNoBorrar::FormNoBorrar()
 
 FormNoBorrar::~FormNoBorrar()
 {
-    if (g_noBorrar == this)
-        g_noBorrar = nullptr;
+    SingleWindow<FormNoBorrar>::release(this);
 }
 
 void FormNoBorrar::LeerRutasNoBorrados()
@@ -224,44 +216,3 @@ bool FormNoBorrar::eventFilter(QObject *watched, QEvent *event)
     return FolderListWindow::eventFilter(watched, event);
 }
 
-UnidadesBuscar &unidadesBuscar()
-{
-    if (!g_buscar)
-        g_buscar = new UnidadesBuscar;
-    return *g_buscar;
-}
-
-bool unidadesBuscarLoaded()
-{
-    return g_buscar != nullptr;
-}
-
-void unloadUnidadesBuscar()
-{
-    if (g_buscar) {
-        UnidadesBuscar *w = g_buscar;
-        g_buscar = nullptr;
-        w->Salir_Click();
-    }
-}
-
-FormNoBorrar &formNoBorrar()
-{
-    if (!g_noBorrar)
-        g_noBorrar = new FormNoBorrar;
-    return *g_noBorrar;
-}
-
-bool formNoBorrarLoaded()
-{
-    return g_noBorrar != nullptr;
-}
-
-void unloadFormNoBorrar()
-{
-    if (g_noBorrar) {
-        FormNoBorrar *w = g_noBorrar;
-        g_noBorrar = nullptr;
-        w->Salir_Click();
-    }
-}

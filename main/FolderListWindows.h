@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/Settings.h"
+#include "services/SingleWindow.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -31,8 +34,8 @@ protected:
         QString objectName;
         QString caption;
         QString listName;
-        QString leftKey, topKey;
-        double defaultTwips = -1; // < 0: the window's own place
+        Settings::PlaceKeys place;
+        bool ownPlaceByDefault = false; // nothing stored: where it stands, not the keys' default
         QString help;
         bool saveOnAdd = false;
     };
@@ -82,9 +85,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-UnidadesBuscar &unidadesBuscar();
-bool unidadesBuscarLoaded();
-void unloadUnidadesBuscar();
-FormNoBorrar &formNoBorrar();
-bool formNoBorrarLoaded();
-void unloadFormNoBorrar();
+inline UnidadesBuscar &unidadesBuscar() { return SingleWindow<UnidadesBuscar>::get(); }
+inline bool unidadesBuscarLoaded() { return SingleWindow<UnidadesBuscar>::loaded(); }
+inline void unloadUnidadesBuscar() { SingleWindow<UnidadesBuscar>::close(); }
+inline FormNoBorrar &formNoBorrar() { return SingleWindow<FormNoBorrar>::get(); }
+inline bool formNoBorrarLoaded() { return SingleWindow<FormNoBorrar>::loaded(); }
+inline void unloadFormNoBorrar() { SingleWindow<FormNoBorrar>::close(); }

@@ -6,15 +6,15 @@
 namespace FolderLists {
 namespace {
 
-// More lines than anyone keeps; a hand-edited count must not make a load
-// run for ever.
-constexpr int kMaxIndex = 99999;
+// The key of each line ("CarpetaBusca 0", "CarpetaBusca 1", ...).
+const QString kCarpetaBusca = QStringLiteral("CarpetaBusca ");
+const QString kRutaNoBorrar = QStringLiteral("RutaNoBorrar ");
 
-void store(const QStringList &folders, const QString &prefix, const QString &countKey)
+void store(const QStringList &folders, const QString &prefix, const Settings::IntKey &count)
 {
     for (qsizetype i = 0; i < folders.size(); ++i)
         Settings::set(prefix + QString::number(i), folders[i]);
-    Settings::set(countKey, QString::number(folders.size() - 1));
+    count.setValue(int(folders.size() - 1));
     Settings::sync();
 }
 
@@ -22,22 +22,21 @@ void store(const QStringList &folders, const QString &prefix, const QString &cou
 
 QStringList storedSearchFolders()
 {
-    const int last = Settings::getInt(QStringLiteral("TotalCarpetasBusca"), 0, -1, kMaxIndex);
+    const int last = TotalCarpetasBusca.value();
     QStringList out;
     for (int i = 0; i <= last; ++i)
-        out << Settings::get(QStringLiteral("CarpetaBusca ") + QString::number(i), QString());
+        out << Settings::get(kCarpetaBusca + QString::number(i), QString());
     return out;
 }
 
 QStringList storedProtectedFolders()
 {
-    if (Settings::contains(QStringLiteral("TotalRutasNoBorrar")))
-        Module3::UltimaRutaNoBorrar =
-            Settings::getInt(QStringLiteral("TotalRutasNoBorrar"), Module3::UltimaRutaNoBorrar, -1, kMaxIndex);
+    if (TotalRutasNoBorrar.stored())
+        Module3::UltimaRutaNoBorrar = TotalRutasNoBorrar.valueOr(Module3::UltimaRutaNoBorrar);
     QStringList out;
     QString previous;
     for (int i = 0; i <= Module3::UltimaRutaNoBorrar; ++i) {
-        previous = Settings::get(QStringLiteral("RutaNoBorrar ") + QString::number(i), previous);
+        previous = Settings::get(kRutaNoBorrar + QString::number(i), previous);
         if (!previous.isEmpty())
             out << previous;
     }
@@ -46,13 +45,13 @@ QStringList storedProtectedFolders()
 
 void storeSearchFolders(const QStringList &folders)
 {
-    store(folders, QStringLiteral("CarpetaBusca "), QStringLiteral("TotalCarpetasBusca"));
+    store(folders, kCarpetaBusca, TotalCarpetasBusca);
 }
 
 void storeProtectedFolders(const QStringList &folders)
 {
     Module3::UltimaRutaNoBorrar = int(folders.size() - 1);
-    store(folders, QStringLiteral("RutaNoBorrar "), QStringLiteral("TotalRutasNoBorrar"));
+    store(folders, kRutaNoBorrar, TotalRutasNoBorrar);
 }
 
 bool isProtected(const QString &item, const QStringList &protectedFolders)

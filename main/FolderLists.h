@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,6 +9,15 @@
 // whose files are never deleted. Stored as a count key holding the last
 // index and one key per line ("CarpetaBusca 0", "CarpetaBusca 1", ...).
 namespace FolderLists {
+
+// More lines than anyone keeps: a hand-edited count must not make a load
+// run for ever.
+constexpr int kMaxIndex = 99999;
+
+// The last index of each list (-1: none; missing: one empty line of search
+// folders, and as many protected folders as Module3::UltimaRutaNoBorrar says).
+inline constexpr Settings::IntKey TotalCarpetasBusca{{"TotalCarpetasBusca"}, 0, -1, kMaxIndex};
+inline constexpr Settings::IntKey TotalRutasNoBorrar{{"TotalRutasNoBorrar"}, 0, -1, kMaxIndex};
 
 // The search folders as the window loads them: every stored line, empty or
 // not (an empty store gives one empty line).

@@ -10,18 +10,15 @@
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QDropEvent>
 #include <QMouseEvent>
@@ -30,20 +27,15 @@
 #include <QScrollBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <climits>
 
 namespace {
 
-Form1 *g_form1 = nullptr;
-
 QColor bgr(unsigned v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
-
-constexpr int kMinOpacity = 20;
 
 int twipsToPixels(double twips)
 {
@@ -89,24 +81,6 @@ private:
     qint64 m_value = 0;
 };
 
-Form1 &form1()
-{
-    if (!g_form1)
-        g_form1 = new Form1;
-    return *g_form1;
-}
-
-bool form1Loaded()
-{
-    return g_form1 != nullptr;
-}
-
-void unloadForm1()
-{
-    delete g_form1;
-    g_form1 = nullptr;
-}
-
 Form1::Form1()
 {
     setObjectName(QStringLiteral("Form1"));
@@ -117,265 +91,12 @@ Form1::Form1()
 
 Form1::~Form1()
 {
-    if (g_form1 == this)
-        g_form1 = nullptr;
+    SingleWindow<Form1>::release(this);
 }
 
 Progress &Form1::barProgress()
 {
     return *m_progress;
-}
-
-void Form1::buildControls()
-{
-    auto *central = new QWidget(this);
-    setCentralWidget(central);
-
-    auto named = [](QWidget *w, const char *name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
-    auto list = [&](const char *name) {
-        auto *l = new QListWidget(central);
-        named(l, name);
-        l->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        l->setUniformItemSizes(true);
-        return l;
-    };
-    auto label = [&](const QString &name) {
-        auto *l = new QLabel(central);
-        l->setObjectName(name);
-        l->setToolTip(QStringLiteral("Clic On/Off para ver el Path completo"));
-        l->setTextInteractionFlags(Qt::NoTextInteraction);
-        l->installEventFilter(this);
-        l->hide();
-        return l;
-    };
-
-    ListProyectos = list("ListProyectos");
-    ListVip = list("ListVip");
-    ListUtilizados = list("ListUtilizados");
-    ListBorrar = list("ListBorrar");
-    for (int i = 0; i < 2; ++i) {
-        LabelCheck[i] = label(QStringLiteral("LabelCheck_%1").arg(i));
-        LabelCount[i] = label(QStringLiteral("LabelCount_%1").arg(i));
-        LabelAdd[i] = label(QStringLiteral("LabelAdd_%1").arg(i));
-        LabelErase[i] = label(QStringLiteral("LabelErase_%1").arg(i));
-    }
-    for (int i = 0; i < 4; ++i) {
-        auto *t = new QLineEdit(QString::number(i + 1), central);
-        t->setObjectName(QStringLiteral("TextNum1_%1").arg(i));
-        t->setReadOnly(true);
-        t->setAlignment(Qt::AlignCenter);
-        t->setFixedWidth(26);
-        t->setFocusPolicy(Qt::NoFocus);
-        TextNum1[i] = t;
-    }
-
-    ListPath = list("ListPath");
-    ListPath->setToolTip(QStringLiteral("Clic para ocultar esta información"));
-    ListPath->setFixedHeight(24);
-    ListPath->hide();
-    ListPath->installEventFilter(this);
-    ListProyectosInfo = list("ListProyectosInfo");
-    ListProyectosInfo->setStyleSheet(QStringLiteral("QListWidget { background: #ffffe8; }"));
-    ListProyectosInfo->hide();
-
-    LabelAviso = new QLabel(central);
-    LabelAviso->setObjectName(QStringLiteral("LabelAviso"));
-    LabelAviso->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold;"));
-    LabelAviso->hide();
-    LabelIndice = new QLabel(central);
-    LabelIndice->setObjectName(QStringLiteral("LabelIndice"));
-    LabelIndice->hide();
-    LabelTime = new QLabel(QStringLiteral("Tiempo invertido"), central);
-    LabelTime->setObjectName(QStringLiteral("LabelTime"));
-    LabelTime->hide();
-    TextLapsoTotal = new QLineEdit(central);
-    TextLapsoTotal->setObjectName(QStringLiteral("TextLapsoTotal"));
-    TextLapsoTotal->setToolTip(QStringLiteral("Visualiza el tiempo total invertido"));
-    TextLapsoTotal->setReadOnly(true);
-    TextLapsoTotal->setFixedWidth(110);
-    TextLapsoTotal->hide();
-
-    TextDecode = new QPlainTextEdit(central);
-    TextDecode->setObjectName(QStringLiteral("TextDecode"));
-    TextDecode->setToolTip(QStringLiteral("Clic para ocultar"));
-    TextDecode->setReadOnly(true);
-    TextDecode->setFrameShape(QFrame::Box);
-    TextDecode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TextDecode->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TextDecode->viewport()->installEventFilter(this);
-    TextDecode->hide();
-
-    ShowIco = new QLabel(QStringLiteral("Velmar"), central);
-    ShowIco->setObjectName(QStringLiteral("ShowIco"));
-    ShowIco->setStyleSheet(QStringLiteral("font-size: 18pt; font-weight: bold; color: #506070;"));
-    ImageICO = new QLabel(central);
-    ImageICO->setObjectName(QStringLiteral("ImageICO"));
-    ImageICO->setFixedSize(34, 34);
-    ImageIcon = new QLabel(central);
-    ImageIcon->setObjectName(QStringLiteral("ImageIcon"));
-    ImageIcon->hide();
-    Shape1 = new QLabel(central);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->hide();
-
-    XP_ProgressBar1 = new QProgressBar(central);
-    XP_ProgressBar1->setObjectName(QStringLiteral("XP_ProgressBar1"));
-    XP_ProgressBar1->setTextVisible(false);
-    XP_ProgressBar1->setFixedHeight(14);
-    XP_ProgressBar1->hide();
-
-    auto button = [&](const char *name, const QString &text, const QString &tip) {
-        auto *b = new QPushButton(text, central);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(tip);
-        return b;
-    };
-    AbrirFichero = button("AbrirFichero", QStringLiteral("Abrir proyecto VIP"), QStringLiteral("Abrir proyecto VIP"));
-    cmdCancelar = button("cmdCancelar", QStringLiteral("Cancelar"), QStringLiteral("Cancelar descodificación en curso."));
-    cmdCancelar->hide();
-    cmdReset = button("cmdReset", QStringLiteral("Reset"), QStringLiteral("Resetea todos los datos. "));
-    cmdPerdidos = button("cmdPerdidos", QStringLiteral("Archivos perdidos"), QStringLiteral("Ver la lista de archivos perdidos"));
-    cmdPerdidos->hide();
-    CommandBorrado = button("CommandBorrado", QStringLiteral("Borrar no utilizados"),
-                            QStringLiteral("Borrar archivos inútiles, en la ventana emergente, se puede optar a varias "
-                                           "opciones"));
-    CommandBorrado->hide();
-
-    // The option boxes: each one's caption is its settings key.
-    auto option = [&](const char *name, const QString &caption, bool design, const QString &tip) {
-        auto *c = new QCheckBox(caption, central);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setChecked(design);
-        c->setToolTip(tip);
-        return c;
-    };
-    CheckToolTips = option("CheckToolTips", QStringLiteral("Ver tooltips de listas"), true,
-                           QStringLiteral("Ver o no, los tooltips de las 4 listas"));
-    CheckPlayer = option("CheckPlayer", QStringLiteral("Player automático"), false,
-                         QStringLiteral("Activado, al clicar en cualquira de  listas con archivos de audio, aparece el Player."));
-    CheckBAK = option("CheckBAK", QStringLiteral("Incluir Vip_BAK"), false,
-                      QStringLiteral("Si está activado incluye los backup de Vip's (no influye en Drag&Drop a lista 3)"));
-    CheckDragDrop = option("CheckDragDrop", QStringLiteral("Ver Info al inicio"), true,
-                           QStringLiteral("Si está activado saldrá ventana de Info al inicio"));
-    CheckLogo = option("CheckLogo", QStringLiteral("Ver Logo al inicio"), true,
-                       QStringLiteral("Si está activado saldrá Logo al inicio"));
-
-    HScroll1 = new QScrollBar(Qt::Horizontal, central);
-    HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    HScroll1->setRange(kMinOpacity, 100);
-    HScroll1->setValue(100);
-    Label1 = new QLabel(QStringLiteral("Transparencia"), central);
-    Label1->setObjectName(QStringLiteral("Label1"));
-
-    cmdPlayer = button("cmdPlayer", QStringLiteral("Player"), QStringLiteral("Player"));
-    Salir = button("Salir", QStringLiteral("Salir"), QStringLiteral("Cerrar la aplicación"));
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-
-    auto *menu = menuBar()->addMenu(QStringLiteral("&Archivo"));
-    menu->setObjectName(QStringLiteral("MenuArchivo"));
-    SalvaListados = menu->addAction(QStringLiteral("SalvaListados"));
-    SalvaListados->setObjectName(QStringLiteral("SalvaListados"));
-    SalvaListados->setVisible(false);
-    auto *configurar = menuBar()->addMenu(QStringLiteral("&Configurar"));
-    configurar->setObjectName(QStringLiteral("Configurar"));
-    CarpetasBuscar = configurar->addAction(QStringLiteral("Carpetas buscar..."));
-    CarpetasBuscar->setObjectName(QStringLiteral("CarpetasBuscar"));
-    CarpetasNoBorrar = configurar->addAction(QStringLiteral("Carpetas no borrar"));
-    CarpetasNoBorrar->setObjectName(QStringLiteral("CarpetasNoBorrar"));
-    RecuperaBorrados = menuBar()->addAction(QStringLiteral("RecuperaBorrados"));
-    RecuperaBorrados->setObjectName(QStringLiteral("RecuperaBorrados"));
-
-    // Layout: commands on the left, the four lists in a grid, status below.
-    auto *side = new QVBoxLayout;
-    side->addWidget(ShowIco);
-    side->addWidget(ImageICO);
-    side->addWidget(AbrirFichero);
-    side->addWidget(cmdCancelar);
-    side->addWidget(cmdReset);
-    side->addWidget(cmdPerdidos);
-    side->addWidget(CommandBorrado);
-    side->addSpacing(12);
-    side->addWidget(cmdPlayer);
-    side->addSpacing(12);
-    side->addWidget(CheckToolTips);
-    side->addWidget(CheckPlayer);
-    side->addWidget(CheckBAK);
-    side->addWidget(CheckDragDrop);
-    side->addWidget(CheckLogo);
-    side->addSpacing(12);
-    side->addWidget(Label1);
-    side->addWidget(HScroll1);
-    side->addStretch(1);
-    side->addWidget(LabelTime);
-    side->addWidget(TextLapsoTotal);
-    side->addSpacing(8);
-    side->addWidget(Salir);
-
-    auto block = [&](QLineEdit *num, std::array<QLabel *, 2> &labels, QListWidget *lst) {
-        auto *v = new QVBoxLayout;
-        auto *head = new QHBoxLayout;
-        head->addWidget(num);
-        head->addWidget(labels[0], 1);
-        v->addLayout(head);
-        v->addWidget(labels[1]);
-        if (lst == ListProyectos) {
-            // The drag-and-drop notice lies over the project list until it
-            // is clicked away.
-            auto *stack = new QGridLayout;
-            stack->addWidget(lst, 0, 0);
-            stack->addWidget(ListProyectosInfo, 0, 0);
-            v->addLayout(stack, 1);
-        } else {
-            v->addWidget(lst, 1);
-        }
-        return v;
-    };
-    auto *grid = new QGridLayout;
-    grid->addLayout(block(TextNum1[0], LabelCheck, ListProyectos), 0, 0);
-    grid->addLayout(block(TextNum1[1], LabelCount, ListVip), 0, 1);
-    grid->addLayout(block(TextNum1[2], LabelAdd, ListUtilizados), 1, 0);
-    grid->addLayout(block(TextNum1[3], LabelErase, ListBorrar), 1, 1);
-    grid->setRowStretch(0, 2);
-    grid->setRowStretch(1, 3);
-
-    auto *mainCol = new QVBoxLayout;
-    mainCol->addLayout(grid, 1);
-    auto *pathRow = new QHBoxLayout;
-    pathRow->addWidget(ImageIcon);
-    pathRow->addWidget(ListPath, 1);
-    mainCol->addLayout(pathRow);
-    mainCol->addWidget(LabelAviso);
-    mainCol->addWidget(XP_ProgressBar1);
-    mainCol->addWidget(TextDecode);
-    mainCol->addWidget(LabelIndice);
-
-    auto *top = new QHBoxLayout(central);
-    top->addLayout(side);
-    top->addLayout(mainCol, 1);
-
-    resize(1180, 760);
-
-    connect(AbrirFichero, &QPushButton::clicked, this, [this] { AbrirFichero_Click(); });
-    connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
-    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
-    connect(cmdPerdidos, &QPushButton::clicked, this, [this] { cmdPerdidos_Click(); });
-    connect(CommandBorrado, &QPushButton::clicked, this, [this] { CommandBorrado_Click(); });
-    connect(CarpetasBuscar, &QAction::triggered, this, [this] { CarpetasBuscar_Click(); });
-    connect(CarpetasNoBorrar, &QAction::triggered, this, [this] { CarpetasNoBorrar_Click(); });
-    connect(RecuperaBorrados, &QAction::triggered, this, [] { Peers::showRecuperar(); });
-    connectProjectList();
-    connectShell();
-    connectAudition();
-    ListProyectos->setAcceptDrops(true);
-    ListProyectos->viewport()->setAcceptDrops(true);
-    ListProyectos->viewport()->installEventFilter(this);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -390,7 +111,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragMove: {
             auto *e = static_cast<QDropEvent *>(event);
             // While a run is on, the pointer says the drop will not be taken.
-            if (Decoding || analysisRunning() || Peers::estaBorrando()) {
+            if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando()) {
                 e->ignore();
                 return true;
             }
@@ -531,11 +252,11 @@ void Form1::Inicio()
 
 void Form1::AbrirFichero_Click()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
     TextDecode->hide();
     LabelIndice->hide();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     SalvaListados->setVisible(false);
 
     const QString chosen = Dialogo::AbrirArchivo(this, QStringLiteral("Proyectos (*.vip)|*.vip"),
@@ -543,7 +264,7 @@ void Form1::AbrirFichero_Click()
     if (chosen.isEmpty())
         return;
     // The dialog let events run: a run may have started meanwhile.
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
     {
         // The lists of an earlier analysis go first, a piece at a time (a
@@ -552,9 +273,9 @@ void Form1::AbrirFichero_Click()
         m_progress->pump();
         for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
             emptyList(l);
-        Peers::unusedListChanged();
+        Peers::deletion().unusedListChanged();
     }
-    if (Peers::estaBorrando() || Decoding)
+    if (Peers::deletion().EstaBorrando() || Decoding || asociadosOcupado())
         return;
 
     cmdReset_Click();
@@ -626,11 +347,7 @@ void Form1::AbrirFichero_Click()
 
     Module3::AjustarScrollHorizontal(ListProyectos);
     ListProyectos->show();
-    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
-                           + QStringLiteral(" proyectos en:"));
-    LabelCheck[1]->setText(DirVip);
-    LabelCheck[0]->show();
-    LabelCheck[1]->show();
+    captionProjectList();
 
     PathVip = LeerCabecera(Path);
 
@@ -684,7 +401,7 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
 
 void Form1::cmdReset_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando() || asociadosOcupado())
         return;
     // Emptying the lists under a running analysis would leave it working on
     // nothing (and every file of the folders would look unused): cancel it
@@ -695,30 +412,15 @@ void Form1::cmdReset_Click()
     }
     unsetCursor();
     Shape1->hide();
-    Peers::unloadFormMedia();
-    Peers::unloadForm2();
+    emptyResults();
     Timer1->stop();
     m_clock.invalidate();
     XP_ProgressBar1->hide();
     TextDecode->setPlainText(QString());
     TextDecode->hide();
     LabelAviso->hide();
-    LabelCount[0]->hide();
-    LabelCount[1]->hide();
-    ListVip->clear();
-    LabelAdd[0]->hide();
-    LabelAdd[1]->hide();
-    ListUtilizados->clear();
-    ListProyectos->clear();
     ListProyectosInfo->hide();
-    clearUnusedList();
-    for (int i = 0; i < 2; ++i) {
-        LabelCheck[i]->hide();
-        LabelErase[i]->hide();
-    }
     cmdCancelar->hide();
-    cmdPerdidos->hide();
-    CommandBorrado->hide();
     ListPath->hide();
     for (QLineEdit *t : TextNum1)
         t->show();
@@ -737,34 +439,46 @@ void Form1::cmdReset_Click()
 
 void Form1::cmdCancelar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     cancelar = true;
     Decoding = false;
     cmdReset->show();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
+}
+
+void Form1::emptyResults()
+{
+    Peers::player().unloadFormMedia();
+    Peers::associated().unloadForm2();
+    ListProyectos->clear();
+    ListVip->clear();
+    ListUtilizados->clear();
+    clearUnusedList();
+    for (const auto *captions : {&LabelCheck, &LabelCount, &LabelAdd, &LabelErase})
+        for (QLabel *l : *captions)
+            l->hide();
+    cmdPerdidos->hide();
+    CommandBorrado->hide();
+}
+
+void Form1::captionProjectList()
+{
+    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
+                           + QStringLiteral(" proyectos en:"));
+    LabelCheck[1]->setText(DirVip);
+    LabelCheck[0]->show();
+    LabelCheck[1]->show();
 }
 
 void Form1::LimpiarListas()
 {
-    Peers::unloadFormMedia();
-    Peers::unloadForm2();
     // Called by a running analysis: the lists of an earlier one go a piece
-    // at a time.
-    emptyList(ListProyectos);
-    emptyList(ListVip);
-    emptyList(ListUtilizados);
-    emptyList(ListBorrar);
-    clearUnusedList();
+    // at a time (a list of a hundred thousand lines takes a while to empty).
+    for (QListWidget *l : {ListProyectos, ListVip, ListUtilizados, ListBorrar})
+        emptyList(l);
+    emptyResults();
     ShowIco->hide();
-    for (int i = 0; i < 2; ++i) {
-        LabelCount[i]->hide();
-        LabelAdd[i]->hide();
-        LabelCheck[i]->hide();
-        LabelErase[i]->hide();
-    }
-    cmdPerdidos->hide();
-    CommandBorrado->hide();
     cmdCancelar->show();
     cancelar = false;
     for (QLineEdit *t : TextNum1)
@@ -834,18 +548,33 @@ void Form1::DescodificarProyectos()
 
 void Form1::CommandBorrado_Click()
 {
-    if (!Peers::estaBorrando())
-        Peers::toggleParaBorrar();
+    if (!Peers::deletion().EstaBorrando())
+        Peers::deletion().toggleVisible();
+}
+
+void Form1::cmdAsociados_Click()
+{
+    Peers::associated().show();
+}
+
+bool Form1::asociadosOcupado()
+{
+    if (!Peers::associated().ocupado())
+        return false;
+    Alerta(3,
+           QStringLiteral(" >>> AVISO <<<   Espere a que termine la búsqueda o el borrado de archivos asociados."),
+           true);
+    return true;
 }
 
 void Form1::CopiarListBorrados()
 {
-    Peers::copiarListBorrados();
+    Peers::deletion().CopiarListBorrados();
 }
 
 void Form1::CarpetasBuscar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     UnidadesBuscar &w = unidadesBuscar();
     w.show();
@@ -854,7 +583,7 @@ void Form1::CarpetasBuscar_Click()
 
 void Form1::CarpetasNoBorrar_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     FormNoBorrar &w = formNoBorrar();
     w.show();

@@ -3,8 +3,8 @@
 #include "main/Decoder.h"
 #include "platform/FileRecord.h"
 #include "services/CuadroMensaje.h"
-
 #include "services/ModuleArchivos.h"
+#include "services/SingleWindow.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -163,6 +163,12 @@ public:
 
     // The deletion window and the folder lists.
     void CommandBorrado_Click();
+    // Shows the associated-files window, not modal, at any time.
+    void cmdAsociados_Click();
+    // True, and the status box says why, while the associated-files window
+    // scans or deletes: a reset or a new analysis would unload it under its
+    // own running loop.
+    bool asociadosOcupado();
     void CopiarListBorrados();
     void CarpetasBuscar_Click();
     void CarpetasNoBorrar_Click();
@@ -225,6 +231,7 @@ public:
     QPushButton *cmdReset = nullptr;
     QPushButton *cmdPerdidos = nullptr;
     QPushButton *CommandBorrado = nullptr;
+    QPushButton *cmdAsociados = nullptr;
     QAction *SalvaListados = nullptr;
     QAction *CarpetasBuscar = nullptr;
     QAction *CarpetasNoBorrar = nullptr;
@@ -271,6 +278,11 @@ private:
     // The progress bar, cancel flag and pump as a long loop sees them.
     Progress &barProgress();
     void buildControls();
+    void buildLists(QWidget *central);
+    void buildStatus(QWidget *central);
+    void buildCommands(QWidget *central);
+    void buildMenus();
+    void layOut(QWidget *central);
     void connectProjectList();
     void connectShell();
     void connectAudition();
@@ -305,6 +317,12 @@ private:
     void BuscarNoUtilizados();
     void BuscarPerdidos();
     void LimpiarListas();
+    // Empties the four result lists and hides their captions and the
+    // commands that work on them; unloads the player and associated-files
+    // windows.
+    void emptyResults();
+    // "Encontrados N proyectos en:" over the project list, the folder below.
+    void captionProjectList();
     // The reset at the end of a run (the run's own guard is lifted for it).
     void resetAfterRun();
     static bool shown(const QWidget *w);
@@ -322,6 +340,6 @@ private:
 };
 
 // The one main window, created on first use.
-Form1 &form1();
-bool form1Loaded();
-void unloadForm1();
+inline Form1 &form1() { return SingleWindow<Form1>::get(); }
+inline bool form1Loaded() { return SingleWindow<Form1>::loaded(); }
+inline void unloadForm1() { delete SingleWindow<Form1>::find(); }

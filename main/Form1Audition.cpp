@@ -72,23 +72,26 @@ void Form1::destroyListTips()
 void Form1::InfoAudio(const QString &t)
 {
     Module2::InfoArchivo = QStringLiteral("No tiene información");
-    if (t != QStringLiteral("wav") && t != QStringLiteral("mp3"))
-        return;
-    if (const std::optional<QString> text = Peers::audioInfo(t, Buscado))
+    std::optional<QString> text;
+    if (t == QStringLiteral("wav"))
+        text = Peers::player().InfoWav(Buscado);
+    else if (t == QStringLiteral("mp3"))
+        text = Peers::player().InfoMp3(Buscado);
+    if (text)
         Module2::InfoArchivo = *text;
 }
 
 void Form1::PlayAudio(const QString &audio)
 {
-    Peers::playAudio(audio);
+    Peers::player().PlayAudio(audio);
 }
 
 void Form1::SituarPlayer(bool visible)
 {
-    if (visible && Peers::playerVisible())
+    if (visible && Peers::player().isVisible())
         return;
     placePlayer();
-    Peers::setPlayerVisible(visible);
+    Peers::player().setVisible(visible);
 }
 
 void Form1::ToolTipShow(const QString &cual, QListWidget *v_List, const QString &archivo)
@@ -159,7 +162,7 @@ void Form1::ShowToolTip(QListWidget *List, const QString &cline, const QString &
 
 bool Form1::auditionBusy() const
 {
-    return Peers::estaBorrando() || Decoding || analysisRunning();
+    return Peers::deletion().EstaBorrando() || Decoding || analysisRunning();
 }
 
 void Form1::auditionLine(QListWidget *list, const QString &cual)
@@ -169,7 +172,7 @@ void Form1::auditionLine(QListWidget *list, const QString &cual)
     if (list == ListVip) {
         TextDecode->hide();
         MostrarRuta(item);
-        Peers::stopPlayback();
+        Peers::player().stop();
         Buscar::ICO(item, ImageICO);
         ImageICO->show();
     } else {
@@ -232,7 +235,7 @@ void Form1::auditionLine(QListWidget *list, const QString &cual)
             TipUtilizados->Create(ListUtilizados);
             TipGeneral->Destroy();
             ToolTipShow(cual, list, name);
-            Peers::stopPlayback();
+            Peers::player().stop();
         } else if (used) {
             LabelAdd[1]->clear();
             if (ext.isEmpty())
@@ -256,7 +259,7 @@ void Form1::ListVip_Click()
 void Form1::ListUtilizados_Click()
 {
     ImageIcon->hide();
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     if (QListWidgetItem *item = ListUtilizados->currentItem(); item && item->text() == QStringLiteral(" ")) {
         item->setSelected(false);
@@ -280,10 +283,10 @@ void Form1::copyToPlayer(QListWidget *list, const QString &tipo)
         return;
     const bool copy = list != ListUtilizados || list->selectedItems().size() >= 2;
     if (copy) {
-        Peers::copiarAlPlayer(list, tipo);
+        Peers::player().CopiarListas(list, tipo);
         list->clearSelection();
     }
-    Peers::stopPlayback();
+    Peers::player().stop();
 }
 
 bool Form1::resultListEvent(QListWidget *list, QEvent *event)
@@ -292,7 +295,7 @@ bool Form1::resultListEvent(QListWidget *list, QEvent *event)
         auto *e = static_cast<QMouseEvent *>(event);
         m_lastButton = e->button();
         if (e->button() == Qt::RightButton) {
-            Peers::stopPlayback();
+            Peers::player().stop();
             return true;
         }
     } else if (event->type() == QEvent::KeyPress) {
@@ -304,7 +307,7 @@ bool Form1::resultListEvent(QListWidget *list, QEvent *event)
             return true;
         }
         if (e->key() == Qt::Key_Space) {
-            Peers::stopPlayback();
+            Peers::player().stop();
             return true;
         }
     }

@@ -5,7 +5,6 @@
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -46,7 +45,7 @@ void Form1::ListProyectosInfo_Click()
 
 void Form1::ListProyectos_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     const QListWidgetItem *item = ListProyectos->currentItem();
     if (!item)
@@ -67,7 +66,7 @@ void Form1::ListProyectos_Click()
 
 void Form1::ListProyectos_DblClick()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
     // Nothing chosen, nothing to decode.
     if (ListProyectos->currentRow() < 0)
@@ -99,16 +98,12 @@ void Form1::ListProyectos_Decode(int Index)
         return;
     TextDecode->hide();
     ListPath->hide();
-    Peers::unloadFormMedia();
+    Peers::player().unloadFormMedia();
     const QString path = Buscar::Obtener_VipPath(ListProyectos->item(Index)->text());
     cmdPerdidos->hide();
     CommandBorrado->hide();
     cmdCancelar->show();
-    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
-                           + QStringLiteral(" proyectos en:"));
-    LabelCheck[1]->setText(DirVip);
-    LabelCheck[0]->show();
-    LabelCheck[1]->show();
+    captionProjectList();
     decodeIntoListVip(path, path);
     Alerta(1, QStringLiteral(": "), false);
     ListVip->show();

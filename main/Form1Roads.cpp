@@ -1,13 +1,14 @@
 #include "main/Form1.h"
 
 #include "main/BuscarVips.h"
+#include "main/DroppedPaths.h"
 #include "main/Peers.h"
 #include "main/Unused.h"
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,34 +23,11 @@
 #include <QPushButton>
 #include <QUrl>
 
-namespace {
-
-// The local files of a drop, as Windows paths. Links to other machines or
-// to anything but a local file are left out.
-QStringList droppedPaths(const QMimeData *data)
-{
-    QStringList out;
-    if (!data || !data->hasUrls())
-        return out;
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            continue;
-        QString host = url.toLocalFile();
-        if (host.size() > 1 && host.endsWith(u'/'))
-            host.chop(1);
-        if (!host.isEmpty())
-            out << DriveMap::instance().toWindows(host);
-    }
-    return out;
-}
-
-} // namespace
-
 void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 {
     // A drop while an analysis runs would start a second one over the lists
     // the first is still filling; the user can cancel first.
-    if (Decoding || analysisRunning() || Peers::estaBorrando())
+    if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
         return;
     const QStringList paths = droppedPaths(data);
     if (paths.isEmpty()) {
@@ -58,7 +36,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
     }
     // Each path runs to its end before the next; the window shows the last.
     for (const QString &p : paths) {
-        if (Decoding || analysisRunning() || Peers::estaBorrando())
+        if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
             return;
         AbrirRuta(p);
         // A cancel stops the whole drop, not only the path it came in.
@@ -69,7 +47,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 
 void Form1::AbrirRuta(const QString &ruta)
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
     if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK"))) {
         AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
@@ -101,7 +79,7 @@ void Form1::AbrirRuta(const QString &ruta)
         return;
     }
 
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     destroyListTips();
     Iniciar_Clock();
     XP_ProgressBar1->show();
@@ -142,7 +120,7 @@ void Form1::AbrirRuta(const QString &ruta)
 
     Lapso();
     SalvaListados->setVisible(true);
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
     XP_ProgressBar1->hide();
     if (!unreadableSummary().isEmpty())
         Alerta(3, unreadableSummary(), true);
@@ -196,11 +174,7 @@ void Form1::BuscarProyectosCarpeta()
 
     setFocus();
     ShowIco->hide();
-    LabelCheck[0]->setText(QStringLiteral("Encontrados ") + QString::number(ListProyectos->count())
-                           + QStringLiteral(" proyectos en:"));
-    LabelCheck[1]->setText(DirVip);
-    LabelCheck[0]->show();
-    LabelCheck[1]->show();
+    captionProjectList();
 
     Alerta(1, QStringLiteral("Descodificando: ") + DragVip, true);
     XP_ProgressBar1->show();

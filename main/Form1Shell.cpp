@@ -1,5 +1,6 @@
 #include "main/Form1.h"
 
+#include "main/FolderLists.h"
 #include "main/Peers.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -8,6 +9,7 @@
 #include "services/ModAlpha.h"
 #include "services/Module2.h"
 #include "services/ModuleVersion.h"
+#include "services/WindowPlace.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -37,6 +39,12 @@ std::function<void()> &endProcess()
     };
     return end;
 }
+
+// The window's settings. Each option box's caption is its own key.
+constexpr Settings::IntKey kVolumen{{"Volumen"}, 0, 0, 100}; // the player's, for its next load
+constexpr Settings::PlaceKeys kPlace{{{"Form1_Left"}, 0}, {{"Form1_Top"}, 0}};
+// Below the bar's own minimum a stored value is taken as the bar's minimum.
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll1", 0);
 
 int pixelsFromTwips(double twips)
 {
@@ -111,8 +119,7 @@ void Form1::CheckLogo_Click()
 
 void Form1::placePlayer()
 {
-    Peers::movePlayer(int(Settings::getTwips(QStringLiteral("Player_Left"), 0)),
-                      int(Settings::getTwips(QStringLiteral("Player_Top"), 0)));
+    Peers::player().moveTo(int(Peers::PlayerKeys::Place.left.value()), int(Peers::PlayerKeys::Place.top.value()));
 }
 
 void Form1::CheckPlayer_Click()
@@ -129,16 +136,16 @@ void Form1::HScroll1_Scroll()
 
 void Form1::cmdPlayer_Click()
 {
-    if (Peers::estaBorrando() || Decoding || analysisRunning())
+    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
         return;
-    Peers::togglePlayer();
-    Settings::set(QStringLiteral("Volumen"), QString::number(Peers::playerVolume()));
+    Peers::player().toggleVisible();
+    kVolumen.setValue(Peers::player().volume());
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space) {
-        Peers::stopPlayback();
+        Peers::player().stop();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -149,16 +156,16 @@ void Form1::mouseDoubleClickEvent(QMouseEvent *event)
     Q_UNUSED(event);
     move(0, 0);
     TextDecode->hide();
-    if (Peers::playerVisible()) {
+    if (Peers::player().isVisible()) {
         CheckPlayer_Click();
-        Peers::focusPlayer();
+        Peers::player().focus();
     }
 }
 
 void Form1::mousePressEvent(QMouseEvent *event)
 {
-    if (Peers::playerVisible())
-        Peers::focusPlayer();
+    if (Peers::player().isVisible())
+        Peers::player().focus();
     QMainWindow::mousePressEvent(event);
 }
 
@@ -203,13 +210,13 @@ void Form1::Form_Load(const QStringList &arguments)
     ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
     ShowIco->setVisible(CheckLogo->isChecked());
 
-    Peers::setPlayerVolume(Settings::getInt(QStringLiteral("Volumen"), 0, 0, 100));
+    Peers::player().setVolume(kVolumen.value());
     placePlayer();
 
     cmdPerdidos->hide();
     ListUtilizados->clear();
-    if (Peers::playerVisible())
-        Peers::togglePlayer();
+    if (Peers::player().isVisible())
+        Peers::player().toggleVisible();
     SalvarToolTips();
     SalvaListados->setVisible(false);
     Actualizar = false;
@@ -219,10 +226,10 @@ void Form1::Form_Load(const QStringList &arguments)
 
     // A value outside 0..100 or not a number (a hand-edited file) would
     // leave an invisible window: the default is taken instead.
-    HScroll1->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll1")));
+    HScroll1->setValue(kOpacity.value());
     HScroll1_Scroll();
 
-    if (Settings::getInt(QStringLiteral("TotalCarpetasBusca"), 0, -1, 1 << 20) == 0) {
+    if (FolderLists::TotalCarpetasBusca.value() == 0) {
         AvisoMsg(QStringLiteral("No hay ninguna carpeta de disco seleccionada para la búsqueda de archivos.\r\n\r\n"
                                 "Esto hace que al clicar un item de audio de las listas\r\n"
                                 "el programa no pueda buscar audios desubicados."),
@@ -281,25 +288,24 @@ void Form1::GuardarYSalir()
     // The player's own settings first, as it has them now: reloading it
     // afterwards (in the middle of an analysis, say) could give its design
     // values instead of the user's.
-    const std::optional<Peers::PlayerState> player = Peers::playerState();
-    Peers::unloadFormMedia();
+    const std::optional<Peers::PlayerState> player = Peers::player().state();
+    Peers::player().unloadFormMedia();
 
-    Settings::set(QStringLiteral("Form1_Left"), QString::number(x() * 15));
-    Settings::set(QStringLiteral("Form1_Top"), QString::number(y() * 15));
+    WindowPlace::save(this, kPlace);
     for (const QCheckBox *box : {CheckDragDrop, CheckToolTips, CheckPlayer, CheckBAK, CheckLogo})
         Settings::set(box->text(), flag(box));
-    if (!player && Settings::contains(QStringLiteral("FormMediaVolumen"))) {
+    if (!player && Peers::PlayerKeys::Volumen.stored()) {
         // The player stored its own volume when it was last unloaded; the
-        // next start-up gives it this one.
-        Settings::set(QStringLiteral("Volumen"), Settings::get(QStringLiteral("FormMediaVolumen")));
+        // next start-up gives it this one, as it was stored.
+        kVolumen.setText(Peers::PlayerKeys::Volumen.text());
     }
     if (player) {
-        Settings::set(QStringLiteral("Volumen"), QString::number(player->volume));
-        Settings::set(QStringLiteral("FormMediaToolTip"), QString::number(player->checkToolTip));
-        Settings::set(QStringLiteral("Player_Left"), QString::number(player->leftTwips));
-        Settings::set(QStringLiteral("Player_Top"), QString::number(player->topTwips));
+        kVolumen.setValue(player->volume);
+        Peers::PlayerKeys::ToolTip.setValue(player->checkToolTip);
+        Peers::PlayerKeys::Place.left.setValue(player->leftTwips);
+        Peers::PlayerKeys::Place.top.setValue(player->topTwips);
     }
-    Settings::set(QStringLiteral("HScroll1"), QString::number(HScroll1->value()));
+    kOpacity.setValue(HScroll1->value());
     if (!Settings::sync()) {
         // The user is told before the program ends: the next start would
         // otherwise come up with old options without a word.

@@ -31,7 +31,7 @@ void Form1::Iniciar_Clock()
     m_clock.start();
     Timer1->setInterval(kClockTickMs);
     Timer1->start();
-    Peers::stopPlayer();
+    Peers::player().stopAndClear();
 }
 
 void Form1::colorLapso(const QColor &colour)

@@ -8,7 +8,7 @@
 #include "platform/EventPump.h"
 #include "platform/WinFs.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 #include "services/ModuleArchivos.h"
 
 #include <QLabel>
@@ -20,13 +20,13 @@ void Form1::setUnusedList(const QStringList &l, const std::vector<FileRecord> &r
     setLines(ListBorrar, l);
     for (int i = 0; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
         ListBorrar->item(i)->setData(kRecordRole, QVariant::fromValue(records[size_t(i)]));
-    Peers::unusedListChanged();
+    Peers::deletion().unusedListChanged();
 }
 
 void Form1::clearUnusedList()
 {
     ListBorrar->clear();
-    Peers::unusedListChanged();
+    Peers::deletion().unusedListChanged();
 }
 
 std::vector<FileRecord> Form1::unusedRecords() const
@@ -68,7 +68,7 @@ void Form1::LlenarListBorrar()
     Module3::AjustarScrollHorizontal(ListBorrar, &barProgress());
     if (ListBorrar->count() > 0)
         CommandBorrado->show();
-    Peers::unusedListChanged();
+    Peers::deletion().unusedListChanged();
 }
 
 void Form1::ListarArchivosCarpetas()
@@ -165,7 +165,7 @@ void Form1::BuscarPerdidos()
 
 void Form1::cmdPerdidos_Click()
 {
-    if (Peers::estaBorrando())
+    if (Peers::deletion().EstaBorrando())
         return;
     Perdidos &window = perdidos();
     if (window.isMinimized())

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QString>
+
+#include <climits>
+#include <optional>
 
 class QListWidget;
 
-#include <functional>
-#include <optional>
-
-// The windows above the main window (player, deletion, associated files)
-// build on it, so it cannot call them directly. They register here when the
-// application is put together; until then each call does nothing (a window
-// that is not loaded has nothing to unload and no deletion is running).
+// The windows above the main window in the build (the player, the deletion
+// and restore windows, the associated-files window) build on it, so the main
+// window and its small windows cannot call them directly. Each is reached
+// through the small interface below, implemented in that window's own
+// library (or, for a window not built yet, by the application) and
+// installed once by App::setup before the main window is made.
 namespace Peers {
 
 // What the main window stores of the player window when it shuts down.
@@ -22,59 +26,128 @@ struct PlayerState
     int topTwips = 0;
 };
 
-struct Hooks
+// The player window `FormMedia` and its media player control `WM`. Unless
+// said otherwise a call loads the window, hidden, when it is not loaded.
+class PlayerWindow
 {
-    std::function<bool()> estaBorrando;   // the deletion window's run, or a restore, is in progress
-    std::function<void()> unloadFormMedia; // unload the player window (it saves its settings)
-    std::function<void()> unloadForm2;     // unload the associated-files window
-    std::function<void()> stopPlayer;      // stop playback and empty the control's playlist
-    std::function<void()> toggleParaBorrar;  // show or hide the deletion window
-    std::function<void()> copiarListBorrados; // copy the unused list into the deletion window
-    // The main window's unused list was emptied or filled: a loaded deletion
-    // window takes the new list at once (shown or hidden).
-    std::function<void()> unusedListChanged;
-    std::function<void()> showRecuperar;     // show the restore window
-    std::function<void()> unloadRecuperar;
-    // The player window (loaded on first use by each call).
-    std::function<void()> stopPlayback;      // stop only, the playlist stays
-    std::function<void()> togglePlayer;      // show or hide the player window
-    std::function<bool()> playerVisible;     // false when not loaded
-    std::function<void()> focusPlayer;
-    std::function<void(int, int)> movePlayer; // left, top in twips
-    std::function<int()> playerVolume;
-    std::function<void(int)> setPlayerVolume;
-    std::function<void(bool)> setPlayerVisible;
-    std::function<void(QListWidget *, const QString &)> copiarAlPlayer; // the selected lines as a playlist block
-    std::function<void(const QString &)> playAudio; // load a file into the player and play it
-    // The audio information text of a file ("wav" or "mp3" reader, by the
-    // extension given); nothing when the reader has no text for it.
-    std::function<std::optional<QString>(const QString &ext, const QString &file)> audioInfo;
-    // The state of a loaded player window; nothing when it is not loaded.
-    std::function<std::optional<PlayerState>()> playerState;
+public:
+    virtual ~PlayerWindow() = default;
+
+    // Unloads the window (it stores its settings); nothing when not loaded.
+    virtual void unloadFormMedia() = 0;
+    // Stops playback. Nothing when the window is not loaded: it is not
+    // loaded just to be stopped (loaded in the middle of an analysis it
+    // would not read the user's settings).
+    virtual void stop() = 0;
+    // Stops playback and empties the control's playlist; nothing when the
+    // window is not loaded.
+    virtual void stopAndClear() = 0;
+    // False when the window is not loaded.
+    virtual bool isVisible() = 0;
+    virtual void setVisible(bool visible) = 0;
+    // Shows the window when hidden, hides it when shown; shown over its help
+    // text alone, its now-playing line is hidden.
+    virtual void toggleVisible() = 0;
+    // To the front, as the active window.
+    virtual void focus() = 0;
+    // To a stored place in twips, kept where the user can reach it.
+    virtual void moveTo(int leftTwips, int topTwips) = 0;
+    virtual int volume() = 0;
+    virtual void setVolume(int volume) = 0;
+    // The state of a loaded window that read the user's settings; nothing
+    // otherwise (nothing is loaded to answer).
+    virtual std::optional<PlayerState> state() = 0;
+    // The selected audio lines of `lista` into the playlist as one block
+    // headed by "Copiado de <tipo>".
+    virtual void CopiarListas(QListWidget *lista, const QString &tipo) = 0;
+    // Loads an existing file into the control and plays it; "" or a missing
+    // file changes nothing.
+    virtual void PlayAudio(const QString &audio) = 0;
+    // The information text of a WAVE file and of an MP3 file; nothing when
+    // the reader has no text for it.
+    virtual std::optional<QString> InfoWav(const QString &file) = 0;
+    virtual std::optional<QString> InfoMp3(const QString &file) = 0;
 };
 
-Hooks &hooks();
+// The player window's settings: it reads them when it loads and stores them
+// when it unloads; the main window places it by them and stores them again
+// at shut-down.
+namespace PlayerKeys {
+inline constexpr Settings::IntKey Volumen{{"FormMediaVolumen"}, 50, INT_MIN, INT_MAX};
+inline constexpr Settings::IntKey ToolTip{{"FormMediaToolTip"}, 0, 0, 1};
+inline constexpr Settings::PlaceKeys Place{{{"Player_Left"}, 0}, {{"Player_Top"}, 0}};
+} // namespace PlayerKeys
 
-bool estaBorrando();
-void unloadFormMedia();
-void unloadForm2();
-void stopPlayer();
-void toggleParaBorrar();
-void copiarListBorrados();
-void unusedListChanged();
-void showRecuperar();
-void unloadRecuperar();
-void stopPlayback();
-void togglePlayer();
-bool playerVisible();
-void focusPlayer();
-void movePlayer(int leftTwips, int topTwips);
-int playerVolume();
-void setPlayerVolume(int volume);
-std::optional<PlayerState> playerState();
-void playAudio(const QString &audio);
-void setPlayerVisible(bool visible);
-void copiarAlPlayer(QListWidget *list, const QString &tipo);
-std::optional<QString> audioInfo(const QString &ext, const QString &file);
+// The deletion window `ParaBorrar`.
+class DeletionWindow
+{
+public:
+    virtual ~DeletionWindow() = default;
+
+    // `ParaBorrar.EstaBorrando`: a deletion run is in progress (false when
+    // the window is not loaded), or a restore, which writes files back as
+    // a deletion removes them. While it is, the main window's commands and
+    // list clicks do nothing.
+    virtual bool EstaBorrando() = 0;
+    // Shows the window when hidden (loading it), hides it when shown.
+    virtual void toggleVisible() = 0;
+    // Loads the window and has it take the main window's unused list.
+    virtual void CopiarListBorrados() = 0;
+    // The main window's unused list was emptied or filled: a loaded window
+    // takes the new list at once, shown or hidden; nothing when not loaded.
+    virtual void unusedListChanged() = 0;
+};
+
+// The restore window `Recuperar`.
+class RestoreWindow
+{
+public:
+    virtual ~RestoreWindow() = default;
+
+    // Shows the window (loading it) in front of the others.
+    virtual void show() = 0;
+};
+
+// The associated-files window `Form2`.
+class AssociatedFilesWindow
+{
+public:
+    virtual ~AssociatedFilesWindow() = default;
+
+    // Unloads the window (it stores its settings); nothing when it is not
+    // loaded, or while its scan or deletion runs.
+    virtual void unloadForm2() = 0;
+    // A scan or a deletion of the window is running (false when it is not
+    // loaded): the main window then starts no analysis and no reset, which
+    // would unload the window under its own running loop.
+    virtual bool ocupado() = 0;
+    // Shows the window, not modal, in front of the others. The first showing
+    // loads it, and a window that loads while the main window lists
+    // projects scans the folder of the first one.
+    virtual void show() = 0;
+};
+
+// Every window above the main window; none may be left out.
+struct Windows
+{
+    PlayerWindow &player;
+    DeletionWindow &deletion;
+    RestoreWindow &restore;
+    AssociatedFilesWindow &associated;
+};
+
+// Every later call goes to these windows (which must outlive the calls).
+void install(const Windows &windows);
+// Forgets the installed windows (tests, between two of them).
+void uninstall();
+bool installed();
+
+// The installed windows. Called before install(), each ends the program
+// with a message: a call that nobody can answer is a fault of the build,
+// never something to pass over in silence.
+PlayerWindow &player();
+DeletionWindow &deletion();
+RestoreWindow &restore();
+AssociatedFilesWindow &associated();
 
 } // namespace Peers

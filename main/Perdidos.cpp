@@ -8,7 +8,6 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -29,29 +28,13 @@
 
 namespace {
 
-Perdidos *g_perdidos = nullptr;
-
 using ModAlpha::kMinOpacity;
 
+// The window's settings (its place defaults to where it stands).
+constexpr Settings::PlaceKeys kPlace{{{"Perdidos_Left"}, 0}, {{"Perdidos_Top"}, 0}};
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll3");
+
 } // namespace
-
-Perdidos &perdidos()
-{
-    if (!g_perdidos)
-        g_perdidos = new Perdidos;
-    return *g_perdidos;
-}
-
-bool perdidosLoaded()
-{
-    return g_perdidos != nullptr;
-}
-
-void unloadPerdidos()
-{
-    if (g_perdidos)
-        g_perdidos->cmdSalir_Click();
-}
 
 QString Perdidos::designSummary()
 {
@@ -104,27 +87,25 @@ Perdidos::Perdidos()
 
 Perdidos::~Perdidos()
 {
-    if (g_perdidos == this)
-        g_perdidos = nullptr;
+    SingleWindow<Perdidos>::release(this);
 }
 
 void Perdidos::Form_Load()
 {
     restorePosition();
     const QSignalBlocker block(HScroll3);
-    HScroll3->setValue(ModAlpha::storedOpacity(QStringLiteral("HScroll3"), 100, kMinOpacity));
+    HScroll3->setValue(kOpacity.value());
     ModAlpha::AplicarAlpha(this, HScroll3->value());
 }
 
 void Perdidos::restorePosition()
 {
-    WindowPlace::restore(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"), x() * 15.0,
-                         y() * 15.0);
+    WindowPlace::restore(this, kPlace, x() * 15.0, y() * 15.0);
 }
 
 void Perdidos::savePosition()
 {
-    WindowPlace::save(this, QStringLiteral("Perdidos_Left"), QStringLiteral("Perdidos_Top"));
+    WindowPlace::save(this, kPlace);
 }
 
 void Perdidos::HScroll3_Scroll()
@@ -196,9 +177,6 @@ void Perdidos::GuardarYCerrar()
         return;
     m_closing = true;
     savePosition();
-    Settings::set(QStringLiteral("HScroll3"), QString::number(HScroll3->value()));
-    hide();
-    if (g_perdidos == this)
-        g_perdidos = nullptr;
-    deleteLater();
+    kOpacity.setValue(HScroll3->value());
+    SingleWindow<Perdidos>::discard(this);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -51,7 +53,7 @@ private:
 };
 
 // The one missing-files window, created hidden on first use.
-Perdidos &perdidos();
-bool perdidosLoaded();
+inline Perdidos &perdidos() { return SingleWindow<Perdidos>::get(); }
+inline bool perdidosLoaded() { return SingleWindow<Perdidos>::loaded(); }
 // Saves its settings and destroys it (the list survives in Module2::TablaPerdidos).
-void unloadPerdidos();
+inline void unloadPerdidos() { SingleWindow<Perdidos>::close(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -48,6 +49,14 @@ public:
     virtual void setValue(qint64 value) = 0;
     virtual bool cancelled() const = 0;
     virtual void pump() { EventPump::pumpEvents(); }
+    // A running caption or count of the loop, by the loop's own numbering of
+    // its captions (a window shows each in its own label). Shows nothing
+    // unless the window wants it.
+    virtual void setCaption(int slot, const QString &text)
+    {
+        Q_UNUSED(slot);
+        Q_UNUSED(text);
+    }
 };
 
 // A progress that shows nothing and is never cancelled.

@@ -270,7 +270,7 @@ int openForReading(const FileRecord &record, Check *why)
     return fd;
 }
 
-ShellResult remove(const FileRecord &record)
+ShellResult remove(const FileRecord &record, ReadOnly readOnly)
 {
     Check why;
     const Folder folder = Folder::parentOf(record, &why);
@@ -280,6 +280,15 @@ ShellResult remove(const FileRecord &record)
     why = compare(folder, name, record);
     if (!why.ok())
         return why.result();
+    if (readOnly == ReadOnly::Keep) {
+        // Looked at through the same open folder the unlink goes through.
+        struct stat st;
+        if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return failure(folder.fd(), name, errno, false).result();
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0
+            || ::faccessat(folder.fd(), name.constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
+            return ShellResult::failed(QStringLiteral("es de solo lectura"));
+    }
     if (::unlinkat(folder.fd(), name.constData(), 0) != 0)
         return ShellResult::failed(QStringLiteral("no se ha podido borrar: ") + systemReason(errno));
     // Gone means no file of that identity under that name any more.

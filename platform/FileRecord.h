@@ -111,9 +111,14 @@ Check check(const FileRecord &record);
 // opened file itself. -1 with the reason otherwise. The caller closes it.
 int openForReading(const FileRecord &record, Check *why);
 
+// Whether a read-only file may be removed: a delete without force keeps a
+// file that no one may write to (its mode grants no write permission) or
+// that this process may not write to, as Windows keeps a read-only file.
+enum class ReadOnly { Remove, Keep };
+
 // Removes the recorded file for good. Done only when the file was the
 // recorded one right before, and is gone after.
-ShellResult remove(const FileRecord &record);
+ShellResult remove(const FileRecord &record, ReadOnly readOnly = ReadOnly::Remove);
 
 // Writes all of `size` bytes at the file's position; false with errno set
 // otherwise (a disk that takes no byte at all is full: ENOSPC).

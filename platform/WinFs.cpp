@@ -448,10 +448,15 @@ std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
     return listHostDir(QFile::encodeName(hostDir), progress);
 }
 
-std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress)
+std::vector<Entry> listHostDir(const QByteArray &dirName, int *error)
+{
+    return listHostDir(dirName, nullptr, error);
+}
+
+std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress, int *error)
 {
     std::vector<Entry> out;
-    forEachName(dirName, progress, [&out](const char *n, unsigned char type, int fd) {
+    const bool read = forEachName(dirName, progress, [&out](const char *n, unsigned char type, int fd) {
         Entry entry;
         entry.raw = QByteArray(n);
         entry.name = QFile::decodeName(entry.raw);
@@ -472,6 +477,9 @@ std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress)
         }
         out.push_back(std::move(entry));
     });
+    // Nothing runs between the failed open and here: errno is still its.
+    if (error)
+        *error = read ? 0 : errno;
     sortListing(out, progress);
     return out;
 }

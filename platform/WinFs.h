@@ -88,8 +88,11 @@ std::optional<FileId> fileId(const QString &windowsPath);
 // "." and ".." left out. An unreadable folder gives no entries.
 // `progress`, when given, is pumped as the reading goes (a folder may hold
 // tens of thousands of files): window events run meanwhile.
+// `error`, when given, receives the system's error number of opening the
+// folder (0 when it was read).
 std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress = nullptr);
-std::vector<Entry> listHostDir(const QByteArray &hostDir, Progress *progress = nullptr);
+std::vector<Entry> listHostDir(const QByteArray &hostDir, Progress *progress = nullptr, int *error = nullptr);
+std::vector<Entry> listHostDir(const QByteArray &hostDir, int *error);
 
 // The case-resolution cache keeps folder listings for the length of one
 // analysis; drop it when a new run starts or files were moved.

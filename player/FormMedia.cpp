@@ -1,11 +1,14 @@
 #include "player/FormMedia.h"
 #include "services/WindowPlace.h"
 
+#include "main/Form1.h"
+#include "main/Peers.h"
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "player/AudioInfo.h"
 #include "player/Playlist.h"
 #include "services/Class1.h"
 #include "services/ModAlpha.h"
@@ -13,7 +16,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -39,19 +42,13 @@
 
 namespace {
 
-FormMedia *g_window = nullptr;
-
 // The slider's lower end: a window that can no longer be seen cannot be
 // found to make it opaque again.
 using ModAlpha::kMinOpacity;
 constexpr int kDeleteKeyCode = 46;
 
-// Settings keys of the window (defaults where they are read).
-const QString kKeyToolTip = QStringLiteral("FormMediaToolTip");  // 0 or 1, default 0
-const QString kKeyVolumen = QStringLiteral("FormMediaVolumen");  // default 50
-const QString kKeyLeft = QStringLiteral("Player_Left");          // twips, default 0
-const QString kKeyTop = QStringLiteral("Player_Top");            // twips, default 0
-const QString kKeyOpacity = QStringLiteral("HScroll4");          // per cent, default 100
+// The window's own settings key; the others are Peers::PlayerKeys.
+constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll4");
 
 const QString kAskTitle = QStringLiteral("Copiar al Player ");
 const QString kUsageTip = QStringLiteral("Clic en item Play, borrar item o sector tecla <Supr>");
@@ -75,36 +72,76 @@ void setLook(QListWidget *list, quint32 fore, quint32 back, int size, bool bold)
     list->setFont(font);
 }
 
+// An analysis of the main window is running.
 bool decoding()
 {
-    const FormMediaHooks &h = formMediaHooks();
-    return h.decoding && h.decoding();
+    return form1Loaded() && form1().Decoding;
 }
 
 } // namespace
 
-FormMediaHooks &formMediaHooks()
-{
-    static FormMediaHooks hooks;
-    return hooks;
-}
+namespace {
 
-FormMedia &formMedia()
+class Peer final : public Peers::PlayerWindow
 {
-    if (!g_window)
-        g_window = new FormMedia;
-    return *g_window;
-}
+public:
+    void unloadFormMedia() override { ::unloadFormMedia(); }
+    void stop() override
+    {
+        if (FormMedia *w = SingleWindow<FormMedia>::find())
+            w->WM->stop();
+    }
+    void stopAndClear() override
+    {
+        if (FormMedia *w = SingleWindow<FormMedia>::find()) {
+            w->WM->stop();
+            w->WM->clearPlaylist();
+        }
+    }
+    bool isVisible() override { return formMediaLoaded() && formMedia().isVisible(); }
+    void setVisible(bool visible) override { formMedia().setVisible(visible); }
+    void toggleVisible() override
+    {
+        FormMedia &w = formMedia();
+        w.setVisible(!w.isVisible());
+        if (w.isVisible()) {
+            w.raise();
+            if (w.ListPlay->count() > 0 && w.ListPlay->item(0)->text().isEmpty())
+                w.ListPath->hide();
+        }
+    }
+    void focus() override
+    {
+        FormMedia &w = formMedia();
+        w.raise();
+        w.activateWindow();
+    }
+    void moveTo(int leftTwips, int topTwips) override
+    {
+        FormMedia &w = formMedia();
+        w.move(WindowPlace::reachable(QPoint(leftTwips / 15, topTwips / 15), w.size()));
+    }
+    int volume() override { return formMedia().WM->volume(); }
+    void setVolume(int volume) override { formMedia().WM->setVolume(volume); }
+    std::optional<Peers::PlayerState> state() override
+    {
+        FormMedia *w = SingleWindow<FormMedia>::find();
+        if (!w || !w->settingsRestored())
+            return std::nullopt;
+        return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, w->x() * 15, w->y() * 15};
+    }
+    void CopiarListas(QListWidget *lista, const QString &tipo) override { formMedia().CopiarListas(lista, tipo); }
+    void PlayAudio(const QString &audio) override { formMedia().PlayAudio(audio); }
+    std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
+    std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
+};
 
-bool formMediaLoaded()
-{
-    return g_window != nullptr;
-}
+} // namespace
 
-void unloadFormMedia()
+Peers::PlayerWindow &formMediaPeer()
 {
-    if (g_window)
-        g_window->close();
+    static Peer peer;
+    return peer;
 }
 
 FormMedia::FormMedia()
@@ -185,8 +222,7 @@ FormMedia::FormMedia()
 
 FormMedia::~FormMedia()
 {
-    if (g_window == this)
-        g_window = nullptr;
+    SingleWindow<FormMedia>::release(this);
 }
 
 void FormMedia::Form_Load()
@@ -195,9 +231,9 @@ void FormMedia::Form_Load()
         return;
     m_restored = true;
     ResetPlayer();
-    CheckToolTip->setChecked(Settings::getInt(kKeyToolTip, 0, 0, 1) == 1);
-    WM->setVolume(Settings::getInt(kKeyVolumen, 50, INT_MIN, INT_MAX));
-    WindowPlace::restore(this, kKeyLeft, kKeyTop, 0, 0);
+    CheckToolTip->setChecked(Peers::PlayerKeys::ToolTip.value() == 1);
+    WM->setVolume(Peers::PlayerKeys::Volumen.value());
+    WindowPlace::restore(this, Peers::PlayerKeys::Place);
     WM->setEnableContextMenu(false);
     ListPath->hide();
     Label3->hide();
@@ -208,7 +244,7 @@ void FormMedia::Form_Load()
     TipPlay->mvarCentered = true;
     TipPlay->Create(ListPlay);
     const QSignalBlocker block(HScroll4);
-    HScroll4->setValue(ModAlpha::storedOpacity(kKeyOpacity, 100, kMinOpacity));
+    HScroll4->setValue(kOpacity.value());
     HScroll4_Scroll();
 }
 
@@ -220,11 +256,10 @@ void FormMedia::Form_Unload()
     // storing its design values would lose them.
     if (!m_restored)
         return;
-    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    Settings::set(kKeyVolumen, QString::number(WM->volume()));
-    Settings::set(kKeyLeft, QString::number(x() * 15));
-    Settings::set(kKeyTop, QString::number(y() * 15));
-    Settings::set(kKeyOpacity, QString::number(HScroll4->value()));
+    Peers::PlayerKeys::ToolTip.setValue(CheckToolTip->isChecked() ? 1 : 0);
+    Peers::PlayerKeys::Volumen.setValue(WM->volume());
+    WindowPlace::save(this, Peers::PlayerKeys::Place);
+    kOpacity.setValue(HScroll4->value());
     Settings::sync();
 }
 
@@ -235,10 +270,7 @@ void FormMedia::closeEvent(QCloseEvent *event)
         return;
     m_closing = true;
     Form_Unload();
-    if (g_window == this)
-        g_window = nullptr;
-    hide();
-    deleteLater();
+    SingleWindow<FormMedia>::discard(this);
 }
 
 void FormMedia::ResetPlayer()
@@ -285,7 +317,7 @@ int FormMedia::ListIndex() const
 void FormMedia::CheckToolTip_Click()
 {
     ListPlay->setToolTip(CheckToolTip->isChecked() ? QString() : kUsageTipLong);
-    Settings::set(kKeyToolTip, CheckToolTip->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Peers::PlayerKeys::ToolTip.setValue(CheckToolTip->isChecked() ? 1 : 0);
 }
 
 void FormMedia::HScroll4_Scroll()
@@ -386,18 +418,11 @@ void FormMedia::ListPlay_Click()
     }
 
     WM->stop();
-    const FormMediaHooks &h = formMediaHooks();
-    if (h.setBuscado)
-        h.setBuscado(line);
-    if (h.infoAudio)
-        h.infoAudio(line.right(3));
-    else
-        Module2::InfoArchivo = QStringLiteral("No tiene información");
+    Form1 &f = form1();
+    f.Buscado = line;
+    f.InfoAudio(line.right(3));
     QPointer<FormMedia> self(this);
-    if (h.playAudio)
-        h.playAudio(line);
-    else
-        playFile(line);
+    f.PlayAudio(line);
     if (!self)
         return;
     Buscar::ICO(line, ImageICO);
@@ -534,7 +559,7 @@ void FormMedia::CopiarListas(QListWidget *lista, const QString &tipo)
     ListPlay->addItems(copied);
 }
 
-void FormMedia::playFile(const QString &audio)
+void FormMedia::PlayAudio(const QString &audio)
 {
     if (audio.isEmpty() || !WinFs::findNormalFile(audio))
         return;

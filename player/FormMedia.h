@@ -1,9 +1,9 @@
 #pragma once
 
+#include "services/SingleWindow.h"
+
 #include <QString>
 #include <QWidget>
-
-#include <functional>
 
 class Class1;
 class MediaPlayer;
@@ -13,20 +13,7 @@ class QListWidget;
 class QMimeData;
 class QScrollBar;
 class QTimer;
-
-// What the player window asks of the main window, which sits below it in the
-// build. The application fills these in when it puts the windows together;
-// unset, the player works alone: no analysis is ever running, the clicked
-// file is not recorded, its information is "No tiene información" and it is
-// played by `FormMedia::playFile`.
-struct FormMediaHooks
-{
-    std::function<bool()> decoding;                    // an analysis is running
-    std::function<void(const QString &)> setBuscado;   // the file being auditioned
-    std::function<void(const QString &)> infoAudio;    // information text of an extension
-    std::function<void(const QString &)> playAudio;    // audition of a full path
-};
-FormMediaHooks &formMediaHooks();
+namespace Peers { class PlayerWindow; }
 
 // The player window: the media player control `WM` and the playlist
 // `ListPlay`, filled by drops from the file manager and by copies from the
@@ -55,7 +42,7 @@ public:
     // Loads an existing file into the control, writes the now-playing line
     // and starts playback and the position display. An empty or missing
     // path changes nothing.
-    void playFile(const QString &audio);
+    void PlayAudio(const QString &audio);
 
     // Handlers, public so that the other windows and the tests can run them
     // as the events do.
@@ -121,7 +108,9 @@ private:
 };
 
 // The one player window, created hidden on first use.
-FormMedia &formMedia();
-bool formMediaLoaded();
+inline FormMedia &formMedia() { return SingleWindow<FormMedia>::get(); }
+inline bool formMediaLoaded() { return SingleWindow<FormMedia>::loaded(); }
 // Unloads the window (it saves its settings); nothing when it is not loaded.
-void unloadFormMedia();
+inline void unloadFormMedia() { SingleWindow<FormMedia>::close(); }
+// The player window as the windows below it in the build reach it.
+Peers::PlayerWindow &formMediaPeer();

@@ -1,6 +1,6 @@
 #include "services/BuscarIcon.h"
 
-#include "services/FindFiles.h"
+#include "services/FindFilesUi.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -11,7 +11,7 @@ void ICO(const QString &file, QLabel *img)
 {
     if (!img)
         return;
-    const QPixmap icon = cFindFiles::LoadIcon(cFindFiles::IconShow, file);
+    const QPixmap icon = cFindFilesUi::LoadIcon(cFindFilesUi::IconShow, file);
     if (icon.isNull())
         img->clear();
     else
@@ -20,7 +20,7 @@ void ICO(const QString &file, QLabel *img)
 
 QString ElegirCArpeta(const QString &mensaje, QWidget *owner)
 {
-    return cFindFiles::BrowseForFolder(owner, mensaje);
+    return cFindFilesUi::BrowseForFolder(owner, mensaje);
 }
 
 } // namespace Buscar

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QMap>
+#include <QPointer>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -75,6 +76,11 @@ private:
 };
 
 namespace Module2 {
+
+// The message dialog of the message being asked: created anew for each
+// message and released after it. It empties itself should the dialog go
+// with its parent window.
+inline QPointer<CuadroMensaje> Cuadro;
 
 // A new message dialog into Module2::Cuadro, releasing one left there first.
 CuadroMensaje &createCuadro(QWidget *parent = nullptr);

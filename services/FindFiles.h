@@ -5,10 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-class QPainter;
-class QPixmap;
-class QWidget;
-
 // The file finder: a recursive search of one folder (or of every mapped
 // drive) for the files that pass a pattern, size, date, attribute and name
 // test, with the drive, volume, file and icon queries that go with it.
@@ -50,9 +46,6 @@ public:
         AttrArchive = 32,
         AttrReparsePoint = 1024,
     };
-
-    // The size flags of LoadIcon().
-    enum : qint32 { IconSmall = 1, IconShow = 256 };
 
     explicit cFindFiles(QObject *parent = nullptr);
     ~cFindFiles() override;
@@ -106,11 +99,6 @@ public:
     // lMaxChar below 1.
     static QString CompactPath(const QString &sPath, qint32 lMaxChar = 0);
 
-    // Paints the file's icon at (x, y) in lWidth x lHeight (0 = 32). False
-    // when the file cannot be found or there is nothing to paint on.
-    static bool DrawIcon(const QString &SpathFile, QPainter *lHdc, int x = 0, int y = 0, int lWidth = 0,
-                         int lHeight = 0);
-
     // The volume label of the drive ("" when it has none, does not exist or
     // is not ready); the volume's serial number, label and file-system type
     // (as the host names it, "ext4") are stored where asked.
@@ -124,10 +112,6 @@ public:
 
     // True when the drive exists and its volume can be read.
     static bool DriveIsReady(const QString &sDrive);
-
-    // The file's icon, 32 pixels (16 with IconSmall), when lIconSize holds
-    // IconShow; an empty pixmap when it does not or the file cannot be found.
-    static QPixmap LoadIcon(qint32 lIconSize, const QString &sFileName);
 
     // "DRIVE_FIXED", "DRIVE_REMOVABLE", "DRIVE_REMOTE" (network file
     // systems), "DRIVE_CDROM" (iso9660, udf), "DRIVE_RAMDISK" (tmpfs,
@@ -151,10 +135,6 @@ public:
     // The desktop's name of the file's type ("WAV audio"); "" when the file
     // cannot be found. At most 79 characters.
     static QString GetFileType(const QString &sPath);
-
-    // The folder dialog, owned by lHwndOwner, titled sTitle: the chosen
-    // folder (a drive root ends in "\", other folders do not), "" on cancel.
-    static QString BrowseForFolder(QWidget *lHwndOwner, const QString &sTitle);
 
     // The file title and the extension (without its dot) of a path: the
     // rules of Buscar::Obtener_Nombre_Archivo and Buscar::Obtener_Extension.

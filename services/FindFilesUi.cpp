@@ -1,6 +1,4 @@
-// The members of cFindFiles that need the desktop (icons, the folder
-// dialog); they build into the window library, the search into the core.
-#include "services/FindFiles.h"
+#include "services/FindFilesUi.h"
 
 #include "platform/WinFs.h"
 #include "services/Dialogo.h"
@@ -26,7 +24,9 @@ QIcon iconOf(const QString &windowsPath)
 
 } // namespace
 
-bool cFindFiles::DrawIcon(const QString &SpathFile, QPainter *lHdc, int x, int y, int lWidth, int lHeight)
+namespace cFindFilesUi {
+
+bool DrawIcon(const QString &SpathFile, QPainter *lHdc, int x, int y, int lWidth, int lHeight)
 {
     if (!lHdc || !lHdc->isActive())
         return false;
@@ -39,7 +39,7 @@ bool cFindFiles::DrawIcon(const QString &SpathFile, QPainter *lHdc, int x, int y
     return true;
 }
 
-QPixmap cFindFiles::LoadIcon(qint32 lIconSize, const QString &sFileName)
+QPixmap LoadIcon(qint32 lIconSize, const QString &sFileName)
 {
     if (!(lIconSize & IconShow))
         return {};
@@ -50,7 +50,9 @@ QPixmap cFindFiles::LoadIcon(qint32 lIconSize, const QString &sFileName)
     return icon.pixmap(side, side);
 }
 
-QString cFindFiles::BrowseForFolder(QWidget *lHwndOwner, const QString &sTitle)
+QString BrowseForFolder(QWidget *lHwndOwner, const QString &sTitle)
 {
     return Dialogo::ElegirCarpeta(lHwndOwner, sTitle);
 }
+
+} // namespace cFindFilesUi

@@ -1,7 +1,5 @@
 #include "services/ModAlpha.h"
 
-#include "platform/Settings.h"
-
 #include <QWidget>
 
 namespace ModAlpha {
@@ -30,20 +28,6 @@ int alphaOf(const QWidget *window)
     if (!window)
         return 255;
     return qRound(window->window()->windowOpacity() * 255);
-}
-
-int validOpacity(const QString &stored, int defaultValue, int minimum)
-{
-    bool ok = false;
-    const int v = stored.trimmed().toInt(&ok);
-    if (!ok || v < minimum || v > 100)
-        return defaultValue;
-    return v;
-}
-
-int storedOpacity(const QString &key, int defaultValue, int minimum)
-{
-    return validOpacity(Settings::get(key), defaultValue, minimum);
 }
 
 void setTopmost(QWidget *window, bool topmost)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QString>
 
 class QWidget;
@@ -24,14 +26,13 @@ void AplicarAlpha(QWidget *window, int value);
 // The alpha a window now has (255 for a null one).
 int alphaOf(const QWidget *window);
 
-// A stored opacity percentage: a whole number from `minimum` to 100, blanks
-// around it allowed. Anything else (missing, not a number, out of range: a
-// hand-edited settings file) gives `defaultValue`, so a window never starts
-// invisible or with a bar value the bar cannot hold.
-int validOpacity(const QString &stored, int defaultValue = 100, int minimum = 0);
-
-// validOpacity of the value stored under `key` in the settings.
-int storedOpacity(const QString &key, int defaultValue = 100, int minimum = 0);
+// The stored opacity of a window's transparency bar: a whole number from
+// `minimum` to 100 (anything else, a hand-edited settings file, reads as 100),
+// so a window never starts invisible or with a value its bar cannot hold.
+constexpr Settings::IntKey opacityKey(const char *name, int minimum = kMinOpacity)
+{
+    return {{name}, 100, minimum, 100};
+}
 
 // Keeps the window of `window` in front of the other windows (or lets it go
 // back among them) without moving or resizing it; a shown window stays

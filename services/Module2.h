@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
-
-class CuadroMensaje;
 
 // State that the windows share through the module (as the windows read and
 // write it directly, it is plain data).
@@ -19,10 +16,8 @@ inline QStringList TablaPerdidos;
 // Set by the misplaced-file search when a name was found in several places.
 inline bool EncontradoEnVarias = false;
 
-// The message dialog of the message being asked: created anew for each
-// message and released after it (services/CuadroMensaje.h has the helpers).
-// It empties itself should the dialog go with its parent window.
-inline QPointer<CuadroMensaje> Cuadro;
+// The message dialog of the message being asked, `Module2::Cuadro`, is a
+// window: it is declared with the dialog (services/CuadroMensaje.h).
 
 // The text of the next message dialog and the index of the button pressed
 // in the last one.

@@ -24,19 +24,23 @@ QPoint reachable(QPoint at, QSize size)
     return primary ? primary->availableGeometry().topLeft() : QPoint(0, 0);
 }
 
-void restore(QWidget *window, const QString &leftKey, const QString &topKey, double defaultLeftTwips,
-             double defaultTopTwips)
+void restore(QWidget *window, const Settings::PlaceKeys &keys)
 {
-    const double left = Settings::getTwips(leftKey, defaultLeftTwips);
-    const double top = Settings::getTwips(topKey, defaultTopTwips);
+    restore(window, keys, keys.left.defaultValue, keys.top.defaultValue);
+}
+
+void restore(QWidget *window, const Settings::PlaceKeys &keys, double defaultLeftTwips, double defaultTopTwips)
+{
+    const double left = keys.left.valueOr(defaultLeftTwips);
+    const double top = keys.top.valueOr(defaultTopTwips);
     const QPoint at(int(std::lround(left / 15.0)), int(std::lround(top / 15.0)));
     window->move(reachable(at, window->size()));
 }
 
-void save(const QWidget *window, const QString &leftKey, const QString &topKey)
+void save(const QWidget *window, const Settings::PlaceKeys &keys)
 {
-    Settings::set(leftKey, QString::number(window->x() * 15));
-    Settings::set(topKey, QString::number(window->y() * 15));
+    keys.left.setValue(window->x() * 15);
+    keys.top.setValue(window->y() * 15);
 }
 
 } // namespace WindowPlace

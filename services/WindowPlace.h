@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Settings.h"
+
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -15,12 +17,13 @@ namespace WindowPlace {
 // monitor since removed, a hand-edited settings file).
 QPoint reachable(QPoint at, QSize size);
 
-// Moves the window to the position stored under the two keys; a missing key
-// or one that is not a number gives the default (in twips).
-void restore(QWidget *window, const QString &leftKey, const QString &topKey, double defaultLeftTwips,
-             double defaultTopTwips);
+// Moves the window to its stored position; a missing key or one that is not
+// a number gives the keys' default.
+void restore(QWidget *window, const Settings::PlaceKeys &keys);
+// The same with other defaults (in twips).
+void restore(QWidget *window, const Settings::PlaceKeys &keys, double defaultLeftTwips, double defaultTopTwips);
 
-// Stores the window's position under the two keys, in twips.
-void save(const QWidget *window, const QString &leftKey, const QString &topKey);
+// Stores the window's position, in twips.
+void save(const QWidget *window, const Settings::PlaceKeys &keys);
 
 } // namespace WindowPlace

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
 
-#include <cstdlib>
+#ifdef VELMAR_TEST_WINDOWS
+#include <QApplication>
+using Application = QApplication;
+#else
+#include <QCoreApplication>
+using Application = QCoreApplication;
+#endif
 
-// One QApplication for every test of an executable, offscreen unless a
-// display was asked for; settings and the trash go to temporary folders so
-// no test touches the user's own.
+// One application object for every test of an executable (a QApplication,
+// offscreen unless a display was asked for, where the tests open windows);
+// settings and the trash go to temporary folders so no test touches the
+// user's own.
 int main(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -18,7 +24,7 @@ int main(int argc, char **argv)
         qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
         qputenv("WINEPREFIX", (home.path() + QStringLiteral("/wine")).toLocal8Bit());
     }
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -35,7 +35,15 @@ int main(int argc, char **argv)
     wav(QStringLiteral("Audio/Bajo 01 copia.wav"), 2);
     wav(QStringLiteral("Takes viejas/Toma 7.wav"), 1);
     const QString perdida = win(root + QStringLiteral("/Audio/Coros (perdido).wav"));
+    // The peak and cache files the workstation keeps next to the audio.
     Fixtures::writeFile(root + QStringLiteral("/Audio/Bajo 01.hdp"), QByteArray(512, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Audio/Bajo 01.h2"), QByteArray(9000, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Audio/Batería toma 3.h2"), QByteArray(14000, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Audio/Batería toma 3.hdp"), QByteArray(700, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Audio/Voz.01.hdp"), QByteArray(400, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Takes viejas/Toma 7.h2"), QByteArray(6000, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Takes viejas/Toma 7.hdp"), QByteArray(300, '\x05'));
+    Fixtures::writeFile(root + QStringLiteral("/Canción.vi~"), QByteArray(2000, '\x05'));
 
     Fixtures::writeFile(root + QStringLiteral("/Canción.vip"),
                         Fixtures::vipBytes({bajo, bateria, voz, perdida}));

@@ -1,9 +1,11 @@
 // Takes pictures of the real windows as a user sees them: the start-up (with
-// the first-run notice), then the main window after analysing a folder.
+// the first-run notice), then the main window after analysing a folder, then
+// the associated-files window over the first project's folder.
 // Run it on a display (tools/screenshot.sh starts a virtual one).
 //   velmar_shot OUT_DIR LIBRARY_FOLDER
 
 #include "app/App.h"
+#include "cleanup/Form2.h"
 #include "main/FolderListWindows.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
@@ -103,6 +105,19 @@ int main(int argc, char **argv)
         f.cmdPlayer_Click();
         settle(800);
         shoot(QStringLiteral("audition"));
+        f.cmdPlayer_Click();
+    }
+    f.cmdAsociados->click();
+    Form2 &asociados = form2();
+    asociados.move(f.x() + 120, f.y() + 60);
+    settle(600);
+    shoot(QStringLiteral("asociados"));
+    if (asociados.ListAsociados->count() > 3) {
+        asociados.ListAsociados->setFocus();
+        asociados.ListAsociados_KeyDown(Qt::Key_A, Qt::ControlModifier);
+        asociados.cmdOpciones_Click();
+        settle(400);
+        shoot(QStringLiteral("asociados-selected"));
     }
     Form1::setEndProcess([] {});
     return 0;

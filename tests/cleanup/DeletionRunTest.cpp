@@ -80,9 +80,11 @@ protected:
         Ask::setFunction({});
         QDir().mkpath(host("Backup"));
     }
-    void TearDown() override { Ask::setFunction({}); }
-
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
+    void TearDown() override
+    {
+        Ask::setFunction({});
+        LibraryTest::TearDown();
+    }
     // Files written now and recorded as the analysis records them.
     std::vector<Deletion::Item> items(const QStringList &rels)
     {

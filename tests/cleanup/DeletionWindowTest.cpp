@@ -4,7 +4,6 @@
 #include "main/FolderLists.h"
 #include "main/Form1.h"
 
-#include "app/App.h"
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -15,7 +14,7 @@
 
 #include "main/Peers.h"
 #include "services/Class1.h"
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -47,33 +46,15 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class DeletionWindow : public LibraryTest
+// The deletion window with the main window below it; the player is a fake.
+class DeletionWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        for (const char *k : {"TotalRutasNoBorrar", "ParaBorrar.CheckBackup", "ParaBorrar.CheckBorrarPapelera",
-                              "ParaBorrar.CheckVaciarPapelera", "ParaBorrar.CheckConfirmar", "HScroll5"})
-            Settings::remove(k);
-        Ask::setFunction({});
+        WindowTest::SetUp();
+        use(paraBorrarPeer());
     }
-    void TearDown() override
-    {
-        if (paraBorrarLoaded())
-            paraBorrar().close();
-        unloadRecuperar();
-        unloadFormNoBorrar();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-        Ask::setFunction({});
-    }
-    QString put(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return win(rel);
-    }
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
 
     // The deletion window over these lines of the main window's list, each
     // with its file recorded as the analysis records it.
@@ -96,7 +77,6 @@ protected:
         for (int r : rows)
             w.ListBorrar->item(r)->setSelected(true);
     }
-
 };
 
 } // namespace
@@ -124,46 +104,38 @@ TEST_F(DeletionWindow, ClickAuditionsTheItemUnderTheMouseWhenTicked)
 {
     ASSERT_TRUE(Fixtures::writeWav(host("Toma.WAV"), 1, 8000, 16, 0.1));
     put("x.flac", Fixtures::noise(64, 2));
-    QStringList played;
-    int stops = 0;
-    Peers::Hooks saved = Peers::hooks();
-    Peers::hooks().playAudio = [&](const QString &a) { played << a; };
-    Peers::hooks().stopPlayback = [&] { ++stops; };
     ParaBorrar &w = window({win("x.flac"), win("Toma.WAV"), win("Borrado Toma 2.wav")});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const auto click = [&](int row, Qt::MouseButton button) {
         QTest::mouseClick(w.ListBorrar->viewport(), button, {},
                           w.ListBorrar->visualItemRect(w.ListBorrar->item(row)).center());
     };
-    click(1, Qt::LeftButton); // audition off: nothing is played
-    EXPECT_TRUE(played.isEmpty());
+    click(1, Qt::LeftButton); // audition off: nothing is player.played
+    EXPECT_TRUE(player.played.isEmpty());
     w.CheckAudio->click();    // ticked: the current item plays at once
-    EXPECT_EQ(played, QStringList{win("Toma.WAV")});
+    EXPECT_EQ(player.played, QStringList{win("Toma.WAV")});
     click(0, Qt::LeftButton);
     EXPECT_FALSE(w.TextSound->isHidden());
     EXPECT_EQ(w.TextSound->toPlainText(), "Este archivo no se puede reproducir");
     click(2, Qt::LeftButton);
     EXPECT_EQ(w.TextSound->toPlainText(), "Este archivo ha sido borrado");
     click(1, Qt::LeftButton);
-    EXPECT_EQ(played.size(), 2) << played.join(" | ").toStdString();
-    EXPECT_EQ(played.last(), win("Toma.WAV"));
+    EXPECT_EQ(player.played.size(), 2) << player.played.join(" | ").toStdString();
+    EXPECT_EQ(player.played.last(), win("Toma.WAV"));
     EXPECT_TRUE(w.TextSound->isHidden());
     EXPECT_FALSE(w.ImageICO->isHidden());
     EXPECT_EQ(form1().Buscado, win("Toma.WAV"));
     EXPECT_EQ(form1().TipGeneral->Title(), win("Toma.WAV"));
-    const int before = stops;
+    const int before = player.stops;
     click(1, Qt::RightButton);
-    EXPECT_EQ(stops, before + 1);
-    EXPECT_EQ(played.size(), 2);
-    Peers::hooks() = saved;
+    EXPECT_EQ(player.stops, before + 1);
+    EXPECT_EQ(player.played.size(), 2);
 }
 
 TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
 {
     ASSERT_TRUE(Fixtures::writeWav(host("Uno/a.wav"), 1, 8000, 16, 0.1));
     ASSERT_TRUE(Fixtures::writeWav(host("Dos/b.wav"), 1, 8000, 16, 0.1));
-    Peers::Hooks saved = Peers::hooks();
-    Peers::hooks().playAudio = [](const QString &) {};
     ParaBorrar &w = window({win("Uno/a.wav"), win("Dos/b.wav")});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.CheckAudio->setChecked(true);
@@ -175,7 +147,6 @@ TEST_F(DeletionWindow, AuditionBalloonNamesTheClickedFilesFolder)
     click(1);
     EXPECT_EQ(form1().TipGeneral->Title(), win("Dos/b.wav"));
     EXPECT_TRUE(form1().TipGeneral->TipText().endsWith("D:\\Dos")) << form1().TipGeneral->TipText().toStdString();
-    Peers::hooks() = saved;
 }
 
 TEST_F(DeletionWindow, EmptyMainListLeavesTheButtonHidden)
@@ -492,7 +463,7 @@ TEST_F(DeletionWindow, CancelStopsAfterTheCurrentItemAndOptionsAreLockedMeanwhil
     DialogAnswerer answer;
     w.cmdHecho->click();
     EXPECT_TRUE(locked);
-    // The run stops at the first look at the events after the click: what
+    // The run player.stops at the first look at the events after the click: what
     // it had not reached is untouched.
     const int deleted = w.lastOutcome().deleted;
     EXPECT_GE(deleted, 1);
@@ -551,8 +522,6 @@ TEST_F(DeletionWindow, ANewAnalysisEmptiesAnOpenWindowAndOffersOnlyItsOwnList)
     put("P/Audio/a.wav", "a");
     put("P/Audio/b.wav", "b");
     put("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav")}));
-    App::setup();
-    Ask::setFunction({});
     Form1 &f = form1();
     {
         DialogAnswerer answer;
@@ -568,18 +537,29 @@ TEST_F(DeletionWindow, ANewAnalysisEmptiesAnOpenWindowAndOffersOnlyItsOwnList)
     put("P/B.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
     // What the window shows when the main window first tells it the list
     // changed (the start of the analysis).
-    int seenDuring = -1;
-    bool offeredDuring = true;
-    const auto told = Peers::hooks().unusedListChanged;
-    Peers::hooks().unusedListChanged = [&] {
-        told();
-        if (seenDuring < 0) {
-            seenDuring = w.ListBorrar->count();
-            offeredDuring = w.cmdHecho->isVisible();
+    struct Told final : Peers::DeletionWindow
+    {
+        explicit Told(ParaBorrar &window) : w(window) {}
+        bool EstaBorrando() override { return paraBorrarPeer().EstaBorrando(); }
+        void toggleVisible() override { paraBorrarPeer().toggleVisible(); }
+        void CopiarListBorrados() override { paraBorrarPeer().CopiarListBorrados(); }
+        void unusedListChanged() override
+        {
+            paraBorrarPeer().unusedListChanged();
+            if (seenDuring < 0) {
+                seenDuring = w.ListBorrar->count();
+                offeredDuring = w.cmdHecho->isVisible();
+            }
         }
-    };
+        ParaBorrar &w;
+        int seenDuring = -1;
+        bool offeredDuring = true;
+    } told(w);
+    use(told);
     f.AbrirRuta(win("P"));
-    Peers::hooks().unusedListChanged = told;
+    use(paraBorrarPeer());
+    const int seenDuring = told.seenDuring;
+    const bool offeredDuring = told.offeredDuring;
     EXPECT_EQ(seenDuring, 0) << "emptied while the analysis runs";
     EXPECT_FALSE(offeredDuring);
     EXPECT_TRUE(Form1::lines(w.ListBorrar).isEmpty());
@@ -593,8 +573,6 @@ TEST_F(DeletionWindow, FilesARunDeletedLeaveTheMainList)
 {
     put("P/a.wav", "a");
     put("P/b.wav", "b");
-    App::setup();
-    Ask::setFunction({});
     ParaBorrar &w = window({win("P/a.wav"), win("P/b.wav")});
     select(w, {0});
     w.cmdHecho_Click();
@@ -616,8 +594,6 @@ TEST_F(DeletionWindow, WhatAProjectFolderOnlyLinksToIsNeverTouched)
     ASSERT_TRUE(Fixtures::writeFile(outside.path() + "/precious.wav", "precious"));
     ASSERT_TRUE(QFile::link(outside.path() + "/precious.wav", host("P/Audio/link.wav")));
     put("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav"), "D:\\..\\..\\..\\" + outside.path().mid(1).replace('/', '\\') + "\\precious.wav"}));
-    App::setup();
-    Ask::setFunction({});
     Form1 &f = form1();
     f.AbrirRuta(win("P"));
     ASSERT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/link.wav")});
@@ -667,7 +643,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     put("R/keep.wav", "k");
     put("B/Archivos_Borrados.log", restoreLog({win("R/back.wav")}));
     put("B/back.wav", "b");
-    App::setup();
+    use(recuperarPeer());
     Ask::setFunction({});
     Form1 &f = form1();
     ParaBorrar &w = window({win("P/Audio/spare.wav")});
@@ -679,7 +655,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     // take from the user do nothing.
     bool busy = false;
     g_duringRestore = [&] {
-        busy = Peers::estaBorrando();
+        busy = Peers::deletion().EstaBorrando();
         w.ListBorrar->selectAll();
         w.cmdHecho_Click();
         f.AbrirRuta(win("P"));
@@ -692,7 +668,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     EXPECT_EQ(readAll(host("R/back.wav")), "b");
     EXPECT_EQ(readAll(host("P/Audio/spare.wav")), "s") << "nothing deleted inside the restore";
     EXPECT_EQ(f.ListProyectos->count(), 0) << "no analysis inside the restore";
-    EXPECT_FALSE(Peers::estaBorrando());
+    EXPECT_FALSE(Peers::deletion().EstaBorrando());
 
     // While a deletion runs (here, while it asks about its file), a restore
     // window opened again restores nothing.

@@ -7,7 +7,7 @@
 #include "platform/DriveMap.h"
 #include "platform/ShellCopy.h"
 #include "tests/support/DialogAnswerer.h"
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -85,23 +85,19 @@ ssize_t shortWrite(int fd, const void *data, size_t size)
     return ::write(fd, data, size / 2) < 0 ? -1 : ssize_t(size);
 }
 
-class RestoreWindow : public LibraryTest
+class RestoreWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
+        WindowTest::SetUp();
         ASSERT_TRUE(outside.isValid());
         answerYes(true);
     }
     void TearDown() override
     {
-        unloadRecuperar();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-        Ask::setFunction({});
-        ShellCopy::setRestoreWriteForTest(nullptr);
         DeletionLog::readLimits() = {};
+        WindowTest::TearDown();
     }
     // Every question of the copy is noted and answered yes (or no).
     void answerYes(bool yes)
@@ -111,7 +107,6 @@ protected:
             return yes ? 0 : 1;
         });
     }
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
     // A log in the folder B of the drive, with a backup copy for each name.
     void writeLog(const QList<QByteArray> &lines, const QMap<QString, QByteArray> &backups = {})
     {

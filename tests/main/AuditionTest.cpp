@@ -1,20 +1,18 @@
 #include "main/Form1.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
-#include "main/Peers.h"
 #include "main/Perdidos.h"
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
-#include "player/AudioInfo.h"
 #include "services/Class1.h"
 #include "services/InfoTexts.h"
 #include "services/Module2.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -29,53 +27,32 @@
 
 namespace {
 
-class AuditionWindow : public LibraryTest
+class AuditionWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
+        WindowTest::SetUp();
         FolderLists::storeSearchFolders({QString()});
-        Peers::Hooks &h = Peers::hooks();
-        saved = h;
-        h.playAudio = [this](const QString &a) { played << a; };
-        h.stopPlayback = [this] { ++stops; };
-        h.copiarAlPlayer = [this](QListWidget *, const QString &tipo) { copied << tipo; };
-        h.audioInfo = [](const QString &ext, const QString &file) -> std::optional<QString> {
-            if (ext == "wav")
-                return AudioInfo::InfoWav(file);
-            return AudioInfo::InfoMp3(file);
-        };
-    }
-    void TearDown() override
-    {
-        Peers::hooks() = saved;
-        unloadUnidadesBuscar();
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
     }
     static void pick(QListWidget *list, const QStringList &lines, int row)
     {
         Form1::setLines(list, lines);
         list->setCurrentRow(row);
     }
-
-    Peers::Hooks saved;
-    QStringList played, copied;
-    int stops = 0;
 };
 
 TEST_F(AuditionWindow, PresentWaveIsPlayedAndItsBalloonTellsSizeDateAndFormat)
 {
     ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/Audio/Voz 1.wav", 2, 44100, 16, 0.25));
+    player.wavInfo = " Tipo: Wav\r\n Canales: 2\r\n Bits: 16";
     Form1 &f = form1();
     f.show();
     pick(f.ListVip, {win("P/Audio/Voz 1.wav")}, 0);
     f.ListVip_Click();
-    EXPECT_EQ(played, QStringList{win("P/Audio/Voz 1.wav")});
+    EXPECT_EQ(player.played, QStringList{win("P/Audio/Voz 1.wav")});
     EXPECT_EQ(f.Buscado, win("P/Audio/Voz 1.wav"));
-    EXPECT_GE(stops, 1);
+    EXPECT_GE(player.stops, 1);
     EXPECT_EQ(f.TipVip->Title(), "Voz 1.wav");
     const QString text = f.TipVip->TipText();
     EXPECT_TRUE(text.startsWith(" Tamaño: ")) << text.toStdString();
@@ -107,7 +84,7 @@ TEST_F(AuditionWindow, OtherAudioEmptyAndHugeFilesGiveTheirSizeLines)
     f.ListBorrar->setCurrentRow(2);
     f.ListBorrar_Click();
     EXPECT_TRUE(f.TipBorrar->TipText().startsWith(" Tamaño: 3072 Mb\r\n")) << f.TipBorrar->TipText().toStdString();
-    EXPECT_EQ(played.size(), 3);
+    EXPECT_EQ(player.played.size(), 3);
 }
 
 TEST_F(AuditionWindow, LinesThatAreNotAudioAreReported)
@@ -123,7 +100,7 @@ TEST_F(AuditionWindow, LinesThatAreNotAudioAreReported)
     pick(f.ListUtilizados, {win("P/nota.ogg")}, 0);
     f.ListUtilizados_Click();
     EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0xFFFFC0u);
-    EXPECT_TRUE(played.isEmpty());
+    EXPECT_TRUE(player.played.isEmpty());
 }
 
 TEST_F(AuditionWindow, UsedListSeparatorsAndProjectHeaders)
@@ -135,10 +112,10 @@ TEST_F(AuditionWindow, UsedListSeparatorsAndProjectHeaders)
     f.ListUtilizados->item(0)->setSelected(true);
     f.ListUtilizados_Click();
     EXPECT_FALSE(f.ListUtilizados->item(0)->isSelected());
-    EXPECT_TRUE(played.isEmpty());
+    EXPECT_TRUE(player.played.isEmpty());
 
     f.ListUtilizados->setCurrentRow(1);
-    const int before = stops;
+    const int before = player.stops;
     f.ListUtilizados_Click();
     EXPECT_FALSE(f.ImageIcon->isHidden());
     EXPECT_EQ(f.LabelAdd[1]->text(), "Song.VIP");
@@ -146,7 +123,7 @@ TEST_F(AuditionWindow, UsedListSeparatorsAndProjectHeaders)
     EXPECT_TRUE(f.TipUtilizados->TipText().startsWith(" Tamaño: 0 Mb\r\n Fecha: "))
         << f.TipUtilizados->TipText().toStdString();
     EXPECT_FALSE(f.TipUtilizados->TipText().contains("---"));
-    EXPECT_EQ(stops, before + 1);
+    EXPECT_EQ(player.stops, before + 1);
 }
 
 TEST_F(AuditionWindow, BusyWindowAuditionsNothing)
@@ -161,7 +138,7 @@ TEST_F(AuditionWindow, BusyWindowAuditionsNothing)
     EXPECT_TRUE(f.ImageIcon->isHidden());
     pick(f.ListVip, {win("P/a.wav")}, 0);
     f.ListVip_Click();
-    EXPECT_TRUE(played.isEmpty());
+    EXPECT_TRUE(player.played.isEmpty());
     f.Decoding = false;
 }
 
@@ -174,27 +151,27 @@ TEST_F(AuditionWindow, MouseAndKeysOnTheLists)
     pick(f.ListVip, {win("P/a.wav"), win("P/b.wav")}, -1);
     const QPoint at = f.ListVip->visualItemRect(f.ListVip->item(0)).center();
     QTest::mouseClick(f.ListVip->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(played, QStringList{win("P/a.wav")});
-    const int before = stops;
+    EXPECT_EQ(player.played, QStringList{win("P/a.wav")});
+    const int before = player.stops;
     QTest::mouseClick(f.ListVip->viewport(), Qt::RightButton, {}, at);
-    EXPECT_EQ(stops, before + 1);
-    EXPECT_EQ(played.size(), 1);
+    EXPECT_EQ(player.stops, before + 1);
+    EXPECT_EQ(player.played.size(), 1);
 
     f.ListVip->selectAll();
     QTest::keyClick(f.ListVip, Qt::Key_Insert);
-    EXPECT_EQ(copied, QStringList{"Lista 1"});
+    EXPECT_EQ(player.copied, QStringList{"Lista 1"});
     EXPECT_TRUE(f.ListVip->selectedItems().isEmpty());
 
     pick(f.ListUtilizados, {win("P/a.wav"), win("P/b.wav")}, 0);
     f.ListUtilizados->item(0)->setSelected(true);
     QTest::keyClick(f.ListUtilizados, Qt::Key_Insert);
-    EXPECT_EQ(copied.size(), 1); // one line selected: nothing copied
+    EXPECT_EQ(player.copied.size(), 1); // one line selected: nothing copied
     f.ListUtilizados->selectAll();
     QTest::keyClick(f.ListUtilizados, Qt::Key_Insert);
-    EXPECT_EQ(copied.last(), "Lista 2");
+    EXPECT_EQ(player.copied.last(), "Lista 2");
     pick(f.ListBorrar, {win("P/a.wav")}, 0);
     QTest::keyClick(f.ListBorrar, Qt::Key_Insert);
-    EXPECT_EQ(copied.last(), "Lista 4");
+    EXPECT_EQ(player.copied.last(), "Lista 4");
 }
 
 TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
@@ -207,14 +184,14 @@ TEST_F(AuditionWindow, MissingFileIsLookedForInTheSearchFolders)
     pick(f.ListUtilizados, {win("P/Audio/Voz.wav")}, 0);
     f.ListUtilizados_Click();
     EXPECT_EQ(f.TextDecode->toPlainText(), "AVISO \nNO HAY NIGUNA CARPETA \nSeleccionada para buscar este archivo");
-    EXPECT_TRUE(played.isEmpty());
+    EXPECT_TRUE(player.played.isEmpty());
     // (The status box shows each CR LF as one line end.)
 
     // A drive root as search folder: no doubled "\" in the path found.
     FolderLists::storeSearchFolders({QString(), "D:\\"});
     f.ListUtilizados_Click();
     EXPECT_EQ(f.Buscado, win("Copias/Viejo/Voz.wav"));
-    EXPECT_EQ(played, QStringList{win("Copias/Viejo/Voz.wav")});
+    EXPECT_EQ(player.played, QStringList{win("Copias/Viejo/Voz.wav")});
     EXPECT_TRUE(f.TextDecode->toPlainText().startsWith("El archivo: " + win("P/Audio/Voz.wav")
                                                        + "\nHa sido encontrado en: \n"));
     EXPECT_TRUE(f.TipGeneral->TipText().endsWith("Está desubicado, su ruta original es: D:\\P\\Audio"))
@@ -239,25 +216,21 @@ TEST_F(AuditionWindow, AutomaticPlayerShowsOrHidesThePlayerOnlyWhenTicked)
 {
     ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/a.wav", 1, 8000, 16, 0.1));
     write("P/b.ogg", "x");
-    QList<bool> shown;
-    QList<QPoint> moved;
-    Peers::hooks().setPlayerVisible = [&](bool v) { shown << v; };
-    Peers::hooks().movePlayer = [&](int l, int t) { moved << QPoint(l, t); };
     Settings::set("Player_Left", "1500");
     Settings::set("Player_Top", "750");
     Form1 &f = form1();
     f.show();
     pick(f.ListVip, {win("P/a.wav"), win("P/b.ogg")}, 0);
     f.ListVip_Click();
-    EXPECT_TRUE(shown.isEmpty());
-    EXPECT_TRUE(moved.isEmpty());
+    EXPECT_TRUE(player.shown.isEmpty());
+    EXPECT_TRUE(player.moved.isEmpty());
     f.CheckPlayer->setChecked(true);
     f.ListVip_Click();
-    EXPECT_EQ(shown, QList<bool>{true});
-    EXPECT_EQ(moved, QList<QPoint>{QPoint(1500, 750)});
+    EXPECT_EQ(player.shown, QList<bool>{true});
+    EXPECT_EQ(player.moved, QList<QPoint>{QPoint(1500, 750)});
     f.ListVip->setCurrentRow(1);
     f.ListVip_Click();
-    EXPECT_EQ(shown, (QList<bool>{true, false}));
+    EXPECT_EQ(player.shown, (QList<bool>{true, false}));
 }
 
 TEST_F(AuditionWindow, EmptyCopyFoundElsewhereShowsItsOwnDate)

@@ -9,7 +9,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 #include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
@@ -30,23 +30,15 @@
 #include <QTimer>
 #include <QUrl>
 
-
 namespace {
 
-class FolderRoadWindow : public LibraryTest
+class FolderRoadWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        answerer = std::make_unique<DialogAnswerer>();
-    }
-    void TearDown() override
-    {
-        answerer.reset();
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
+        WindowTest::SetUp();
+        answerDialogs();
     }
     // A project naming one take of its own folder's "Audio" sub-folder.
     void project(const QString &rel, const QString &take)
@@ -64,11 +56,6 @@ protected:
         data.setUrls(urls);
         f.ListProyectos_OLEDragDrop(&data);
     }
-    std::unique_ptr<DialogAnswerer> answerer;
-    // "title | text" of each message shown, answered with its first button
-    // unless another was queued.
-    QStringList asked() const { return answerer->messages(); }
-    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
 };
 
 TEST_F(FolderRoadWindow, FolderListsEveryProjectAtAnyDepthWithoutBackupsUnlessTicked)

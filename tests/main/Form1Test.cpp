@@ -5,7 +5,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -21,25 +21,7 @@
 
 namespace {
 
-class Form1Window : public LibraryTest
-{
-protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void TearDown() override { unloadForm1(); }
-
-
-    // Opens a project as the user does: the button, then the dialog.
-    void open(Form1 &f, const QString &hostPath)
-    {
-        DialogAnswerer answer;
-        answer.queuePath(hostPath);
-        QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
-    }
-
-};
+using Form1Window = WindowTest;
 
 } // namespace
 
@@ -51,7 +33,7 @@ TEST_F(Form1Window, OpeningAProjectFillsTheListsAndCaptions)
                                                                          win("Proyectos/Audio/a.wav")}));
     write("Proyectos/Tema_BAK.vip", Fixtures::vipBytes({win("Proyectos/Audio/a.wav")}));
     Form1 &f = form1();
-    open(f, tema);
+    openProject(f, tema);
 
     EXPECT_FALSE(f.Decoding);
     EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> " + win("Proyectos/Tema.vip")});
@@ -77,7 +59,7 @@ TEST_F(Form1Window, BackupProjectsJoinWhenTicked)
     write("P/Otro.vip", Fixtures::vipBytes({win("P/Audio/z.wav")}));
     Form1 &f = form1();
     f.CheckBAK->setChecked(true);
-    open(f, tema);
+    openProject(f, tema);
     EXPECT_EQ(Form1::lines(f.ListProyectos),
               (QStringList{"1 --> " + win("P/Tema.VIP"), "2 --> " + win("P/Tema_BAK.VIP")}));
     EXPECT_EQ(Form1::lines(f.ListUtilizados),
@@ -92,7 +74,7 @@ TEST_F(Form1Window, ProjectWithoutAudioIsRefusedWithAWarning)
     midi.marker = false;
     const QString p = write("P/Midi.vip", Fixtures::vipBytes({"D:\\a.wav"}, midi));
     Form1 &f = form1();
-    open(f, p);
+    openProject(f, p);
     EXPECT_FALSE(f.TextDecode->isHidden());
     EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   Este proyecto no tiene archivos de audio");
     EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
@@ -104,7 +86,7 @@ TEST_F(Form1Window, CancellingTheDialogChangesNothing)
 {
     const QString p = write("P/T.vip", Fixtures::vipBytes({"D:\\a.wav"}));
     Form1 &f = form1();
-    open(f, p);
+    openProject(f, p);
     const QStringList before = Form1::lines(f.ListUtilizados);
     DialogAnswerer answer;
     answer.queuePath(QString());
@@ -183,7 +165,7 @@ TEST_F(Form1Window, CancelStopsTheDecodingQuickly)
     });
     QElapsedTimer total;
     total.start();
-    open(f, p);
+    openProject(f, p);
     if (clickedAt.isValid())
         stoppedAfter = clickedAt.elapsed();
     EXPECT_TRUE(f.cancelar == false); // the run clears it before the missing-files search
@@ -207,7 +189,7 @@ TEST_F(Form1Window, ResetDuringARunCancelsInsteadOfEmptyingTheLists)
         EXPECT_TRUE(f.cancelar);
         EXPECT_FALSE(f.Decoding);
     }, true);
-    open(f, p);
+    openProject(f, p);
     EXPECT_TRUE(fired);
     EXPECT_TRUE(openIgnored);
     // The run ended as a cancelled run does: the project list stays.
@@ -222,7 +204,7 @@ TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
     const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150, 40000));
     Form1 &f = form1();
     whenDecoding(f, [&] { f.cmdCancelar->click(); }, true);
-    open(f, p);
+    openProject(f, p);
     EXPECT_EQ(f.ListBorrar->count(), 0);
     EXPECT_TRUE(f.CommandBorrado->isHidden());
 }

@@ -1,17 +1,13 @@
-#include "app/App.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
 #include "main/Form1.h"
-#include "main/Peers.h"
 #include "main/Perdidos.h"
-#include "player/FormMedia.h"
-#include "platform/MediaPlayer.h"
 #include "platform/Settings.h"
 #include "services/Module2.h"
 #include "services/Class1.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -29,47 +25,20 @@
 
 namespace {
 
-// The main window with the real player and message hooks or stubs, for the
-// faults a review found around searches, balloons and shut-down.
-class MainWindowEdges : public LibraryTest
+// The main window, for the faults a review found around searches, balloons
+// and the status box.
+class MainWindowEdges : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        answerer = std::make_unique<DialogAnswerer>();
-        saved = Peers::hooks();
-        Form1::setEndProcess([this] { ++ended; });
+        WindowTest::SetUp();
+        answerDialogs();
     }
-    void TearDown() override
-    {
-        Peers::hooks() = saved;
-        if (formMediaLoaded())
-            unloadFormMedia();
-        formMediaHooks() = {};
-        answerer.reset();
-        Form1::setEndProcess({});
-        unloadUnidadesBuscar();
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-    }
-    void stubPlayer()
-    {
-        Peers::Hooks &h = Peers::hooks();
-        h.playAudio = [this](const QString &a) { played << a; };
-        h.stopPlayback = [] {};
-        h.stopPlayer = [] {};
-    }
-    std::unique_ptr<DialogAnswerer> answerer;
-    Peers::Hooks saved;
-    QStringList played;
-    int ended = 0;
 };
 
 TEST_F(MainWindowEdges, ACancelledSearchLeavesNoCancelNorHourglassBehind)
 {
-    stubPlayer();
     write("A/nada.txt", "x");
     ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/Copias/Voz.wav", 1, 8000, 16, 0.1));
     FolderLists::storeSearchFolders({QString(), win("A"), win("Copias")});
@@ -91,18 +60,17 @@ TEST_F(MainWindowEdges, ACancelledSearchLeavesNoCancelNorHourglassBehind)
     f.ListVip_Click();
     poke.stop();
     ASSERT_TRUE(pressed);
-    EXPECT_TRUE(played.isEmpty());
+    EXPECT_TRUE(player.played.isEmpty());
     EXPECT_NE(f.cursor().shape(), Qt::WaitCursor) << "hourglass left on the main window";
 
     // A later click is not cut short by the old cancel: the copy in the
     // second folder is found.
     f.ListVip_Click();
-    EXPECT_EQ(played, QStringList{win("Copias/Voz.wav")}) << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(player.played, QStringList{win("Copias/Voz.wav")}) << f.TextDecode->toPlainText().toStdString();
 }
 
 TEST_F(MainWindowEdges, AMissingNameWithoutTitleIsNotSearchedFor)
 {
-    stubPlayer();
     ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/Copias/otra.wav", 1, 8000, 16, 0.1));
     write("Copias/x.txt", "x");
     FolderLists::storeSearchFolders({QString(), win("Copias")});
@@ -111,36 +79,15 @@ TEST_F(MainWindowEdges, AMissingNameWithoutTitleIsNotSearchedFor)
     f.ListVip->addItem(win("P/Audio/caf?.wav"));
     f.ListVip->setCurrentRow(0);
     f.ListVip_Click();
-    EXPECT_TRUE(played.isEmpty()) << played.join(',').toStdString();
+    EXPECT_TRUE(player.played.isEmpty()) << player.played.join(',').toStdString();
     EXPECT_EQ(f.Buscado, win("P/Audio/caf?.wav"));
     EXPECT_TRUE(f.TextDecode->toPlainText().endsWith("No existe en ninguna carpeta"));
 }
 
-TEST_F(MainWindowEdges, PlayerVolumeSurvivesAnUnloadBeforeShutDown)
-{
-    Peers::hooks() = saved;
-    App::setup();
-    Form1::setEndProcess([this] { ++ended; });
-    Settings::set("TotalCarpetasBusca", "1");
-    Settings::set("Volumen", "30");
-    Form1 &f = form1();
-    f.Form_Load({});
-    EXPECT_EQ(formMedia().WM->volume(), 30);
-    formMedia().WM->setVolume(80); // the user turns the player's volume
-    Peers::unloadFormMedia();      // an analysis / reset / double click unloads it
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    f.close();
-    EXPECT_EQ(ended, 1);
-    Settings::reset();
-    EXPECT_EQ(Settings::get("FormMediaVolumen"), "80");
-    EXPECT_EQ(Settings::get("Volumen"), "80");
-}
-
 TEST_F(MainWindowEdges, ManyCopiesFoundScrollInTheStatusBox)
 {
-    stubPlayer();
     for (int i = 0; i < 150; ++i)
-        ASSERT_TRUE(Fixtures::writeFile(dir.path() + QStringLiteral("/Copias/S%1/Kick.wav").arg(i), "x"));
+        write(QStringLiteral("Copias/S%1/Kick.wav").arg(i), "x");
     FolderLists::storeSearchFolders({QString(), win("Copias")});
     Form1 &f = form1();
     f.show();
@@ -153,10 +100,12 @@ TEST_F(MainWindowEdges, ManyCopiesFoundScrollInTheStatusBox)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::processEvents();
     EXPECT_LT(f.minimumSizeHint().height(), 2000);
+    EXPECT_EQ(f.height(), before) << "the window grew with the report";
+    EXPECT_GT(f.TextDecode->toPlainText().count(u'\n'), 100) << "the whole report is there, to scroll";
 }
+
 TEST_F(MainWindowEdges, ProjectBalloonAfterADropTellsTheProject)
 {
-    stubPlayer();
     write("P/Audio/a.wav", Fixtures::noise(64, 1));
     write("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav")}));
     Form1 &f = form1();
@@ -167,25 +116,34 @@ TEST_F(MainWindowEdges, ProjectBalloonAfterADropTellsTheProject)
     EXPECT_TRUE(f.TipProyectos->TipText().startsWith(" Tamaño: "));
     EXPECT_EQ(f.TipProyectos->Title(), "A.vip");
 }
-TEST_F(MainWindowEdges, AStopDuringADecodeLoadsNoPlayer)
-{
-    Peers::hooks() = saved;
-    App::setup();
-    Form1::setEndProcess([this] { ++ended; });
-    Settings::set("TotalCarpetasBusca", "1");
-    Settings::set("Volumen", "20");
-    Settings::set("FormMediaVolumen", "20");
-    Form1 &f = form1();
-    f.Form_Load({});
-    f.Decoding = true;              // AbrirFichero_Click / a double click decoding
-    Peers::unloadFormMedia();       // their start unloads the player
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Peers::stopPlayback();          // right button on a result list meanwhile
-    f.Decoding = false;             // the run ends
-    EXPECT_EQ(formMedia().WM->volume(), 20);
-    formMedia().WM->setVolume(35);
-    f.close();
-    Settings::reset();
-    EXPECT_EQ(Settings::get("Volumen"), "35");
-}
 } // namespace
+
+TEST_F(MainWindowEdges, AssociatedFilesButtonShowsTheWindowAtAnyTime)
+{
+    Form1 &f = form1();
+    EXPECT_EQ(f.cmdAsociados->toolTip(), "Borrar archivos asociados");
+    EXPECT_FALSE(f.cmdAsociados->isHidden());
+    f.Decoding = true;
+    f.cmdAsociados->click();
+    f.Decoding = false;
+    EXPECT_EQ(associated.shows, 1);
+}
+
+// The reset and a new analysis unload the associated-files window: while it
+// scans or deletes they are refused, and the main window says so.
+TEST_F(MainWindowEdges, ResetAndNewAnalysisWaitForTheAssociatedFilesWindow)
+{
+    Form1 &f = form1();
+    Form1::setLines(f.ListProyectos, {"1 --> " + win("P/a.vip")});
+    associated.busy = true;
+    f.cmdReset_Click();
+    f.AbrirRuta(win("P"));
+    EXPECT_EQ(associated.unloads, 0);
+    EXPECT_EQ(f.ListProyectos->count(), 1);
+    EXPECT_FALSE(f.TextDecode->isHidden());
+    EXPECT_TRUE(f.TextDecode->toPlainText().contains("Espere a que termine la búsqueda o el borrado de archivos asociados"));
+    associated.busy = false;
+    f.cmdReset_Click();
+    EXPECT_EQ(associated.unloads, 1);
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+}

@@ -3,6 +3,7 @@
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +13,21 @@
 
 namespace {
 
-class ProjectListWindow : public ::testing::Test
+class ProjectListWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-        Fixtures::writeFile(dir.path() + "/P/A.vip", Fixtures::vipBytes({"D:\\P\\a1.wav"}));
-        Fixtures::writeFile(dir.path() + "/P/B.vip", Fixtures::vipBytes({"D:\\P\\b1.wav", "D:\\P\\b2.wav"}));
+        WindowTest::SetUp();
+        write("P/A.vip", Fixtures::vipBytes({"D:\\P\\a1.wav"}));
+        write("P/B.vip", Fixtures::vipBytes({"D:\\P\\b1.wav", "D:\\P\\b2.wav"}));
         Fixtures::VipOptions midi;
         midi.marker = false;
-        Fixtures::writeFile(dir.path() + "/P/M.vip", Fixtures::vipBytes({"D:\\P\\m.wav"}, midi));
+        write("P/M.vip", Fixtures::vipBytes({"D:\\P\\m.wav"}, midi));
         Form1 &f = form1();
         Form1::setLines(f.ListProyectos, {"1 --> D:\\P\\A.vip", "2 --> D:\\P\\B.vip", "3 --> D:\\P\\M.vip"});
         f.DirVip = "D:\\P\\";
     }
-    void TearDown() override { unloadForm1(); }
-    QTemporaryDir dir;
 };
 
 } // namespace

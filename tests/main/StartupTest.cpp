@@ -1,29 +1,22 @@
-#include "app/App.h"
-#include "cleanup/ParaBorrar.h"
 #include "main/FolderListWindows.h"
 #include "main/Form1.h"
-#include "main/Peers.h"
 #include "main/Perdidos.h"
 
-#include "platform/Ask.h"
-#include "player/FormMedia.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,57 +26,19 @@
 
 namespace {
 
-class StartupWindow : public LibraryTest
+class StartupWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        clearSettings();
-        answerer = std::make_unique<DialogAnswerer>();
-        Form1::setEndProcess([this] { ++ended; });
-        Peers::Hooks &h = Peers::hooks();
-        saved = h;
-        h.setPlayerVolume = [this](int v) { playerVolume = v; };
-        h.playerVolume = [this] { return playerVolume; };
-        h.stopPlayback = [this] { ++stops; };
-        h.togglePlayer = [this] { ++toggles; };
-    }
-    void TearDown() override
-    {
-        Peers::hooks() = saved;
-        if (formMediaLoaded())
-            unloadFormMedia();
-        formMediaHooks() = {};
-        Ask::setFunction({});
-        answerer.reset();
-        Form1::setEndProcess({});
-        unloadUnidadesBuscar();
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-        clearSettings();
-    }
-    static void clearSettings()
-    {
-        Settings::reset();
-        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                      + "/Velmar/Velmar.ini");
-        Settings::reset();
+        WindowTest::SetUp();
+        answerDialogs();
     }
     void project(const QString &rel)
     {
         write("P/Audio/a.wav", Fixtures::noise(64, 1));
         write(rel, Fixtures::vipBytes({"D:\\P\\Audio\\a.wav"}));
     }
-
-    std::unique_ptr<DialogAnswerer> answerer;
-    // "title | text" of each message shown, answered with its first button
-    // unless another was queued.
-    QStringList asked() const { return answerer->messages(); }
-    void resetAsked() { answerer = std::make_unique<DialogAnswerer>(); }
-    int ended = 0, stops = 0, toggles = 0, playerVolume = -1;
-    Peers::Hooks saved;
 };
 
 TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
@@ -100,7 +55,7 @@ TEST_F(StartupWindow, FirstRunShowsDesignValuesAndTheConfigurationNotice)
     EXPECT_EQ(f.HScroll1->value(), 100);
     EXPECT_EQ(f.Label1->text(), "Transparencia 0");
     EXPECT_DOUBLE_EQ(f.windowOpacity(), 1.0);
-    EXPECT_EQ(playerVolume, 0);
+    EXPECT_EQ(player.volumeValue, 0);
     EXPECT_TRUE(f.ListVip->toolTip().endsWith("al Player "));
     EXPECT_TRUE(f.ListBorrar->toolTip().endsWith("al Player"));
     ASSERT_EQ(asked().size(), 1);
@@ -135,7 +90,7 @@ TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)
     EXPECT_TRUE(f.CheckLogo->isChecked());
     EXPECT_EQ(f.Label1->text(), "Transparencia 40");
     EXPECT_NEAR(f.windowOpacity(), 153 / 255.0, 0.002);
-    EXPECT_EQ(playerVolume, 35);
+    EXPECT_EQ(player.volumeValue, 35);
     EXPECT_TRUE(asked().isEmpty());
     unloadForm1();
 
@@ -161,7 +116,7 @@ TEST_F(StartupWindow, CommandLinePathIsConfirmedBeforeItIsAnalysed)
     EXPECT_EQ(f.ListProyectos->count(), 0);
     unloadForm1();
 
-    resetAsked();
+    answerDialogs();
     answerer->queueButton(0);
     Form1 &g = form1();
     g.Form_Load({dir.path() + "/P/Tema.vip"});
@@ -187,7 +142,7 @@ TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
     const QStringList said{"No se encuentra la ruta:", "La ruta no está en ninguna unidad disponible:",
                            "No es un proyecto Vip ni una carpeta:"};
     for (int i = 0; i < bad.size(); ++i) {
-        resetAsked();
+        answerDialogs();
         Form1 &g = form1();
         g.Form_Load({bad[i]});
         ASSERT_EQ(asked().size(), 1) << bad[i].toStdString();
@@ -200,7 +155,7 @@ TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
 
 TEST_F(StartupWindow, ShutDownStoresEveryKeyThenEndsAtOnce)
 {
-    Peers::hooks().playerState = [] { return std::optional<Peers::PlayerState>({42, 1, 1500, 3000}); };
+    player.stateValue = Peers::PlayerState{42, 1, 1500, 3000};
     Settings::set("TotalCarpetasBusca", "1");
     Form1 &f = form1();
     f.Form_Load({});
@@ -225,32 +180,6 @@ TEST_F(StartupWindow, ShutDownStoresEveryKeyThenEndsAtOnce)
     EXPECT_TRUE(Settings::contains("Form1_Top"));
 }
 
-// The real end, in a process of its own: every other test replaces it.
-TEST_F(StartupWindow, ShutDownEndsTheProcessAtOnce)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELMAR_SHUTDOWN_CHILD"), dir.path());
-    // The child stores into this test's settings; its own temporary folders
-    // (never removed, as it ends without clean-up) go under this test's.
-    env.insert(QStringLiteral("VELMAR_KEEP_XDG"), QStringLiteral("1"));
-    env.insert(QStringLiteral("TMPDIR"), dir.path());
-    QProcess child;
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=StartupWindowChild.ShutDownInAChildProcess")});
-    ASSERT_TRUE(child.waitForFinished(60000)) << child.errorString().toStdString();
-    const QString out = QString::fromLocal8Bit(child.readAll());
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << out.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("ShutDownInAChildProcess"))) << out.toStdString();
-    EXPECT_FALSE(out.contains(QStringLiteral("[  PASSED  ]"))) << out.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.path() + "/siguio"));
-    Settings::reset();
-    EXPECT_EQ(Settings::get("HScroll1"), "63");
-    EXPECT_FALSE(Settings::contains("HScroll5")) << "the deletion window stored its settings afterwards";
-}
-
 TEST_F(StartupWindow, ShutDownWithoutALoadedPlayerKeepsItsStoredSettings)
 {
     Settings::set("TotalCarpetasBusca", "1");
@@ -264,32 +193,6 @@ TEST_F(StartupWindow, ShutDownWithoutALoadedPlayerKeepsItsStoredSettings)
     EXPECT_EQ(Settings::get("Player_Left"), "600");
 }
 
-TEST_F(StartupWindow, CloseDuringAnAnalysisKeepsThePlayersSettings)
-{
-    Peers::hooks() = saved;
-    App::setup();
-    Form1::setEndProcess([this] { ++ended; });
-    Settings::set("TotalCarpetasBusca", "1");
-    Settings::set("FormMediaVolumen", "37");
-    Settings::set("Volumen", "44");
-    Settings::set("Player_Left", "900");
-    Form1 &f = form1();
-    f.Form_Load({});
-    // An analysis unloads the player and touches it again while it runs.
-    f.Decoding = true;
-    Peers::unloadFormMedia();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Peers::stopPlayer();
-    f.close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(ended, 1);
-    Settings::reset();
-    EXPECT_EQ(Settings::get("FormMediaVolumen"), "44");
-    EXPECT_EQ(Settings::get("Volumen"), "44");
-    EXPECT_EQ(Settings::get("Player_Left"), "900");
-    f.Decoding = false;
-}
-
 TEST_F(StartupWindow, SettingsThatCannotBeSavedAreReportedAtShutDown)
 {
     Settings::set("TotalCarpetasBusca", "1");
@@ -299,7 +202,7 @@ TEST_F(StartupWindow, SettingsThatCannotBeSavedAreReportedAtShutDown)
     const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Velmar/Velmar.ini";
     QFile::remove(file);
     ASSERT_TRUE(QDir().mkpath(file));
-    resetAsked();
+    answerDialogs();
     f.GuardarYSalir();
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(asked(), QStringList{"Ajustes | No se han podido guardar los ajustes del programa."});
@@ -312,18 +215,18 @@ TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)
     Form1 &f = form1();
     f.Form_Load({});
     QTest::keyClick(&f, Qt::Key_Space);
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(player.stops, 1);
     QTest::keyClick(&f, Qt::Key_A);
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(player.stops, 1);
 
-    playerVolume = 33;
+    player.volumeValue = 33;
     f.Decoding = true;
     f.cmdPlayer_Click();
-    EXPECT_EQ(toggles, 0);
+    EXPECT_EQ(player.toggles, 0);
     EXPECT_FALSE(Settings::contains("Volumen"));
     f.Decoding = false;
     f.cmdPlayer_Click();
-    EXPECT_EQ(toggles, 1);
+    EXPECT_EQ(player.toggles, 1);
     EXPECT_EQ(Settings::get("Volumen"), "33");
 
     // The logo follows its box only while every list is empty.
@@ -337,24 +240,3 @@ TEST_F(StartupWindow, KeysAndCommandsRespectTheBusyFlags)
 }
 
 } // namespace
-
-// The child of ShutDownEndsTheProcessAtOnce; does nothing in a normal run.
-// No fixture: a clean-up after it would hide what a process that went on did.
-TEST(StartupWindowChild, ShutDownInAChildProcess)
-{
-    const QString folder = qEnvironmentVariable("VELMAR_SHUTDOWN_CHILD");
-    if (folder.isEmpty())
-        return;
-    App::setup();
-    Settings::set("TotalCarpetasBusca", "1");
-    App::start({});
-    Form1 &f = form1();
-    f.HScroll1->setValue(63);
-    Peers::toggleParaBorrar();
-    paraBorrar().HScroll5->setValue(77);
-    f.GuardarYSalir();
-    // Only a process that went on gets here: the deletion window's close
-    // handler would store its settings after the shut-down's.
-    QApplication::closeAllWindows();
-    Fixtures::writeFile(folder + "/siguio", "1");
-}

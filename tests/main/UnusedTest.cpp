@@ -67,17 +67,6 @@ QStringList referenceUnused(const QStringList &remaining, const QSet<QString> &f
 class UnusedFiles : public LibraryTest
 {
 protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    QString write(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return win(rel);
-    }
-    static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
-
     QStringList inventory(const QStringList &folders, QSet<QString> *folderLines = nullptr)
     {
         QStringList inv;
@@ -103,18 +92,18 @@ protected:
 
 TEST_F(UnusedFiles, KeepsUsedFilesCopiesAndMovedTakes)
 {
-    write("A/Audio/used.wav", "same bytes");
-    write("A/Audio/next.wav", "next");
-    write("B/used.wav", "same bytes");           // identical copy elsewhere
-    write("B/Audio/other.wav", "other");
-    write("C/used.wav", "different bytes!!");    // same name, other bytes
-    write("C/moved.wav", "was moved here");      // the project's path is missing
-    write("C/peaks.h2", "peak");
-    write("C/sheet.cue", "cue");
-    write("C/old.fla", "fla");
-    write("C/keep.aiff", "aiff");
-    write("C/FreezeData/frozen.wav", "frozen");
-    write("C/song.flac", "flac");
+    put("A/Audio/used.wav", "same bytes");
+    put("A/Audio/next.wav", "next");
+    put("B/used.wav", "same bytes");           // identical copy elsewhere
+    put("B/Audio/other.wav", "other");
+    put("C/used.wav", "different bytes!!");    // same name, other bytes
+    put("C/moved.wav", "was moved here");      // the project's path is missing
+    put("C/peaks.h2", "peak");
+    put("C/sheet.cue", "cue");
+    put("C/old.fla", "fla");
+    put("C/keep.aiff", "aiff");
+    put("C/FreezeData/frozen.wav", "frozen");
+    put("C/song.flac", "flac");
     const QStringList used = {" ", "1 --> " + win("A/a.vip"), " ", win("A/Audio/used.wav"), win("X/moved.wav")};
     const QStringList unused = unusedOf({win("A/"), win("B/"), win("C/")}, used);
     EXPECT_EQ(unused, (QStringList{win("A/Audio/next.wav"), win("B/Audio/other.wav"), win("C/used.wav"),
@@ -123,18 +112,18 @@ TEST_F(UnusedFiles, KeepsUsedFilesCopiesAndMovedTakes)
 
 TEST_F(UnusedFiles, KeepsATakeWhoseNameDiffersOnlyInCase)
 {
-    write("P/Audio/guitar.wav", "take");
-    write("P/Audio/bass.wav", "bass");
+    put("P/Audio/guitar.wav", "take");
+    put("P/Audio/bass.wav", "bass");
     const QStringList used = {win("P/Audio/GUITAR.WAV"), win("P/AUDIO/bass.wav")};
     EXPECT_TRUE(unusedOf({win("P/")}, used).isEmpty());
 }
 
 TEST_F(UnusedFiles, KeepsTheSameFileUnderAnotherName)
 {
-    write("P/take.wav", "take");
-    write("P/other.wav", "other");
-    write("P/mine.wav", "mine");
-    write("Q/target.wav", "target");
+    put("P/take.wav", "take");
+    put("P/other.wav", "other");
+    put("P/mine.wav", "mine");
+    put("Q/target.wav", "target");
     ASSERT_EQ(::link(QFile::encodeName(dir.path() + "/P/take.wav").constData(),
                      QFile::encodeName(dir.path() + "/P/hard.wav").constData()),
               0);
@@ -151,8 +140,8 @@ TEST_F(UnusedFiles, KeepsTheSameFileUnderAnotherName)
 
 TEST_F(UnusedFiles, NeverOffersAFolderNamedLikeAnAudioFile)
 {
-    write("P/Takes.wav/used.wav", "u");
-    write("P/Takes.wav/spare.wav", "s");
+    put("P/Takes.wav/used.wav", "u");
+    put("P/Takes.wav/spare.wav", "s");
     const QStringList unused = unusedOf({win("P/")}, {win("P/Takes.wav/used.wav")});
     EXPECT_EQ(unused, QStringList{win("P/Takes.wav/spare.wav")});
 }
@@ -160,10 +149,10 @@ TEST_F(UnusedFiles, NeverOffersAFolderNamedLikeAnAudioFile)
 TEST_F(UnusedFiles, ASameLengthCopyThatCannotBeReadIsKeptAndNamed)
 {
     RUN_AS_ORDINARY_USER();
-    write("A/take.wav", "abc");
-    write("B/take.wav", "abd");
-    write("B/other.wav", "xy"); // same name as nothing used: unused
-    write("C/take.wav", "abcd"); // another length: another file, unused
+    put("A/take.wav", "abc");
+    put("B/take.wav", "abd");
+    put("B/other.wav", "xy"); // same name as nothing used: unused
+    put("C/take.wav", "abcd"); // another length: another file, unused
     ASSERT_TRUE(QFile::setPermissions(dir.path() + "/B/take.wav", QFileDevice::Permissions()));
     QStringList inv = inventory({win("B/"), win("C/")});
     QStringList unreadable;
@@ -177,8 +166,8 @@ TEST_F(UnusedFiles, ASameLengthCopyThatCannotBeReadIsKeptAndNamed)
 
 TEST_F(UnusedFiles, AnUnreadableCopyIsKept)
 {
-    write("A/take.wav", "abc");
-    write("B/take.wav", "abd");
+    put("A/take.wav", "abc");
+    put("B/take.wav", "abd");
     QStringList inv = inventory({win("B/")});
     QStringList unreadable;
     Unused::Matcher m({win("A/take.wav")}, [](const QString &, const QString &b) {
@@ -193,8 +182,8 @@ TEST_F(UnusedFiles, AnUnreadableCopyIsKept)
 
 TEST_F(UnusedFiles, NestedProjectFoldersCountDuplicates)
 {
-    write("A/x.wav", "x");
-    write("A/Sub/y.wav", "y");
+    put("A/x.wav", "x");
+    put("A/Sub/y.wav", "y");
     QSet<QString> folderLines;
     QStringList inv = inventory({win("A/"), win("A/Sub/")}, &folderLines);
     NoProgress none;
@@ -207,9 +196,9 @@ TEST_F(UnusedFiles, NestedProjectFoldersCountDuplicates)
 
 TEST_F(UnusedFiles, ProjectFoldersAreDistinctAndEndInABackslash)
 {
-    write("P/a.vip", "v");
-    write("P/b.vip", "v");
-    write("Q/c.vip", "v");
+    put("P/a.vip", "v");
+    put("P/b.vip", "v");
+    put("Q/c.vip", "v");
     const QStringList items = {"1 --> " + win("P/a.vip"), "2 --> " + win("P/b.vip"), "3 --> " + win("Q/c.vip")};
     EXPECT_EQ(Unused::projectFolders(items), (QStringList{win("P/"), win("Q/")}));
 }
@@ -290,17 +279,17 @@ TEST_F(UnusedFiles, AudioEndings)
 TEST_F(UnusedFiles, CompareFilesByContent)
 {
     const QByteArray block = Fixtures::noise(10000, 3);
-    const QString a = write("a.bin", block);
-    const QString b = write("b.bin", block);
+    const QString a = put("a.bin", block);
+    const QString b = put("b.bin", block);
     QByteArray longer = block + 'z';
-    const QString c = write("c.bin", longer);
+    const QString c = put("c.bin", longer);
     longer[10000] = 'y';
-    const QString d = write("d.bin", longer);
+    const QString d = put("d.bin", longer);
     QByteArray early = block;
     early[5] = char(early[5] ^ 1);
-    const QString e = write("e.bin", early);
-    const QString empty1 = write("e1.bin", "");
-    const QString empty2 = write("e2.bin", "");
+    const QString e = put("e.bin", early);
+    const QString empty1 = put("e1.bin", "");
+    const QString empty2 = put("e2.bin", "");
     using S = Unused::Sameness;
     EXPECT_EQ(Unused::compareFiles(a, b).result, S::Identical);
     EXPECT_EQ(Unused::compareFiles(a, c).result, S::Different);
@@ -316,8 +305,8 @@ TEST_F(UnusedFiles, CompareFilesByContent)
 
 TEST_F(UnusedFiles, MissingListLayout)
 {
-    write("P/here.wav", "h");
-    write("P/.hidden.wav", "h");
+    put("P/here.wav", "h");
+    put("P/.hidden.wav", "h");
     const QString dashes(100, u'-');
     auto missing = [](const QString &p) { return !WinFs::findNormalFile(p); };
     auto never = [] { return false; };

@@ -9,7 +9,7 @@
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -27,25 +27,9 @@
 
 namespace {
 
-class UnusedWindow : public LibraryTest
+class UnusedWindow : public WindowTest
 {
 protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void TearDown() override
-    {
-        unloadPerdidos();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        unloadForm1();
-    }
-    void open(Form1 &f, const QString &hostPath)
-    {
-        DialogAnswerer answer;
-        answer.queuePath(hostPath);
-        QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
-    }
     // A project using a.wav (present) and gone.wav (missing), beside an
     // unused take, a peak file and a folder named like a take.
     QString library()
@@ -65,7 +49,7 @@ protected:
 TEST_F(UnusedWindow, AnalysisListsUnusedAndMissingFiles)
 {
     Form1 &f = form1();
-    open(f, library());
+    openProject(f, library());
     EXPECT_EQ(Form1::lines(f.ListBorrar), (QStringList{win("P/Audio/spare.wav"), win("P/Old.wav/inside.wav")}));
     EXPECT_EQ(f.LabelErase[1]->text(), "Archivos no utilizados: 2     Duplicados: 0    Total: 2");
     EXPECT_FALSE(f.LabelErase[1]->isHidden());
@@ -88,7 +72,7 @@ TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)
     write("P/a.wav", "a");
     const QString vip = write("P/Tema.vip", Fixtures::vipBytes({win("P/a.wav")}));
     Form1 &f = form1();
-    open(f, vip);
+    openProject(f, vip);
     EXPECT_EQ(f.ListBorrar->count(), 0);
     EXPECT_EQ(f.LabelErase[0]->text(), "No se han encontrado archivos no utilizados");
     EXPECT_FALSE(f.LabelErase[0]->isHidden());
@@ -101,7 +85,7 @@ TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)
 TEST_F(UnusedWindow, LogBytesAndConfirmation)
 {
     Form1 &f = form1();
-    open(f, library());
+    openProject(f, library());
     Perdidos &p = perdidos();
     DialogAnswerer answer;
     p.cmdLog->click();
@@ -127,7 +111,7 @@ TEST_F(UnusedWindow, LogBytesAndConfirmation)
 TEST_F(UnusedWindow, LogIsJoinedWithABackslashAndFailuresAreReported)
 {
     Form1 &f = form1();
-    open(f, library());
+    openProject(f, library());
     Perdidos &p = perdidos();
     // A folder shown without its trailing "\" (the folder road) still gets
     // the log inside it, not beside it.
@@ -149,7 +133,7 @@ TEST_F(UnusedWindow, LogIsJoinedWithABackslashAndFailuresAreReported)
 TEST_F(UnusedWindow, ClosedWindowReopensFromTheCopyAtItsSavedPlace)
 {
     Form1 &f = form1();
-    open(f, library());
+    openProject(f, library());
     f.cmdPerdidos->click();
     Perdidos *p = &perdidos();
     EXPECT_TRUE(p->isVisible());

@@ -23,18 +23,6 @@ namespace {
 class MediaPlayerWindow : public LibraryTest
 {
 protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-
-    // Writes a file under the temp drive and gives its Windows path.
-    QString put(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return "D:\\" + QString(rel).replace(u'/', u'\\');
-    }
-
     // A mono 16-bit tone of the given length.
     static QByteArray wave(int ms) { return Fixtures::wavBytes(8000, 1, 16, 8 * ms, Fixtures::WavFormat::Pcm, true); }
 

@@ -2,6 +2,7 @@
 #include "platform/ShellCopy.h"
 #include "platform/Trash.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/LibraryTest.h"
 
 #include <gtest/gtest.h>
 
@@ -24,25 +25,22 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-class Shell : public ::testing::Test
+class Shell : public LibraryTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    void TearDown() override { Ask::setFunction({}); }
-    QString put(const QString &rel, const QByteArray &bytes)
+    void TearDown() override
     {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
+        Ask::setFunction({});
+        LibraryTest::TearDown();
     }
     static QString trash() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash"; }
-    QTemporaryDir dir;
 };
 
 } // namespace
 
 TEST_F(Shell, TrashKeepsTheFileAndItsOriginalPath)
 {
-    const QString file = put("Audio/Toma ñ 1.wav", "take bytes");
+    const QString file = write("Audio/Toma ñ 1.wav", "take bytes");
     const ShellResult r = Trash::moveToTrash(file);
     ASSERT_TRUE(r.done()) << qPrintable(r.reason);
     EXPECT_FALSE(QFileInfo::exists(file));
@@ -73,8 +71,8 @@ TEST_F(Shell, TrashKeepsTheFileAndItsOriginalPath)
 
 TEST_F(Shell, EmptyingRemovesEveryTrashEntry)
 {
-    ASSERT_TRUE(Trash::moveToTrash(put("a.wav", "a")).done());
-    ASSERT_TRUE(Trash::moveToTrash(put("Sub/b.wav", "b")).done());
+    ASSERT_TRUE(Trash::moveToTrash(write("a.wav", "a")).done());
+    ASSERT_TRUE(Trash::moveToTrash(write("Sub/b.wav", "b")).done());
     ASSERT_TRUE(Trash::trashFolders().contains(trash()));
     ASSERT_TRUE(Trash::emptyAll().done());
     EXPECT_TRUE(QDir(trash() + "/files").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
@@ -84,8 +82,8 @@ TEST_F(Shell, EmptyingRemovesEveryTrashEntry)
 
 TEST_F(Shell, CopyAsksBeforeReplacingAndBeforeCreatingAFolder)
 {
-    const QString src = put("src/take.wav", "new bytes");
-    const QString old = put("dst/take.wav", "old bytes");
+    const QString src = write("src/take.wav", "new bytes");
+    const QString old = write("dst/take.wav", "old bytes");
     QStringList asked;
     int answer = 1; // "No"
     Ask::setFunction([&](const QString &, const QString &text, const QStringList &buttons) {
@@ -112,7 +110,7 @@ TEST_F(Shell, CopyAsksBeforeReplacingAndBeforeCreatingAFolder)
 
 TEST_F(Shell, CopyNeverReportsAFailureAsDoneNorLeavesPartialFiles)
 {
-    const QString src = put("src/take.wav", Fixtures::noise(300000, 5));
+    const QString src = write("src/take.wav", Fixtures::noise(300000, 5));
     Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 0; });
     // Onto itself.
     EXPECT_EQ(ShellCopy::copyInto(src, dir.path() + "/src").outcome, ShellResult::Failed);
@@ -120,7 +118,7 @@ TEST_F(Shell, CopyNeverReportsAFailureAsDoneNorLeavesPartialFiles)
     // A source that is not a file.
     EXPECT_EQ(ShellCopy::copyInto(dir.path() + "/src", dir.path() + "/x").outcome, ShellResult::Failed);
     // A destination that is a file.
-    const QString file = put("plain.txt", "t");
+    const QString file = write("plain.txt", "t");
     EXPECT_EQ(ShellCopy::copyInto(src, file).outcome, ShellResult::Failed);
     // A folder in the way of the name.
     QDir().mkpath(dir.path() + "/dst/take.wav");
@@ -144,7 +142,7 @@ TEST_F(Shell, TrashNumbersRepeatedNamesAndNeverReplacesAStrayFile)
     ASSERT_TRUE(QDir().mkpath(trash() + "/files"));
     ASSERT_TRUE(Fixtures::writeFile(trash() + "/files/stray.wav", "stray"));
     for (const char *bytes : {"one", "two", "three"}) {
-        const QString file = put("Takes/stray.wav", bytes);
+        const QString file = write("Takes/stray.wav", bytes);
         ASSERT_TRUE(Trash::moveToTrash(file).done());
         EXPECT_FALSE(QFileInfo::exists(file));
     }
@@ -158,12 +156,12 @@ TEST_F(Shell, TrashNumbersRepeatedNamesAndNeverReplacesAStrayFile)
 
     // Emptied, the first name is free again.
     ASSERT_TRUE(Trash::emptyAll().done());
-    ASSERT_TRUE(Trash::moveToTrash(put("Takes/stray.wav", "four")).done());
+    ASSERT_TRUE(Trash::moveToTrash(write("Takes/stray.wav", "four")).done());
     EXPECT_EQ(readAll(trash() + "/files/stray.wav"), "four");
 
     // A trash taken away between two moves is made again.
     ASSERT_TRUE(QDir(trash()).removeRecursively());
-    ASSERT_TRUE(Trash::moveToTrash(put("Takes/again.wav", "again")).done());
+    ASSERT_TRUE(Trash::moveToTrash(write("Takes/again.wav", "again")).done());
     EXPECT_EQ(readAll(trash() + "/files/again.wav"), "again");
     EXPECT_TRUE(readAll(trash() + "/info/again.wav.trashinfo").contains("Path="));
     ASSERT_TRUE(Trash::emptyAll().done());
@@ -171,10 +169,10 @@ TEST_F(Shell, TrashNumbersRepeatedNamesAndNeverReplacesAStrayFile)
 
 TEST_F(Shell, BatchCopiesGetTheirNamesOnlyWhenCommittedAndNeverReplaceAFile)
 {
-    const QString a = put("src/a.wav", Fixtures::noise(300000, 1));
-    const QString b = put("src/b.wav", "b bytes");
-    const QString c = put("src/c.wav", "c bytes");
-    const QString empty = put("src/empty.wav", "");
+    const QString a = write("src/a.wav", Fixtures::noise(300000, 1));
+    const QString b = write("src/b.wav", "b bytes");
+    const QString c = write("src/c.wav", "c bytes");
+    const QString empty = write("src/empty.wav", "");
     {
         QFile f(a);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -218,8 +216,8 @@ TEST_F(Shell, BatchCopiesGetTheirNamesOnlyWhenCommittedAndNeverReplaceAFile)
 
 TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
 {
-    const QString a = put("src/a.wav", "original bytes");
-    const QString b = put("src/b.wav", "b bytes");
+    const QString a = write("src/a.wav", "original bytes");
+    const QString b = write("src/b.wav", "b bytes");
     QDir().mkpath(dir.path() + "/dst");
     {
         ShellCopy::Batch batch(dir.path() + "/dst");
@@ -239,7 +237,7 @@ TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
         // Copies never committed go with the batch.
         ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
         EXPECT_EQ(batch.commit().size(), 1u);
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(put("src/late.wav", "late")), "late.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(write("src/late.wav", "late")), "late.wav").done());
     }
     EXPECT_EQ(readAll(dir.path() + "/dst/a.wav"), "changed bytes!");
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/late.wav"));

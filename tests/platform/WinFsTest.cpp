@@ -3,6 +3,7 @@
 #include "platform/FileRecord.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/LibraryTest.h"
 
 #include <gtest/gtest.h>
 
@@ -60,18 +61,7 @@ void age(const QString &host)
 
 } // namespace
 
-class WinFsTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        qputenv("VELMAR_DRIVES", ("D=" + dir.path()).toLocal8Bit());
-        DriveMap::instance().reload();
-        WinFs::clearCache();
-    }
-    void TearDown() override { qunsetenv("VELMAR_DRIVES"); DriveMap::instance().reload(); }
-    QTemporaryDir dir;
-};
+using WinFsTest = LibraryTest;
 
 TEST_F(WinFsTest, NormalFilesHiddenFoldersAndCase)
 {

@@ -225,25 +225,7 @@ private:
     std::unique_ptr<char[]> m_bytes;
 };
 
-class AudioInfoFiles : public LibraryTest
-{
-protected:
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void TearDown() override
-    {
-        qunsetenv("VELMAR_DRIVES");
-        DriveMap::instance().reload();
-    }
-    // Writes the bytes under the temp drive; returns the Windows path.
-    QString put(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return QStringLiteral("D:\\") + QString(rel).replace(u'/', u'\\');
-    }
-};
+using AudioInfoFiles = LibraryTest;
 
 } // namespace
 

@@ -1,5 +1,8 @@
 #include "player/FormMedia.h"
 
+#include "main/Form1.h"
+#include "main/Peers.h"
+
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/MediaPlayer.h"
@@ -9,7 +12,7 @@
 #include "services/Module2.h"
 #include "tests/support/Fixtures.h"
 
-#include "tests/support/LibraryTest.h"
+#include "tests/support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -36,35 +39,18 @@ struct Question
 
 // The player window offscreen over a temporary drive D:; the copy question
 // is answered from a queue and recorded.
-class PlayerWindow : public LibraryTest
+class PlayerWindow : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        LibraryTest::SetUp();
-        for (const char *k : {"FormMediaToolTip", "FormMediaVolumen", "Player_Left", "Player_Top", "HScroll4"})
-            Settings::remove(k);
-        formMediaHooks() = {};
-        Module2::InfoArchivo.clear();
+        WindowTest::SetUp();
+        use(formMediaPeer());
         Ask::setFunction([this](const QString &title, const QString &text, const QStringList &buttons) {
             questions.push_back({title, text, buttons});
             return answers.isEmpty() ? int(buttons.size()) - 1 : answers.takeFirst();
         });
     }
-    void TearDown() override
-    {
-        unloadFormMedia();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Ask::setFunction({});
-        formMediaHooks() = {};
-    }
-
-    QString put(const QString &rel, const QByteArray &bytes)
-    {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return "D:\\" + QString(rel).replace(u'/', u'\\');
-    }
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
     static QByteArray wave(int ms) { return Fixtures::wavBytes(8000, 1, 16, 8 * ms, Fixtures::WavFormat::Pcm, true); }
 
     static QStringList lines(const QListWidget *l)
@@ -199,7 +185,7 @@ TEST_F(PlayerWindow, RestoresItsSettingsAndSavesThemWhenUnloaded)
 TEST_F(PlayerWindow, DuringAnAnalysisTheLoadKeepsTheDesignState)
 {
     Settings::set("FormMediaVolumen", "37");
-    formMediaHooks().decoding = [] { return true; };
+    form1().Decoding = true;
     FormMedia &w = formMedia();
     EXPECT_EQ(w.ListPlay->count(), 0);
     EXPECT_EQ(w.WM->volume(), 50);
@@ -251,7 +237,7 @@ TEST_F(PlayerWindow, CopyOverBlocksAsksAndFollowsEachAnswer)
 
     // Replacing stops what plays.
     const QString playing = put("suena.wav", wave(3000));
-    w.playFile(playing);
+    w.PlayAudio(playing);
     ASSERT_TRUE(w.WM->isPlaying());
     answers = {0};
     w.CopiarListas(second.get(), "Lista 4");
@@ -413,10 +399,9 @@ TEST_F(PlayerWindow, SuprOnHelpLinesRemovesThemUntilTheHelpTextComesBack)
 TEST_F(PlayerWindow, ClickOnTheHelpTextPlaysNothingAndSelectsNothing)
 {
     FormMedia &w = shown();
-    bool played = false;
-    formMediaHooks().playAudio = [&](const QString &) { played = true; };
     clickLine(w, 1);
-    EXPECT_FALSE(played);
+    EXPECT_FALSE(w.WM->isPlaying());
+    EXPECT_EQ(w.WM->playlistCount(), 0);
     EXPECT_TRUE(w.ListPlay->selectedItems().isEmpty());
     EXPECT_EQ(w.ListIndex(), -1);
     EXPECT_TRUE(w.ListPath->isHidden());
@@ -443,7 +428,8 @@ TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
     EXPECT_EQ(w.LabelIndex->text(), " Item 2 ");
     EXPECT_EQ(w.tipTitle(), "Voz 1.wav");
     EXPECT_TRUE(w.tipText().startsWith(" Tamaño: 0" + QLocale::system().decimalPoint() + "12 Mb\r\n Fecha: "));
-    EXPECT_TRUE(w.tipText().endsWith(QString(40, u'-') + "\r\nNo tiene información"));
+    // The main window's information text of the file follows the dashes.
+    EXPECT_TRUE(w.tipText().contains(QString(40, u'-') + "\r\n Tipo: Wav")) << w.tipText().toStdString();
 
     // The position timer writes the position and the status line.
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.LabelTime->text() != " 00:00 "; }, 6000));
@@ -482,36 +468,44 @@ TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
     EXPECT_EQ(lines(w.ListPlay), (QStringList{kDisco, "D:\\Tomas\\vacío.wav"}));
 }
 
-TEST_F(PlayerWindow, AFileClickGoesThroughTheMainWindowHooks)
+TEST_F(PlayerWindow, AFileClickIsAuditionedByTheMainWindow)
 {
     put("A/TOMA.WAV", wave(500));
     FormMedia &w = shown();
     auto src = source({"D:\\A\\TOMA.WAV"}, {0});
     w.CopiarListas(src.get(), "Lista 1");
-    QStringList calls;
-    formMediaHooks().setBuscado = [&](const QString &p) { calls << "Buscado " + p; };
-    formMediaHooks().infoAudio = [&](const QString &t) {
-        calls << "InfoAudio " + t;
-        Module2::InfoArchivo = "No tiene información";
-    };
-    formMediaHooks().playAudio = [&](const QString &p) {
-        calls << "PlayAudio " + p;
-        formMedia().playFile(p);
-    };
+    // The main window plays what the player window is asked to play, once
+    // the clicked file is its own and its information text has begun.
+    struct Spy final : FakePlayer
+    {
+        void PlayAudio(const QString &audio) override
+        {
+            calls << "PlayAudio " + audio + " Buscado " + form1().Buscado + " " + Module2::InfoArchivo;
+            formMediaPeer().PlayAudio(audio);
+        }
+        std::optional<QString> InfoWav(const QString &file) override
+        {
+            calls << "InfoWav " + file;
+            return std::nullopt;
+        }
+        QStringList calls;
+    } spy;
+    use(spy);
+    Module2::InfoArchivo = "antes";
     clickLine(w, 1);
     // A copied upper-case extension keeps its case: no information for it.
-    EXPECT_EQ(calls, (QStringList{"Buscado D:\\A\\TOMA.WAV", "InfoAudio WAV", "PlayAudio D:\\A\\TOMA.WAV"}));
+    EXPECT_EQ(spy.calls, QStringList{"PlayAudio D:\\A\\TOMA.WAV Buscado D:\\A\\TOMA.WAV No tiene información"});
     EXPECT_TRUE(w.WM->isPlaying());
     EXPECT_TRUE(w.tipText().endsWith("No tiene información"));
     EXPECT_EQ(w.tipTitle(), "TOMA.WAV");
 }
 
-TEST_F(PlayerWindow, PlayFileIgnoresEmptyAndMissingPaths)
+TEST_F(PlayerWindow, PlayAudioIgnoresEmptyAndMissingPaths)
 {
     FormMedia &w = formMedia();
     w.Dato = "antes";
-    w.playFile("");
-    w.playFile("D:\\no existe.wav");
+    w.PlayAudio("");
+    w.PlayAudio("D:\\no existe.wav");
     EXPECT_EQ(w.Dato, "antes");
     EXPECT_EQ(w.WM->playlistCount(), 0);
     EXPECT_FALSE(w.TimerPlay->isActive());
@@ -529,7 +523,7 @@ TEST_F(PlayerWindow, MouseOverALineShowsItsNumber)
     EXPECT_FALSE(w.LabelIndex->isHidden());
     EXPECT_EQ(w.LabelIndex->text(), " Item: 4 ");
 
-    formMediaHooks().decoding = [] { return true; };
+    form1().Decoding = true;
     w.LabelIndex->hide();
     QCoreApplication::sendEvent(w.ListPlay->viewport(), &move);
     EXPECT_TRUE(w.LabelIndex->isHidden());

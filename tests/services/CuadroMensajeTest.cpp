@@ -1,6 +1,5 @@
 #include "services/CuadroMensaje.h"
 
-#include "app/App.h"
 #include "platform/Ask.h"
 #include "services/Module2.h"
 #include "tests/support/DialogAnswerer.h"
@@ -16,22 +15,6 @@
 #include <functional>
 
 namespace {
-
-// Runs `act` once on the first modal dialog that shows, as a person would.
-void whenModal(std::function<void(QDialog *)> act)
-{
-    auto *timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!d || !d->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(d);
-    });
-    timer->start();
-}
 
 const QString kTitulo = QStringLiteral("Copiar al Player ");
 const QString kTexto = QStringLiteral("Copiar bloque de archivos de Lista 1");
@@ -154,25 +137,4 @@ TEST(CuadroMensaje, ReleasedWithItsParentWindow)
     delete owner;
     EXPECT_TRUE(Module2::Cuadro.isNull());
     Module2::releaseCuadro(); // nothing left to release: no crash
-}
-
-TEST(CuadroMensaje, AnswersTheQuestionsOfTheFileOperationsInTheApplication)
-{
-    App::setup();
-    {
-        DialogAnswerer answerer;
-        answerer.queueButton(0);
-        EXPECT_EQ(Ask::question("Copiar archivo", "¿Reemplazar?", {"Sí", "No"}), 0);
-        EXPECT_EQ(answerer.messages(), QStringList{"Copiar archivo | ¿Reemplazar?"});
-    }
-    bool ours = false;
-    whenModal([&](QDialog *d) {
-        ours = qobject_cast<CuadroMensaje *>(d) != nullptr;
-        d->close();
-    });
-    EXPECT_FALSE(Ask::yes("Eliminar archivo", "¿Enviar a la papelera?")) << "closed: the last (cautious) button";
-    EXPECT_TRUE(ours);
-    whenModal([](QDialog *d) { d->findChild<QPushButton *>("Boton1")->click(); });
-    EXPECT_EQ(Ask::question("t", "x", {"Reemplazar", "Añadir", "Cancelar"}), 1);
-    Ask::setFunction({});
 }

@@ -4,6 +4,7 @@
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
+#include "services/FindFilesUi.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
 
@@ -47,14 +48,12 @@ protected:
     void TearDown() override
     {
         Ask::setFunction({});
-        qunsetenv("VELMAR_DRIVES");
-        DriveMap::instance().reload();
+        LibraryTest::TearDown();
         // Leave nothing the temporary folder cannot remove.
         QFile::setPermissions(dir.path() + "/P/Locked",
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
-    void file(const QString &rel, const QByteArray &bytes = "x") { ASSERT_TRUE(Fixtures::writeFile(host(rel), bytes)); }
+    void file(const QString &rel, const QByteArray &bytes = "x") { write(rel, bytes); }
     void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(host(rel))); }
     void link(const QString &target, const QString &rel) { ASSERT_TRUE(QFile::link(target, host(rel))); }
 
@@ -635,26 +634,26 @@ TEST_F(Finder, ExecutableOfAFile)
 TEST_F(Finder, IconsAndTheFolderDialog)
 {
     file("I/a.wav");
-    const QPixmap large = cFindFiles::LoadIcon(cFindFiles::IconShow, "C:\\I\\a.wav");
+    const QPixmap large = cFindFilesUi::LoadIcon(cFindFilesUi::IconShow, "C:\\I\\a.wav");
     EXPECT_FALSE(large.isNull());
     EXPECT_LE(large.width(), 32);
-    EXPECT_LE(cFindFiles::LoadIcon(cFindFiles::IconShow | cFindFiles::IconSmall, "C:\\I\\a.wav").width(), 16);
-    EXPECT_TRUE(cFindFiles::LoadIcon(0, "C:\\I\\a.wav").isNull()) << "no icon asked";
-    EXPECT_TRUE(cFindFiles::LoadIcon(cFindFiles::IconShow, "C:\\I\\gone.wav").isNull());
+    EXPECT_LE(cFindFilesUi::LoadIcon(cFindFilesUi::IconShow | cFindFilesUi::IconSmall, "C:\\I\\a.wav").width(), 16);
+    EXPECT_TRUE(cFindFilesUi::LoadIcon(0, "C:\\I\\a.wav").isNull()) << "no icon asked";
+    EXPECT_TRUE(cFindFilesUi::LoadIcon(cFindFilesUi::IconShow, "C:\\I\\gone.wav").isNull());
 
     QImage canvas(64, 64, QImage::Format_ARGB32);
     canvas.fill(Qt::transparent);
     {
         QPainter painter(&canvas);
-        EXPECT_TRUE(cFindFiles::DrawIcon("C:\\I\\a.wav", &painter, 8, 8));
-        EXPECT_FALSE(cFindFiles::DrawIcon("C:\\I\\gone.wav", &painter));
+        EXPECT_TRUE(cFindFilesUi::DrawIcon("C:\\I\\a.wav", &painter, 8, 8));
+        EXPECT_FALSE(cFindFilesUi::DrawIcon("C:\\I\\gone.wav", &painter));
     }
     int painted = 0;
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
             painted += qAlpha(canvas.pixel(x, y)) != 0;
     EXPECT_GT(painted, 0) << "something was drawn";
-    EXPECT_FALSE(cFindFiles::DrawIcon("C:\\I\\a.wav", nullptr));
+    EXPECT_FALSE(cFindFilesUi::DrawIcon("C:\\I\\a.wav", nullptr));
 
     QLabel img;
     Buscar::ICO("C:\\I\\a.wav", &img);
@@ -671,6 +670,6 @@ TEST_F(Finder, IconsAndTheFolderDialog)
     {
         DialogAnswerer answer;
         answer.queuePath("");
-        EXPECT_EQ(cFindFiles::BrowseForFolder(nullptr, "Elegir carpeta"), "");
+        EXPECT_EQ(cFindFilesUi::BrowseForFolder(nullptr, "Elegir carpeta"), "");
     }
 }

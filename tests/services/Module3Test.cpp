@@ -1,5 +1,5 @@
 #include "services/Dialogo.h"
-#include "services/Module3.h"
+#include "services/Module3Ui.h"
 
 #include <gtest/gtest.h>
 

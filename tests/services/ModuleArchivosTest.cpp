@@ -21,12 +21,8 @@ class Listing : public LibraryTest
 protected:
     Listing() : LibraryTest('C') {}
 
-    void SetUp() override
-    {
-        LibraryTest::SetUp();
-    }
-    void file(const QString &rel) { ASSERT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, "x")); }
-    void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(dir.path() + u'/' + rel)); }
+    void file(const QString &rel) { write(rel, "x"); }
+    void folder(const QString &rel) { ASSERT_TRUE(QDir().mkpath(host(rel))); }
     QStringList list(const QString &folder, const QString &pattern)
     {
         QStringList out;

@@ -52,24 +52,25 @@ TEST(ModAlpha, AppliesTheOpacityToTheWindow)
 
 TEST(ModAlpha, StoredOpacityOutsideTheRangeOrNotANumberGivesTheDefault)
 {
-    EXPECT_EQ(ModAlpha::validOpacity("60"), 60);
-    EXPECT_EQ(ModAlpha::validOpacity(" 60 "), 60);
-    EXPECT_EQ(ModAlpha::validOpacity("0"), 0);
-    EXPECT_EQ(ModAlpha::validOpacity("100"), 100);
-    for (const char *bad : {"101", "-1", "5000", "abc", "", "60.5", "1e2", "0x40", "6 0"})
-        EXPECT_EQ(ModAlpha::validOpacity(bad), 100) << bad;
-    EXPECT_EQ(ModAlpha::validOpacity("abc", 80), 80);
-    EXPECT_EQ(ModAlpha::validOpacity("10", 100, 20), 100) << "below the window's own minimum";
-    EXPECT_EQ(ModAlpha::validOpacity("20", 100, 20), 20);
-
-    Settings::set("HScroll1", "70");
-    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 70);
-    Settings::set("HScroll1", "-30");
-    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
-    Settings::set("HScroll1", "transparente");
-    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
+    const auto stored = [](const Settings::IntKey &key, const char *text) {
+        Settings::set(key.key(), text);
+        return key.value();
+    };
+    constexpr Settings::IntKey any = ModAlpha::opacityKey("HScroll1", 0);
+    EXPECT_EQ(stored(any, "60"), 60);
+    EXPECT_EQ(stored(any, " 60 "), 60);
+    EXPECT_EQ(stored(any, "0"), 0);
+    EXPECT_EQ(stored(any, "100"), 100);
+    for (const char *bad : {"101", "-1", "-30", "5000", "abc", "transparente", "", "60.5", "1e2", "0x40", "6 0"})
+        EXPECT_EQ(stored(any, bad), 100) << bad;
+    EXPECT_EQ(any.valueOr(80), 80) << "another default";
     Settings::remove("HScroll1");
-    EXPECT_EQ(ModAlpha::storedOpacity("HScroll1"), 100);
+    EXPECT_EQ(any.value(), 100);
+
+    constexpr Settings::IntKey window = ModAlpha::opacityKey("HScroll5");
+    EXPECT_EQ(stored(window, "10"), 100) << "below the window's own minimum";
+    EXPECT_EQ(stored(window, "20"), 20);
+    Settings::remove("HScroll5");
 }
 
 TEST(ModAlpha, TopmostKeepsPlaceSizeAndVisibility)
@@ -108,16 +109,17 @@ TEST(WindowPlace, StoredPositionsOffEveryScreenAreNotUsed)
     Settings::reset();
     QWidget w;
     w.resize(300, 200);
+    constexpr Settings::PlaceKeys keys{{{"Prueba_Left"}, 150}, {{"Prueba_Top"}, 150}};
     Settings::set("Prueba_Left", "1350000");
     Settings::set("Prueba_Top", "abc");
-    WindowPlace::restore(&w, "Prueba_Left", "Prueba_Top", 150, 150);
+    WindowPlace::restore(&w, keys);
     EXPECT_EQ(w.pos(), screen.topLeft());
     Settings::set("Prueba_Left", "450");
     Settings::set("Prueba_Top", "abc"); // not a number: the default
-    WindowPlace::restore(&w, "Prueba_Left", "Prueba_Top", 150, 300);
+    WindowPlace::restore(&w, keys, 150, 300);
     EXPECT_EQ(w.pos(), QPoint(30, 20));
     w.move(40, 60);
-    WindowPlace::save(&w, "Prueba_Left", "Prueba_Top");
+    WindowPlace::save(&w, keys);
     EXPECT_EQ(Settings::get("Prueba_Left"), "600");
     EXPECT_EQ(Settings::get("Prueba_Top"), "900");
     Settings::remove("Prueba_Left");

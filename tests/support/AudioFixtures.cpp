@@ -13,20 +13,6 @@
 namespace Fixtures {
 namespace {
 
-void le16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian(v, c);
-    b.append(c, 2);
-}
-
-void le32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian(v, c);
-    b.append(c, 4);
-}
-
 bool isFloat(WavFormat f)
 {
     return f == WavFormat::Float || f == WavFormat::ExtensibleFloat;
@@ -45,20 +31,20 @@ int blockAlign(const WavSpec &s)
 QByteArray fmtPayload(const WavSpec &s)
 {
     QByteArray fmt;
-    le16(fmt, isExtensible(s.format) ? 0xFFFE : (isFloat(s.format) ? 3 : 1));
-    le16(fmt, quint16(s.channels));
-    le32(fmt, quint32(s.sampleRate));
-    le32(fmt, quint32(s.sampleRate * blockAlign(s)));
-    le16(fmt, quint16(blockAlign(s)));
-    le16(fmt, quint16(s.bitsPerSample));
+    le<quint16>(fmt, isExtensible(s.format) ? 0xFFFE : (isFloat(s.format) ? 3 : 1));
+    le<quint16>(fmt, quint16(s.channels));
+    le<quint32>(fmt, quint32(s.sampleRate));
+    le<quint32>(fmt, quint32(s.sampleRate * blockAlign(s)));
+    le<quint16>(fmt, quint16(blockAlign(s)));
+    le<quint16>(fmt, quint16(s.bitsPerSample));
     if (isExtensible(s.format)) {
-        le16(fmt, 22);
-        le16(fmt, quint16(s.bitsPerSample)); // valid bits
-        le32(fmt, s.channels == 1 ? 0x4 : (s.channels == 2 ? 0x3 : 0)); // speaker mask
+        le<quint16>(fmt, 22);
+        le<quint16>(fmt, quint16(s.bitsPerSample)); // valid bits
+        le<quint32>(fmt, s.channels == 1 ? 0x4 : (s.channels == 2 ? 0x3 : 0)); // speaker mask
         // The sub-format GUID: the plain format tag followed by the fixed tail.
-        le32(fmt, isFloat(s.format) ? 3 : 1);
-        le16(fmt, 0x0000);
-        le16(fmt, 0x0010);
+        le<quint32>(fmt, isFloat(s.format) ? 3 : 1);
+        le<quint16>(fmt, 0x0000);
+        le<quint16>(fmt, 0x0010);
         fmt += QByteArray::fromHex("800000aa00389b71");
     }
     return fmt;
@@ -105,9 +91,9 @@ QByteArray header(const WavSpec &s, qint64 dataBytes)
     body += s.chunksBeforeFmt;
     body += riffChunk("fmt ", fmtPayload(s));
     body += "data";
-    le32(body, quint32(dataBytes));
+    le<quint32>(body, quint32(dataBytes));
     QByteArray out = "RIFF";
-    le32(out, quint32(body.size() + dataBytes + (dataBytes & 1)));
+    le<quint32>(out, quint32(body.size() + dataBytes + (dataBytes & 1)));
     return out + body;
 }
 
@@ -124,7 +110,7 @@ QByteArray fixedField(const QString &text, int size, char pad)
 QByteArray riffChunk(const QByteArray &id, const QByteArray &payload)
 {
     QByteArray b = id.left(4);
-    le32(b, quint32(payload.size()));
+    le<quint32>(b, quint32(payload.size()));
     b += payload;
     if (payload.size() & 1)
         b.append('\0');

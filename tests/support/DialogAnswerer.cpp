@@ -106,3 +106,18 @@ std::function<void()> DialogAnswerer::answer(QWidget *dialog)
             d->reject();
     };
 }
+
+void whenModal(std::function<void(QDialog *)> act)
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(d);
+    });
+    timer->start();
+}

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QDialog;
 class QTimer;
 class QWidget;
 
@@ -44,3 +45,6 @@ private:
     bool m_print = false;
     bool m_pending = false; // an answer is on its way
 };
+
+// Runs `act` once on the first modal dialog that shows, as a person would.
+void whenModal(std::function<void(QDialog *)> act);

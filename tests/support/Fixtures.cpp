@@ -13,16 +13,6 @@
 #include <unistd.h>
 
 namespace Fixtures {
-namespace {
-
-void le32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian(v, c);
-    b.append(c, 4);
-}
-
-} // namespace
 
 QByteArray vipRaw(const QByteArray &area, const VipOptions &o)
 {
@@ -37,7 +27,7 @@ QByteArray vipRaw(const QByteArray &area, const VipOptions &o)
     if (o.marker) {
         b += QByteArray(8, '\x02');
         b += "LIST";
-        le32(b, 0x1234);
+        le<quint32>(b, 0x1234);
         b += "mdrl";
     }
     b += o.tail;

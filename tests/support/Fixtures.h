@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QtEndian>
 
 // The WAVE and MP3 writers; included here for the callers that only know this header.
 #include "tests/support/AudioFixtures.h"
@@ -11,6 +12,15 @@
 // Writers of the files the program reads, made from their formats, so that no
 // binary file has to be kept with the sources.
 namespace Fixtures {
+
+// Appends `v` in little-endian byte order, as the formats store numbers.
+template <typename T>
+void le(QByteArray &b, T v)
+{
+    char c[sizeof(T)];
+    qToLittleEndian(v, c);
+    b.append(c, sizeof(T));
+}
 
 struct VipOptions
 {

@@ -24,13 +24,26 @@ protected:
         WinFs::clearCache();
         Settings::reset();
     }
+    void TearDown() override
+    {
+        qunsetenv("VELMAR_DRIVES");
+        DriveMap::instance().reload();
+    }
     // Writes a file under the library (folders made as needed); its host path.
     QString write(const QString &rel, const QByteArray &bytes)
     {
-        EXPECT_TRUE(Fixtures::writeFile(dir.path() + u'/' + rel, bytes));
-        return dir.path() + u'/' + rel;
+        EXPECT_TRUE(Fixtures::writeFile(host(rel), bytes));
+        return host(rel);
     }
-    // The Windows path of a file of the library ("P/a.wav" -> "D:\P\a.wav").
+    // The same, returning the file's Windows path.
+    QString put(const QString &rel, const QByteArray &bytes)
+    {
+        write(rel, bytes);
+        return win(rel);
+    }
+    // The host path of a file of the library ("P/a.wav" -> "<dir>/P/a.wav").
+    QString host(const QString &rel) const { return dir.path() + u'/' + rel; }
+    // Its Windows path ("P/a.wav" -> "D:\P\a.wav").
     static QString win(const QString &rel) { return "D:\\" + QString(rel).replace(u'/', u'\\'); }
 
     QTemporaryDir dir;

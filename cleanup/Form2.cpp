@@ -1,0 +1,1072 @@
+#include "cleanup/Form2.h"
+
+#include "cleanup/DeletionRun.h"
+#include "cleanup/Recuperar.h"
+#include "main/Asociados.h"
+#include "main/DroppedPaths.h"
+#include "main/Form1.h"
+#include "main/Peers.h"
+#include "platform/EventPump.h"
+#include "platform/Settings.h"
+#include "platform/WinFs.h"
+#include "services/BuscarIcon.h"
+#include "services/BuscarPaths.h"
+#include "services/ModAlpha.h"
+#include "services/Module3Ui.h"
+#include "services/WindowPlace.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace {
+
+using Asociados::Linea;
+
+// How often a scan or a deletion lets the window's events run: often enough
+// that the window answers at once, seldom enough that repainting does not
+// cost more than the files.
+constexpr qint64 kSliceMs = 20;
+// A scan's steps after the walk (the list filled, its width measured) take
+// a few tens of milliseconds each: its slices are shorter, so that no slice
+// and step together keep the window waiting.
+constexpr qint64 kScanSliceMs = 10;
+
+const QString kAyudaLista = QStringLiteral(
+    "Clic en un item, reproduce el audio. Botón dcho Stop, Doble clic en una ruta selecciona todos sus archivos.");
+const QString kTodosBorrados = QStringLiteral("Todos los archivos seleccionados de la lista ha sido borrados.");
+const QString kTitulo = QStringLiteral("Borrar asociados");
+
+// The window's settings: read at load (the three options again at each
+// drop), written at unload; the position is written only.
+constexpr Settings::IntKey check(const char *name)
+{
+    return {{name}, 0, 0, 1};
+}
+constexpr Settings::IntKey kKeyToolTip = check("Form2.CheckToolTip");
+constexpr Settings::IntKey kKeyConfirmar = check("Form2.CheckConfirmar");
+constexpr Settings::IntKey kKeyBorrarPapelera = check("Form2.CheckBorrarPapelera");
+constexpr Settings::IntKey kKeyVaciarPapelera = check("Form2.CheckVaciarPapelera");
+constexpr Settings::IntKey kKeyOpacidad = ModAlpha::opacityKey("HScroll2");
+constexpr Settings::PlaceKeys kPlace{{{"Form2_Left"}, 0}, {{"Form2_Top"}, 0}};
+// The filter's audio types, "True" or "False"; missing: WAV alone.
+constexpr Settings::Key kFilterKeys[5] = {{"Form2.ListFilter.Selected 0"}, {"Form2.ListFilter.Selected 1"},
+                                          {"Form2.ListFilter.Selected 2"}, {"Form2.ListFilter.Selected 3"},
+                                          {"Form2.ListFilter.Selected 4"}};
+
+QColor bgr(unsigned v)
+{
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+void setBack(QWidget *w, unsigned colour)
+{
+    w->setProperty("backColour", colour);
+    w->setStyleSheet(QStringLiteral("background-color: %1;").arg(bgr(colour).name()));
+}
+
+bool storedCheck(const Settings::IntKey &key)
+{
+    return key.value() == 1;
+}
+
+// A stored Boolean as the filter writes it ("True"/"False"; a number is
+// read as one too).
+bool storedBool(const Settings::Key &key, bool defaultValue)
+{
+    const QString v = key.text().trimmed();
+    if (v.isEmpty())
+        return defaultValue;
+    if (v.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (v.compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    return ok ? n != 0 : defaultValue;
+}
+
+Linea::Role roleOf(const QListWidgetItem *item)
+{
+    return Linea::Role(item->data(Form2::kRoleRole).toInt());
+}
+
+bool mainAnalysing()
+{
+    return form1Loaded() && (form1().Decoding || form1().analysisRunning());
+}
+
+QString numero(double mb)
+{
+    return Asociados::textoMegas(mb);
+}
+
+} // namespace
+
+Form2 &form2()
+{
+    const bool fresh = !SingleWindow<Form2>::loaded();
+    Form2 &w = SingleWindow<Form2>::get();
+    // Loaded once the instance is known: a scan lets events run, and
+    // whatever asks for the window meanwhile must find this one.
+    if (fresh)
+        w.Form_Load();
+    return w;
+}
+
+void unloadForm2()
+{
+    if (Form2 *w = SingleWindow<Form2>::find(); w && !w->ocupado())
+        w->Salir_Click();
+}
+
+namespace {
+
+class Peer final : public Peers::AssociatedFilesWindow
+{
+public:
+    void unloadForm2() override { ::unloadForm2(); }
+    bool ocupado() override { return form2Loaded() && form2().ocupado(); }
+    void show() override
+    {
+        Form2 &w = form2();
+        w.show();
+        w.raise();
+    }
+};
+
+} // namespace
+
+Peers::AssociatedFilesWindow &form2Peer()
+{
+    static Peer peer;
+    return peer;
+}
+
+QString Form2::filterKey(int index)
+{
+    return kFilterKeys[index].key();
+}
+
+// The scan's progress as the window shows it: the bar cycling, the folder
+// being walked and the counts, refreshed when the window's events run.
+class Form2::ScanProgress final : public Progress
+{
+public:
+    explicit ScanProgress(Form2 &w) : m_w(w) {}
+    void setRange(qint64 minimum, qint64 maximum) override { m_w.XP_BarFolder->setRange(int(minimum), int(maximum)); }
+    void setValue(qint64 value) override { m_value = int(value); }
+    bool cancelled() const override { return false; }
+    void setCaption(int slot, const QString &text) override
+    {
+        switch (slot) {
+        case Asociados::InicioRecorrido:
+            m_w.LabelTotFolder->show();
+            m_w.TextNota->hide();
+            m_w.LabelIndice->hide();
+            m_w.XP_BarFolder->setValue(1);
+            m_w.XP_BarFolder->show();
+            m_w.LabelTotal->setWordWrap(false);
+            m_w.LabelTotal->setStyleSheet(QStringLiteral("font-weight: normal;"));
+            m_w.LabelTotal->show();
+            m_w.CheckToolTip->hide();
+            m_w.LabelSelec->show();
+            break;
+        case Asociados::FinRecorrido:
+            apply();
+            m_w.LabelTotal->setStyleSheet(QStringLiteral("font-weight: bold;"));
+            m_w.LabelTotal->hide();
+            m_w.CheckToolTip->show();
+            break;
+        case Asociados::CarpetaActual:
+            m_folder = text;
+            break;
+        case Asociados::CarpetasEncontradas:
+            m_found = text;
+            break;
+        case Asociados::EscaneandoCarpeta:
+            m_listing = text;
+            break;
+        default:
+            break;
+        }
+    }
+    void pump() override
+    {
+        if (m_pumped && !EventPump::isDue(kScanSliceMs))
+            return;
+        m_pumped = true;
+        apply();
+        EventPump::pumpNow();
+    }
+
+private:
+    // Captions change only when the window can show them: a label that
+    // changes text thousands of times a second costs more than the walk.
+    void apply()
+    {
+        if (!m_folder.isNull())
+            m_w.LabelTotal->setText(m_folder);
+        if (!m_found.isNull())
+            m_w.LabelTotFolder->setText(m_found);
+        if (!m_listing.isNull())
+            m_w.LabelSelec->setText(m_listing);
+        m_folder = m_found = m_listing = QString();
+        if (m_w.XP_BarFolder->value() != m_value && m_value >= m_w.XP_BarFolder->minimum())
+            m_w.XP_BarFolder->setValue(m_value);
+    }
+
+    Form2 &m_w;
+    QString m_folder, m_found, m_listing;
+    int m_value = 1;
+    bool m_pumped = false;
+};
+
+// A deletion's progress: the window's events every slice of time; nothing
+// cancels it (the window offers no cancel).
+class Form2::RunProgress final : public Progress
+{
+public:
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+    void pump() override
+    {
+        if (m_pumped && !EventPump::isDue(kSliceMs))
+            return;
+        m_pumped = true;
+        EventPump::pumpNow();
+    }
+
+private:
+    bool m_pumped = false;
+};
+
+Form2::Form2()
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("        Archivos asociados para borrar...si están seleccionados."));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+
+    auto check = [this](const char *name, const QString &text, QWidget *parent) {
+        auto *c = new QCheckBox(text, parent);
+        c->setObjectName(QString::fromLatin1(name));
+        return c;
+    };
+    auto button = [this](const char *name, const QString &text, const QString &tip) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        return b;
+    };
+    auto label = [this](const char *name, const QString &text = QString()) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    auto textBox = [this](const char *name, const QString &text, int lines) {
+        auto *t = new QPlainTextEdit(text, this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setReadOnly(true);
+        t->setFrameShape(QFrame::Box);
+        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        t->setFixedHeight(t->fontMetrics().lineSpacing() * lines + 10);
+        return t;
+    };
+
+    auto *menu = new QMenuBar(this);
+    AudioFilter = menu->addAction(QStringLiteral("Filtros audio"));
+    AudioFilter->setObjectName(QStringLiteral("AudioFilter"));
+
+    ListAsociados = new QListWidget(this);
+    ListAsociados->setObjectName(QStringLiteral("ListAsociados"));
+    ListAsociados->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListAsociados->setUniformItemSizes(true);
+    ListAsociados->setAcceptDrops(true);
+    ListAsociados->viewport()->setAcceptDrops(true);
+    ListAsociados->viewport()->setMouseTracking(true);
+    ListAsociados->installEventFilter(this);
+    ListAsociados->viewport()->installEventFilter(this);
+
+    ListSound = new QListWidget(this);
+    ListSound->setObjectName(QStringLiteral("ListSound"));
+    ListSound->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListSound->hide();
+
+    FrameOpciones = new QGroupBox(QStringLiteral("Opciones de borrado de asociados "), this);
+    FrameOpciones->setObjectName(QStringLiteral("FrameOpciones"));
+    CheckVaciarPapelera = check("CheckVaciarPapelera", QStringLiteral("Borrar antes la papelera reciclaje"), FrameOpciones);
+    CheckBorrarPapelera =
+        check("CheckBorrarPapelera", QStringLiteral("Borrar enviando a Papelera Reciclaje"), FrameOpciones);
+    CheckConfirmar = check("CheckConfirmar", QStringLiteral("Confirmar antes de borrar"), FrameOpciones);
+    auto *frame = new QVBoxLayout(FrameOpciones);
+    frame->addWidget(CheckVaciarPapelera);
+    frame->addWidget(CheckBorrarPapelera);
+    frame->addWidget(CheckConfirmar);
+
+    cmdHecho = button("cmdHecho", QString(),
+                      QStringLiteral("Borra solo los seleccionados de la lista. según opciones elegidas."));
+    cmdHecho->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    cmdHecho->setIconSize(QSize(32, 32));
+    cmdOpciones = button("cmdOpciones", QStringLiteral("Opciones"), QStringLiteral("Abre ventana de opciones de borrado."));
+    Salir = button("Salir", QStringLiteral("Salir"), QStringLiteral("Cerrar ventana"));
+    CheckToolTip = check("CheckToolTip", QStringLiteral("No ToolTips"), this);
+
+    TextAviso = textBox("TextAviso",
+                        QStringLiteral("Los archivos seleccionados para ser borrardos  \r\n"
+                                       "al abrir un proyecto VIP donde se utilizaban\r\n"
+                                       "Samplitude/Sequoia, los vuelve a generar.\r\n"),
+                        3);
+    setBack(TextAviso, 0xFFFFC0);
+    TextNota = textBox("TextNota", QStringLiteral("Pulsar Ctr+A, para seleccionar todos"), 1);
+    TextSound = textBox("TextSound", QStringLiteral("Este archivo no existe, o  no se puede reproducir"), 1);
+    TextBorrados = textBox("TextBorrados", kTodosBorrados, 1);
+
+    LabelTotal = label("LabelTotal");
+    LabelTotFolder = label("LabelTotFolder");
+    LabelSelec = label("LabelSelec");
+    LabelIndice = label("LabelIndice", QStringLiteral(" Item: 999  "));
+    LabelEstado = label("LabelEstado");
+    LabelEstado->setWordWrap(true);
+    LabelEstado->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelEstado->hide();
+    ImageICO = label("ImageICO");
+    ImageICO->setFixedSize(36, 36);
+    ImageICO->hide();
+    Label1 = label("Label1");
+    HScroll2 = new QScrollBar(Qt::Horizontal, this);
+    HScroll2->setObjectName(QStringLiteral("HScroll2"));
+    HScroll2->setRange(ModAlpha::kMinOpacity, 100);
+    XP_BarFolder = new QProgressBar(this);
+    XP_BarFolder->setObjectName(QStringLiteral("XP_BarFolder"));
+    XP_BarFolder->setTextVisible(false);
+    XP_BarFolder->setRange(1, 1000);
+    XP_BarFolder->hide();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    auto *labels = new QHBoxLayout;
+    labels->addWidget(LabelSelec, 1);
+    labels->addWidget(LabelIndice);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(ImageICO);
+    bottom->addWidget(CheckToolTip);
+    bottom->addWidget(new QLabel(QStringLiteral("Transparencia"), this));
+    bottom->addWidget(HScroll2, 1);
+    bottom->addWidget(Label1);
+    bottom->addStretch();
+    bottom->addWidget(cmdOpciones);
+    bottom->addWidget(cmdHecho);
+    bottom->addWidget(Salir);
+    auto *box = new QVBoxLayout(this);
+    box->setMenuBar(menu);
+    box->addWidget(LabelTotal);
+    box->addWidget(LabelTotFolder);
+    box->addWidget(XP_BarFolder);
+    box->addLayout(labels);
+    box->addWidget(ListAsociados, 1);
+    box->addWidget(TextSound);
+    box->addWidget(TextNota);
+    box->addWidget(TextBorrados);
+    box->addWidget(LabelEstado);
+    box->addWidget(TextAviso);
+    box->addWidget(FrameOpciones);
+    box->addLayout(bottom);
+
+    // The filter floats over the top left corner of the window when shown.
+    ListFilter = new QListWidget(this);
+    ListFilter->setObjectName(QStringLiteral("ListFilter"));
+    ListFilter->setSelectionMode(QAbstractItemView::NoSelection);
+    ListFilter->setFixedSize(90, ListFilter->fontMetrics().height() * 5 + 24);
+
+    connect(ListAsociados, &QListWidget::itemClicked, this, [this] { ListAsociados_Click(); });
+    connect(ListAsociados, &QListWidget::itemDoubleClicked, this, &Form2::ListAsociados_DblClick);
+    connect(ListFilter, &QListWidget::itemChanged, this, [this] {
+        if (!SeleccionEnCurso)
+            SalvarFiltro();
+    });
+    connect(cmdHecho, &QPushButton::clicked, this, &Form2::cmdHecho_Click);
+    connect(cmdOpciones, &QPushButton::clicked, this, &Form2::cmdOpciones_Click);
+    connect(Salir, &QPushButton::clicked, this, &Form2::Salir_Click);
+    connect(AudioFilter, &QAction::triggered, this, &Form2::AudioFilter_Click);
+    connect(CheckToolTip, &QCheckBox::toggled, this, &Form2::CheckToolTip_Click);
+    connect(HScroll2, &QScrollBar::valueChanged, this, &Form2::HScroll2_Scroll);
+    connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
+}
+
+Form2::~Form2()
+{
+    SingleWindow<Form2>::release(this);
+}
+
+void Form2::Form_Load()
+{
+    ModAlpha::setTopmost(this);
+    Timer1->stop();
+    for (QWidget *w : {static_cast<QWidget *>(LabelSelec), static_cast<QWidget *>(LabelTotal),
+                       static_cast<QWidget *>(LabelTotFolder), static_cast<QWidget *>(cmdOpciones),
+                       static_cast<QWidget *>(TextAviso)})
+        w->hide();
+    for (QWidget *w : {TextNota, TextSound, TextBorrados})
+        w->hide();
+    LabelIndice->hide();
+    CheckToolTip->setChecked(storedCheck(kKeyToolTip));
+    CheckToolTip_Click();
+    CargarFiltro();
+    ListFilter->move(7, menuBarHeight());
+    ListFilter->raise();
+    ListFilter->show();
+    FrameOpciones->hide();
+    leerOpciones();
+    resize(7575 / 15, 10455 / 15);
+    {
+        const QSignalBlocker block(HScroll2);
+        HScroll2->setValue(kKeyOpacidad.value());
+    }
+    HScroll2_Scroll();
+    if (form1Loaded() && form1().ListProyectos->count() > 0) {
+        show();
+        ListFilter->hide();
+        HacerLista();
+        if (General::NumCarpetasAsociados == 0 && !m_closing) {
+            form1().AvisoMsg(QStringLiteral("No hay archivos asociados en los ")
+                                 + QString::number(form1().ListProyectos->count()) + QStringLiteral(" proyectos"),
+                             QStringLiteral("Asociados a Proyectos VIP"));
+            Salir->show();
+        }
+    }
+}
+
+int Form2::menuBarHeight() const
+{
+    return layout() && layout()->menuBar() ? layout()->menuBar()->sizeHint().height() : 0;
+}
+
+void Form2::leerOpciones()
+{
+    CheckConfirmar->setChecked(storedCheck(kKeyConfirmar));
+    CheckBorrarPapelera->setChecked(storedCheck(kKeyBorrarPapelera));
+    CheckVaciarPapelera->setChecked(storedCheck(kKeyVaciarPapelera));
+}
+
+void Form2::CargarFiltro()
+{
+    SeleccionEnCurso = true;
+    ListFilter->clear();
+    Asociados::Filtro filtro{};
+    for (int i = 0; i < 5; ++i) {
+        auto *item = new QListWidgetItem(Asociados::tiposAudio()[i], ListFilter);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        filtro[size_t(i)] = storedBool(kFilterKeys[i], i == 0);
+        item->setCheckState(filtro[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    }
+    // The table follows the filter only here: a change the user makes is
+    // saved at once and reaches the table at the next drop or load.
+    General::ExtAsociados = Asociados::tabla(filtro);
+    SeleccionEnCurso = false;
+}
+
+void Form2::SalvarFiltro()
+{
+    for (int i = 0; i < ListFilter->count() && i < 5; ++i)
+        kFilterKeys[i].setText(ListFilter->item(i)->checkState() == Qt::Checked ? QStringLiteral("True")
+                                                                                : QStringLiteral("False"));
+    Settings::sync();
+}
+
+QString Form2::ExtensionAudio(const QString &ext) const
+{
+    return Asociados::ExtensionAudio(General::ExtAsociados, ext);
+}
+
+QString Form2::motivoOcupado() const
+{
+    if (m_escaneando)
+        return QStringLiteral("Espere a que termine la búsqueda de archivos asociados.");
+    if (m_borrando)
+        return QStringLiteral("Espere a que termine el borrado de archivos asociados.");
+    if (mainAnalysing())
+        return QStringLiteral("Espere a que termine el análisis de proyectos.");
+    if (recuperarLoaded() && recuperar().busy())
+        return QStringLiteral("Espere a que termine la recuperación de archivos.");
+    if (Peers::deletion().EstaBorrando())
+        return QStringLiteral("Espere a que termine el borrado de archivos no utilizados.");
+    return {};
+}
+
+void Form2::estado(const QString &text, bool problem)
+{
+    LabelEstado->setText(text);
+    LabelEstado->setStyleSheet(problem ? QStringLiteral("color: #a00000;") : QString());
+    LabelEstado->setVisible(!text.isEmpty());
+}
+
+QStringList Form2::escanear(const QString &root)
+{
+    ListAsociados->clear();
+    m_escaneando = true;
+    ScanProgress progress(*this);
+    Asociados::Resultado r = Buscar::BuscarAsociados(root, General::ExtAsociados, progress);
+    XP_BarFolder->hide();
+    EventPump::pumpNow();
+    General::NumCarpetasEscaneadas = r.NumCarpetasEscaneadas;
+    General::NumCarpetasAsociados = r.NumCarpetasAsociados;
+    General::NumAsociados = r.NumAsociados;
+    // The totals from the sizes the scan recorded, before the lines go in:
+    // the same text, without reading every line back from the list.
+    if (!r.lines.empty())
+        TotalesCarpetas(r.lines);
+
+    // The lines go in in slices, the window's events run between them.
+    QStringList texts;
+    texts.reserve(qsizetype(r.lines.size()));
+    ListAsociados->setUpdatesEnabled(false);
+    for (size_t i = 0; i < r.lines.size(); ++i) {
+        Linea &l = r.lines[i];
+        texts << l.text;
+        auto *item = new QListWidgetItem(l.text);
+        item->setData(kRoleRole, int(l.role));
+        if (l.role == Linea::File)
+            item->setData(Form1::kRecordRole, QVariant::fromValue(l.record));
+        ListAsociados->addItem(item);
+        if ((i & 511) == 511)
+            progress.pump();
+    }
+    ListAsociados->setUpdatesEnabled(true);
+    EventPump::pumpNow();
+    m_escaneando = false;
+
+    m_pasadosPorAlto = int(r.pasadosPorAlto.size());
+    QStringList notes;
+    if (!r.errorRaiz.isEmpty())
+        notes << r.errorRaiz;
+    if (!r.pasadosPorAlto.isEmpty()) {
+        notes << QStringLiteral("Se han pasado por alto %1 archivos asociados cuyo nombre no puede escribirse en "
+                                "Windows (no se ofrecen para borrar).")
+                     .arg(r.pasadosPorAlto.size());
+    }
+    if (!r.carpetasIlegibles.isEmpty())
+        notes << QStringLiteral("No se han podido leer %1 carpetas: ").arg(r.carpetasIlegibles.size())
+                + r.carpetasIlegibles.mid(0, 5).join(QStringLiteral(", "))
+                + (r.carpetasIlegibles.size() > 5 ? QStringLiteral(", ...") : QString());
+    estado(notes.join(u'\n'), !notes.isEmpty());
+    LabelEstado->setToolTip((r.pasadosPorAlto + r.carpetasIlegibles).mid(0, 50).join(u'\n'));
+    return texts;
+}
+
+void Form2::ajustarAncho(const QStringList &texts)
+{
+    EventPump::pumpNow();
+    const int extent = Module3::AjustarScrollHorizontal(ListAsociados, texts);
+    // Every line has one size (a long list is laid out at once): the width
+    // of the widest, so no line is cut and the list scrolls across.
+    if (ListAsociados->count() > 0)
+        ListAsociados->setGridSize(QSize(extent, ListAsociados->sizeHintForRow(0)));
+}
+
+void Form2::TotalesCarpetas(std::vector<Linea> &lines)
+{
+    General::TotalMbAsociados = Asociados::totales(lines);
+}
+
+void Form2::HacerLista()
+{
+    ListAsociados->clear();
+    for (QWidget *w : {static_cast<QWidget *>(LabelTotal), static_cast<QWidget *>(LabelTotFolder),
+                       static_cast<QWidget *>(TextNota), static_cast<QWidget *>(TextBorrados)})
+        w->hide();
+    if (!form1Loaded() || form1().ListProyectos->count() == 0)
+        return;
+    if (const QString why = motivoOcupado(); !why.isEmpty()) {
+        estado(why, true);
+        return;
+    }
+    Form1 &f = form1();
+    const QString root = Buscar::Obtener_Nombre_Path(f.ListProyectos->item(0)->text(), true);
+    f.Iniciar_Clock();
+    f.TextLapsoTotal->hide();
+    f.LabelTime->hide();
+    const QStringList texts = escanear(root);
+    f.Lapso();
+    LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
+                            + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+    if (ListAsociados->count() > 0) {
+        LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
+                            + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" Carpetas"));
+        LabelTotal->show();
+        LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
+                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+        LabelTotFolder->show();
+        LabelSelec->hide();
+        TextNota->show();
+        Salir->show();
+        TextAviso->show();
+        ajustarAncho(texts);
+        Timer1->start(500);
+        cmdOpciones->show();
+    }
+}
+
+void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
+{
+    for (QWidget *w : {static_cast<QWidget *>(ListFilter), static_cast<QWidget *>(LabelTotal),
+                       static_cast<QWidget *>(LabelIndice), static_cast<QWidget *>(LabelTotFolder),
+                       static_cast<QWidget *>(TextBorrados)})
+        w->hide();
+    int others = 0;
+    const QStringList paths = droppedPaths(data, &others);
+    if (paths.isEmpty()) {
+        if (others > 0)
+            estado(QStringLiteral("Solo se pueden soltar carpetas o archivos de este equipo."), true);
+        return;
+    }
+    if (const QString why = motivoOcupado(); !why.isEmpty()) {
+        estado(why, true);
+        return;
+    }
+    // Each path replaces the result of the one before: the last one stays.
+    for (const QString &path : paths) {
+        if (!motivoOcupado().isEmpty())
+            return;
+        ListAsociados->clear();
+        CargarFiltro();
+        Form1 &f = form1();
+        f.TextLapsoTotal->hide();
+        f.Iniciar_Clock();
+        f.LabelTime->hide();
+        f.TextLapsoTotal->hide();
+        const QStringList texts = escanear(path);
+        f.Lapso();
+        LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
+                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+        LabelTotFolder->show();
+        if (ListAsociados->count() > 0) {
+            LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
+                                + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" carpetas  ")
+                                + numero(General::TotalMbAsociados) + QStringLiteral(" Mb. total"));
+            LabelTotal->show();
+            LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
+                                    + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+            LabelTotFolder->show();
+            LabelSelec->hide();
+            TextNota->show();
+            Salir->show();
+            TextAviso->show();
+            leerOpciones();
+            ajustarAncho(texts);
+            Timer1->start(500);
+            cmdOpciones->show();
+        }
+    }
+}
+
+int Form2::ContarSeleccion()
+{
+    General::TotalMbAsociados = 0;
+    int count = 0;
+    qint64 bytes = 0;
+    for (const QListWidgetItem *item : ListAsociados->selectedItems()) {
+        ++count;
+        if (roleOf(item) == Linea::File) {
+            const qint64 size = item->data(Form1::kRecordRole).value<FileRecord>().size;
+            if (size > 0)
+                bytes += size;
+        }
+    }
+    if (count > 0) {
+        LabelSelec->show();
+        General::TotalMbAsociados = Asociados::megas(bytes);
+        LabelSelec->setText(QString::number(count) + QStringLiteral(" seleccionados  ")
+                            + numero(General::TotalMbAsociados) + QStringLiteral(" Mb."));
+    }
+    return count;
+}
+
+void Form2::SeleccionarTodos()
+{
+    const bool was = SeleccionEnCurso;
+    SeleccionEnCurso = true;
+    ListAsociados->setUpdatesEnabled(false);
+    for (int i = 0; i < ListAsociados->count(); ++i) {
+        QListWidgetItem *item = ListAsociados->item(i);
+        if (roleOf(item) == Linea::File && !item->isSelected())
+            item->setSelected(true);
+    }
+    ListAsociados->setUpdatesEnabled(true);
+    SeleccionEnCurso = was;
+}
+
+void Form2::ListAsociados_Click()
+{
+    for (QWidget *w : {TextSound, TextBorrados})
+        w->hide();
+    ListFilter->hide();
+    ImageICO->hide();
+    if (SeleccionEnCurso || m_borrando)
+        return;
+    if (ContarSeleccion() > 1 || ListAsociados->count() == 0)
+        return;
+    Peers::player().stop();
+    QListWidgetItem *item = ListAsociados->currentItem();
+    if (!item)
+        return;
+    if (roleOf(item) != Linea::File) {
+        item->setSelected(false);
+        Peers::player().stop();
+        ImageICO->hide();
+        LabelSelec->hide();
+        return;
+    }
+    const QString line = item->text();
+    if (Buscar::Obtener_Extension(line).isEmpty()) {
+        TextSound->show();
+        return;
+    }
+    const QString audio = Asociados::audioDe(line, General::ExtAsociados);
+    if (audio.isEmpty()) {
+        Peers::player().stop();
+        ImageICO->hide();
+        TextSound->show();
+        return;
+    }
+    // A missing audio file plays nothing and says nothing.
+    if (!WinFs::findNormalFile(audio))
+        return;
+    form1().PlayAudio(audio);
+    Buscar::ICO(audio, ImageICO);
+    ImageICO->show();
+}
+
+void Form2::ListAsociados_DblClick(QListWidgetItem *item)
+{
+    ListFilter->hide();
+    TextBorrados->hide();
+    Peers::player().stop();
+    if (!item || m_borrando)
+        return;
+    item->setSelected(false);
+    if (roleOf(item) != Linea::Header)
+        return;
+    int count = 0;
+    for (int i = ListAsociados->row(item) + 1; i < ListAsociados->count(); ++i) {
+        QListWidgetItem *next = ListAsociados->item(i);
+        const Linea::Role role = roleOf(next);
+        if (role == Linea::Blank)
+            continue;
+        if (role == Linea::Header)
+            break;
+        next->setSelected(true);
+        ++count;
+    }
+    LabelSelec->setText(QStringLiteral("Seleccionados ") + QString::number(count) + QStringLiteral(" archivos"));
+    LabelSelec->show();
+}
+
+void Form2::ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (m_borrando)
+        return;
+    if (key == Qt::Key_A && shift == Qt::ControlModifier) {
+        ListFilter->hide();
+        TextBorrados->hide();
+        SeleccionarTodos();
+        General::NumAsociados = ContarSeleccion();
+        return;
+    }
+    if (key != Qt::Key_Insert || ListAsociados->count() <= 1)
+        return;
+    ListSound->clear();
+    const bool was = SeleccionEnCurso;
+    SeleccionEnCurso = true;
+    for (int i = 0; i < ListAsociados->count(); ++i) {
+        QListWidgetItem *item = ListAsociados->item(i);
+        if (!item->isSelected())
+            continue;
+        // Only the "hdp" and "hmp" kinds: each audio file has two associated
+        // files, and the player is given it once.
+        const QString ext = Buscar::Obtener_Extension(item->text()).toLower();
+        if (roleOf(item) == Linea::File && (ext == QStringLiteral("hmp") || ext == QStringLiteral("hdp"))) {
+            const QString audio = Asociados::audioDe(item->text(), General::ExtAsociados);
+            if (!audio.isEmpty())
+                ListSound->addItem(audio);
+        }
+        item->setSelected(false);
+    }
+    SeleccionEnCurso = was;
+    Peers::player().stop();
+    ImageICO->hide();
+    ListSound->selectAll();
+    Peers::player().CopiarListas(ListSound, QStringLiteral("Asociados para borrar"));
+}
+
+void Form2::ListAsociados_MouseDown(Qt::MouseButton button)
+{
+    if (button != Qt::RightButton)
+        return;
+    Peers::player().stop();
+    for (QWidget *w : {static_cast<QWidget *>(ImageICO), static_cast<QWidget *>(TextSound),
+                       static_cast<QWidget *>(ListFilter), static_cast<QWidget *>(TextBorrados)})
+        w->hide();
+}
+
+void Form2::ListAsociados_MouseUp()
+{
+    if (ContarSeleccion() > 1)
+        Peers::player().stop();
+}
+
+void Form2::ListAsociados_MouseMove(QPoint at)
+{
+    raise();
+    ViewItem(at);
+}
+
+void Form2::ViewItem(QPoint at)
+{
+    if (ListAsociados->count() == 0)
+        return;
+    const QModelIndex index = ListAsociados->indexAt(at);
+    if (!index.isValid())
+        return;
+    LabelIndice->setText(QStringLiteral(" Item: ") + QString::number(index.row() + 1) + QStringLiteral(" "));
+    LabelIndice->show();
+}
+
+void Form2::cmdOpciones_Click()
+{
+    ListFilter->hide();
+    FrameOpciones->setVisible(FrameOpciones->isHidden());
+    if (!FrameOpciones->isHidden()) {
+        cmdHecho->show();
+        TextBorrados->hide();
+    }
+}
+
+void Form2::AudioFilter_Click()
+{
+    ListFilter->setVisible(ListFilter->isHidden());
+    if (!ListFilter->isHidden())
+        ListFilter->raise();
+}
+
+void Form2::CheckToolTip_Click()
+{
+    ListAsociados->setToolTip(CheckToolTip->isChecked() ? QString() : kAyudaLista);
+}
+
+void Form2::HScroll2_Scroll()
+{
+    ModAlpha::AplicarAlpha(this, HScroll2->value());
+    Label1->setText(QString::number(100 - HScroll2->value()));
+}
+
+void Form2::Timer1_Timer()
+{
+    const unsigned c = TextAviso->property("backColour").toUInt();
+    if (c == 0xFFFFC0)
+        setBack(TextAviso, 0xC0C0FF);
+    else if (c == 0xC0C0FF)
+        setBack(TextAviso, 0xFFFFC0);
+}
+
+void Form2::cmdHecho_Click()
+{
+    if (const QString why = motivoOcupado(); !why.isEmpty()) {
+        estado(why, true);
+        return;
+    }
+    SeleccionEnCurso = true;
+    General::NumAsociados = ContarSeleccion();
+    if (General::NumAsociados == 0) {
+        form1().AvisoMsg(QStringLiteral("No hay nada seleccionado"), kTitulo);
+        SeleccionEnCurso = false;
+        return;
+    }
+    FrameOpciones->hide();
+    m_borrando = true;
+    const bool mainShown = form1Loaded() && form1().isVisible();
+    if (mainShown)
+        form1().showMinimized();
+    showMinimized();
+
+    // The selected file lines, each with the file it was listed with: blank
+    // lines and headers are never deleted (they stay, selected).
+    std::vector<Deletion::Item> items;
+    std::vector<QListWidgetItem *> rows;
+    for (int i = 0; i < ListAsociados->count(); ++i) {
+        QListWidgetItem *item = ListAsociados->item(i);
+        if (!item->isSelected() || roleOf(item) != Linea::File)
+            continue;
+        items.push_back({i, item->text(), item->data(Form1::kRecordRole).value<FileRecord>()});
+        rows.push_back(item);
+    }
+    Deletion::Options options;
+    options.toTrash = CheckBorrarPapelera->isChecked();
+    options.confirm = CheckConfirmar->isChecked();
+    options.emptyTrashFirst = CheckVaciarPapelera->isChecked();
+    // Deleted for good without force: a read-only file stays.
+    options.keepReadOnly = true;
+    options.rows = ListAsociados->count();
+    Deletion::FileOps realOps;
+    Deletion::FileOps &files = m_ops ? *m_ops : realOps;
+    RunProgress progress;
+    std::vector<bool> gone(items.size(), false);
+    const Deletion::Report report = Deletion::run(items, options, files, progress,
+                                                  [&](size_t k, const Deletion::ItemResult &r) {
+                                                      gone[k] = r.status == Deletion::Status::Deleted;
+                                                  });
+
+    // A line leaves the list only when its file is really gone.
+    ListAsociados->setUpdatesEnabled(false);
+    for (size_t k = items.size(); k-- > 0;) {
+        if (gone[k])
+            delete ListAsociados->takeItem(ListAsociados->row(rows[k]));
+    }
+    ListAsociados->setUpdatesEnabled(true);
+    m_outcome = Outcome();
+    m_outcome.deleted = report.deleted;
+    m_outcome.failed = int(items.size()) - report.deleted;
+    m_outcome.problems = report.problems;
+    for (size_t k = 0; k < items.size(); ++k) {
+        if (report.items[k].status == Deletion::Status::NotReached)
+            m_outcome.problems << items[k].path + QStringLiteral("  ->  no se ha intentado borrar");
+    }
+    General::NumAsociados -= report.deleted;
+
+    if (mainShown)
+        form1().showNormal();
+    showNormal();
+    m_borrando = false;
+    mostrarBorrados();
+    SeleccionEnCurso = false;
+    Timer1->stop();
+}
+
+void Form2::mostrarBorrados()
+{
+    if (m_outcome.failed == 0) {
+        TextBorrados->setPlainText(kTodosBorrados);
+        estado(QString(), false);
+    } else {
+        TextBorrados->setPlainText(QStringLiteral("Borrados: %1    Fallidos: %2")
+                                       .arg(m_outcome.deleted)
+                                       .arg(m_outcome.failed));
+        QStringList shown = m_outcome.problems.mid(0, 20);
+        if (m_outcome.problems.size() > 20)
+            shown << QStringLiteral("... y %1 más").arg(m_outcome.problems.size() - 20);
+        estado(QStringLiteral("No se han podido borrar:\n") + shown.join(u'\n'), true);
+        LabelEstado->setToolTip(m_outcome.problems.mid(0, 200).join(u'\n'));
+    }
+    TextBorrados->show();
+}
+
+void Form2::SalvarOpciones()
+{
+    Peers::player().stop();
+    WindowPlace::save(this, kPlace);
+    const auto value = [](const QCheckBox *c) { return c->isChecked() ? 1 : 0; };
+    kKeyConfirmar.setValue(value(CheckConfirmar));
+    kKeyBorrarPapelera.setValue(value(CheckBorrarPapelera));
+    kKeyVaciarPapelera.setValue(value(CheckVaciarPapelera));
+    kKeyToolTip.setValue(value(CheckToolTip));
+    kKeyOpacidad.setValue(HScroll2->value());
+    Settings::sync();
+}
+
+void Form2::Salir_Click()
+{
+    close();
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    // A scan or a deletion walks this window's list: it cannot go under them.
+    if (ocupado()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (m_closing)
+        return;
+    m_closing = true;
+    SalvarOpciones();
+    Timer1->stop();
+    SingleWindow<Form2>::discard(this);
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ListAsociados && event->type() == QEvent::KeyPress) {
+        auto *e = static_cast<QKeyEvent *>(event);
+        // The list's own Ctrl+A would select the headers and blank lines too.
+        if (e->key() == Qt::Key_A && (e->modifiers() & Qt::ControlModifier)) {
+            ListAsociados_KeyDown(e->key(), e->modifiers());
+            return true;
+        }
+        if (e->key() == Qt::Key_Insert) {
+            ListAsociados_KeyDown(e->key(), e->modifiers());
+            return true;
+        }
+    }
+    if (watched == ListAsociados->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDropEvent *>(event);
+            if (!e->mimeData()->hasUrls() || ocupado()) {
+                e->ignore();
+                return true;
+            }
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            // The drop's data lives only as long as the event: take the
+            // paths now, scan once the drag has ended.
+            auto *copy = new QMimeData;
+            if (e->mimeData()->hasUrls())
+                copy->setUrls(e->mimeData()->urls());
+            QTimer::singleShot(0, this, [this, copy] {
+                ListAsociados_OLEDragDrop(copy);
+                delete copy;
+            });
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+            ListAsociados_MouseDown(static_cast<QMouseEvent *>(event)->button());
+            break;
+        case QEvent::MouseButtonRelease:
+            // After the list has taken the click (the selection is the new one).
+            QTimer::singleShot(0, this, [this] { ListAsociados_MouseUp(); });
+            break;
+        case QEvent::MouseMove:
+            ListAsociados_MouseMove(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

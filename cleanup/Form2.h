@@ -1,0 +1,174 @@
+#pragma once
+
+#include "main/Peers.h"
+#include "services/SingleWindow.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMimeData;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace Deletion {
+class FileOps;
+}
+namespace Asociados {
+struct Linea;
+}
+
+// The associated-files window: the peak and cache files of a folder's audio
+// (found by the audio types of the filter), listed under one header per
+// folder with their totals; a click auditions the audio file a line belongs
+// to, Insert hands them to the player, and the selected files are deleted to
+// the trash or for good. Nothing is logged: the workstation writes these
+// files again when it opens a project that uses the audio. Always in front.
+class Form2 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Form2();
+    ~Form2() override;
+
+    // The item data role that holds a line's role (Asociados::Linea::Role):
+    // every rule of the window goes by it, never by the line's text. A file
+    // line also holds its file's record under Form1::kRecordRole.
+    static constexpr int kRoleRole = Qt::UserRole + 8;
+
+    // The settings key of the filter's type `index` (0 WAV ... 4 FLAC).
+    static QString filterKey(int index);
+
+    // Settings, tables and, when the main window lists a project, the scan
+    // of the first project's folder. Run once, right after construction.
+    void Form_Load();
+    // The scan of the folder of the first listed project, timed by the main
+    // window's clock.
+    void HacerLista();
+    // Scans each dropped local folder (or file) in turn; the last one stays.
+    void ListAsociados_OLEDragDrop(const QMimeData *data);
+    // Deletes the selected file lines as the options say.
+    void cmdHecho_Click();
+    void cmdOpciones_Click();
+    void AudioFilter_Click();
+    void CheckToolTip_Click();
+    void HScroll2_Scroll();
+    void Timer1_Timer();
+    void Salir_Click();
+    void ListAsociados_Click();
+    void ListAsociados_DblClick(QListWidgetItem *item);
+    // Ctrl+A (Control alone) selects every file line; Insert hands the
+    // selected lines' audio files to the player.
+    void ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void ListAsociados_MouseDown(Qt::MouseButton button);
+    void ListAsociados_MouseUp();
+    void ListAsociados_MouseMove(QPoint at);
+
+    // The count of selected lines (and their size into the caption).
+    int ContarSeleccion();
+    void SeleccionarTodos();
+    QString ExtensionAudio(const QString &ext) const;
+
+    // A scan or a deletion of this window is running: the window cannot be
+    // unloaded, and the main window starts no analysis and no reset.
+    bool escaneando() const { return m_escaneando; }
+    bool borrando() const { return m_borrando; }
+    bool ocupado() const { return m_escaneando || m_borrando; }
+
+    // What the last deletion did.
+    struct Outcome
+    {
+        int deleted = 0;
+        int failed = 0; // not deleted: refused, read-only, changed, gone
+        QStringList problems; // one line per file not deleted, with the reason
+    };
+    const Outcome &lastOutcome() const { return m_outcome; }
+
+    // What the last scan passed over.
+    int pasadosPorAlto() const { return m_pasadosPorAlto; }
+
+    // The file operations the deletion goes through (not owned; null: the
+    // real ones). Tests make them fail.
+    void setFileOps(Deletion::FileOps *ops) { m_ops = ops; }
+
+    QListWidget *ListAsociados = nullptr;
+    QListWidget *ListFilter = nullptr;
+    QListWidget *ListSound = nullptr;
+    QGroupBox *FrameOpciones = nullptr;
+    QCheckBox *CheckVaciarPapelera = nullptr;
+    QCheckBox *CheckBorrarPapelera = nullptr;
+    QCheckBox *CheckConfirmar = nullptr;
+    QCheckBox *CheckToolTip = nullptr;
+    QPushButton *cmdHecho = nullptr;
+    QPushButton *cmdOpciones = nullptr;
+    QPushButton *Salir = nullptr;
+    QPlainTextEdit *TextAviso = nullptr;
+    QPlainTextEdit *TextNota = nullptr;
+    QPlainTextEdit *TextSound = nullptr;
+    QPlainTextEdit *TextBorrados = nullptr;
+    QLabel *LabelTotal = nullptr;
+    QLabel *LabelTotFolder = nullptr;
+    QLabel *LabelSelec = nullptr;
+    QLabel *LabelIndice = nullptr;
+    // Why a scan found less than it could, or which files a deletion left.
+    QLabel *LabelEstado = nullptr;
+    QLabel *ImageICO = nullptr;
+    QLabel *Label1 = nullptr;
+    QScrollBar *HScroll2 = nullptr;
+    QProgressBar *XP_BarFolder = nullptr;
+    QTimer *Timer1 = nullptr;
+    QAction *AudioFilter = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class ScanProgress;
+    class RunProgress;
+
+    void CargarFiltro();
+    void SalvarFiltro();
+    // The totals of a scan's headers; the summed size into TotalMbAsociados.
+    void TotalesCarpetas(std::vector<Asociados::Linea> &lines);
+    void ViewItem(QPoint at);
+    int menuBarHeight() const;
+    void leerOpciones();
+    void SalvarOpciones();
+    // Runs the scan of `root` into the list (with its totals); its lines.
+    QStringList escanear(const QString &root);
+    // The list's scroll width from its lines.
+    void ajustarAncho(const QStringList &texts);
+    // Why a scan or a deletion may not start now ("" when it may).
+    QString motivoOcupado() const;
+    void estado(const QString &text, bool problem);
+    void mostrarBorrados();
+
+    bool SeleccionEnCurso = false;
+    bool m_escaneando = false;
+    bool m_borrando = false;
+    bool m_closing = false;
+    int m_pasadosPorAlto = 0;
+    Outcome m_outcome;
+    Deletion::FileOps *m_ops = nullptr;
+};
+
+// The one associated-files window, created (and loaded) on first use.
+Form2 &form2();
+inline bool form2Loaded() { return SingleWindow<Form2>::loaded(); }
+// Unloads it (its settings saved); nothing while it scans or deletes.
+void unloadForm2();
+
+// The window as the main window reaches it.
+Peers::AssociatedFilesWindow &form2Peer();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "services/Module3.h"
+
+#include <QString>
+#include <QStringList>
+
+class Progress;
+class QListWidget;
+class QWidget;
+
+namespace Module3 {
+
+// The width in pixels of a text in a control's font, plus 10.
+int MedirTexto(const QWidget *control, const QString &texto);
+
+// Sets a list's horizontal scroll width from its items by the rule of
+// scrollExtent(). The extent is stored in the list's "horizontalExtent"
+// property and returned.
+// With `progress`, window events run as a long list is measured (the caller
+// keeps the list as it is meanwhile).
+int AjustarScrollHorizontal(QListWidget *list, Progress *progress = nullptr);
+// The same over the list's lines as the caller holds them (a long list
+// costs less than read back line by line).
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
+
+} // namespace Module3
