@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFileInfo>
 
 namespace Dialogo {
@@ -51,6 +52,11 @@ struct LaterDialog
     ~LaterDialog()
     {
         dlg.hide();
+        // Until then its folder model would go on watching the chosen folder
+        // and reading each file the command writes there (a backup run
+        // writes thousands).
+        if (auto *model = dlg.findChild<QFileSystemModel *>())
+            model->setOption(QFileSystemModel::DontWatchForChanges, true);
         dlg.deleteLater();
     }
     LaterDialog(const LaterDialog &) = delete;
