@@ -40,6 +40,15 @@ using ModAlpha::kMinOpacity;
 constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}, 0}};
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
 
+// Events run as a long list is measured.
+class Pumping final : public Progress
+{
+public:
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+};
+
 } // namespace
 
 namespace {
@@ -216,8 +225,15 @@ void Recuperar::leerLog(const QString &file)
         if (m_closing)
             return;
         Label1->setText(c.label);
-        ListRecuperar->addItems(c.paths);
-        EventPump::pumpEvents();
+        // A log of tens of thousands of lines goes in in pieces, events
+        // running between them (the window is busy meanwhile).
+        constexpr qsizetype kPiece = 4096;
+        for (qsizetype at = 0; at < c.paths.size() && !m_closing; at += kPiece) {
+            ListRecuperar->addItems(c.paths.mid(at, kPiece));
+            EventPump::pumpEvents();
+        }
+        if (m_closing)
+            return;
         for (const DeletionLog::Refused &r : c.refused)
             m_refused << QStringLiteral("Línea %1: %2  ->  %3").arg(r.lineNumber).arg(r.shown, r.reason);
         m_refusedCount = c.refusedCount;
@@ -244,7 +260,10 @@ void Recuperar::leerLog(const QString &file)
             QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
                                  m_readProblems.join(QStringLiteral("\r\n\r\n")));
         if (ListRecuperar->count() > 0) {
-            Module3::AjustarScrollHorizontal(ListRecuperar);
+            Pumping pumping;
+            Module3::AjustarScrollHorizontal(ListRecuperar, c.paths, &pumping);
+            if (m_closing)
+                return;
             Label1->setText(QStringLiteral("Hay: ") + QString::number(ListRecuperar->count()) + u' ' + Label1->text());
             Label1->show();
             cmdRecuperar->show();

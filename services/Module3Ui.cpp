@@ -104,10 +104,10 @@ int AjustarScrollHorizontal(QListWidget *list, Progress *progress)
     return extent;
 }
 
-int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines)
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines, Progress *progress)
 {
-    const int extent
-        = extentOf(list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; });
+    const int extent = extentOf(
+        list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; }, progress);
     list->setProperty("horizontalExtent", extent);
     return extent;
 }

@@ -22,6 +22,6 @@ int MedirTexto(const QWidget *control, const QString &texto);
 int AjustarScrollHorizontal(QListWidget *list, Progress *progress = nullptr);
 // The same over the list's lines as the caller holds them (a long list
 // costs less than read back line by line).
-int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines, Progress *progress = nullptr);
 
 } // namespace Module3
