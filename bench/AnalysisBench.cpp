@@ -21,7 +21,13 @@
 // "SalvaListados" saves the listings into "Listados" under the project
 // folder; "listados=<files written>" is printed, and the exit status is 1
 // when a listing could not be written.
-// The last line on stdout is "seconds=<wall time of the analysis>".
+// The last line on stdout is "seconds=<wall time of the analysis>". Each
+// road run prints the longest time the window did not answer during it:
+// "longest_event_gap_ms=" (the analysis), "then_longest_event_gap_ms="
+// (the analysis of PATH2), "delete_longest_gap_ms=" (each deletion run),
+// "restore_longest_gap_ms=" (the restore), "asociados_longest_gap_ms=" (the
+// associated-files scan and its deletion), each with "(goal < 50: met)" or
+// "FAILED" after it.
 // --info FILE alone prints on stdout exactly the information text an
 // audition of FILE leaves (UTF-8, CR LF as in the text, no line end added).
 //   analysis_bench --asociados FOLDER [--filtro WAV,MP3,AIF,OGG,FLAC] [--dump DIR] [--delete trash|permanent]
@@ -77,6 +83,12 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
     return true;
 }
 
+void printGap(const char *name)
+{
+    const qint64 gap = EventPump::longestGapMs();
+    std::printf("%s=%lld (goal < 50: %s)\n", name, static_cast<long long>(gap), gap < 50 ? "met" : "FAILED");
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: analysis_bench [--dump DIR] [--listados] [--then PATH2] [--delete trash|permanent "
@@ -116,9 +128,16 @@ void runDeletion(const QString &mode, const QString &backup, DialogAnswerer &ans
     w.CheckBackup->setChecked(!backup.isEmpty());
     if (!backup.isEmpty())
         answer.queuePath(QFileInfo(backup).absoluteFilePath());
+    // The clock of the gaps starts when the folder dialog has been answered
+    // (the wait for a person is no gap).
+    EventPump::resetGapStats();
+    const QMetaObject::Connection answered =
+        QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
     w.cmdHecho->click();
+    QObject::disconnect(answered);
     const ParaBorrar::Outcome &o = w.lastOutcome();
     std::printf("deleted=%d skipped=%d failed=%d cancelled=%d\n", o.deleted, o.skipped, o.failed, int(o.cancelled));
+    printGap("delete_longest_gap_ms");
     for (const QString &p : o.problems)
         std::fprintf(stderr, "problem: %s\n", qPrintable(p));
 }
@@ -176,13 +195,17 @@ int runAsociados(const QString &folder, const QString &filtro, const QString &mo
                 countRole(w, Asociados::Linea::Header), static_cast<long long>(General::NumCarpetasEscaneadas));
     const QStringList before = Form1::lines(w.ListAsociados);
 
+    qint64 deleteGap = -1;
     if (!mode.isEmpty()) {
         w.CheckBorrarPapelera->setChecked(mode == QStringLiteral("trash"));
         w.CheckConfirmar->setChecked(false);
         w.CheckVaciarPapelera->setChecked(false);
         QKeyEvent ctrlA(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
         QCoreApplication::sendEvent(w.ListAsociados, &ctrlA);
+        EventPump::resetGapStats();
         w.cmdHecho->click();
+        EventPump::pumpNow();
+        deleteGap = EventPump::longestGapMs();
         const Form2::Outcome &o = w.lastOutcome();
         std::printf("deleted=%d failed=%d\n", o.deleted, o.failed);
         for (const QString &p : o.problems)
@@ -199,6 +222,10 @@ int runAsociados(const QString &folder, const QString &filtro, const QString &mo
         }
     }
     std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(gap));
+    // The whole road: the scan and, when asked, the deletion.
+    const qint64 roadGap = std::max(gap, deleteGap);
+    std::printf("asociados_longest_gap_ms=%lld (goal < 50: %s)\n", static_cast<long long>(roadGap),
+                roadGap < 50 ? "met" : "FAILED");
     std::printf("seconds=%.3f\n", seconds);
     return 0;
 }
@@ -212,11 +239,16 @@ void runRestore(const QString &log, DialogAnswerer &answer)
     }
     Recuperar &r = recuperar();
     answer.queuePath(QFileInfo(log).absoluteFilePath());
+    EventPump::resetGapStats();
+    const QMetaObject::Connection answered =
+        QObject::connect(&answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
     r.cmdOpen->click();
     if (recuperarLoaded() && !r.cmdRecuperar->isHidden()) {
         r.cmdRecuperar->click();
+        QObject::disconnect(answered);
         const Recuperar::Outcome &o = r.lastOutcome();
         std::printf("restored=%d not_replaced=%d failed=%d\n", o.copied, o.declined, o.failed);
+        printGap("restore_longest_gap_ms");
     } else {
         std::fprintf(stderr, "analysis_bench: nothing to restore from %s\n", qPrintable(log));
     }
@@ -302,7 +334,11 @@ int main(int argc, char **argv)
             f.AbrirRuta(DriveMap::instance().toWindows(target.absoluteFilePath()));
         } else {
             answer.queuePath(target.absoluteFilePath());
+            // The wait for the file dialog's answer is no gap of the analysis.
+            const QMetaObject::Connection answered = QObject::connect(
+                &answer, &DialogAnswerer::dialogAnswered, &answer, [] { EventPump::resetGapStats(); });
             f.AbrirFichero_Click();
+            QObject::disconnect(answered);
         }
         seconds = clock.seconds();
         if (f.TextDecode && !f.TextDecode->isHidden())
@@ -310,7 +346,7 @@ int main(int argc, char **argv)
         std::printf("projects=%d used=%d unused=%d missing_lines=%d\n", f.ListProyectos->count(),
                     f.ListUtilizados->count(), f.ListBorrar->count(),
                     perdidosLoaded() ? perdidos().ListPerdidos->count() : 0);
-        std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(EventPump::longestGapMs()));
+        printGap("longest_event_gap_ms");
         if (listados) {
             f.SalvaListados->trigger();
             const Form1::ListadosOutcome &o = f.lastListados();
@@ -327,7 +363,9 @@ int main(int argc, char **argv)
             return 2;
         }
         f.CommandBorrado_Click();
+        EventPump::resetGapStats();
         f.AbrirRuta(DriveMap::instance().toWindows(second.absoluteFilePath()));
+        printGap("then_longest_event_gap_ms");
         std::printf("then: projects=%d unused=%d window_items=%d window_offers=%d\n", f.ListProyectos->count(),
                     f.ListBorrar->count(), paraBorrarLoaded() ? paraBorrar().ListBorrar->count() : 0,
                     int(paraBorrarLoaded() && paraBorrar().cmdHecho->isVisible()));

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <numeric>
 #include <cstdio>
 
 namespace {
@@ -30,6 +31,7 @@ struct Share
     int copies = 0;
     int missing = 0;
     int vips = 1;
+    bool flat = false;
 };
 
 // Writes one project folder: its audio tree, its project files, its copies;
@@ -39,10 +41,12 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
 {
     QStringList audio;
     for (int i = 0; i < share.files; ++i) {
-        // Ten takes a sub-folder, ten sub-folders a folder; every fifth
-        // file a peak file beside its take.
-        const QString sub = QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
-        QDir().mkpath(folder + sub);
+        // Ten takes a sub-folder, ten sub-folders a folder (or all in one);
+        // every fifth file a peak file beside its take.
+        const QString sub = share.flat ? QStringLiteral("/Audio")
+                                       : QStringLiteral("/Audio/Sesión %1/Pista %2").arg(i / 100).arg((i / 10) % 10);
+        if (i == 0 || !share.flat)
+            QDir().mkpath(folder + sub);
         const bool peak = i % 5 == 4;
         const QString name = QStringLiteral("Toma %1.%2").arg(i).arg(peak ? QStringLiteral("hdp") : QStringLiteral("wav"));
         const QByteArray bytes = Fixtures::noise(64 + int(i % 7) * 16, seed++);
@@ -51,10 +55,15 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
         if (!peak)
             audio << folder + sub + u'/' + name;
     }
+    // Used takes and copies are spread over the folder in steps of seven
+    // (or the next odd step that visits every take once).
+    int step = 7;
+    while (std::gcd(step, int(std::max<qsizetype>(audio.size(), 1))) != 1)
+        step += 2;
     QStringList used;
     QSet<int> usedIndex;
     for (int i = 0; i < share.used && i < audio.size(); ++i) {
-        const int at = (i * 7) % int(audio.size());
+        const int at = int(qint64(i) * step % audio.size());
         used << DriveMap::instance().toWindows(audio[at]);
         usedIndex.insert(at);
     }
@@ -65,26 +74,25 @@ void makeProjectFolder(const QString &folder, int index, const Share &share, qui
     lib.missingPaths += share.missing;
     lib.unusedAudio += int(audio.size() - usedIndex.size());
 
-    // Same-name copies: a third with the same bytes, a third with other
-    // bytes of the same size, a third of another size. Only a copy with the
-    // bytes of a used take counts as used.
+    // Same-name copies: half with the same bytes, half with other bytes of
+    // the same size (every one must be compared with its original). Only a
+    // copy with the bytes of a used take counts as used.
     QDir().mkpath(folder + QStringLiteral("/Copias"));
     QHash<QString, bool> copyUsed;
     for (int i = 0; i < share.copies && i < audio.size(); ++i) {
-        const int at = (i * 7) % int(audio.size());
+        const int at = int(qint64(i) * step % audio.size());
         const QString &original = audio[at];
         QFile in(original);
         in.open(QIODevice::ReadOnly);
         QByteArray bytes = in.readAll();
-        if (i % 3 == 1 && !bytes.isEmpty())
+        if (i % 2 == 1 && !bytes.isEmpty())
             bytes[bytes.size() - 1] = char(bytes.back() ^ 0x55);
-        else if (i % 3 == 2)
-            bytes += "x";
         const QString name = original.section(u'/', -1);
         put(folder + QStringLiteral("/Copias/") + name, bytes);
         if (!copyUsed.contains(name))
             ++lib.fileCount;
-        copyUsed[name] = i % 3 == 0 && usedIndex.contains(at);
+        copyUsed[name] = i % 2 == 0 && usedIndex.contains(at);
+        lib.compared << original << folder + QStringLiteral("/Copias/") + name;
     }
     for (const bool u : std::as_const(copyUsed))
         lib.unusedAudio += u ? 0 : 1;
@@ -122,6 +130,7 @@ Library makeLibrary(const QString &root, const LibrarySpec &spec)
     share.copies = spec.copies / projects;
     share.missing = spec.missing / projects;
     share.vips = std::max(1, spec.vipsPerFolder);
+    share.flat = spec.flat;
     quint32 seed = 1;
     for (int p = 0; p < projects; ++p) {
         QString folder = root;

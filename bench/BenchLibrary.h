@@ -17,8 +17,9 @@ struct LibrarySpec
     int perGroup = 0;      // > 0: project folders sit this many to a "Grupo <n>" folder
     int files = 60000;     // audio and peak files over all folders
     int used = 20000;      // used paths over all projects
-    int copies = 3000;     // same-name copies in a "Copias" folder
+    int copies = 3000;     // same-name copies in a "Copias" folder, half of them identical
     int missing = 500;     // used paths whose file is not on disk
+    bool flat = false;     // every take of a project folder in one "Audio" folder
 };
 
 struct Library
@@ -31,6 +32,9 @@ struct Library
     int usedPaths = 0;     // distinct used paths, missing ones included
     int missingPaths = 0;  // distinct used paths not on disk
     int unusedAudio = 0;   // audio files no project uses (copies with other bytes included)
+    // The files any correct analysis must read: each same-name copy and its
+    // original (host paths).
+    QStringList compared;
 };
 
 // Writes the library under `root` (a host folder). The projects name their

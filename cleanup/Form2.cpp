@@ -1,6 +1,7 @@
 #include "cleanup/Form2.h"
 
 #include "cleanup/DeletionRun.h"
+#include "cleanup/Recuperar.h"
 #include "main/Asociados.h"
 #include "main/DroppedPaths.h"
 #include "main/Form1.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -510,6 +512,8 @@ QString Form2::motivoOcupado() const
         return QStringLiteral("Espere a que termine el borrado de archivos asociados.");
     if (mainAnalysing())
         return QStringLiteral("Espere a que termine el análisis de proyectos.");
+    if (recuperarLoaded() && recuperar().busy())
+        return QStringLiteral("Espere a que termine la recuperación de archivos.");
     if (Peers::deletion().EstaBorrando())
         return QStringLiteral("Espere a que termine el borrado de archivos no utilizados.");
     return {};
@@ -580,7 +584,12 @@ QStringList Form2::escanear(const QString &root)
 void Form2::ajustarAncho(const QStringList &texts)
 {
     EventPump::pumpNow();
-    const int extent = Module3::AjustarScrollHorizontal(ListAsociados, texts);
+    // A long list takes a while to measure: events run meanwhile, the window
+    // counting as scanning (no drop, deletion or unload comes in between).
+    m_escaneando = true;
+    RunProgress progress;
+    const int extent = Module3::AjustarScrollHorizontal(ListAsociados, texts, &progress);
+    m_escaneando = false;
     // Every line has one size (a long list is laid out at once): the width
     // of the widest, so no line is cut and the list scrolls across.
     if (ListAsociados->count() > 0)
@@ -709,12 +718,22 @@ void Form2::SeleccionarTodos()
 {
     const bool was = SeleccionEnCurso;
     SeleccionEnCurso = true;
-    ListAsociados->setUpdatesEnabled(false);
-    for (int i = 0; i < ListAsociados->count(); ++i) {
-        QListWidgetItem *item = ListAsociados->item(i);
-        if (roleOf(item) == Linea::File && !item->isSelected())
-            item->setSelected(true);
+    // Every run of file lines in one selection, given at once: line by line,
+    // each line would be looked up among thousands of selected runs.
+    QItemSelection runs;
+    const QAbstractItemModel *model = ListAsociados->model();
+    for (int i = 0; i < ListAsociados->count();) {
+        if (roleOf(ListAsociados->item(i)) != Linea::File) {
+            ++i;
+            continue;
+        }
+        const int first = i;
+        while (i < ListAsociados->count() && roleOf(ListAsociados->item(i)) == Linea::File)
+            ++i;
+        runs.select(model->index(first, 0), model->index(i - 1, 0));
     }
+    ListAsociados->setUpdatesEnabled(false);
+    ListAsociados->selectionModel()->select(runs, QItemSelectionModel::Select);
     ListAsociados->setUpdatesEnabled(true);
     SeleccionEnCurso = was;
 }
@@ -914,14 +933,18 @@ void Form2::cmdHecho_Click()
 
     // The selected file lines, each with the file it was listed with: blank
     // lines and headers are never deleted (they stay, selected).
+    // The selected rows are read from the selection's runs once (asking
+    // each line would look it up among thousands of runs).
+    std::vector<bool> selected(size_t(ListAsociados->count()), false);
+    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            selected[size_t(row)] = true;
     std::vector<Deletion::Item> items;
-    std::vector<QListWidgetItem *> rows;
     for (int i = 0; i < ListAsociados->count(); ++i) {
         QListWidgetItem *item = ListAsociados->item(i);
-        if (!item->isSelected() || roleOf(item) != Linea::File)
+        if (!selected[size_t(i)] || roleOf(item) != Linea::File)
             continue;
         items.push_back({i, item->text(), item->data(Form1::kRecordRole).value<FileRecord>()});
-        rows.push_back(item);
     }
     Deletion::Options options;
     options.toTrash = CheckBorrarPapelera->isChecked();
@@ -939,12 +962,40 @@ void Form2::cmdHecho_Click()
                                                       gone[k] = r.status == Deletion::Status::Deleted;
                                                   });
 
-    // A line leaves the list only when its file is really gone.
+    // A line leaves the list only when its file is really gone. The lines
+    // go by rows (nothing else changed the list meanwhile: it is busy), runs
+    // of neighbours together, from the end so the rows above stay put; a
+    // list of tens of thousands takes a while, so events run between runs.
+    // The lines that stay selected are selected again afterwards, at once:
+    // removing rows under thousands of selected runs moves every one of them.
     ListAsociados->setUpdatesEnabled(false);
+    ListAsociados->clearSelection();
     for (size_t k = items.size(); k-- > 0;) {
-        if (gone[k])
-            delete ListAsociados->takeItem(ListAsociados->row(rows[k]));
+        if (!gone[k])
+            continue;
+        const int last = items[k].row;
+        int first = last;
+        while (k > 0 && gone[k - 1] && items[k - 1].row == first - 1) {
+            --k;
+            --first;
+        }
+        ListAsociados->model()->removeRows(first, last - first + 1);
+        selected.erase(selected.begin() + first, selected.begin() + last + 1);
+        progress.pump();
     }
+    QItemSelection stay;
+    const QAbstractItemModel *model = ListAsociados->model();
+    for (int i = 0; i < int(selected.size());) {
+        if (!selected[size_t(i)]) {
+            ++i;
+            continue;
+        }
+        const int first = i;
+        while (i < int(selected.size()) && selected[size_t(i)])
+            ++i;
+        stay.select(model->index(first, 0), model->index(i - 1, 0));
+    }
+    ListAsociados->selectionModel()->select(stay, QItemSelectionModel::Select);
     ListAsociados->setUpdatesEnabled(true);
     m_outcome = Outcome();
     m_outcome.deleted = report.deleted;

@@ -90,7 +90,12 @@ namespace {
 class Peer final : public Peers::DeletionWindow
 {
 public:
-    bool EstaBorrando() override { return paraBorrarLoaded() && paraBorrar().EstaBorrando; }
+    // A restore writes files back as a deletion removes them: the same
+    // commands wait for it.
+    bool EstaBorrando() override
+    {
+        return (paraBorrarLoaded() && paraBorrar().EstaBorrando) || (recuperarLoaded() && recuperar().busy());
+    }
     void toggleVisible() override
     {
         ParaBorrar &w = paraBorrar();
@@ -305,7 +310,23 @@ void ParaBorrar::tomarLista()
 {
     if (EstaBorrando || !form1Loaded())
         return;
-    CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
+    // The main window's lines with their records; inside its running
+    // analysis, letting events run as a long list is read (see
+    // CopiarListBorrados).
+    const QListWidget *main = form1().ListBorrar;
+    const bool pump = form1().analysisRunning();
+    QStringList lines;
+    std::vector<FileRecord> records;
+    lines.reserve(main->count());
+    records.reserve(size_t(main->count()));
+    for (int i = 0; i < main->count(); ++i) {
+        const QListWidgetItem *item = main->item(i);
+        lines << item->text();
+        records.push_back(item->data(Form1::kRecordRole).value<FileRecord>());
+        if (pump && (i & 4095) == 4095)
+            EventPump::pumpEvents();
+    }
+    CopiarListBorrados(lines, records);
     LabelEstado->hide();
     cmdHecho->setVisible(ListBorrar->count() > 0);
 }
@@ -322,11 +343,34 @@ QStringList ParaBorrar::unmarkedLines() const
 
 void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<FileRecord> &records)
 {
+    // Inside a running analysis of the main window (whose guards keep every
+    // command out, this window's run included) the windows answer while a
+    // long list is copied.
+    struct Pumping final : Progress
+    {
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+    } pumping;
+    Progress *progress = form1Loaded() && form1().analysisRunning() ? &pumping : nullptr;
+    constexpr qsizetype kPiece = 4096;
+    if (progress) {
+        while (ListBorrar->count() > 0) {
+            const int n = std::min(ListBorrar->count(), int(kPiece));
+            ListBorrar->model()->removeRows(ListBorrar->count() - n, n);
+            progress->pump();
+        }
+    }
     ListBorrar->clear();
-    ListBorrar->addItems(lines);
-    for (int i = 0; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
-        ListBorrar->item(i)->setData(Form1::kRecordRole, QVariant::fromValue(records[size_t(i)]));
-    Module3::AjustarScrollHorizontal(ListBorrar);
+    for (qsizetype from = 0; from < lines.size(); from += kPiece) {
+        const int first = ListBorrar->count();
+        ListBorrar->addItems(lines.mid(from, kPiece));
+        for (int i = first; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
+            ListBorrar->item(i)->setData(Form1::kRecordRole, QVariant::fromValue(records[size_t(i)]));
+        if (progress)
+            progress->pump();
+    }
+    Module3::AjustarScrollHorizontal(ListBorrar, progress);
     LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
 }
 
@@ -487,7 +531,8 @@ void ParaBorrar::setRunning(bool running)
 
 void ParaBorrar::cmdHecho_Click()
 {
-    if (EstaBorrando || !cmdHecho->isVisible())
+    // Nor inside a restore, which writes files back meanwhile.
+    if (EstaBorrando || !cmdHecho->isVisible() || (recuperarLoaded() && recuperar().busy()))
         return;
     // No deletion inside a running analysis or search of the main window:
     // its lists are being rebuilt.

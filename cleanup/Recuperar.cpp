@@ -3,6 +3,7 @@
 #include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
+#include "cleanup/Form2.h"
 #include "cleanup/Restore.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
@@ -39,6 +40,15 @@ using ModAlpha::kMinOpacity;
 // The window's settings.
 constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}, 0}};
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
+
+// Events run as a long list is measured.
+class Pumping final : public Progress
+{
+public:
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+};
 
 } // namespace
 
@@ -152,7 +162,8 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 
 void Recuperar::cmdOpen_Click()
 {
-    if (m_busy)
+    // Nothing is read or restored inside a deletion run.
+    if (m_busy || Peers::deletion().EstaBorrando())
         return;
     Peers::player().unloadFormMedia();
     if (form1Loaded())
@@ -217,8 +228,15 @@ void Recuperar::leerLog(const QString &file)
         if (m_closing)
             return;
         Label1->setText(c.label);
-        ListRecuperar->addItems(c.paths);
-        EventPump::pumpEvents();
+        // A log of tens of thousands of lines goes in in pieces, events
+        // running between them (the window is busy meanwhile).
+        constexpr qsizetype kPiece = 4096;
+        for (qsizetype at = 0; at < c.paths.size() && !m_closing; at += kPiece) {
+            ListRecuperar->addItems(c.paths.mid(at, kPiece));
+            EventPump::pumpEvents();
+        }
+        if (m_closing)
+            return;
         for (const DeletionLog::Refused &r : c.refused)
             m_refused << QStringLiteral("Línea %1: %2  ->  %3").arg(r.lineNumber).arg(r.shown, r.reason);
         m_refusedCount = c.refusedCount;
@@ -245,7 +263,10 @@ void Recuperar::leerLog(const QString &file)
             QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
                                  m_readProblems.join(QStringLiteral("\r\n\r\n")));
         if (ListRecuperar->count() > 0) {
-            Module3::AjustarScrollHorizontal(ListRecuperar);
+            Pumping pumping;
+            Module3::AjustarScrollHorizontal(ListRecuperar, c.paths, &pumping);
+            if (m_closing)
+                return;
             Label1->setText(QStringLiteral("Hay: ") + QString::number(ListRecuperar->count()) + u' ' + Label1->text());
             Label1->show();
             cmdRecuperar->show();
@@ -271,7 +292,11 @@ void Recuperar::notValid()
 
 void Recuperar::cmdRecuperar_Click()
 {
-    if (m_busy)
+    // Nor inside an analysis or search of the main window, or a scan or
+    // deletion of the associated-files window: they read the folders the
+    // files go back to.
+    if (m_busy || Peers::deletion().EstaBorrando() || (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
+        || (form2Loaded() && form2().ocupado()))
         return;
     m_busy = true;
     RecuperarArchivos();
@@ -296,6 +321,9 @@ void Recuperar::RecuperarArchivos()
             ++m_outcome.failed;
             m_outcome.problems << line + QStringLiteral("  ->  ") + r.reason;
         }
+        // The window answers between two files (its buttons do nothing
+        // meanwhile; closing it stops the restore after this file).
+        EventPump::pumpEvents();
     }
     if (m_closing)
         return;

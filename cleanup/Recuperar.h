@@ -42,6 +42,8 @@ public:
         QStringList problems;
     };
     const Outcome &lastOutcome() const { return m_outcome; }
+    // A log is being read or restored (window events run meanwhile).
+    bool busy() const { return m_busy; }
     // What reading the last log left out, as the window told it.
     const QStringList &readProblems() const { return m_readProblems; }
 

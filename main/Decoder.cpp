@@ -5,17 +5,22 @@
 #include "platform/WinFs.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Decoder {
 namespace {
@@ -34,6 +39,54 @@ constexpr qint64 kNone = std::numeric_limits<qint64>::max();
 
 qint64 g_chunk = 0;
 qint64 g_largest = 0;
+int g_fileDecodings = 0;
+
+// What tells that a file is still the one that was read: a file written to
+// since has another length or modification time, one put in its place
+// another inode.
+struct Identity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    bool operator==(const Identity &) const = default;
+};
+
+Identity identityOf(const WinFs::FileStat &st)
+{
+    return Identity{st.id.device, st.id.inode, st.size, st.mtimeNs};
+}
+
+// The projects decoded during the analysis under way, by host path: what a
+// list-mode decoding gave (header, start and end of the path area, paths),
+// and the file it was read from. Only whole, uncancelled decodings are kept.
+struct Decoded
+{
+    Identity identity;
+    Result result;
+};
+int g_cacheDepth = 0;
+QHash<QString, Decoded> g_cache;
+
+const Result *cached(const QString &host, const Identity &identity)
+{
+    if (g_cacheDepth == 0)
+        return nullptr;
+    const auto it = g_cache.constFind(host);
+    return it != g_cache.constEnd() && it->identity == identity ? &it->result : nullptr;
+}
+
+void remember(const QString &host, const Identity &identity, const Result &r)
+{
+    // A file written to this recently may be written to again without its
+    // time moving (file systems keep times in steps of a few milliseconds).
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    if (g_cacheDepth > 0 && identity.mtimeNs < nowNs - qint64(50) * 1000000)
+        g_cache.insert(host, Decoded{identity, r});
+}
 
 void noteBuffer(qint64 bytes)
 {
@@ -62,6 +115,8 @@ public:
         if (flags >= 0)
             ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
         m_size = qint64(st.st_size);
+        m_identity = Identity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                              qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
         ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     ~FileSource() override
@@ -73,6 +128,8 @@ public:
     FileSource &operator=(const FileSource &) = delete;
 
     bool ok() const { return m_fd >= 0; }
+    // The file as it was opened.
+    const Identity &identity() const { return m_identity; }
     qint64 size() const override { return m_size; }
     qint64 read(qint64 offset, uchar *to, qint64 count) override
     {
@@ -91,7 +148,44 @@ public:
 private:
     int m_fd = -1;
     qint64 m_size = 0;
+    Identity m_identity;
 };
+
+bool isMarkerAt(const uchar *l)
+{
+    return std::memcmp(l, "LIST", 4) == 0 && std::memcmp(l + 8, "mdrl", 4) == 0;
+}
+
+// The first index p in [from, to] of `data` where "LIST", four bytes of any
+// value and "mdrl" start, or -1; `data` holds the bytes up to to + 11. Each
+// position is looked at once, in blocks of sixteen: the "L" and the "m"
+// eight bytes after it are tested together, so bytes full of "L" (or of
+// "m") cost no more than any others, and only a start that has both is
+// compared in full.
+qint64 findMarker(const uchar *data, qint64 from, qint64 to)
+{
+    qint64 p = from;
+#if defined(__SSE2__)
+    const __m128i ell = _mm_set1_epi8('L');
+    const __m128i em = _mm_set1_epi8('m');
+    for (; p + 15 <= to; p += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p + 8));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, ell), _mm_cmpeq_epi8(b, em))));
+        while (mask != 0) {
+            const qint64 q = p + __builtin_ctz(mask);
+            if (isMarkerAt(data + q))
+                return q;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; p <= to; ++p) {
+        if (data[p] == 'L' && data[p + 8] == 'm' && isMarkerAt(data + p))
+            return p;
+    }
+    return -1;
+}
 
 bool isAudioExt(uchar a, uchar b, uchar c, bool *fla)
 {
@@ -249,21 +343,14 @@ private:
         // A start is decided once its twelve bytes are read, or when no more
         // bytes will come (those missing read as NUL and cannot match).
         const qint64 lastStart = m_exhausted ? m_end - 1 : m_end - 12;
-        // memchr for the "L" outruns memmem for the four letters several
-        // times over.
-        qint64 from = m_markerNext;
-        while (from <= lastStart) {
-            const uchar *hay = m_buf.get() + (from - m_base);
-            const void *hit = std::memchr(hay, 'L', size_t(lastStart - from + 1));
-            if (!hit)
-                break;
-            const qint64 p = from + (static_cast<const uchar *>(hit) - hay);
-            const uchar *l = m_buf.get() + (p - m_base);
-            if (p + 11 < m_end && std::memcmp(l + 1, "IST", 3) == 0 && std::memcmp(l + 8, "mdrl", 4) == 0) {
-                settle(p - 5);
+        // Only a start with its twelve bytes read can match.
+        const qint64 lastFull = std::min(lastStart, m_end - 12);
+        if (m_markerNext <= lastFull) {
+            const qint64 at = findMarker(m_buf.get(), m_markerNext - m_base, lastFull - m_base);
+            if (at >= 0) {
+                settle(m_base + at - 5);
                 return;
             }
-            from = p + 1;
         }
         if (m_exhausted) {
             // Not found: bytes lost to a read error may have held it.
@@ -559,6 +646,20 @@ Result decode(ByteSource &source, Mode mode, Progress &progress)
     return Engine(source, progress).run(mode);
 }
 
+CacheScope::CacheScope()
+{
+    if (g_cacheDepth++ == 0)
+        g_cache.clear();
+}
+
+CacheScope::~CacheScope()
+{
+    if (--g_cacheDepth == 0) {
+        g_cache.clear();
+        g_cache.squeeze();
+    }
+}
+
 namespace Testing {
 
 void setChunkSize(qint64 bytes)
@@ -574,6 +675,11 @@ qint64 largestBuffer()
 void resetLargestBuffer()
 {
     g_largest = 0;
+}
+
+int fileDecodings()
+{
+    return g_fileDecodings;
 }
 
 } // namespace Testing
@@ -594,9 +700,20 @@ QString LeerCabecera(const QString &windowsPath, State &st, Progress &progress)
     st.InicioDatos = 0;
     if (windowsPath.isEmpty())
         return {};
-    const QString host = WinFs::hostPath(windowsPath);
+    QString host;
+    const WinFs::FileStat look = WinFs::statPath(windowsPath, &host);
+    if (host.isEmpty())
+        host = WinFs::hostPath(windowsPath);
     if (host.isEmpty())
         return {};
+    // A cancel pending changes what the reading gives: only a reading that
+    // would run whole takes the header already read.
+    if (look.isFile && !progress.cancelled()) {
+        if (const Result *r = cached(host, identityOf(look))) {
+            st.InicioDatos = r->inicio;
+            return r->header;
+        }
+    }
     FileSource file(host);
     if (!file.ok())
         return {};
@@ -647,11 +764,24 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
     if (!f.toLower().contains(QStringLiteral(".vip")))
         return false;
     const QString path = itemPath(f);
-    if (!WinFs::findNormalFile(path))
+    QString host;
+    const WinFs::FileStat look = WinFs::statPath(path, &host);
+    if (!look.isFile || look.hidden)
         return false;
-    const QString host = WinFs::hostPath(path);
-    if (QFileInfo(host).size() == 0)
+    if (look.size == 0)
         return false;
+    // The same file decoded earlier in this analysis gives what it gave
+    // then. A cancel pending changes what a decoding gives: then the file is
+    // read as always.
+    const bool whole = !progress.cancelled();
+    if (whole) {
+        if (const Result *r = cached(host, identityOf(look))) {
+            progress.setRange(0, r->fin);
+            progress.setValue(r->fin);
+            progress.pump();
+            return deliver(*r, list, titulo, test, st);
+        }
+    }
     FileSource file(host);
     if (!file.ok()) {
         // The header and the marker cannot be read: no path area. The title
@@ -664,7 +794,15 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
             list->append(titulo);
         return false;
     }
-    const Result r = decode(file, test ? Mode::List : Mode::Test, progress);
+    ++g_fileDecodings;
+    // During an analysis the project test decodes the whole list too, so
+    // that the decodings of the same file after it take it from memory. The
+    // test's answer is the same either way: both scans stop at the same
+    // points for a cancel, and the end marker decides both.
+    const bool keep = whole && g_cacheDepth > 0;
+    const Result r = decode(file, keep || test ? Mode::List : Mode::Test, progress);
+    if (keep && !r.readError && !progress.cancelled())
+        remember(host, file.identity(), r);
     st.readError = r.readError;
     return deliver(r, list, titulo, test, st);
 }

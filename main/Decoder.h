@@ -102,6 +102,23 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
 bool decodeBytes(const uchar *data, qint64 length, QStringList *list, const QString &titulo, bool test,
                  State &st, Progress &progress);
 
+// While one of these lives, what a project file yields (header, start and
+// end of the path area, paths) is read once and kept, by host path, and
+// given again for as long as the file's device, inode, length and
+// modification time stay the same: the project test, the header, the
+// project's list and the used-files list of one analysis read each project
+// once. The first one made starts with nothing kept; the last one to go
+// forgets everything. An analysis holds one for its length. A decoding with
+// a cancel pending, cancelled, or cut short by a read error is never kept.
+class CacheScope
+{
+public:
+    CacheScope();
+    ~CacheScope();
+    CacheScope(const CacheScope &) = delete;
+    CacheScope &operator=(const CacheScope &) = delete;
+};
+
 // Hooks for tests.
 namespace Testing {
 // The size of one read (0 = the normal size of about a MiB). A few bytes put
@@ -110,6 +127,8 @@ void setChunkSize(qint64 bytes);
 // The largest buffer a decoding has held since the last reset, in bytes.
 qint64 largestBuffer();
 void resetLargestBuffer();
+// Project files opened and decoded so far (cache hits not counted).
+int fileDecodings();
 } // namespace Testing
 
 // The path part of a project-list item: the text after the first ">" with

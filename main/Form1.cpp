@@ -68,6 +68,9 @@ public:
     bool cancelled() const override { return m_form.cancelar; }
     void pump() override
     {
+        // The bar is drawn when events run, no more often.
+        if (!EventPump::isDue(10))
+            return;
         const int v = int(m_value / m_scale);
         if (v >= m_form.XP_ProgressBar1->minimum() && v <= m_form.XP_ProgressBar1->maximum()
             && v != m_form.XP_ProgressBar1->value())
@@ -181,6 +184,49 @@ void Form1::setLines(QListWidget *list, const QStringList &l)
     list->setUpdatesEnabled(true);
 }
 
+void Form1::fillList(QListWidget *list, const QStringList &l, bool fit, const std::vector<FileRecord> *records)
+{
+    // Added in pieces: a list of a hundred thousand lines takes a while, and
+    // Qt adds pieces faster than one whole list at once.
+    constexpr qsizetype kPiece = 4096;
+    list->setUpdatesEnabled(false);
+    list->clear();
+    for (qsizetype from = 0; from < l.size(); from += kPiece) {
+        const int first = list->count();
+        list->addItems(l.mid(from, kPiece));
+        if (records) {
+            for (int i = first; i < list->count() && size_t(i) < records->size(); ++i)
+                list->item(i)->setData(kRecordRole, QVariant::fromValue((*records)[size_t(i)]));
+        }
+        m_progress->pump();
+    }
+    list->setUpdatesEnabled(true);
+    if (fit)
+        Module3::AjustarScrollHorizontal(list, m_progress.get());
+}
+
+QStringList Form1::readList(const QListWidget *list)
+{
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i) {
+        out << list->item(i)->text();
+        if ((i & 4095) == 4095)
+            m_progress->pump();
+    }
+    return out;
+}
+
+void Form1::emptyList(QListWidget *list)
+{
+    constexpr int kPiece = 4096;
+    while (list->count() > 0) {
+        const int n = std::min(list->count(), kPiece);
+        list->model()->removeRows(list->count() - n, n);
+        m_progress->pump();
+    }
+}
+
 QString Form1::getPath(const QString &sPath, const QString &Caracter)
 {
     if (sPath.isEmpty() || Caracter.isEmpty())
@@ -227,9 +273,22 @@ void Form1::AbrirFichero_Click()
     // The dialog let events run: a run may have started meanwhile.
     if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
+    {
+        // The lists of an earlier analysis go first, a piece at a time (a
+        // list of a hundred thousand lines takes a while to empty).
+        Running emptying(m_running);
+        m_progress->pump();
+        for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
+            emptyList(l);
+        Peers::deletion().unusedListChanged();
+    }
+    if (Peers::deletion().EstaBorrando() || Decoding || asociadosOcupado())
+        return;
 
     cmdReset_Click();
     Running running(m_running);
+    // Each project file is read once in this analysis.
+    Decoder::CacheScope projectsOnce;
     // A cancel left over from an earlier run must not make this project
     // look empty.
     cancelar = false;
@@ -337,9 +396,8 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
     XP_ProgressBar1->show();
     QStringList vip;
     const bool found = ExtraerNombres_Archivos(path, &vip, QString(), true);
-    setLines(ListVip, vip);
+    fillList(ListVip, vip, found);
     if (found) {
-        Module3::AjustarScrollHorizontal(ListVip);
         LabelCount[0]->setText(QString::number(ListVip->count()) + QStringLiteral(" Archivos utilizados en: ")
                                + shownName);
         LabelCount[1]->setText(DirVip);
@@ -428,6 +486,10 @@ void Form1::captionProjectList()
 
 void Form1::LimpiarListas()
 {
+    // Called by a running analysis: the lists of an earlier one go a piece
+    // at a time (a list of a hundred thousand lines takes a while to empty).
+    for (QListWidget *l : {ListProyectos, ListVip, ListUtilizados, ListBorrar})
+        emptyList(l);
     emptyResults();
     ShowIco->hide();
     cmdCancelar->show();
@@ -441,7 +503,6 @@ void Form1::LlenarListUtilizados()
     ListUtilizados->clear();
     dec.NumArchivos = 0;
     DescodificarProyectos();
-    Module3::AjustarScrollHorizontal(ListUtilizados);
     LabelAdd[0]->show();
     LabelAdd[1]->show();
 }
@@ -480,13 +541,13 @@ void Form1::DescodificarProyectos()
     if (!stopped) {
         m_progress->setRange(0, used.size());
         QString lastRemoved;
-        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; });
+        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; }, m_progress.get());
         if (duplicados > 0)
             Alerta(1, QStringLiteral("Eliminando duplicado: ") + lastRemoved, true);
         m_progress->pump();
         used = UsedList::spaced(used);
     }
-    setLines(ListUtilizados, used);
+    fillList(ListUtilizados, used, true);
 
     TextDecode->hide();
     LabelAdd[0]->hide();

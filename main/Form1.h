@@ -357,6 +357,17 @@ private:
     // The player window to its stored place.
     void placePlayer();
     std::array<QString, 4> ToolTips;
+    // Fills a result list with `lines` (and each line's record, when given)
+    // a few thousand at a time, letting events run in between; then, with
+    // `fit`, fits its scroll extent. Only a running analysis calls it: its
+    // guards keep the list to it meanwhile.
+    void fillList(QListWidget *list, const QStringList &lines, bool fit,
+                  const std::vector<FileRecord> *records = nullptr);
+    // lines(), letting events run as a long list is read (same guards).
+    QStringList readList(const QListWidget *list);
+    // Empties a list a few thousand lines at a time, letting events run in
+    // between (same guards).
+    void emptyList(QListWidget *list);
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);
@@ -381,6 +392,8 @@ private:
     QSet<QString> m_inventoryLinks;
     // Where the inventory found each folder, and what it passed over.
     ModuleArchivos::Extras m_inventoryExtras;
+    // Used lines the match found to name a normal file, or not.
+    QHash<QString, bool> m_usedNormalFiles;
     int m_running = 0;
     QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;

@@ -59,6 +59,8 @@ void Form1::AbrirRuta(const QString &ruta)
     LabelIndice->hide();
 
     Running running(m_running);
+    // Each project file is read once in this analysis.
+    Decoder::CacheScope projectsOnce;
     Decoding = true;
     LimpiarListas();
     DragVip.clear();

@@ -55,6 +55,7 @@ void Form1::quitarBorrados(const QStringList &gone)
 void Form1::LlenarListBorrar()
 {
     Running running(m_running);
+    m_usedNormalFiles.clear();
     // Whatever shows a copy of the list empties it now: the new analysis may
     // find some of its files used.
     clearUnusedList();
@@ -74,7 +75,7 @@ void Form1::LlenarListBorrar()
         LabelErase[1]->setText(cancelar ? Unused::captionCancelled() : Unused::captionUnreadable());
         LabelErase[1]->show();
     }
-    Module3::AjustarScrollHorizontal(ListBorrar);
+    Module3::AjustarScrollHorizontal(ListBorrar, &barProgress());
     if (ListBorrar->count() > 0)
         CommandBorrado->show();
     Peers::deletion().unusedListChanged();
@@ -89,7 +90,7 @@ void Form1::ListarArchivosCarpetas()
     const QStringList folders = Unused::projectFolders(lines(ListProyectos));
     for (const QString &folder : folders) {
         ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), List1, &m_inventoryFolders, &m_inventoryLinks,
-                                       &m_inventoryExtras);
+                                       &m_inventoryExtras, &barProgress());
         // Many project folders make a long listing: the window stays
         // responsive between two of them.
         barProgress().pump();
@@ -116,7 +117,7 @@ int Form1::countOtherProjects() const
 
 void Form1::BuscarNoUtilizados()
 {
-    const QStringList used = lines(ListUtilizados);
+    const QStringList used = readList(ListUtilizados);
     if (used.isEmpty())
         return;
     Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
@@ -126,6 +127,7 @@ void Form1::BuscarNoUtilizados()
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };
     Unused::removeUsed(List1, matcher, barProgress(), &m_inventoryLinks);
+    m_usedNormalFiles = matcher.normalFiles(&barProgress());
 
     const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;
@@ -133,10 +135,8 @@ void Form1::BuscarNoUtilizados()
         Alerta(1, QStringLiteral("Eliminando duplicado: ") + unused.lastDuplicate, true);
     // Each line with the exact file it names: the deletion acts on that file
     // or on none.
-    const Unused::Offered offered = Unused::recordFiles(unused.lines, m_inventoryExtras.hostFolders);
-    setLines(ListBorrar, offered.lines);
-    for (int i = 0; i < ListBorrar->count(); ++i)
-        ListBorrar->item(i)->setData(kRecordRole, QVariant::fromValue(offered.records[size_t(i)]));
+    const Unused::Offered offered = Unused::recordFiles(unused.lines, m_inventoryExtras.hostFolders, barProgress());
+    fillList(ListBorrar, offered.lines, false, &offered.records);
     passedOverAudio = Unused::passedOverAudio(m_inventoryExtras.passedOver);
     if (passedOverAudio > 0)
         Alerta(3, Unused::passedOverNotice(passedOverAudio), true);
@@ -170,12 +170,22 @@ void Form1::BuscarPerdidos()
 {
     Perdidos &window = perdidos();
     window.ListPerdidos->clear();
+    // The used files the match looked at are not looked at again.
+    const WinFs::EventsDuringLookups lookups(barProgress());
     const Unused::MissingList missing = Unused::missingList(
-        lines(ListUtilizados), [](const QString &path) { return !WinFs::findNormalFile(path); },
-        [this] { return cancelar; });
-    setLines(window.ListPerdidos, missing.lines);
+        readList(ListUtilizados),
+        [this](const QString &path) {
+            const auto seen = m_usedNormalFiles.constFind(path);
+            return seen != m_usedNormalFiles.constEnd() ? !*seen : !WinFs::findNormalFile(path);
+        },
+        [this] {
+            barProgress().pump();
+            return cancelar;
+        });
+    // Taken once: a later search looks at the files again.
+    m_usedNormalFiles.clear();
+    fillList(window.ListPerdidos, missing.lines, true);
     Module2::TablaPerdidos = missing.lines;
-    Module3::AjustarScrollHorizontal(window.ListPerdidos);
     window.TextEncontrados->setText(Unused::missingSummary(missing.missing));
     if (window.ListPerdidos->count() > 1)
         cmdPerdidos->show();

@@ -88,7 +88,8 @@ public:
     virtual ~DeletionWindow() = default;
 
     // `ParaBorrar.EstaBorrando`: a deletion run is in progress (false when
-    // the window is not loaded). While it is, the main window's commands and
+    // the window is not loaded), or a restore, which writes files back as
+    // a deletion removes them. While it is, the main window's commands and
     // list clicks do nothing.
     virtual bool EstaBorrando() = 0;
     // Shows the window when hidden (loading it), hides it when shown.

@@ -1,12 +1,20 @@
 #include "main/Unused.h"
 
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "services/BuscarPaths.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Unused {
 namespace {
@@ -16,15 +24,121 @@ QString nameKey(const QString &path)
     return Buscar::Obtener_Nombre_Archivo(path).toCaseFolded();
 }
 
+// The file name Buscar::Obtener_Nombre_Archivo gives, without copying it:
+// the text before a NUL after its last "\", "/" or ":"; nothing for a text
+// that ends in one of them, holds "*" or "?", or a name over 254 characters.
+QStringView nameView(const QString &text)
+{
+    qsizetype n = text.indexOf(QChar(0));
+    if (n < 0)
+        n = text.size();
+    const QStringView path(text.constData(), n);
+    if (path.isEmpty())
+        return {};
+    const QChar last = path.back();
+    if (last == u'\\' || last == u'/' || last == u':')
+        return {};
+    if (path.contains(u'*') || path.contains(u'?'))
+        return {};
+    qsizetype cut = -1;
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        const QChar c = path[i];
+        if (c == u'\\' || c == u'/' || c == u':') {
+            cut = i;
+            break;
+        }
+    }
+    const QStringView title = path.mid(cut + 1);
+    return title.size() > 254 ? QStringView() : title;
+}
+
+// Two names are the same name (nameKey) when they fold to the same text.
+// Folding keeps every character in its plane, so the lengths agree too.
+bool sameName(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A hash of the folded name: equal names give equal hashes.
+quint64 nameHash(QStringView name)
+{
+    quint64 h = 1469598103934665603ULL;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char16_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && QChar::isLowSurrogate(name[i + 1].unicode())) {
+            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, name[i + 1].unicode()));
+            h = (h ^ f) * 1099511628211ULL;
+            ++i;
+            continue;
+        }
+        c = char16_t(QChar::toCaseFolded(char32_t(c)));
+        h = (h ^ c) * 1099511628211ULL;
+    }
+    return h;
+}
+
 const QString kFreeze = QStringLiteral("FreezeData");
 
-bool sameFile(const QString &a, const QString &b)
+// Reads up to `size` bytes; fewer only at the end of the file or on an error.
+qint64 readUpTo(int fd, char *into, qint64 size)
 {
-    const WinFs::FileStat sa = WinFs::statPath(a);
-    if (!sa.isFile && !sa.isDir)
-        return false;
-    const WinFs::FileStat sb = WinFs::statPath(b);
-    return (sb.isFile || sb.isDir) && sa.id == sb.id;
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, into + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+struct Fd
+{
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// The content test of compareFiles once neither the same file nor two
+// lengths tell: both files opened (at their host paths), then the same
+// length and the same bytes, in large blocks.
+Comparison compareOpened(const QString &file1, const QString &host1, const QString &file2, const QString &host2)
+{
+    // A folder cannot be opened as a file.
+    struct stat sa, sb;
+    Fd a{::open(QFile::encodeName(host1).constData(), O_RDONLY | O_CLOEXEC)};
+    if (a.fd < 0 || ::fstat(a.fd, &sa) != 0 || S_ISDIR(sa.st_mode))
+        return {Sameness::Unreadable, file1};
+    Fd b{::open(QFile::encodeName(host2).constData(), O_RDONLY | O_CLOEXEC)};
+    if (b.fd < 0 || ::fstat(b.fd, &sb) != 0 || S_ISDIR(sb.st_mode))
+        return {Sameness::Unreadable, file2};
+    if (sa.st_size != sb.st_size)
+        return {};
+    const qint64 size = qint64(sa.st_size);
+    const qint64 block = std::clamp<qint64>(size, 1, qint64(1) << 20);
+    std::unique_ptr<char[]> ba(new char[size_t(block)]);
+    std::unique_ptr<char[]> bb(new char[size_t(block)]);
+    for (qint64 left = size; left > 0;) {
+        const qint64 want = std::min(left, block);
+        if (readUpTo(a.fd, ba.get(), want) != want)
+            return {Sameness::Unreadable, file1};
+        if (readUpTo(b.fd, bb.get(), want) != want)
+            return {Sameness::Unreadable, file2};
+        if (std::memcmp(ba.get(), bb.get(), size_t(want)) != 0)
+            return {};
+        left -= want;
+    }
+    return {Sameness::Identical, {}};
+}
+
+bool exists(const WinFs::FileStat &st)
+{
+    return st.isFile || st.isDir;
 }
 
 } // namespace
@@ -82,36 +196,17 @@ Comparison compareFiles(const QString &file1, const QString &file2)
 {
     if (file1.isEmpty() || file2.isEmpty())
         return {};
-    if (sameFile(file1, file2))
+    // One look at each: the same file under two names is identical; two
+    // lengths that differ say all.
+    QString host1, host2;
+    const WinFs::FileStat s1 = WinFs::statPath(file1, &host1);
+    const WinFs::FileStat s2 = WinFs::statPath(file2, &host2);
+    if (exists(s1) && exists(s2) && s1.id == s2.id)
         return {Sameness::Identical, {}};
-    // Two lengths that differ say all: the contents cannot be the same.
-    const WinFs::FileStat s1 = WinFs::statPath(file1);
-    const WinFs::FileStat s2 = WinFs::statPath(file2);
     if (s1.isFile && s2.isFile && s1.size != s2.size)
         return {};
-    QFile a(WinFs::hostPath(file1));
-    QFile b(WinFs::hostPath(file2));
-    if (!a.open(QIODevice::ReadOnly))
-        return {Sameness::Unreadable, file1};
-    if (!b.open(QIODevice::ReadOnly))
-        return {Sameness::Unreadable, file2};
-    if (a.size() != b.size())
-        return {};
-    const qint64 kBlock = std::clamp<qint64>(a.size(), 1, qint64(1) << 20);
-    std::unique_ptr<char[]> ba(new char[size_t(kBlock)]);
-    std::unique_ptr<char[]> bb(new char[size_t(kBlock)]);
-    qint64 left = a.size();
-    while (left > 0) {
-        const qint64 want = std::min(left, kBlock);
-        if (a.read(ba.get(), want) != want)
-            return {Sameness::Unreadable, file1};
-        if (b.read(bb.get(), want) != want)
-            return {Sameness::Unreadable, file2};
-        if (std::memcmp(ba.get(), bb.get(), size_t(want)) != 0)
-            return {};
-        left -= want;
-    }
-    return {Sameness::Identical, {}};
+    return compareOpened(file1, s1.exists ? host1 : WinFs::hostPath(file1), file2,
+                         s2.exists ? host2 : WinFs::hostPath(file2));
 }
 
 bool takesPart(const QString &usedLine)
@@ -130,7 +225,11 @@ bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &com
             return true;
         return compare(l, u).result != Sameness::Different;
     }
-    return sameFile(l, u);
+    const WinFs::FileStat sl = WinFs::statPath(l);
+    if (!exists(sl))
+        return false;
+    const WinFs::FileStat su = WinFs::statPath(u);
+    return exists(su) && sl.id == su.id;
 }
 
 Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std::move(compare))
@@ -138,15 +237,60 @@ Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std:
     using Plain = Comparison (*)(const QString &, const QString &);
     const Plain *target = m_compare.target<Plain>();
     m_plainCompare = target && *target == &compareFiles;
-    for (const QString &u : usedLines) {
-        if (!takesPart(u))
-            continue;
-        m_exact.insert(u);
-        m_byName[nameKey(u)].push_back(int(m_used.size()));
-        m_used << u;
+    // Kept as given until the index is built (prepare() lets events run
+    // while it is).
+    m_used = usedLines;
+}
+
+void Matcher::index(Progress *progress)
+{
+    m_indexed = true;
+    const QStringList given = std::exchange(m_used, QStringList());
+    m_used.reserve(given.size());
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        if (takesPart(given[i]))
+            m_used << given[i];
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
     }
     m_stat.resize(size_t(m_used.size()));
     m_statDone.assign(size_t(m_used.size()), false);
+    m_exact.reserve(m_used.size());
+    m_nameHead.reserve(m_used.size());
+    m_nameNext.assign(size_t(m_used.size()), -1);
+    // Backwards, so that each chain runs in list order.
+    for (int i = int(m_used.size()) - 1; i >= 0; --i) {
+        m_exact.insert(m_used[i]);
+        const quint64 h = nameHash(nameView(m_used[i]));
+        const auto it = m_nameHead.find(h);
+        if (it == m_nameHead.end()) {
+            m_nameHead.insert(h, i);
+        } else {
+            m_nameNext[size_t(i)] = *it;
+            *it = i;
+        }
+        if (progress && (i & 1023) == 0)
+            progress->pump();
+    }
+}
+
+int Matcher::firstNamed(QStringView name) const
+{
+    const auto it = m_nameHead.constFind(nameHash(name));
+    if (it == m_nameHead.constEnd())
+        return -1;
+    int u = *it;
+    while (u >= 0 && !sameName(nameView(m_used[u]), name))
+        u = m_nameNext[size_t(u)];
+    return u;
+}
+
+int Matcher::nextNamed(int u, QStringView name) const
+{
+    u = m_nameNext[size_t(u)];
+    while (u >= 0 && !sameName(nameView(m_used[u]), name))
+        u = m_nameNext[size_t(u)];
+    return u;
 }
 
 const WinFs::FileStat &Matcher::usedStat(int index)
@@ -158,8 +302,33 @@ const WinFs::FileStat &Matcher::usedStat(int index)
     return m_stat[size_t(index)];
 }
 
+QString Matcher::usedHost(int index)
+{
+    // Where the look found it: the path as written unless another letter
+    // case had to be looked for.
+    const WinFs::FileStat &st = usedStat(index);
+    return st.exists && !st.caseBlind ? DriveMap::instance().toHost(m_used[index]) : WinFs::hostPath(m_used[index]);
+}
+
+QHash<QString, bool> Matcher::normalFiles(Progress *progress) const
+{
+    QHash<QString, bool> out;
+    if (!m_indexed)
+        return out;
+    out.reserve(m_used.size());
+    for (int i = 0; i < m_used.size(); ++i) {
+        if (m_statDone[size_t(i)])
+            out.insert(m_used[i], m_stat[size_t(i)].isFile && !m_stat[size_t(i)].hidden);
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
+    }
+    return out;
+}
+
 void Matcher::prepare(Progress &progress)
 {
+    if (!m_indexed)
+        index(&progress);
     if (!m_idsReady)
         indexIds(&progress);
 }
@@ -167,13 +336,14 @@ void Matcher::prepare(Progress &progress)
 void Matcher::indexIds(Progress *progress)
 {
     m_idsReady = true;
+    m_ids.reserve(m_used.size());
     for (int i = 0; i < m_used.size(); ++i) {
         if (progress)
             progress->pump();
         const WinFs::FileStat &st = usedStat(i);
-        if (!st.isFile && !st.isDir)
+        if (!exists(st))
             continue;
-        m_ids[st.id.inode].push_back(st.id);
+        m_ids.insert({st.id.device, st.id.inode});
         if (st.isLink || st.links > 1)
             m_usedAliases = true;
     }
@@ -181,33 +351,34 @@ void Matcher::indexIds(Progress *progress)
 
 bool Matcher::matches(const QString &l, bool mayBeLink)
 {
+    if (!m_indexed)
+        index(nullptr);
     if (m_exact.contains(l))
         return true;
-    const auto it = m_byName.constFind(nameKey(l));
-    if (it != m_byName.constEnd()) {
-        const WinFs::FileStat lst = WinFs::statPath(l);
+    const QStringView name = nameView(l);
+    const int first = firstNamed(name);
+    if (first >= 0) {
+        QString host;
+        const WinFs::FileStat lst = WinFs::statPath(l, &host);
         if (!lst.isFile || lst.hidden)
             return true;
         if (m_plainCompare) {
-            NameGroup &group = nameGroup(it.key(), *it);
+            NameGroup &group = nameGroup(first, name);
             if (group.anyMissing)
                 return true;
             if (!m_idsReady)
                 indexIds(nullptr);
-            const auto ids = m_ids.constFind(lst.id.inode);
-            if (ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end())
+            if (m_ids.contains({lst.id.device, lst.id.inode}))
                 return true;
-            if (sameContents(l, lst, group))
-                return true;
-            return false;
+            return sameContents(l, host, lst, group);
         }
-        for (int u : *it) {
+        for (int u = first; u >= 0; u = nextNamed(u, name)) {
             const WinFs::FileStat &ust = usedStat(u);
             if (!ust.isFile || ust.hidden)
                 return true;
             if (ust.id == lst.id)
                 return true;
-            if (compareWith(l, u))
+            if (compareWith(l, host, lst, u))
                 return true;
         }
     }
@@ -218,15 +389,26 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
     if (m_ids.isEmpty() || (!mayBeLink && !m_usedAliases))
         return false;
     const WinFs::FileStat lst = WinFs::statPath(l);
-    if (!lst.isFile && !lst.isDir)
+    if (!exists(lst))
         return false;
-    const auto ids = m_ids.constFind(lst.id.inode);
-    return ids != m_ids.constEnd() && std::find(ids->begin(), ids->end(), lst.id) != ids->end();
+    return m_ids.contains({lst.id.device, lst.id.inode});
 }
 
-bool Matcher::compareWith(const QString &l, int u)
+bool Matcher::compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u)
 {
-    const Comparison c = m_compare(l, m_used[u]);
+    Comparison c;
+    if (m_plainCompare) {
+        // What compareFiles(l, used) finds, from the looks already taken.
+        const WinFs::FileStat &ust = usedStat(u);
+        if (exists(lst) && exists(ust) && lst.id == ust.id)
+            c = {Sameness::Identical, {}};
+        else if (lst.isFile && ust.isFile && lst.size != ust.size)
+            c = {};
+        else
+            c = compareOpened(l, host, m_used[u], usedHost(u));
+    } else {
+        c = m_compare(l, m_used[u]);
+    }
     if (c.result == Sameness::Identical)
         return true;
     if (c.result == Sameness::Unreadable) {
@@ -237,13 +419,13 @@ bool Matcher::compareWith(const QString &l, int u)
     return false;
 }
 
-Matcher::NameGroup &Matcher::nameGroup(const QString &key, const std::vector<int> &members)
+Matcher::NameGroup &Matcher::nameGroup(int first, QStringView name)
 {
-    auto it = m_groups.find(key);
+    auto it = m_groups.find(first);
     if (it != m_groups.end())
         return *it;
     NameGroup group;
-    for (int u : members) {
+    for (int u = first; u >= 0; u = nextNamed(u, name)) {
         const WinFs::FileStat &ust = usedStat(u);
         if (!ust.isFile || ust.hidden) {
             group.anyMissing = true;
@@ -251,10 +433,10 @@ Matcher::NameGroup &Matcher::nameGroup(const QString &key, const std::vector<int
         }
         group.bySize[ust.size].all.push_back(u);
     }
-    return *m_groups.insert(key, std::move(group));
+    return *m_groups.insert(first, std::move(group));
 }
 
-bool Matcher::sameContents(const QString &l, const WinFs::FileStat &lst, NameGroup &group)
+bool Matcher::sameContents(const QString &l, const QString &host, const WinFs::FileStat &lst, NameGroup &group)
 {
     // Take names repeat from folder to folder: most same-name files differ
     // in length, and most of the rest in their first bytes, each read once
@@ -264,54 +446,61 @@ bool Matcher::sameContents(const QString &l, const WinFs::FileStat &lst, NameGro
         return false;
     SizeBucket &bucket = *bit;
     if (bucket.all.size() == 1)
-        return compareWith(l, bucket.all.front());
+        return compareWith(l, host, lst, bucket.all.front());
     if (!bucket.digested) {
         bucket.digested = true;
         for (int u : bucket.all) {
-            if (const std::optional<quint64> d = headDigest(m_used[u]))
+            if (const std::optional<quint64> d = headDigest(m_used[u], usedHost(u)))
                 bucket.byDigest[*d].push_back(u);
             else
                 bucket.unreadable.push_back(u);
         }
     }
-    const std::optional<quint64> dl = headDigest(l);
+    const std::optional<quint64> dl = headDigest(l, host);
     if (!dl) {
         // Its first bytes cannot be read: the full comparison says so.
         for (int u : bucket.all)
-            if (compareWith(l, u))
+            if (compareWith(l, host, lst, u))
                 return true;
         return false;
     }
     const auto dit = bucket.byDigest.constFind(*dl);
     if (dit != bucket.byDigest.constEnd())
         for (int u : *dit)
-            if (compareWith(l, u))
+            if (compareWith(l, host, lst, u))
                 return true;
     for (int u : bucket.unreadable)
-        if (compareWith(l, u))
+        if (compareWith(l, host, lst, u))
             return true;
     return false;
 }
 
-std::optional<quint64> Matcher::headDigest(const QString &file)
+std::optional<quint64> Matcher::headDigest(const QString &file, const QString &host)
 {
     const auto it = m_digests.constFind(file);
     if (it != m_digests.constEnd())
         return *it;
-    QFile f(WinFs::hostPath(file));
-    if (!f.open(QIODevice::ReadOnly))
+    Fd f{::open(QFile::encodeName(host).constData(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0)
         return std::nullopt; // the full comparison reports it
-    constexpr qint64 kHead = 64 * 1024;
-    const QByteArray head = f.read(kHead);
-    if (head.size() != std::min(kHead, f.size()))
+    struct stat st;
+    if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode))
         return std::nullopt;
-    const quint64 digest = qHashBits(head.constData(), size_t(head.size()), 0x5eed);
+    constexpr qint64 kHead = 64 * 1024;
+    const qint64 want = std::min<qint64>(kHead, qint64(st.st_size));
+    std::unique_ptr<char[]> head(new char[size_t(std::max<qint64>(want, 1))]);
+    if (readUpTo(f.fd, head.get(), want) != want)
+        return std::nullopt;
+    const quint64 digest = qHashBits(head.get(), size_t(want), 0x5eed);
     m_digests.insert(file, digest);
     return digest;
 }
 
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
 {
+    // A missing used file may make its folder be read for another letter
+    // case of its name, and a folder may be large.
+    const WinFs::EventsDuringLookups lookups(progress);
     matcher.prepare(progress);
     progress.setRange(0, inventory.size());
     QStringList kept;
@@ -334,26 +523,38 @@ bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, co
     return true;
 }
 
-Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders)
+Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress)
 {
     Offered out;
     out.lines.reserve(lines.size());
     out.records.reserve(size_t(lines.size()));
-    for (const QString &line : lines) {
+    // The lines of one folder come together: its part is looked up once.
+    QString folderText;
+    std::optional<FileRecord::InFolder> folder;
+    bool folderKnown = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines[i];
         const qsizetype slash = line.lastIndexOf(u'\\');
-        const auto folder = hostFolders.constFind(line.left(slash + 1));
-        std::optional<FileRecord> record;
-        if (slash > 1 && folder != hostFolders.constEnd()) {
-            const QByteArray &host = folder.value();
-            const QByteArray name = line.mid(slash + 1).toUtf8();
-            record = FileRecord::take(line[0], host.endsWith('/') ? host + name : host + '/' + name);
+        const QStringView lineFolder = QStringView(line).left(slash + 1);
+        if (!folderKnown || lineFolder != folderText) {
+            folderText = lineFolder.toString();
+            folderKnown = true;
+            folder.reset();
+            const auto host = hostFolders.constFind(folderText);
+            if (host != hostFolders.constEnd())
+                folder.emplace(line[0], host.value());
         }
+        std::optional<FileRecord> record;
+        if (slash > 1 && folder)
+            record = folder->take(QStringView(line).mid(slash + 1).toUtf8());
         if (!record) {
             ++out.leftOut;
-            continue;
+        } else {
+            out.lines << line;
+            out.records.push_back(std::move(*record));
         }
-        out.lines << line;
-        out.records.push_back(*record);
+        if ((i & 255) == 255)
+            progress.pump();
     }
     return out;
 }
@@ -407,9 +608,13 @@ UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folder
     }
 
     QSet<QString> seen;
+    seen.reserve(out.lines.size());
     QStringList unique;
     unique.reserve(out.lines.size());
-    for (const QString &line : std::as_const(out.lines)) {
+    for (qsizetype i = 0; i < out.lines.size(); ++i) {
+        const QString &line = out.lines[i];
+        if ((i & 1023) == 1023)
+            progress.pump();
         if (seen.contains(line)) {
             ++out.duplicates;
             out.lastDuplicate = line;

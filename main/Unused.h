@@ -79,17 +79,32 @@ public:
     // Called with the file that could not be read, each time it happens.
     std::function<void(const QString &)> onUnreadable;
 
+    // Whether each used line the match looked at names a normal file (see
+    // WinFs::findNormalFile), by line: the missing-files list needs no
+    // second look at them.
+    QHash<QString, bool> normalFiles(Progress *progress = nullptr) const;
+
 private:
+    // The index of the used lines: exact texts, and file names in either
+    // letter case (chains of used indices, in list order, by a hash of the
+    // folded name).
+    void index(Progress *progress);
+    int firstNamed(QStringView name) const;
+    int nextNamed(int u, QStringView name) const;
     const WinFs::FileStat &usedStat(int index);
+    // The host path of a used file, for reading it.
+    QString usedHost(int index);
     // A digest of the first bytes of a file, read once; nothing when it
     // cannot be read.
-    std::optional<quint64> headDigest(const QString &file);
+    std::optional<quint64> headDigest(const QString &file, const QString &host);
     void indexIds(Progress *progress);
 
     Compare m_compare;
     QStringList m_used;
+    bool m_indexed = false;
     QSet<QString> m_exact;
-    QHash<QString, std::vector<int>> m_byName;
+    QHash<quint64, int> m_nameHead;
+    std::vector<int> m_nameNext;
     std::vector<WinFs::FileStat> m_stat;
     QHash<QString, quint64> m_digests;
     // The used files of one name, by length and, where several share a
@@ -107,15 +122,16 @@ private:
         bool anyMissing = false; // a used file of this name is not on disk
         QHash<qint64, SizeBucket> bySize;
     };
-    NameGroup &nameGroup(const QString &key, const std::vector<int> &members);
-    // Whether `l` is the copy of a used file of its name (contents, or a
-    // file that cannot be read).
-    bool sameContents(const QString &l, const WinFs::FileStat &lst, NameGroup &group);
-    bool compareWith(const QString &l, int u);
-    QHash<QString, NameGroup> m_groups;
+    // The group of the used files named `name`, the first of them `first`.
+    NameGroup &nameGroup(int first, QStringView name);
+    // Whether `l` (found at `host`, looked at as `lst`) is the copy of a
+    // used file of its name (contents, or a file that cannot be read).
+    bool sameContents(const QString &l, const QString &host, const WinFs::FileStat &lst, NameGroup &group);
+    bool compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u);
+    QHash<int, NameGroup> m_groups;
     bool m_plainCompare = false; // the file comparison is the real one
     std::vector<bool> m_statDone;
-    QHash<quint64, std::vector<WinFs::FileId>> m_ids; // used files, by inode
+    QSet<std::pair<quint64, quint64>> m_ids; // used files: device and inode
     bool m_idsReady = false;
     // A used file that is a link or has other hard links may be any
     // inventory line under another name: every line must then be looked at.
@@ -133,6 +149,8 @@ bool lineMatches(const QString &inventoryLine, const QString &usedLine,
 // Removes from `inventory` every line that matches a used line. Returns
 // false when cancelled (the inventory is then partly matched).
 // `linkLines`: the inventory lines the listing saw as symbolic links.
+// Window events run through `progress` as it goes, folder readings of the
+// case-blind resolution included: the caller keeps other commands out.
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress,
                 const QSet<QString> *linkLines = nullptr);
 
@@ -153,14 +171,14 @@ UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folder
 // folder the listing walked (`hostFolders`, see ModuleArchivos::Extras) and
 // its own name, and its identity. A line whose file cannot be recorded (it
 // went away, or its folder was not walked) is left out: nothing is offered
-// that the deletion could not check.
+// that the deletion could not check. `progress` is pumped as it goes.
 struct Offered
 {
     QStringList lines;
     std::vector<FileRecord> records; // one per line
     int leftOut = 0;
 };
-Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders);
+Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress);
 
 // The files the listing passed over (see ModuleArchivos::Extras::passedOver)
 // that the unused list would have taken: each audio path once.

@@ -1,6 +1,7 @@
 #include "main/UsedList.h"
 
 #include "main/Decoder.h"
+#include "platform/EventPump.h"
 
 #include <QHash>
 #include <QSet>
@@ -31,15 +32,18 @@ bool isKept(const QString &line)
     return isHeader(line) || line.contains(QStringLiteral("----------"));
 }
 
-int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed)
+int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed, Progress *progress)
 {
     // The pairwise loop keeps the first of each set of equal lines and, for
     // each kept line, removes the later copies from the end backwards.
     QHash<QString, qsizetype> first;
+    first.reserve(lines.size());
     QStringList out;
     out.reserve(lines.size());
     QHash<qsizetype, QList<qsizetype>> copiesOf; // kept index -> later indices
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
         const QString &l = lines[i];
         if (isKept(l)) {
             out << l;

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class Progress;
+
 // The rules of the used-files list, apart from the window.
 namespace UsedList {
 
@@ -30,7 +32,9 @@ bool isKept(const QString &line);
 // the same result as comparing every pair, in linear time. `removed` is
 // called with each removed line, in the order the pairwise loop removes
 // them. Returns the number removed.
-int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed = {});
+// `progress`, when given, is pumped as it goes.
+int removeDuplicates(QStringList &lines, const std::function<void(const QString &)> &removed = {},
+                     Progress *progress = nullptr);
 
 // Every header as " ", header, " "; other lines as they are.
 QStringList spaced(const QStringList &lines);

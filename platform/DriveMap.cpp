@@ -98,8 +98,61 @@ QString DriveMap::collapse(const QString &w)
     return out;
 }
 
+namespace {
+
+// True for "X:\a\b" with nothing collapse() would change: no "/", no NUL,
+// no empty, "." or ".." name (a trailing "\" allowed).
+bool alreadyCollapsed(const QString &w)
+{
+    if (w.size() < 3 || w[1] != u':' || w[2] != u'\\' || !isDriveLetter(w[0]))
+        return false;
+    const QChar *c = w.constData();
+    const qsizetype n = w.size();
+    auto dots = [c](qsizetype at, qsizetype len) {
+        return (len == 1 && c[at] == u'.') || (len == 2 && c[at] == u'.' && c[at + 1] == u'.');
+    };
+    qsizetype start = 3;
+    for (qsizetype i = 3; i < n; ++i) {
+        if (c[i] == u'\\') {
+            if (i == start || dots(start, i - start))
+                return false;
+            start = i + 1;
+        } else if (c[i] == u'/' || c[i].unicode() == 0) {
+            return false;
+        }
+    }
+    // The last name may be empty: the path ends in "\" (or is the root).
+    return !dots(start, n - start);
+}
+
+} // namespace
+
 QString DriveMap::toHost(const QString &windowsPath) const
 {
+    // The commonest case, a path as a project or a listing writes it, with
+    // one allocation.
+    if (alreadyCollapsed(windowsPath)) {
+        const auto it = m_roots.constFind(windowsPath[0].toUpper());
+        if (it == m_roots.constEnd())
+            return {};
+        const QString &r = it.value();
+        const qsizetype restSize = windowsPath.size() - 3;
+        if (restSize == 0)
+            return r;
+        QString out;
+        const bool slashRoot = r == QStringLiteral("/");
+        out.reserve((slashRoot ? 1 : r.size() + 1) + restSize);
+        if (!slashRoot)
+            out += r;
+        out += u'/';
+        const qsizetype at = out.size();
+        out += QStringView(windowsPath).mid(3);
+        QChar *d = out.data() + at;
+        for (qsizetype i = 0; i < restSize; ++i)
+            if (d[i] == u'\\')
+                d[i] = u'/';
+        return out;
+    }
     const QString w = collapse(windowsPath);
     if (w.isEmpty())
         return {};

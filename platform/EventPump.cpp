@@ -1,8 +1,10 @@
 #include "platform/EventPump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <system_error>
@@ -19,16 +21,27 @@ QElapsedTimer &clock()
 }
 
 qint64 g_last = -1;
+// The gap figures: the longest time between two runs of the event loop,
+// and the last run (by the pump or by any event loop, a dialog's included).
 qint64 g_longest = 0;
+qint64 g_lastRun = -1;
+bool g_watching = false;
+
+void noteRun()
+{
+    const qint64 now = clock().elapsed();
+    if (g_lastRun >= 0 && now - g_lastRun > g_longest)
+        g_longest = now - g_lastRun;
+    g_lastRun = now;
+}
 
 void run()
 {
-    const qint64 now = clock().elapsed();
-    if (g_last >= 0 && now - g_last > g_longest)
-        g_longest = now - g_last;
+    noteRun();
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     g_last = clock().elapsed();
+    g_lastRun = g_last;
 }
 
 } // namespace
@@ -67,13 +80,22 @@ int runBlocking(const std::function<int()> &call)
 
 void resetGapStats()
 {
+    // An event loop of its own (a dialog's) runs events too.
+    if (!g_watching && QCoreApplication::instance()) {
+        if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance()) {
+            QObject::connect(d, &QAbstractEventDispatcher::awake, d, [] { noteRun(); }, Qt::DirectConnection);
+            g_watching = true;
+        }
+    }
     g_longest = 0;
-    g_last = clock().elapsed();
+    g_lastRun = clock().elapsed();
 }
 
 qint64 longestGapMs()
 {
-    return g_longest;
+    // The time since the last run counts too: the work may have let no
+    // event run at all.
+    return std::max(g_longest, g_lastRun >= 0 ? clock().elapsed() - g_lastRun : 0);
 }
 
 } // namespace EventPump

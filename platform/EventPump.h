@@ -30,8 +30,9 @@ bool isDue(qint64 intervalMs);
 // application object it simply runs here.
 int runBlocking(const std::function<int()> &call);
 
-// The longest time between two runs of the event loop by the pump since
-// resetGapStats(), in milliseconds. Benchmarks report it.
+// The longest time the event loop did not run since resetGapStats() (by the
+// pump or by an event loop of its own, a dialog's), up to now, in
+// milliseconds. Benchmarks report it.
 void resetGapStats();
 qint64 longestGapMs();
 

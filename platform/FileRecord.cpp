@@ -92,6 +92,54 @@ std::optional<FileRecord> FileRecord::take(QChar letter, const QByteArray &host)
     return r;
 }
 
+FileRecord::InFolder::InFolder(QChar letter, const QByteArray &hostFolder)
+    : m_letter(letter), m_joined(hostFolder.endsWith('/') ? hostFolder : hostFolder + '/')
+{
+    m_root = QFile::encodeName(DriveMap::instance().root(letter));
+    if (m_root.isEmpty())
+        return;
+    const QByteArray prefix = m_root == "/" ? QByteArray("/") : m_root + '/';
+    // A name without "/" keeps the file below the root exactly when the
+    // folder is.
+    if (!m_joined.startsWith(prefix))
+        return;
+    m_relFolder = m_joined.mid(prefix.size());
+    const QByteArray folderNames = m_relFolder.chopped(std::min<qsizetype>(1, m_relFolder.size()));
+    m_below = m_relFolder.isEmpty() || (!folderNames.isEmpty() && namesOf(folderNames).has_value());
+    // A look at a name in the folder held open walks one name, not the
+    // whole path (the same folder the path leads to, as a path walk
+    // follows links on the way).
+    if (m_below)
+        m_fd = ::open(m_joined.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+FileRecord::InFolder::~InFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::optional<FileRecord> FileRecord::InFolder::take(const QByteArray &name) const
+{
+    // A name that holds a "/" is more than one name: checked as a whole.
+    if (name.contains('/'))
+        return FileRecord::take(m_letter, m_joined + name);
+    if (!m_below || name.isEmpty() || name == "." || name == ".." || name.contains('\0'))
+        return std::nullopt;
+    struct stat st;
+    if (m_fd >= 0 ? ::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0
+                  : ::lstat((m_joined + name).constData(), &st) != 0)
+        return std::nullopt;
+    FileRecord r;
+    r.root = m_root;
+    r.rel = m_relFolder + name;
+    r.device = quint64(st.st_dev);
+    r.inode = quint64(st.st_ino);
+    r.size = qint64(st.st_size);
+    r.mtimeNs = mtimeOf(st);
+    return r;
+}
+
 namespace SafeFs {
 
 Folder::~Folder()

@@ -33,6 +33,27 @@ struct FileRecord
     // link not followed) below the root of drive `letter`. Nothing when the
     // path is not below that root, names "." or "..", or cannot be looked at.
     static std::optional<FileRecord> take(QChar letter, const QByteArray &host);
+
+    // The records of many files of one folder: take(letter, host) for the
+    // file `name` of the folder `hostFolder`, with the folder's part of the
+    // checks made once.
+    class InFolder
+    {
+    public:
+        InFolder(QChar letter, const QByteArray &hostFolder);
+        ~InFolder();
+        InFolder(const InFolder &) = delete;
+        InFolder &operator=(const InFolder &) = delete;
+        std::optional<FileRecord> take(const QByteArray &name) const;
+
+    private:
+        QChar m_letter;
+        QByteArray m_joined;    // the folder with its "/"
+        QByteArray m_root;
+        QByteArray m_relFolder; // below the root, with its "/" (or empty)
+        bool m_below = false;   // the folder is below the root, by valid names
+        int m_fd = -1;          // the folder, for looks at its files by name alone
+    };
 };
 Q_DECLARE_METATYPE(FileRecord)
 

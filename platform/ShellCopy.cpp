@@ -264,9 +264,12 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
     ::futimens(out, times);
     ::fchmod(out, (src.st_mode & 0777) | S_IRUSR | S_IWUSR);
     // On the disk before it bears the name: a crash never leaves a short file
-    // where the user expects the restored one.
-    if (::fdatasync(out) != 0)
-        return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), errno));
+    // where the user expects the restored one. (The flush also waits for
+    // whatever else is waiting to be written to that disk: window events
+    // run meanwhile.)
+    const int synced = EventPump::runBlocking([out] { return ::fdatasync(out) == 0 ? 0 : errno; });
+    if (synced != 0)
+        return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), synced));
     struct stat written;
     if (::fstat(out, &written) != 0)
         return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), errno));
@@ -292,8 +295,9 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
             return ShellResult::failed(why(QStringLiteral("no se ha podido crear"), failed));
     }
     named = true;
-    if (::fsync(dir) != 0 && errno != EINVAL && errno != ENOTSUP)
-        return ShellResult::failed(why(QStringLiteral("no se ha podido guardar en el disco"), errno));
+    const int dirSynced = EventPump::runBlocking([dir] { return ::fsync(dir) == 0 ? 0 : errno; });
+    if (dirSynced != 0 && dirSynced != EINVAL && dirSynced != ENOTSUP)
+        return ShellResult::failed(why(QStringLiteral("no se ha podido guardar en el disco"), dirSynced));
     // In place: the file we wrote, with the backup's length.
     struct stat placed;
     if (::fstatat(dir, target.name.constData(), &placed, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(placed.st_mode)

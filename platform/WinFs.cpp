@@ -1,56 +1,251 @@
 #include "platform/WinFs.h"
 
 #include "platform/DriveMap.h"
+#include "platform/EventPump.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
-#include <cerrno>
-
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <memory>
 
 namespace WinFs {
 namespace {
 
-struct Listing
+// The key under which a name is found case-blind: each character folded as
+// QString::compare(..., Qt::CaseInsensitive) folds it, so two names have the
+// same key exactly when that comparison finds them equal.
+QString foldKey(QStringView s)
 {
-    qint64 mtimeNs = -1;
-    QStringList names;
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, s[i + 1].unicode()));
+            out += QChar(QChar::highSurrogate(f));
+            out += QChar(QChar::lowSurrogate(f));
+            ++i;
+        } else {
+            out += QChar(char16_t(QChar::toCaseFolded(char32_t(c))));
+        }
+    }
+    return out;
+}
+
+struct DirStamp
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 mtimeNs = -1; // -1: the folder could not be looked at
+    bool operator==(const DirStamp &) const = default;
 };
 
-QHash<QString, Listing> g_listing;
-
-qint64 dirMtime(const QString &hostDir)
+DirStamp stampOf(const QString &hostDir)
 {
     struct stat st;
     if (::stat(QFile::encodeName(hostDir).constData(), &st) != 0)
-        return -1;
-    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        return {};
+    return DirStamp{quint64(st.st_dev), quint64(st.st_ino),
+                    qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-// A folder's names, listed again whenever the folder has changed since.
-const QStringList &namesOf(const QString &hostDir)
+// A folder changed this recently may change again without its time moving
+// (file systems keep times in steps of a few milliseconds): what was seen
+// in it is not kept.
+bool settled(const DirStamp &stamp)
 {
-    const qint64 mtime = dirMtime(hostDir);
-    auto it = g_listing.find(hostDir);
-    if (it == g_listing.end() || it->mtimeNs != mtime) {
-        Listing l;
-        l.mtimeNs = mtime;
-        for (const Entry &e : listHostDir(hostDir))
-            l.names << e.name;
-        it = g_listing.insert(hostDir, l);
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return stamp.mtimeNs >= 0 && stamp.mtimeNs < nowNs - qint64(50) * 1000000;
+}
+
+// Calls `f(name, type, folderFd)` for each entry of a folder but "." and
+// "..", read straight in large pieces; `progress` is pumped as it goes.
+// False when the folder cannot be opened.
+template<typename F>
+bool forEachName(const QByteArray &dirName, Progress *progress, F f)
+{
+    const int fd = ::open(dirName.constData(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    constexpr size_t kBuffer = 64 * 1024;
+    // Events may run during the reading and read a folder of their own:
+    // each reading takes a buffer of its own from the spares (no buffer is
+    // made per folder, and the folders of a tree are many).
+    static thread_local std::vector<std::unique_ptr<char[]>> spares;
+    std::unique_ptr<char[]> buffer;
+    if (spares.empty()) {
+        buffer.reset(new char[kBuffer]);
+    } else {
+        buffer = std::move(spares.back());
+        spares.pop_back();
     }
-    return it->names;
+    int sincePump = 0;
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        for (long at = 0; at < got;) {
+            const auto *e = reinterpret_cast<const struct dirent64 *>(buffer.get() + at);
+            at += e->d_reclen;
+            const char *n = e->d_name;
+            if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
+                continue;
+            f(n, e->d_type, fd);
+            // A folder of tens of thousands of files takes a while to read.
+            if (progress && ++sincePump == 256) {
+                sincePump = 0;
+                progress->pump();
+            }
+        }
+    }
+    ::close(fd);
+    spares.push_back(std::move(buffer));
+    return true;
+}
+
+// The first name of each case-blind key of a folder, in listing order.
+// Names of one key are equal case-blind, so the first of them in listing
+// order is the least by plain comparison: no sort is needed.
+struct Listing
+{
+    DirStamp stamp;
+    bool settled = false; // else it is listed again at its next use
+    QHash<QString, QString> firstByKey;
+};
+
+QHash<QString, Listing> g_listing;
+Progress *g_lookupProgress = nullptr;
+
+// A folder's names, listed again whenever the folder has changed since.
+const Listing &listingOf(const QString &hostDir)
+{
+    const DirStamp stamp = stampOf(hostDir);
+    auto it = g_listing.find(hostDir);
+    if (it == g_listing.end() || !(it->stamp == stamp) || !it->settled) {
+        Listing l;
+        l.stamp = stamp;
+        l.settled = settled(stamp);
+        forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
+            const QString name = QFile::decodeName(n);
+            QString &first = l.firstByKey[foldKey(name)];
+            if (first.isNull() || name < first)
+                first = name;
+        });
+        it = g_listing.insert(hostDir, std::move(l));
+    }
+    return *it;
+}
+
+// Folders found missing by a case-blind resolution, by their exact host
+// path: nothing can be found below them while the nearest folder above them
+// that exists (`anchor`) is unchanged, since the resolution of the name
+// below it depends on its listing only.
+struct MissingFolder
+{
+    QString anchor;
+    DirStamp stamp;
+};
+
+QHash<QString, MissingFolder> g_missing;
+
+bool knownMissingFolder(const QString &hostFolder)
+{
+    const auto it = g_missing.constFind(hostFolder);
+    if (it == g_missing.constEnd())
+        return false;
+    if (it->stamp.mtimeNs >= 0 && stampOf(it->anchor) == it->stamp)
+        return true;
+    g_missing.erase(it);
+    return false;
 }
 
 bool hostExists(const QString &p)
 {
     struct stat st;
     return ::lstat(QFile::encodeName(p).constData(), &st) == 0;
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder == QStringLiteral("/") ? u'/' + name : folder + u'/' + name;
+}
+
+// The case-blind resolution of a Windows path whose exact host path was
+// just found not to exist: component by component from the drive's root,
+// each name taken as written when it exists, else the first name of the
+// folder's listing equal to it in either letter case, else as written. `missing` (when given) is
+// set when a name was found neither way: then nothing is below it, and the
+// rest of the path is as written.
+QString resolveCaseBlind(const QString &windowsPath, bool *missing)
+{
+    if (missing)
+        *missing = false;
+    // ".." already collapsed: a name never leads out of its drive.
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    const QStringList parts = collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts);
+    const qsizetype n = parts.size();
+    if (n == 0)
+        return root;
+
+    // The folders of the path as written, deepest first, up to the first
+    // that exists: every folder above it exists too, and the resolution
+    // from the root would take each of them as written.
+    QStringList exact{root};
+    for (qsizetype i = 0; i < n; ++i)
+        exact << joined(exact.last(), parts[i]);
+    qsizetype from = 0; // exact[from] exists (the root is taken as it is)
+    for (qsizetype k = n - 1; k > 0; --k) {
+        if (hostExists(exact[k])) {
+            from = k;
+            break;
+        }
+    }
+
+    QString cur = exact[from];
+    bool asWritten = true; // cur is exact[i]
+    for (qsizetype i = from; i < n; ++i) {
+        const QString &part = parts[i];
+        QString next = joined(cur, part);
+        // exact[i + 1] is known not to exist (the whole path, or a folder
+        // below the one found above).
+        const bool knownAbsent = asWritten && i + 1 > from;
+        if (knownAbsent || !hostExists(next)) {
+            const Listing &l = listingOf(cur);
+            const auto hit = l.firstByKey.constFind(foldKey(part));
+            if (hit != l.firstByKey.constEnd()) {
+                next = joined(cur, *hit);
+            } else {
+                // Found neither way: nothing lies below. Remembered for the
+                // folders of the path below `cur`, when `cur` was reached as
+                // written (then its listing alone decides).
+                if (missing)
+                    *missing = true;
+                if (asWritten && i + 1 < n && l.settled)
+                    g_missing.insert(exact[n - 1], MissingFolder{cur, l.stamp});
+                for (qsizetype j = i; j < n; ++j)
+                    cur = joined(cur, parts[j]);
+                return cur;
+            }
+        }
+        asWritten = asWritten && next == exact[i + 1];
+        cur = next;
+    }
+    return cur;
 }
 
 } // namespace
@@ -66,17 +261,20 @@ bool isWindowsName(const QString &name)
             return false;
     }
     // "CON", "con.wav", "Com1 .txt": the part before the first dot, blanks
-    // at its end ignored.
-    QString base = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
-    while (base.endsWith(u' '))
-        base.chop(1);
-    base = base.toUpper();
-    static const QStringList reserved = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                                         QStringLiteral("NUL")};
-    if (reserved.contains(base))
+    // at its end ignored, in either letter case. (No letter outside ASCII is
+    // written in capitals as one of these names' letters.)
+    qsizetype end = name.indexOf(u'.');
+    if (end < 0)
+        end = name.size();
+    while (end > 0 && name[end - 1] == u' ')
+        --end;
+    const QStringView base = QStringView(name).left(end);
+    auto is = [&base](const char *word) { return base.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0; };
+    if (base.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL")))
         return false;
-    if (base.size() == 4 && (base.startsWith(QStringLiteral("COM")) || base.startsWith(QStringLiteral("LPT")))
-        && base[3] >= u'1' && base[3] <= u'9')
+    if (base.size() == 4 && base[3] >= u'1' && base[3] <= u'9'
+        && (base.left(3).compare(QLatin1StringView("COM"), Qt::CaseInsensitive) == 0
+            || base.left(3).compare(QLatin1StringView("LPT"), Qt::CaseInsensitive) == 0))
         return false;
     return true;
 }
@@ -93,28 +291,7 @@ QString hostPath(const QString &windowsPath)
     const QString direct = DriveMap::instance().toHost(windowsPath);
     if (direct.isEmpty() || hostExists(direct))
         return direct;
-
-    // Resolve component by component, case-blind (".." already collapsed:
-    // a name never leads out of its drive).
-    const QString collapsed = DriveMap::collapse(windowsPath);
-    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
-    const QString rest = collapsed.mid(3);
-    const QStringList parts = rest.split(u'\\', Qt::SkipEmptyParts);
-    QString cur = root;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts[i];
-        QString next = cur == QStringLiteral("/") ? u'/' + part : cur + u'/' + part;
-        if (!hostExists(next)) {
-            for (const QString &n : namesOf(cur)) {
-                if (n.compare(part, Qt::CaseInsensitive) == 0) {
-                    next = cur == QStringLiteral("/") ? u'/' + n : cur + u'/' + n;
-                    break;
-                }
-            }
-        }
-        cur = next;
-    }
-    return cur;
+    return resolveCaseBlind(windowsPath, nullptr);
 }
 
 FileStat statPath(const QString &windowsPath, QString *host)
@@ -123,13 +300,22 @@ FileStat statPath(const QString &windowsPath, QString *host)
     QString h = DriveMap::instance().toHost(windowsPath);
     if (h.isEmpty())
         return out;
+    // Under a folder a case-blind resolution found missing, and nothing
+    // changed since: nothing is there.
+    const qsizetype slash = h.lastIndexOf(u'/');
+    if (slash > 0 && !g_missing.isEmpty() && knownMissingFolder(h.left(slash)))
+        return out;
     QByteArray name = QFile::encodeName(h);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0) {
-        h = hostPath(windowsPath);
+        bool missing = false;
+        h = resolveCaseBlind(windowsPath, &missing);
+        if (missing)
+            return out;
         name = QFile::encodeName(h);
         if (::lstat(name.constData(), &st) != 0)
             return out;
+        out.caseBlind = true;
     }
     if (host)
         *host = h;
@@ -145,8 +331,9 @@ FileStat statPath(const QString &windowsPath, QString *host)
     out.size = qint64(st.st_size);
     out.id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
     out.links = quint64(st.st_nlink);
-    const qsizetype slash = h.lastIndexOf(u'/');
-    out.hidden = h.size() > slash + 1 && h[slash + 1] == u'.';
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const qsizetype last = h.lastIndexOf(u'/');
+    out.hidden = h.size() > last + 1 && h[last + 1] == u'.';
     return out;
 }
 
@@ -196,41 +383,91 @@ std::optional<FileId> fileId(const QString &windowsPath)
     return FileId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
-std::vector<Entry> listHostDir(const QString &hostDir)
+namespace {
+
+// The sign of QString::compare(a, b, Qt::CaseInsensitive): over ASCII,
+// where case folding is lower case, without calling it.
+int foldedCompare(const QString &a, const QString &b)
 {
-    return listHostDir(QFile::encodeName(hostDir));
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *x = reinterpret_cast<const char16_t *>(a.constData());
+    const char16_t *y = reinterpret_cast<const char16_t *>(b.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t p = x[i], q = y[i];
+        if (p == q)
+            continue;
+        if ((p | q) >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive); // the equal start folds alike
+        if (p >= u'A' && p <= u'Z')
+            p += 32;
+        if (q >= u'A' && q <= u'Z')
+            q += 32;
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-std::vector<Entry> listHostDir(const QByteArray &dirName)
+bool listedBefore(const Entry &a, const Entry &b)
 {
-    return listHostDir(dirName, nullptr);
+    const int c = foldedCompare(a.name, b.name);
+    return c != 0 ? c < 0 : a.name < b.name;
+}
+
+// Sorted case-blind, then by plain comparison: pieces sorted and merged,
+// with events let run between them (a folder may hold tens of thousands of
+// names).
+void sortListing(std::vector<Entry> &entries, Progress *progress)
+{
+    constexpr size_t kPiece = 4096;
+    const size_t n = entries.size();
+    if (!progress || n <= kPiece) {
+        std::sort(entries.begin(), entries.end(), listedBefore);
+        if (progress)
+            progress->pump();
+        return;
+    }
+    for (size_t from = 0; from < n; from += kPiece) {
+        std::sort(entries.begin() + qsizetype(from), entries.begin() + qsizetype(std::min(n, from + kPiece)),
+                  listedBefore);
+        progress->pump();
+    }
+    for (size_t width = kPiece; width < n; width *= 2) {
+        for (size_t from = 0; from + width < n; from += 2 * width) {
+            std::inplace_merge(entries.begin() + qsizetype(from), entries.begin() + qsizetype(from + width),
+                               entries.begin() + qsizetype(std::min(n, from + 2 * width)), listedBefore);
+            progress->pump();
+        }
+    }
+}
+
+} // namespace
+
+std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress)
+{
+    return listHostDir(QFile::encodeName(hostDir), progress);
 }
 
 std::vector<Entry> listHostDir(const QByteArray &dirName, int *error)
 {
+    return listHostDir(dirName, nullptr, error);
+}
+
+std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress, int *error)
+{
     std::vector<Entry> out;
-    DIR *d = ::opendir(dirName.constData());
-    if (error)
-        *error = d ? 0 : errno;
-    if (!d)
-        return out;
-    while (dirent *e = ::readdir(d)) {
-        const char *n = e->d_name;
-        if ((n[0] == '.' && n[1] == 0) || (n[0] == '.' && n[1] == '.' && n[2] == 0))
-            continue;
+    const bool read = forEachName(dirName, progress, [&out](const char *n, unsigned char type, int fd) {
         Entry entry;
         entry.raw = QByteArray(n);
         entry.name = QFile::decodeName(entry.raw);
-        entry.windowsName = isWindowsName(QByteArrayView(entry.raw));
-        unsigned char type = e->d_type;
+        entry.windowsName = QByteArrayView(entry.raw).isValidUtf8() && isWindowsName(entry.name);
         if (type == DT_UNKNOWN || type == DT_LNK) {
             struct stat st;
-            const QByteArray full = dirName + '/' + n;
-            if (::lstat(full.constData(), &st) == 0) {
+            if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
                 if (S_ISLNK(st.st_mode)) {
                     entry.isLink = true;
                     struct stat target;
-                    entry.isDir = ::stat(full.constData(), &target) == 0 && S_ISDIR(target.st_mode);
+                    entry.isDir = ::fstatat(fd, n, &target, 0) == 0 && S_ISDIR(target.st_mode);
                 } else {
                     entry.isDir = S_ISDIR(st.st_mode);
                 }
@@ -239,18 +476,28 @@ std::vector<Entry> listHostDir(const QByteArray &dirName, int *error)
             entry.isDir = type == DT_DIR;
         }
         out.push_back(std::move(entry));
-    }
-    ::closedir(d);
-    std::sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
-        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.name < b.name;
     });
+    // Nothing runs between the failed open and here: errno is still its.
+    if (error)
+        *error = read ? 0 : errno;
+    sortListing(out, progress);
     return out;
+}
+
+EventsDuringLookups::EventsDuringLookups(Progress &progress) : m_previous(g_lookupProgress)
+{
+    g_lookupProgress = &progress;
+}
+
+EventsDuringLookups::~EventsDuringLookups()
+{
+    g_lookupProgress = m_previous;
 }
 
 void clearCache()
 {
     g_listing.clear();
+    g_missing.clear();
 }
 
 } // namespace WinFs

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+class Progress;
+
 // Windows file semantics over the host file system, for Windows paths
 // ("D:\a\b.wav", through the drive map).
 //  - Names are found case-blind when the exact case is missing, as on NTFS.
@@ -52,6 +54,8 @@ struct FileStat
     qint64 size = -1;
     FileId id;
     quint64 links = 0;     // hard links to it
+    qint64 mtimeNs = 0;    // last modification, nanoseconds since 1970
+    bool caseBlind = false; // found through another letter case than written
 };
 
 // One stat of a Windows path, resolved case-blind when the exact name is
@@ -82,14 +86,31 @@ std::optional<FileId> fileId(const QString &windowsPath);
 
 // The entries of a folder given as a host path, sorted case-blind,
 // "." and ".." left out. An unreadable folder gives no entries.
-std::vector<Entry> listHostDir(const QString &hostDir);
-std::vector<Entry> listHostDir(const QByteArray &hostDir);
-// The same, telling why a folder could not be read: `error` receives the
-// system's error number of opening it (0 when it was read).
+// `progress`, when given, is pumped as the reading goes (a folder may hold
+// tens of thousands of files): window events run meanwhile.
+// `error`, when given, receives the system's error number of opening the
+// folder (0 when it was read).
+std::vector<Entry> listHostDir(const QString &hostDir, Progress *progress = nullptr);
+std::vector<Entry> listHostDir(const QByteArray &hostDir, Progress *progress = nullptr, int *error = nullptr);
 std::vector<Entry> listHostDir(const QByteArray &hostDir, int *error);
 
 // The case-resolution cache keeps folder listings for the length of one
 // analysis; drop it when a new run starts or files were moved.
 void clearCache();
+
+// While one lives, a case-blind resolution that must read a folder (which
+// may hold tens of thousands of names) lets window events run through
+// `progress`. Only code that keeps other commands out meanwhile sets one.
+class EventsDuringLookups
+{
+public:
+    explicit EventsDuringLookups(Progress &progress);
+    ~EventsDuringLookups();
+    EventsDuringLookups(const EventsDuringLookups &) = delete;
+    EventsDuringLookups &operator=(const EventsDuringLookups &) = delete;
+
+private:
+    Progress *m_previous;
+};
 
 } // namespace WinFs

@@ -86,4 +86,65 @@ bool Mask::matches(const QString &name) const
     return dot >= 0 && n - dot - 1 > 3 && QStringView(name).mid(dot + 1, 3).compare(m_ext, Qt::CaseInsensitive) == 0;
 }
 
+MaskSet::MaskSet(const QStringList &patterns)
+{
+    for (qsizetype i = 0; i < patterns.size() && i < 32; ++i) {
+        m_masks.emplace_back(patterns[i]);
+        const quint32 bit = quint32(1) << i;
+        switch (m_masks.back().m_kind) {
+        case Mask::Kind::Any:
+            m_any |= bit;
+            break;
+        case Mask::Kind::Extension:
+            m_extension |= bit;
+            break;
+        case Mask::Kind::General:
+            m_general |= bit;
+            break;
+        }
+    }
+}
+
+quint32 MaskSet::matches(const QString &name)
+{
+    quint32 out = m_any;
+    for (quint32 bits = m_general; bits != 0; bits &= bits - 1) {
+        const int i = __builtin_ctz(bits);
+        if (m_masks[size_t(i)].matches(name))
+            out |= quint32(1) << i;
+    }
+    if (m_extension == 0)
+        return out;
+    // A name without a dot matches no "*.ext" pattern.
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return out;
+    const qsizetype len = name.size() - dot - 1;
+    quint64 key = quint64(len) << 56;
+    bool packed = len <= 7;
+    for (qsizetype k = 0; packed && k < len; ++k) {
+        const char16_t c = name[dot + 1 + k].unicode();
+        if (c >= 0x80) {
+            packed = false;
+            break;
+        }
+        // Case-blind over ASCII is lower case.
+        key |= quint64(c >= u'A' && c <= u'Z' ? c + 32 : c) << (8 * k);
+    }
+    if (packed) {
+        const auto it = m_byExtension.constFind(key);
+        if (it != m_byExtension.constEnd())
+            return out | *it;
+    }
+    quint32 ext = 0;
+    for (quint32 bits = m_extension; bits != 0; bits &= bits - 1) {
+        const int i = __builtin_ctz(bits);
+        if (m_masks[size_t(i)].matches(name))
+            ext |= quint32(1) << i;
+    }
+    if (packed)
+        m_byExtension.insert(key, ext);
+    return out | ext;
+}
+
 } // namespace WinPattern

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QFileInfo>
 
 #include <dirent.h>
@@ -46,10 +47,36 @@ QStringList nameFilters(const QString &filtro)
     return out;
 }
 
+namespace {
+
+// A file dialog that goes when the event loop next takes over: taking it
+// down (its folder model and the thread that reads folders) takes a while,
+// and the command that asked for it has its work to begin.
+struct LaterDialog
+{
+    QFileDialog &dlg;
+    LaterDialog(QWidget *owner, const QString &title) : dlg(*new QFileDialog(owner, title)) {}
+    ~LaterDialog()
+    {
+        dlg.hide();
+        // Until then its folder model would go on watching the chosen folder
+        // and reading each file the command writes there (a backup run
+        // writes thousands).
+        if (auto *model = dlg.findChild<QFileSystemModel *>())
+            model->setOption(QFileSystemModel::DontWatchForChanges, true);
+        dlg.deleteLater();
+    }
+    LaterDialog(const LaterDialog &) = delete;
+    LaterDialog &operator=(const LaterDialog &) = delete;
+};
+
+} // namespace
+
 QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titulo,
                      const QString &carpetaInicial)
 {
-    QFileDialog dlg(owner, titulo);
+    LaterDialog later(owner, titulo);
+    QFileDialog &dlg = later.dlg;
     dlg.setObjectName(QStringLiteral("DialogoAbrirArchivo"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::AnyFile);
@@ -74,7 +101,8 @@ QString AbrirArchivo(QWidget *owner, const QString &filtro, const QString &titul
 
 QString ElegirCarpeta(QWidget *owner, const QString &titulo, bool allowNewFolder)
 {
-    QFileDialog dlg(owner, titulo);
+    LaterDialog later(owner, titulo);
+    QFileDialog &dlg = later.dlg;
     dlg.setObjectName(QStringLiteral("DialogoElegirCarpeta"));
     dlg.setOption(QFileDialog::ShowDirsOnly, true);
     dlg.setFileMode(QFileDialog::Directory);

@@ -411,8 +411,15 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
         if (p.host.isEmpty())
             continue;
 
-        // An unreadable folder lists nothing and says nothing.
-        const std::vector<WinFs::Entry> entries = WinFs::listHostDir(p.host);
+        // An unreadable folder lists nothing and says nothing. Window events
+        // run while a large one is read, as they do between two folders.
+        struct Pumping final : Progress
+        {
+            void setRange(qint64, qint64) override {}
+            void setValue(qint64) override {}
+            bool cancelled() const override { return false; }
+        } pumping;
+        const std::vector<WinFs::Entry> entries = WinFs::listHostDir(p.host, &pumping);
 
         std::vector<const WinFs::Entry *> subFolders;
         if (m_searchSubDirs) {

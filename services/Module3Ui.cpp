@@ -1,5 +1,7 @@
 #include "services/Module3Ui.h"
 
+#include "platform/EventPump.h"
+
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QScrollBar>
@@ -84,12 +86,14 @@ void applyExtent(QListWidget *list, int extent)
 namespace {
 
 template <typename TextAt>
-int extentOf(const QFont &font, int count, const TextAt &textAt)
+int extentOf(const QFont &font, int count, const TextAt &textAt, Progress *progress = nullptr)
 {
     const QFontMetrics fm(font);
     AdvanceTable table(font);
     int extent = 10;
     for (int i = 0; i < count; ++i) {
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
         const QString &text = textAt(i);
         if (i > 0) {
             // The shaped width has not been found to exceed the estimate by
@@ -109,22 +113,25 @@ int extentOf(const QFont &font, int count, const TextAt &textAt)
 
 } // namespace
 
-int AjustarScrollHorizontal(QListWidget *list)
+int AjustarScrollHorizontal(QListWidget *list, Progress *progress)
 {
     QString text;
-    const int extent = extentOf(list->font(), list->count(), [&](int i) -> const QString & {
-        text = list->item(i)->text();
-        return text;
-    });
+    const int extent = extentOf(
+        list->font(), list->count(),
+        [&](int i) -> const QString & {
+            text = list->item(i)->text();
+            return text;
+        },
+        progress);
     list->setProperty("horizontalExtent", extent);
     applyExtent(list, extent);
     return extent;
 }
 
-int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines)
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines, Progress *progress)
 {
-    const int extent
-        = extentOf(list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; });
+    const int extent = extentOf(
+        list->font(), int(lines.size()), [&](int i) -> const QString & { return lines[i]; }, progress);
     list->setProperty("horizontalExtent", extent);
     applyExtent(list, extent);
     return extent;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class Progress;
 class QListWidget;
 class QWidget;
 
@@ -16,10 +17,12 @@ int MedirTexto(const QWidget *control, const QString &texto);
 // Sets a list's horizontal scroll width from its items by the rule of
 // scrollExtent(): the list scrolls sideways over that width. The extent is
 // also stored in the list's "horizontalExtent" property, and returned.
-int AjustarScrollHorizontal(QListWidget *list);
+// With `progress`, window events run as a long list is measured (the caller
+// keeps the list as it is meanwhile).
+int AjustarScrollHorizontal(QListWidget *list, Progress *progress = nullptr);
 // The same over the list's lines as the caller holds them (a long list
 // costs less than read back line by line).
-int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines);
+int AjustarScrollHorizontal(QListWidget *list, const QStringList &lines, Progress *progress = nullptr);
 
 // Keeps a one-line list (a path line) as high as its line plus, while the
 // line is wider than the list, the sideways scroll bar under it: the bar

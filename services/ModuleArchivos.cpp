@@ -1,10 +1,12 @@
 #include "services/ModuleArchivos.h"
 
+#include "platform/EventPump.h"
 #include "platform/WinFs.h"
 #include "platform/WinPattern.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 namespace ModuleArchivos {
@@ -21,7 +23,7 @@ struct Node
     std::vector<int> children;
 };
 
-std::vector<Node> walk(const QString &folder)
+std::vector<Node> walk(const QString &folder, Progress *progress)
 {
     std::vector<Node> nodes;
     const QString root = WinFs::hostPath(folder);
@@ -43,48 +45,86 @@ std::vector<Node> walk(const QString &folder)
         Pending p = std::move(stack.back());
         stack.pop_back();
         const int index = int(nodes.size());
-        nodes.push_back(Node{p.folder, p.host, p.windowsNames, WinFs::listHostDir(p.host), {}});
+        std::vector<WinFs::Entry> entries = WinFs::listHostDir(p.host, progress);
+        nodes.push_back(Node{std::move(p.folder), std::move(p.host), p.windowsNames, std::move(entries), {}});
         if (p.parent >= 0)
-            nodes[p.parent].children.push_back(index);
-        const std::vector<WinFs::Entry> &entries = nodes[index].entries;
+            nodes[size_t(p.parent)].children.push_back(index);
+        const Node &node = nodes.back();
         // Pushed in reverse so the first sub-folder is walked first.
-        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        for (auto it = node.entries.rbegin(); it != node.entries.rend(); ++it) {
             if (it->isDir && !it->isLink) {
-                const QByteArray hostChild = p.host.endsWith('/') ? p.host + it->raw : p.host + '/' + it->raw;
+                const QByteArray hostChild = node.host.endsWith('/') ? node.host + it->raw : node.host + '/' + it->raw;
                 stack.push_back(
-                    Pending{p.folder + it->name + u'\\', hostChild, p.windowsNames && it->windowsName, index});
+                    Pending{node.folder + it->name + u'\\', hostChild, node.windowsNames && it->windowsName, index});
             }
         }
     }
     return nodes;
 }
 
-void emitListing(const std::vector<Node> &nodes, const WinPattern::Mask &matcher, QStringList &list,
-                 QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras)
+// The listing of every pattern, from one pass over the walked tree: each
+// entry is matched against all the patterns at once and noted under each
+// pattern it matches, in walk order; then the patterns' lists follow one
+// another, as one walk per pattern would give them.
+void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QStringList &list,
+                 QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras, Progress *progress)
 {
-    if (nodes.empty())
+    if (nodes.empty() || patterns.isEmpty())
         return;
+    struct Hit
+    {
+        int node;
+        int entry;
+    };
+    std::vector<std::vector<Hit>> byPattern(size_t(std::min<qsizetype>(patterns.size(), 32)));
+    WinPattern::MaskSet masks(patterns);
+    int sincePump = 0;
     std::vector<int> stack{0};
     while (!stack.empty()) {
-        const Node &node = nodes[stack.back()];
+        const int at = stack.back();
         stack.pop_back();
-        for (const WinFs::Entry &e : node.entries) {
-            if (matcher.matches(e.name)) {
-                if (!node.windowsNames || !e.windowsName) {
-                    if (extras && !e.isDir)
-                        extras->passedOver << node.folder + e.name;
-                    continue;
-                }
-                list << node.folder + e.name;
-                if (folderLines && e.isDir)
-                    folderLines->insert(list.constLast());
-                if (linkLines && e.isLink)
-                    linkLines->insert(list.constLast());
-            }
+        const Node &node = nodes[size_t(at)];
+        for (size_t k = 0; k < node.entries.size(); ++k) {
+            for (quint32 bits = masks.matches(node.entries[k].name); bits != 0; bits &= bits - 1)
+                byPattern[size_t(__builtin_ctz(bits))].push_back(Hit{at, int(k)});
+        }
+        if (progress && (sincePump += int(node.entries.size()) + 1) >= 1024) {
+            sincePump = 0;
+            progress->pump();
         }
         for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
             stack.push_back(*it);
     }
+    qsizetype total = 0;
+    for (const std::vector<Hit> &hits : byPattern)
+        total += qsizetype(hits.size());
+    // Grown by half again at least: a list filled folder by folder must not
+    // be copied once per folder.
+    if (list.capacity() < list.size() + total)
+        list.reserve(std::max(list.size() + total, list.capacity() + list.capacity() / 2));
+    for (const std::vector<Hit> &hits : byPattern) {
+        for (const Hit &h : hits) {
+            const Node &node = nodes[size_t(h.node)];
+            const WinFs::Entry &e = node.entries[size_t(h.entry)];
+            if (!node.windowsNames || !e.windowsName) {
+                if (extras && !e.isDir)
+                    extras->passedOver << node.folder + e.name;
+                continue;
+            }
+            list << node.folder + e.name;
+            if (folderLines && e.isDir)
+                folderLines->insert(list.constLast());
+            if (linkLines && e.isLink)
+                linkLines->insert(list.constLast());
+            if (progress && ++sincePump == 4096) {
+                sincePump = 0;
+                progress->pump();
+            }
+        }
+    }
+    // More than 32 patterns: the rest one walk each.
+    for (qsizetype p = 32; p < patterns.size(); ++p)
+        emitListing(nodes, QStringList{patterns[p]}, list, folderLines, linkLines, extras, progress);
 }
 
 QString withSlash(const QString &folder)
@@ -108,14 +148,20 @@ void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &
 }
 
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras)
+                    QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras, Progress *progress)
 {
     QString f = folder;
     QuitarNulos(f);
-    const std::vector<Node> nodes = walk(withSlash(f));
+    std::vector<Node> nodes = walk(withSlash(f), progress);
     if (extras) {
         const WinPattern::Mask vip(QStringLiteral("*.vip"));
+        size_t seen = 0;
         for (const Node &node : nodes) {
+            seen += node.entries.size() + 1;
+            if (progress && seen >= 4096) {
+                seen = 0;
+                progress->pump();
+            }
             if (!node.windowsNames)
                 continue;
             extras->hostFolders.insert(node.folder, node.host);
@@ -125,8 +171,19 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
             }
         }
     }
-    for (const QString &pattern : patterns)
-        emitListing(nodes, WinPattern::Mask(pattern), list, folderLines, linkLines, extras);
+    emitListing(nodes, patterns, list, folderLines, linkLines, extras, progress);
+    if (progress) {
+        // Letting go of a large tree's entries takes a while too.
+        size_t freed = 0;
+        for (Node &node : nodes) {
+            freed += node.entries.size() + 1;
+            std::vector<WinFs::Entry>().swap(node.entries);
+            if (freed >= 4096) {
+                freed = 0;
+                progress->pump();
+            }
+        }
+    }
 }
 
 } // namespace ModuleArchivos

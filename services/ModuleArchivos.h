@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class Progress;
+
 // The recursive listing of the files under a folder that match a search
 // pattern, as the Windows file search gives them: "*" and "?", letters in
 // either case, and a three-character extension that also matches longer
@@ -15,7 +17,7 @@
 // folder's listing order (sorted case-blind, the same on every run), then the
 // whole listing of its first sub-folder, then of the next. Symbolic links to
 // folders are listed like any entry but never walked into, so a link loop
-// cannot hang a walk that has no cancel. The walk lets no window events run.
+// cannot hang a walk that has no cancel.
 namespace ModuleArchivos {
 
 // Cuts the text before its first NUL, in place; returns the (cut) text.
@@ -47,9 +49,11 @@ struct Extras
 // The same as calling BuscarArchivos once per pattern, in order, but from a
 // single walk of the tree. The appended lines that are folders (or links to
 // folders) are also added to `folderLines`, and those that are symbolic
-// links to `linkLines`, when given.
+// links to `linkLines`, when given. With `progress`, window events run as
+// the walk goes (it is pumped, never asked for a cancel): the caller keeps
+// a second command out meanwhile and leaves `list` and the sets alone.
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
                     QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr,
-                    Extras *extras = nullptr);
+                    Extras *extras = nullptr, Progress *progress = nullptr);
 
 } // namespace ModuleArchivos

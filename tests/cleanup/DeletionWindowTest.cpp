@@ -7,6 +7,7 @@
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
+#include "platform/ShellCopy.h"
 #include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
@@ -34,6 +35,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <utility>
+
+#include <unistd.h>
 
 namespace {
 
@@ -703,4 +709,99 @@ TEST_F(DeletionWindow, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
     select(again, {0});
     again.cmdHecho->click();
     EXPECT_EQ(unreadable(again.LabelEstado, QPalette::WindowText, QPalette::Window), "");
+}
+
+namespace {
+
+// Runs what a test set, once, from inside the restore's copy (where the
+// restore lets window events run).
+std::function<void()> g_duringRestore;
+ssize_t writeAndAct(int fd, const void *data, size_t size)
+{
+    if (g_duringRestore)
+        std::exchange(g_duringRestore, nullptr)();
+    return ::write(fd, data, size);
+}
+
+QByteArray restoreLog(const QStringList &lines)
+{
+    QByteArray log = "Archivos borrados  12/31/2026 a las 23:59:59\r\n" + QByteArray(61, '-') + "\r\n";
+    for (const QString &l : lines)
+        log += l.toLatin1() + "\r\n";
+    return log;
+}
+
+} // namespace
+
+TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
+{
+    put("P/Audio/used.wav", "u");
+    put("P/Audio/spare.wav", "s");
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/used.wav")}));
+    put("R/keep.wav", "k");
+    put("B/Archivos_Borrados.log", restoreLog({win("R/back.wav")}));
+    put("B/back.wav", "b");
+    use(recuperarPeer());
+    Ask::setFunction({});
+    Form1 &f = form1();
+    ParaBorrar &w = window({win("P/Audio/spare.wav")});
+    Recuperar &r = recuperar();
+    r.leerLog(win("B/Archivos_Borrados.log"));
+    ASSERT_FALSE(r.cmdRecuperar->isHidden());
+
+    // While the restore copies, the commands the main and deletion windows
+    // take from the user do nothing.
+    bool busy = false;
+    g_duringRestore = [&] {
+        busy = Peers::deletion().EstaBorrando();
+        w.ListBorrar->selectAll();
+        w.cmdHecho_Click();
+        f.AbrirRuta(win("P"));
+    };
+    ShellCopy::setRestoreWriteForTest(writeAndAct);
+    r.cmdRecuperar->click();
+    ShellCopy::setRestoreWriteForTest(nullptr);
+    g_duringRestore = nullptr;
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(readAll(host("R/back.wav")), "b");
+    EXPECT_EQ(readAll(host("P/Audio/spare.wav")), "s") << "nothing deleted inside the restore";
+    EXPECT_EQ(f.ListProyectos->count(), 0) << "no analysis inside the restore";
+    EXPECT_FALSE(Peers::deletion().EstaBorrando());
+
+    // While a deletion runs (here, while it asks about its file), a restore
+    // window opened again restores nothing.
+    QFile::remove(host("R/back.wav"));
+    w.CheckBorrarPapelera->setChecked(true);
+    w.CheckConfirmar->setChecked(true);
+    bool listed = false;
+    bool restoredInside = true;
+    Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Recuperar &inside = recuperar();
+        inside.leerLog(win("B/Archivos_Borrados.log"));
+        listed = !inside.cmdRecuperar->isHidden();
+        inside.cmdRecuperar_Click();
+        restoredInside = QFileInfo::exists(host("R/back.wav"));
+        return 1; // no: the file stays
+    });
+    select(w, {0});
+    {
+        DialogAnswerer answer; // the run's outcome: one file kept
+        w.cmdHecho_Click();
+    }
+    EXPECT_TRUE(listed);
+    EXPECT_FALSE(restoredInside);
+    EXPECT_FALSE(QFileInfo::exists(host("R/back.wav")));
+    EXPECT_EQ(readAll(host("P/Audio/spare.wav")), "s");
+
+    // Nor while the main window analyses: the restore would write into the
+    // folders being read.
+    Recuperar &again = recuperar();
+    ASSERT_FALSE(again.cmdRecuperar->isHidden());
+    f.Decoding = true;
+    again.cmdRecuperar_Click();
+    f.Decoding = false;
+    EXPECT_FALSE(QFileInfo::exists(host("R/back.wav")));
+    again.cmdRecuperar_Click();
+    EXPECT_EQ(readAll(host("R/back.wav")), "b") << "once the analysis is over";
 }

@@ -2,11 +2,13 @@
 
 #include "cleanup/DeletionRun.h"
 #include "cleanup/ParaBorrar.h"
+#include "cleanup/Recuperar.h"
 #include "main/Asociados.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/Ask.h"
 #include "platform/Settings.h"
+#include "platform/ShellCopy.h"
 #include "platform/Trash.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Readable.h"
@@ -34,9 +36,12 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -568,6 +573,69 @@ TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
     EXPECT_TRUE(QFileInfo::exists(host("A/a.h2")));
     EXPECT_TRUE(QFileInfo::exists(host("P/unused.wav")));
     other.close();
+}
+
+namespace {
+
+// Runs what a test set, once, from inside the restore's copy (where the
+// restore lets window events run).
+std::function<void()> g_duringRestore;
+ssize_t writeAndAct(int fd, const void *data, size_t size)
+{
+    if (g_duringRestore)
+        std::exchange(g_duringRestore, nullptr)();
+    return ::write(fd, data, size);
+}
+
+} // namespace
+
+// A restore writes into the folders the window scans and deletes in: no
+// scan or deletion starts inside it, and no restore inside a scan.
+TEST_F(AssociatedWindow, NoScanOrDeletionInsideARestoreNorARestoreInsideAScan)
+{
+    put("A/a.h2");
+    put("C/c.h2");
+    write("B/Archivos_Borrados.log", "Archivos borrados  12/31/2026 a las 23:59:59\r\n" + QByteArray(61, '-')
+                                          + "\r\n" + win("R/back.wav").toLatin1() + "\r\n");
+    write("B/back.wav", "b");
+    put("R/keep.wav"); // the folder the file goes back to
+    Form2 &w = dropped("A");
+    Recuperar &r = recuperar();
+    r.leerLog(win("B/Archivos_Borrados.log"));
+    ASSERT_FALSE(r.cmdRecuperar->isHidden());
+
+    QString said;
+    g_duringRestore = [&] {
+        selectAll(w);
+        w.cmdHecho_Click();
+        said = w.LabelEstado->text();
+        drop(w, {host("C")});
+    };
+    ShellCopy::setRestoreWriteForTest(writeAndAct);
+    r.cmdRecuperar_Click();
+    ShellCopy::setRestoreWriteForTest(nullptr);
+    g_duringRestore = nullptr;
+    EXPECT_EQ(said, "Espere a que termine la recuperación de archivos.");
+    EXPECT_TRUE(QFileInfo::exists(host("A/a.h2"))) << "nothing deleted inside the restore";
+    EXPECT_EQ(lines(w).mid(3), QStringList{win("A/a.h2")}) << "no scan inside the restore";
+    EXPECT_EQ(Form1::lines(r.ListRecuperar), QStringList{win("R/back.wav")});
+    ASSERT_TRUE(QFile::remove(host("R/back.wav")));
+
+    r.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Recuperar &again = recuperar();
+    again.leerLog(win("B/Archivos_Borrados.log"));
+    ASSERT_FALSE(again.cmdRecuperar->isHidden());
+    bool restoredInside = true;
+    QTimer::singleShot(0, &w, [&] {
+        ASSERT_TRUE(w.escaneando());
+        again.cmdRecuperar_Click();
+        restoredInside = QFileInfo::exists(host("R/back.wav"));
+    });
+    drop(w, {host("C")});
+    EXPECT_FALSE(restoredInside);
+    again.cmdRecuperar_Click();
+    EXPECT_TRUE(QFileInfo::exists(host("R/back.wav"))) << "once the scan is over";
 }
 
 // The main window's reset and a new analysis, pressed while the window

@@ -618,3 +618,160 @@ TEST_F(DecoderFiles, APipeNamedLikeAProjectIsNeverWaitedOn)
     writer.join();
     EXPECT_FALSE(hadToRelease);
 }
+
+TEST(Decoder, TheMarkerIsFoundInBytesFullOfItsLetters)
+{
+    // Runs of "L", of "m", of both eight bytes apart, and near misses of the
+    // marker everywhere: the marker placed at every offset of a block of
+    // sixteen is found where the byte-by-byte scan finds it.
+    const QByteArray fills[] = {QByteArray(3000, 'L'), QByteArray(3000, 'm'),
+                                QByteArray("LLLLLLLLmmmmmmmm").repeated(190),
+                                QByteArray("LISTxxxxmdrLISTyyyymdr").repeated(140),
+                                QByteArray("LIS\0xxxxmdrl", 12).repeated(250)};
+    for (const QByteArray &fill : fills) {
+        for (int at = 0; at < 40; at += 3) {
+            QByteArray a = "C:\\a.wav";
+            a.append('\0');
+            a += fill.left(1000 + at) + "LISTabcdmdrl" + fill.left(500);
+            Fixtures::VipOptions o;
+            o.marker = false;
+            const QByteArray bytes = Fixtures::vipRaw(a, o);
+            for (qint64 chunk : kChunks)
+                expectAsReference(bytes, chunk, "offset " + std::to_string(at));
+        }
+        Fixtures::VipOptions o;
+        o.marker = false;
+        QByteArray none = "C:\\a.wav";
+        none.append('\0');
+        for (qint64 chunk : kChunks)
+            expectAsReference(Fixtures::vipRaw(none + fill, o), chunk, "no marker");
+    }
+}
+
+namespace {
+
+// Puts the modification time of a file a second back (a file written a
+// moment ago is read again at each use: it may still be being written).
+void age(const QString &host, long seconds = 1)
+{
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(host).constData(), &st), 0);
+    struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    times[1].tv_sec -= seconds;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(host).constData(), times, 0), 0);
+}
+
+// A progress whose cancel is already pending.
+struct Cancelled final : Progress
+{
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return true; }
+    void pump() override {}
+};
+
+} // namespace
+
+TEST_F(DecoderFiles, AnAnalysisReadsEachProjectOnce)
+{
+    Fixtures::VipOptions o;
+    o.header = QStringLiteral("Cabecera");
+    const QString p = put("P/Tema.vip", Fixtures::vipBytes({"D:\\P\\a.wav", "D:\\P\\b.WAV"}, o));
+    age(dir.path() + "/P/Tema.vip");
+    NoProgress none;
+    Decoder::State st;
+    QStringList l;
+    Decoder::CacheScope analysis;
+    const int before = Decoder::Testing::fileDecodings();
+    EXPECT_TRUE(Buscar::Valido(p, st, none));
+    EXPECT_EQ(Decoder::LeerCabecera(p, st, none), "Cabecera");
+    EXPECT_EQ(st.InicioDatos, 97 + 8 + 1);
+    EXPECT_TRUE(Decoder::ExtraerNombres_Archivos("1 --> " + p, &l, "titulo", true, st, none));
+    EXPECT_TRUE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, none));
+    EXPECT_EQ(l, (QStringList{"titulo", "D:\\P\\a.wav", "D:\\P\\b.WAV", "D:\\P\\a.wav", "D:\\P\\b.WAV"}));
+    EXPECT_EQ(st.NumArchivos, 4);
+    EXPECT_GT(st.FinDatos, st.InicioDatos);
+    // The same file through another letter case of its name is the same file.
+    EXPECT_TRUE(Buscar::Valido("D:\\p\\TEMA.VIP", st, none));
+    EXPECT_EQ(Decoder::Testing::fileDecodings() - before, 1);
+}
+
+TEST_F(DecoderFiles, AProjectWrittenToDuringTheAnalysisIsReadAgain)
+{
+    const QString host = dir.path() + "/Tema.vip";
+    const QString p = put("Tema.vip", Fixtures::vipBytes({"D:\\a.wav"}));
+    age(host, 10);
+    NoProgress none;
+    Decoder::State st;
+    Decoder::CacheScope analysis;
+    auto paths = [&] {
+        QStringList l;
+        Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, none);
+        return l;
+    };
+    ASSERT_EQ(paths(), QStringList{"D:\\a.wav"});
+    int reads = Decoder::Testing::fileDecodings();
+
+    // Another length.
+    put("Tema.vip", Fixtures::vipBytes({"D:\\a.wav", "D:\\b.wav"}));
+    age(host, 8);
+    EXPECT_EQ(paths(), (QStringList{"D:\\a.wav", "D:\\b.wav"}));
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), ++reads);
+
+    // The same length, written in place: only the modification time tells.
+    put("Tema.vip", Fixtures::vipBytes({"D:\\a.wav", "D:\\c.wav"}));
+    age(host, 6);
+    EXPECT_EQ(paths(), (QStringList{"D:\\a.wav", "D:\\c.wav"}));
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), ++reads);
+
+    // Another file put in its place with the same length and time.
+    struct stat was;
+    ASSERT_EQ(::stat(QFile::encodeName(host).constData(), &was), 0);
+    put("other.vip", Fixtures::vipBytes({"D:\\a.wav", "D:\\d.wav"}));
+    const struct timespec same[2] = {{0, UTIME_OMIT}, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir.path() + "/other.vip").constData(), same, 0), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(dir.path() + "/other.vip").constData(), QFile::encodeName(host).constData()), 0);
+    EXPECT_EQ(paths(), (QStringList{"D:\\a.wav", "D:\\d.wav"}));
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), ++reads);
+
+    // Unchanged: from memory.
+    EXPECT_EQ(paths(), (QStringList{"D:\\a.wav", "D:\\d.wav"}));
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads);
+
+    // Written a moment ago: read at each use, as it may still be written to.
+    put("Tema.vip", Fixtures::vipBytes({"D:\\e.wav"}));
+    EXPECT_EQ(paths(), QStringList{"D:\\e.wav"});
+    EXPECT_EQ(paths(), QStringList{"D:\\e.wav"});
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads += 2);
+    age(host);
+    EXPECT_EQ(paths(), QStringList{"D:\\e.wav"});
+    EXPECT_EQ(paths(), QStringList{"D:\\e.wav"});
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads + 1);
+}
+
+TEST_F(DecoderFiles, NothingIsKeptOutsideAnAnalysisNorFromACancelledReading)
+{
+    const QString p = put("Tema.vip", Fixtures::vipBytes({"D:\\a.wav"}));
+    age(dir.path() + "/Tema.vip");
+    NoProgress none;
+    Cancelled cancel;
+    Decoder::State st;
+    QStringList l;
+    int reads = Decoder::Testing::fileDecodings();
+    EXPECT_TRUE(Buscar::Valido(p, st, none));
+    EXPECT_TRUE(Buscar::Valido(p, st, none));
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads += 2);
+
+    Decoder::CacheScope analysis;
+    // A cancel pending gives what a cancelled reading gives, and is not kept.
+    EXPECT_FALSE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, cancel));
+    EXPECT_TRUE(l.isEmpty());
+    EXPECT_TRUE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, none));
+    EXPECT_EQ(l, QStringList{"D:\\a.wav"});
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads += 2);
+    // Nor is a kept reading given while a cancel is pending.
+    l.clear();
+    EXPECT_FALSE(Decoder::ExtraerNombres_Archivos(p, &l, {}, true, st, cancel));
+    EXPECT_TRUE(l.isEmpty());
+    EXPECT_EQ(Decoder::Testing::fileDecodings(), reads + 1);
+}

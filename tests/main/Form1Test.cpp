@@ -139,15 +139,19 @@ TEST_F(Form1Window, GetPath)
 
 // A project large enough that its decoding is still running when a timer
 // fires: the path area is padded with binary bytes.
-static QByteArray bigProject(const QString &audio, int megabytes)
+static QByteArray bigProject(const QString &audio, int megabytes, int missing = 0)
 {
     // One endless candidate ("C:\\xxxx...", no dot) that the scan walks byte
-    // by byte, then the real path.
+    // by byte, then the real path; then `missing` paths of files that are not
+    // there, which keep the run busy after the project is read (it is read
+    // once an analysis).
     QByteArray area = "C:\\";
     area += QByteArray(megabytes * 1024 * 1024, 'x');
     area.append('\0');
     area += audio.toLatin1();
     area.append('\0');
+    for (int i = 0; i < missing; ++i)
+        area += "D:\\Big\\Perdidas\\Toma " + QByteArray::number(i) + ".wav" + '\0';
     return Fixtures::vipRaw(area);
 }
 
@@ -169,6 +173,9 @@ static void whenDecoding(Form1 &f, std::function<void()> action, bool afterProje
 TEST_F(Form1Window, CancelStopsTheDecodingQuickly)
 {
     const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    // The chosen project is read once, before the run shows its cancel
+    // button; the other project of its folder is read while it shows it.
+    write("Big/Otro.vip", bigProject("D:\\Big\\b.wav", 150));
     Form1 &f = form1();
     QElapsedTimer clickedAt;
     qint64 stoppedAfter = -1;
@@ -189,7 +196,7 @@ TEST_F(Form1Window, CancelStopsTheDecodingQuickly)
 
 TEST_F(Form1Window, ResetDuringARunCancelsInsteadOfEmptyingTheLists)
 {
-    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150, 40000));
     Form1 &f = form1();
     bool fired = false;
     bool openIgnored = false;
@@ -214,7 +221,7 @@ TEST_F(Form1Window, ACancelledRunOffersNothingForDeletion)
 {
     write("Big/spare.wav", "s");
     write("Big/Takes/other.wav", "o");
-    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150));
+    const QString p = write("Big/Big.vip", bigProject("D:\\Big\\a.wav", 150, 40000));
     Form1 &f = form1();
     whenDecoding(f, [&] { f.cmdCancelar->click(); }, true);
     openProject(f, p);

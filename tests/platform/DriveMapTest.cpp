@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 class DriveMapTest : public ::testing::Test
@@ -69,4 +70,37 @@ TEST_F(DriveMapTest, PathsAreCollapsedWithinTheirDriveAndANulIsRefused)
     DriveMap::instance().reload();
     EXPECT_EQ(DriveMap::instance().toHost("D:\\X\\..\\..\\..\\etc\\passwd"), "/srv/audio/etc/passwd");
     EXPECT_EQ(DriveMap::instance().toHost(QString("D:\\a") + QChar(0) + ".wav"), QString());
+}
+
+TEST_F(DriveMapTest, HostPathsAreTheCollapsedPathBelowTheRoot)
+{
+    // The host path of any text is its collapsed path below its drive's
+    // root, whatever shortcut the conversion takes for plain paths.
+    qputenv("VELMAR_DRIVES", "D=/srv/audio;E=/");
+    DriveMap::instance().reload();
+    auto reference = [](const QString &w) -> QString {
+        const QString c = DriveMap::collapse(w);
+        if (c.isEmpty())
+            return {};
+        const QString r = DriveMap::instance().root(c[0]);
+        if (r.isEmpty())
+            return {};
+        QString rest = c.mid(3);
+        rest.replace(u'\\', u'/');
+        if (rest.isEmpty())
+            return r;
+        return r == "/" ? "/" + rest : r + "/" + rest;
+    };
+    const QStringList pieces = {"D", "d", "E", "Q", ":", "\\", "\\", "\\", "/", ".", "..", "a", "Toma 1.wav", "ñ",
+                                QString(QChar(0)), " "};
+    QRandomGenerator rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        QString w;
+        if (rng.bounded(4) != 0)
+            w = QStringList{"D:\\", "d:\\", "E:\\", "Q:\\", "D:"}[rng.bounded(5)];
+        const int n = int(rng.bounded(7));
+        for (int k = 0; k < n; ++k)
+            w += pieces[rng.bounded(int(pieces.size()))];
+        ASSERT_EQ(DriveMap::instance().toHost(w), reference(w)) << qPrintable(w);
+    }
 }

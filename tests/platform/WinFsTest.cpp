@@ -1,4 +1,6 @@
 #include "platform/DriveMap.h"
+#include "platform/EventPump.h"
+#include "platform/FileRecord.h"
 #include "platform/WinFs.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/LibraryTest.h"
@@ -7,9 +9,57 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool lexists(const QString &host)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(host).constData(), &st) == 0;
+}
+
+// The case-blind resolution written out plainly: from the drive's root, each
+// name as written when it exists, else the first name of the folder's
+// listing equal to it in either letter case, else as written.
+QString referenceHostPath(const QString &windowsPath)
+{
+    const QString direct = DriveMap::instance().toHost(windowsPath);
+    if (direct.isEmpty() || lexists(direct))
+        return direct;
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    QString cur = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    for (const QString &part : collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
+        QString next = cur == "/" ? "/" + part : cur + "/" + part;
+        if (!lexists(next)) {
+            for (const WinFs::Entry &e : WinFs::listHostDir(cur)) {
+                if (e.name.compare(part, Qt::CaseInsensitive) == 0) {
+                    next = cur == "/" ? "/" + e.name : cur + "/" + e.name;
+                    break;
+                }
+            }
+        }
+        cur = next;
+    }
+    return cur;
+}
+
+// A folder's time a minute back, so that what is seen in it may be kept.
+void age(const QString &host)
+{
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(host).constData(), &st), 0);
+    struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    times[1].tv_sec -= 60;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(host).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+} // namespace
 
 using WinFsTest = LibraryTest;
 
@@ -62,4 +112,201 @@ TEST(WindowsNames, OnlyNamesAWindowsPathCanHoldAsTheyAre)
                             "a\nb.wav", "tab\t.wav", "fin.", "fin ", "CON", "con.wav", "Com1 .txt", "LPT9",
                             "nul.WAV", "Canci\xf3n.wav", "\xff"})
         EXPECT_FALSE(WinFs::isWindowsName(QByteArrayView(bad))) << bad;
+}
+
+TEST(WindowsNames, ReservedNamesAreTheWordsInCapitalsWhateverTheLetters)
+{
+    // The rule as stated: the part before the first dot, blanks at its end
+    // cut, in capitals, is not a device name.
+    auto reference = [](const QString &name) {
+        if (name.isEmpty() || name.endsWith(u'.') || name.endsWith(u' '))
+            return false;
+        for (const QChar c : name) {
+            const char16_t u = c.unicode();
+            if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || QStringLiteral("\\/:*?\"<>|").contains(c))
+                return false;
+        }
+        QString base = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+        while (base.endsWith(u' '))
+            base.chop(1);
+        base = base.toUpper();
+        if (QStringList{"CON", "PRN", "AUX", "NUL"}.contains(base))
+            return false;
+        return !(base.size() == 4 && (base.startsWith("COM") || base.startsWith("LPT")) && base[3] >= u'1'
+                 && base[3] <= u'9');
+    };
+    // Letters whose capitals are other letters or more than one.
+    const QStringList pieces = {"c", "C", "o", "n", "N", "p", "r", "a", "u", "x", "l", "m", "t", "T", "1", "9", "0",
+                                ".", " ", "\u0131", "\u017f", "\u212a", "\u00df", "\ufb05", "\u01c6", "\u00b9"};
+    QRandomGenerator rng(11);
+    for (int i = 0; i < 200000; ++i) {
+        QString name;
+        const int n = 1 + int(rng.bounded(6));
+        for (int k = 0; k < n; ++k)
+            name += pieces[rng.bounded(int(pieces.size()))];
+        ASSERT_EQ(WinFs::isWindowsName(name), reference(name)) << qPrintable(name);
+    }
+    for (const char *n : {"con", "Con .x", "prn", "aux.wav", "NUL", "com1", "Lpt9.a", "LPT5 .wav"})
+        EXPECT_FALSE(WinFs::isWindowsName(QString::fromLatin1(n))) << n;
+}
+
+TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
+{
+    // Names that differ in letter case only, letters whose case folding is
+    // not their lower case ("ſ" folds to "s", "ς" to "σ", the Kelvin sign to
+    // "k", "ß" to itself), links to
+    // folders, a dangling link, a file where a folder is looked for, and
+    // names that are nowhere.
+    const QStringList names = {"a", "A", "b", "\u00f1", "\u00d1", "k", "\u212a", "\u00df", "SS", "s", "\u017f", "\u03c2", "\u03a3", "Audio", "AUDIO", "x.wav"};
+    for (quint32 seed = 1; seed <= 12; ++seed) {
+        QTemporaryDir lib;
+        ASSERT_TRUE(lib.isValid());
+        qputenv("VELMAR_DRIVES", ("D=" + lib.path()).toLocal8Bit());
+        DriveMap::instance().reload();
+        WinFs::clearCache();
+        QRandomGenerator rng(seed);
+        QStringList made{""};
+        for (int i = 0; i < 40; ++i) {
+            const QString parent = made[rng.bounded(int(made.size()))];
+            const QString rel = (parent.isEmpty() ? "" : parent + "/") + names[rng.bounded(int(names.size()))];
+            const QString host = lib.path() + "/" + rel;
+            if (lexists(host))
+                continue;
+            switch (rng.bounded(5)) {
+            case 0:
+                Fixtures::writeFile(host, "f");
+                break;
+            case 1:
+                QFile::link(lib.path() + "/" + made[rng.bounded(int(made.size()))], host);
+                break;
+            case 2:
+                QFile::link(lib.path() + "/nowhere", host);
+                break;
+            default:
+                QDir().mkpath(host);
+                made << rel;
+            }
+        }
+        // Some folders a minute old, so that what the resolution sees in
+        // them is kept, and some fresh.
+        for (const QString &rel : made)
+            if (rng.bounded(2))
+                age(lib.path() + "/" + rel);
+        for (int q = 0; q < 400; ++q) {
+            QString w = "D:";
+            const int depth = 1 + int(rng.bounded(4));
+            for (int d = 0; d < depth; ++d) {
+                QString n = names[rng.bounded(int(names.size()))];
+                if (rng.bounded(3) == 0)
+                    n = rng.bounded(2) ? n.toUpper() : n.toLower();
+                if (rng.bounded(9) == 0)
+                    n = "nada";
+                w += "\\" + n;
+            }
+            const QString expected = referenceHostPath(w);
+            ASSERT_EQ(WinFs::hostPath(w), expected) << qPrintable(w) << " seed " << seed;
+            QString host;
+            const WinFs::FileStat st = WinFs::statPath(w, &host);
+            struct stat ref;
+            const bool there = ::lstat(QFile::encodeName(expected).constData(), &ref) == 0;
+            ASSERT_EQ(st.exists, there) << qPrintable(w) << " seed " << seed;
+            if (there) {
+                EXPECT_EQ(host, expected);
+                struct stat target;
+                const bool followed = ::stat(QFile::encodeName(expected).constData(), &target) == 0;
+                EXPECT_EQ(st.isDir, followed && S_ISDIR(target.st_mode)) << qPrintable(w);
+                EXPECT_EQ(st.isFile, followed && S_ISREG(target.st_mode)) << qPrintable(w);
+                EXPECT_EQ(st.isLink, S_ISLNK(ref.st_mode)) << qPrintable(w);
+            }
+        }
+    }
+}
+
+TEST_F(WinFsTest, AFolderThatAppearsIsFoundAtOnce)
+{
+    // The resolution remembers folders it found missing; a folder made
+    // afterwards, in any letter case, is found all the same.
+    QDir().mkpath(dir.path() + "/P");
+    age(dir.path() + "/P");
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    Fixtures::writeFile(dir.path() + "/P/audio/Sub/take.wav", "t");
+    EXPECT_TRUE(WinFs::findNormalFile("D:\\P\\Audio\\Sub\\take.wav"));
+    EXPECT_EQ(WinFs::hostPath("D:\\P\\Audio\\Sub\\take.wav"), dir.path() + "/P/audio/Sub/take.wav");
+
+    // The same when the folder above is replaced by another of its name.
+    QDir().mkpath(dir.path() + "/Q/R");
+    age(dir.path() + "/Q/R");
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
+    ASSERT_TRUE(QDir(dir.path() + "/Q").rename("R", "R-old"));
+    Fixtures::writeFile(dir.path() + "/Q/R/Audio/take.wav", "t");
+    QDir().mkpath(dir.path() + "/Q/R-old/x");
+    age(dir.path() + "/Q/R");
+    EXPECT_TRUE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
+}
+
+TEST_F(WinFsTest, RecordsOfOneFolderAreTheRecordsOfEachFile)
+{
+    Fixtures::writeFile(dir.path() + "/a/b/take.wav", "t");
+    Fixtures::writeFile(dir.path() + "/a/other.wav", "o");
+    Fixtures::writeFile(dir.path() + "/top.wav", "p");
+    QFile::link(dir.path() + "/a/b/take.wav", dir.path() + "/a/b/link.wav");
+    const QByteArray d = QFile::encodeName(dir.path());
+    const QList<QByteArray> folders = {d,           d + "/",         d + "//",      d + "/a",      d + "/a/b",    d + "/a/b/",
+                                       d + "//a",   d + "/a//b",     d + "/./a",    d + "/a/../a", d + "/missing",
+                                       d.left(d.lastIndexOf('/')), "/", "/tmp", d + "x", ""};
+    const QList<QByteArray> names = {"take.wav", "other.wav", "top.wav", "link.wav", "", ".", "..", "b/take.wav",
+                                     "a/other.wav", QByteArray("x\0y", 3), "none.wav", "b"};
+    for (const QChar letter : {u'D', u'Z', u'Q'}) {
+        for (const QByteArray &folder : folders) {
+            const FileRecord::InFolder in(letter, folder);
+            for (const QByteArray &name : names) {
+                const QByteArray host = folder.endsWith('/') ? folder + name : folder + '/' + name;
+                EXPECT_EQ(in.take(name), FileRecord::take(letter, host))
+                    << letter.toLatin1() << " " << folder.constData() << " " << name.constData();
+            }
+        }
+    }
+}
+
+TEST_F(WinFsTest, AFolderOfThousandsOfNamesIsListedInTheSameOrderWhileEventsRun)
+{
+    // More names than one sorted piece, in letters of every kind; the order
+    // is the case-blind comparison's, then the plain one's.
+    const QStringList letters = {"a", "A", "b", "B", "z", "Z", "_", " ", "1", "\u00f1", "\u00d1", "\u00df", "\u212a",
+                                 "k", "\u017f", "s", "S", "\u00e9", "\u00c9"};
+    QRandomGenerator rng(5);
+    QSet<QString> made;
+    while (made.size() < 9000) {
+        QString name;
+        const int n = 1 + int(rng.bounded(5));
+        for (int k = 0; k < n; ++k)
+            name += letters[rng.bounded(int(letters.size()))];
+        name += ".wav";
+        if (made.contains(name))
+            continue;
+        QFile f(dir.path() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        made.insert(name);
+    }
+    QStringList expected(made.cbegin(), made.cend());
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    struct Counting final : Progress
+    {
+        int pumps = 0;
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+        void pump() override { ++pumps; }
+    } counting;
+    for (Progress *p : {static_cast<Progress *>(nullptr), static_cast<Progress *>(&counting)}) {
+        QStringList got;
+        for (const WinFs::Entry &e : WinFs::listHostDir(dir.path(), p))
+            got << e.name;
+        EXPECT_EQ(got, expected);
+    }
+    EXPECT_GT(counting.pumps, 9000 / 4096);
 }
