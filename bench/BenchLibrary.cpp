@@ -155,3 +155,10 @@ double timeCommand(const QString &program, const QStringList &args)
         std::fprintf(stderr, "%s failed\n", qPrintable(program));
     return seconds;
 }
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // A large generated library for the benchmarks: project folders with their
 // audio tree, projects that use part of it, same-name copies (some with the
 // same bytes, some with other bytes of the same size, some of another size)
@@ -60,3 +62,12 @@ private:
 // Wall time of an external command, stdout read and thrown away (not sent
 // to /dev/null: grep notices it and stops at the first match).
 double timeCommand(const QString &program, const QStringList &args);
+
+// The middle of the values (the mean of the two middle ones); 0 for none.
+double median(std::vector<double> v);
+
+// How a goal line ends: "met" or "FAILED".
+inline const char *verdict(bool ok)
+{
+    return ok ? "met" : "FAILED";
+}

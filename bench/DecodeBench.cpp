@@ -18,6 +18,7 @@
 // and DIR/sin/Grande.vip, for analysis_bench.
 
 #include "app/App.h"
+#include "bench/BenchLibrary.h"
 #include "main/Decoder.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
@@ -68,15 +69,6 @@ Timed runCommand(const QString &program, const QStringList &args)
     if (!r.ok)
         std::fprintf(stderr, "%s failed\n", qPrintable(program));
     return r;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // Peak resident memory in MiB (VmHWM), -1 when unknown.
@@ -142,11 +134,6 @@ qint64 gapOf(const QByteArray &out)
     const QRegularExpression re(QStringLiteral("longest_event_gap_ms=(\\d+)"));
     const auto m = re.match(QString::fromUtf8(out));
     return m.hasMatch() ? m.captured(1).toLongLong() : -1;
-}
-
-const char *verdict(bool ok)
-{
-    return ok ? "met" : "FAILED";
 }
 
 } // namespace

@@ -83,18 +83,6 @@ Run runWindow(const QStringList &files, bool trash, const QString &backup)
     return r;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-const char *verdict(bool ok)
-{
-    return ok ? "met" : "FAILED";
-}
-
 } // namespace
 
 int main(int argc, char **argv)

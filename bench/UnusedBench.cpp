@@ -52,13 +52,6 @@ LibrarySpec specFor(double scale, bool flat = false)
     return spec;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // Resident memory now and its peak since the last reset, in KiB.
 qint64 statusKb(const char *key)
 {
@@ -152,11 +145,6 @@ Figures measure(const QString &root, double scale, int runs, bool flat = false)
     fig.inventory = inv.nsecsElapsed() / 1e9;
     QFile::remove(list);
     return fig;
-}
-
-const char *verdict(bool ok)
-{
-    return ok ? "met" : "FAILED";
 }
 
 void print(const char *label, const Figures &f)

@@ -24,34 +24,6 @@ QString nameKey(const QString &path)
     return Buscar::Obtener_Nombre_Archivo(path).toCaseFolded();
 }
 
-// The file name Buscar::Obtener_Nombre_Archivo gives, without copying it:
-// the text before a NUL after its last "\", "/" or ":"; nothing for a text
-// that ends in one of them, holds "*" or "?", or a name over 254 characters.
-QStringView nameView(const QString &text)
-{
-    qsizetype n = text.indexOf(QChar(0));
-    if (n < 0)
-        n = text.size();
-    const QStringView path(text.constData(), n);
-    if (path.isEmpty())
-        return {};
-    const QChar last = path.back();
-    if (last == u'\\' || last == u'/' || last == u':')
-        return {};
-    if (path.contains(u'*') || path.contains(u'?'))
-        return {};
-    qsizetype cut = -1;
-    for (qsizetype i = n - 1; i >= 0; --i) {
-        const QChar c = path[i];
-        if (c == u'\\' || c == u'/' || c == u':') {
-            cut = i;
-            break;
-        }
-    }
-    const QStringView title = path.mid(cut + 1);
-    return title.size() > 254 ? QStringView() : title;
-}
-
 // Two names are the same name (nameKey) when they fold to the same text.
 // Folding keeps every character in its plane, so the lengths agree too.
 bool sameName(QStringView a, QStringView b)
@@ -261,7 +233,7 @@ void Matcher::index(Progress *progress)
     // Backwards, so that each chain runs in list order.
     for (int i = int(m_used.size()) - 1; i >= 0; --i) {
         m_exact.insert(m_used[i]);
-        const quint64 h = nameHash(nameView(m_used[i]));
+        const quint64 h = nameHash(Buscar::nombreArchivoView(m_used[i]));
         const auto it = m_nameHead.find(h);
         if (it == m_nameHead.end()) {
             m_nameHead.insert(h, i);
@@ -280,7 +252,7 @@ int Matcher::firstNamed(QStringView name) const
     if (it == m_nameHead.constEnd())
         return -1;
     int u = *it;
-    while (u >= 0 && !sameName(nameView(m_used[u]), name))
+    while (u >= 0 && !sameName(Buscar::nombreArchivoView(m_used[u]), name))
         u = m_nameNext[size_t(u)];
     return u;
 }
@@ -288,7 +260,7 @@ int Matcher::firstNamed(QStringView name) const
 int Matcher::nextNamed(int u, QStringView name) const
 {
     u = m_nameNext[size_t(u)];
-    while (u >= 0 && !sameName(nameView(m_used[u]), name))
+    while (u >= 0 && !sameName(Buscar::nombreArchivoView(m_used[u]), name))
         u = m_nameNext[size_t(u)];
     return u;
 }
@@ -355,7 +327,7 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
         index(nullptr);
     if (m_exact.contains(l))
         return true;
-    const QStringView name = nameView(l);
+    const QStringView name = Buscar::nombreArchivoView(l);
     const int first = firstNamed(name);
     if (first >= 0) {
         QString host;

@@ -13,9 +13,12 @@ QString beforeNul(const QString &text)
 
 } // namespace
 
-QString Obtener_Nombre_Archivo(const QString &text)
+QStringView nombreArchivoView(const QString &text)
 {
-    const QString path = beforeNul(text);
+    qsizetype n = text.indexOf(QChar(0));
+    if (n < 0)
+        n = text.size();
+    const QStringView path(text.constData(), n);
     if (path.isEmpty())
         return {};
     const QChar last = path.back();
@@ -24,17 +27,20 @@ QString Obtener_Nombre_Archivo(const QString &text)
     if (path.contains(u'*') || path.contains(u'?'))
         return {};
     qsizetype cut = -1;
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+    for (qsizetype i = n - 1; i >= 0; --i) {
         const QChar c = path[i];
         if (c == u'\\' || c == u'/' || c == u':') {
             cut = i;
             break;
         }
     }
-    const QString title = path.mid(cut + 1);
-    if (title.size() > 254)
-        return {};
-    return title;
+    const QStringView title = path.mid(cut + 1);
+    return title.size() > 254 ? QStringView() : title;
+}
+
+QString Obtener_Nombre_Archivo(const QString &text)
+{
+    return nombreArchivoView(text).toString();
 }
 
 QString Obtener_Nombre_Path(const QString &path, bool keepSlash)

@@ -13,6 +13,8 @@ namespace Buscar {
 // than 254 characters. Brackets are kept: a name like "Mezcla [v2].vip" has a
 // title like any other. The extension is always kept.
 QString Obtener_Nombre_Archivo(const QString &path);
+// The same title as a view into `path`, for loops that must not copy it.
+QStringView nombreArchivoView(const QString &path);
 
 // The folder part: up to and including the last "\", from the drive letter on
 // (so a list item "12 --> D:\P\a.vip" gives "D:\P\"); without the trailing
