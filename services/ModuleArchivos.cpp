@@ -173,15 +173,21 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
     }
     emitListing(nodes, patterns, list, folderLines, linkLines, extras, progress);
     if (progress) {
-        // Letting go of a large tree's entries takes a while too.
+        // Letting go of a large tree's entries takes a while too, and one
+        // folder may hold tens of thousands of them: they go in pieces.
         size_t freed = 0;
         for (Node &node : nodes) {
-            freed += node.entries.size() + 1;
-            std::vector<WinFs::Entry>().swap(node.entries);
-            if (freed >= 4096) {
-                freed = 0;
-                progress->pump();
+            while (!node.entries.empty()) {
+                const size_t n = std::min<size_t>(node.entries.size(), 4096 - freed);
+                node.entries.resize(node.entries.size() - n);
+                freed += n;
+                if (freed >= 4096) {
+                    freed = 0;
+                    progress->pump();
+                }
             }
+            std::vector<WinFs::Entry>().swap(node.entries);
+            ++freed;
         }
     }
 }
