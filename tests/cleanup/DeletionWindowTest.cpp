@@ -11,6 +11,7 @@
 #include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/DuringRestore.h"
 #include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 
@@ -713,16 +714,6 @@ TEST_F(DeletionWindow, FixedBackgroundsCarryTheirTextColourUnderADarkTheme)
 
 namespace {
 
-// Runs what a test set, once, from inside the restore's copy (where the
-// restore lets window events run).
-std::function<void()> g_duringRestore;
-ssize_t writeAndAct(int fd, const void *data, size_t size)
-{
-    if (g_duringRestore)
-        std::exchange(g_duringRestore, nullptr)();
-    return ::write(fd, data, size);
-}
-
 QByteArray restoreLog(const QStringList &lines)
 {
     QByteArray log = "Archivos borrados  12/31/2026 a las 23:59:59\r\n" + QByteArray(61, '-') + "\r\n";
@@ -752,7 +743,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     // While the restore copies, the commands the main and deletion windows
     // take from the user do nothing.
     bool busy = false;
-    g_duringRestore = [&] {
+    duringRestore() = [&] {
         busy = Peers::deletion().EstaBorrando();
         w.ListBorrar->selectAll();
         w.cmdHecho_Click();
@@ -761,7 +752,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     ShellCopy::setRestoreWriteForTest(writeAndAct);
     r.cmdRecuperar->click();
     ShellCopy::setRestoreWriteForTest(nullptr);
-    g_duringRestore = nullptr;
+    duringRestore() = nullptr;
     EXPECT_TRUE(busy);
     EXPECT_EQ(readAll(host("R/back.wav")), "b");
     EXPECT_EQ(readAll(host("P/Audio/spare.wav")), "s") << "nothing deleted inside the restore";

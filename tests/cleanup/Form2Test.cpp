@@ -11,6 +11,7 @@
 #include "platform/ShellCopy.h"
 #include "platform/Trash.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/DuringRestore.h"
 #include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
@@ -575,20 +576,6 @@ TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
     other.close();
 }
 
-namespace {
-
-// Runs what a test set, once, from inside the restore's copy (where the
-// restore lets window events run).
-std::function<void()> g_duringRestore;
-ssize_t writeAndAct(int fd, const void *data, size_t size)
-{
-    if (g_duringRestore)
-        std::exchange(g_duringRestore, nullptr)();
-    return ::write(fd, data, size);
-}
-
-} // namespace
-
 // A restore writes into the folders the window scans and deletes in: no
 // scan or deletion starts inside it, and no restore inside a scan.
 TEST_F(AssociatedWindow, NoScanOrDeletionInsideARestoreNorARestoreInsideAScan)
@@ -605,7 +592,7 @@ TEST_F(AssociatedWindow, NoScanOrDeletionInsideARestoreNorARestoreInsideAScan)
     ASSERT_FALSE(r.cmdRecuperar->isHidden());
 
     QString said;
-    g_duringRestore = [&] {
+    duringRestore() = [&] {
         selectAll(w);
         w.cmdHecho_Click();
         said = w.LabelEstado->text();
@@ -614,7 +601,7 @@ TEST_F(AssociatedWindow, NoScanOrDeletionInsideARestoreNorARestoreInsideAScan)
     ShellCopy::setRestoreWriteForTest(writeAndAct);
     r.cmdRecuperar_Click();
     ShellCopy::setRestoreWriteForTest(nullptr);
-    g_duringRestore = nullptr;
+    duringRestore() = nullptr;
     EXPECT_EQ(said, "Espere a que termine la recuperación de archivos.");
     EXPECT_TRUE(QFileInfo::exists(host("A/a.h2"))) << "nothing deleted inside the restore";
     EXPECT_EQ(lines(w).mid(3), QStringList{win("A/a.h2")}) << "no scan inside the restore";
