@@ -11,11 +11,12 @@
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
+#include "services/DropLater.h"
 #include "services/FitLabel.h"
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
-#include "services/WindowPlace.h"
 #include "services/WinColor.h"
+#include "services/WindowPlace.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -1096,18 +1097,8 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         case QEvent::Drop: {
-            auto *e = static_cast<QDropEvent *>(event);
-            e->setDropAction(Qt::CopyAction);
-            e->accept();
-            // The drop's data lives only as long as the event: take the
-            // paths now, scan once the drag has ended.
-            auto *copy = new QMimeData;
-            if (e->mimeData()->hasUrls())
-                copy->setUrls(e->mimeData()->urls());
-            QTimer::singleShot(0, this, [this, copy] {
-                ListAsociados_OLEDragDrop(copy);
-                delete copy;
-            });
+            takeDropAfterDrag(static_cast<QDropEvent *>(event), this,
+                              [this](const QMimeData *data) { ListAsociados_OLEDragDrop(data); });
             return true;
         }
         case QEvent::MouseButtonPress:

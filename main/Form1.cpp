@@ -10,6 +10,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
 #include "services/Dialogo.h"
+#include "services/DropLater.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
 #include "services/WinColor.h"
@@ -127,18 +128,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         case QEvent::Drop: {
-            auto *e = static_cast<QDropEvent *>(event);
-            e->setDropAction(Qt::CopyAction);
-            e->accept();
-            // The drop's data lives only as long as the event: take the
-            // paths now, run the analysis once the drag has ended.
-            auto *copy = new QMimeData;
-            if (e->mimeData()->hasUrls())
-                copy->setUrls(e->mimeData()->urls());
-            QTimer::singleShot(0, this, [this, copy] {
-                ListProyectos_OLEDragDrop(copy);
-                delete copy;
-            });
+            takeDropAfterDrag(static_cast<QDropEvent *>(event), this,
+                              [this](const QMimeData *data) { ListProyectos_OLEDragDrop(data); });
             return true;
         }
         default:
