@@ -76,17 +76,6 @@ constexpr Settings::Key kFilterKeys[5] = {{"Form2.ListFilter.Selected 0"}, {"For
                                           {"Form2.ListFilter.Selected 2"}, {"Form2.ListFilter.Selected 3"},
                                           {"Form2.ListFilter.Selected 4"}};
 
-QColor bgr(unsigned v)
-{
-    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
-
-void setBack(QWidget *w, unsigned colour)
-{
-    w->setProperty("backColour", colour);
-    w->setStyleSheet(colourSheet(bgr(colour)));
-}
-
 bool storedCheck(const Settings::IntKey &key)
 {
     return key.value() == 1;
@@ -905,11 +894,7 @@ void Form2::HScroll2_Scroll()
 
 void Form2::Timer1_Timer()
 {
-    const unsigned c = TextAviso->property("backColour").toUInt();
-    if (c == 0xFFFFC0)
-        setBack(TextAviso, 0xC0C0FF);
-    else if (c == 0xC0C0FF)
-        setBack(TextAviso, 0xFFFFC0);
+    blinkBack(TextAviso);
 }
 
 void Form2::cmdHecho_Click()

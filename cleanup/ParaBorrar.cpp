@@ -56,17 +56,6 @@ using ModAlpha::kMinOpacity;
 // repainting does not cost more than the files.
 constexpr qint64 kSliceMs = 20;
 
-QColor bgr(unsigned v)
-{
-    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
-
-void setBack(QLabel *label, unsigned colour)
-{
-    label->setProperty("backColour", colour);
-    label->setStyleSheet(colourSheet(bgr(colour)));
-}
-
 // The window's settings.
 constexpr Settings::PlaceKeys kPlace{{{"ParaBorrar_Left"}, 0}, {{"ParaBorrar_Top"}, 0}};
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll5");
@@ -421,11 +410,7 @@ void ParaBorrar::HScroll5_Scroll()
 
 void ParaBorrar::Timer1_Timer()
 {
-    const unsigned c = Label1->property("backColour").toUInt();
-    if (c == 0xFFFFC0)
-        setBack(Label1, 0xC0C0FF);
-    else if (c == 0xC0C0FF)
-        setBack(Label1, 0xFFFFC0);
+    blinkBack(Label1);
 }
 
 void ParaBorrar::Label1_Click()
@@ -703,7 +688,7 @@ void ParaBorrar::showOutcome()
                 .arg(m_outcome.failed);
     LabelEstado->setText(text);
     LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
-    LabelEstado->setStyleSheet(colourSheet(bgr(colour)));
+    LabelEstado->setStyleSheet(colourSheet(colorFromBgr(colour)));
     LabelEstado->show();
     if (m_outcome.failed > 0 || m_outcome.skipped > 0 || !m_outcome.stopped.isEmpty()) {
         QStringList shown = m_outcome.problems.mid(0, 20);

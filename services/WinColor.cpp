@@ -53,3 +53,19 @@ QString colourSheet(const QColor &back, const QColor &text)
     const QColor fore = text.isValid() ? text : textOn(back);
     return QStringLiteral("background-color: %1; color: %2;").arg(back.name(), fore.name());
 }
+
+void setBack(QWidget *w, quint32 bgr)
+{
+    w->setProperty("backColour", bgr);
+    w->setStyleSheet(colourSheet(colorFromBgr(bgr)));
+}
+
+void blinkBack(QWidget *w)
+{
+    constexpr quint32 kYellow = 0xFFFFC0, kRed = 0xC0C0FF;
+    const quint32 c = w->property("backColour").toUInt();
+    if (c == kYellow)
+        setBack(w, kRed);
+    else if (c == kRed)
+        setBack(w, kYellow);
+}

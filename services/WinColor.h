@@ -26,3 +26,11 @@ QColor backUnder(const QColor &text);
 void fixColours(QWidget *w, const QColor &back, const QColor &text = QColor());
 // The same as a style sheet declaration, for widgets styled by one.
 QString colourSheet(const QColor &back, const QColor &text = QColor());
+
+// Gives `w` the stored colour `bgr` as its background through a style sheet
+// (with the text that reads on it), and remembers it in its "backColour"
+// property.
+void setBack(QWidget *w, quint32 bgr);
+// One tick of a blinking hint: swaps `w` between the pale yellow and the
+// pale red face (set first with setBack()).
+void blinkBack(QWidget *w);
