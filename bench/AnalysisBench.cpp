@@ -66,6 +66,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QStringEncoder>
 #include <QUrl>
 #include <QPushButton>
 
@@ -78,9 +79,24 @@ bool dumpList(const QString &dir, const QString &name, const QStringList &lines)
     QFile f(dir + u'/' + name + QStringLiteral(".txt"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    for (const QString &l : lines)
-        f.write(l.toUtf8() + '\n');
-    return true;
+    // Written through one buffer of a few pages, reused.
+    constexpr qsizetype kBuffer = 64 * 1024;
+    QByteArray buffer;
+    buffer.reserve(kBuffer);
+    bool ok = true;
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    for (const QString &l : lines) {
+        const qsizetype at = buffer.size();
+        buffer.resize(at + utf8.requiredSpace(l.size()) + 1);
+        char *end = utf8.appendToBuffer(buffer.data() + at, l);
+        *end++ = '\n';
+        buffer.resize(end - buffer.constData());
+        if (buffer.size() >= kBuffer - 4096) {
+            ok = ok && f.write(buffer) == buffer.size();
+            buffer.resize(0);
+        }
+    }
+    return ok && f.write(buffer) == buffer.size();
 }
 
 void printGap(const char *name)

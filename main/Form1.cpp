@@ -193,7 +193,7 @@ void Form1::fillList(QListWidget *list, const QStringList &l, bool fit, const st
     }
     list->setUpdatesEnabled(true);
     if (fit)
-        Module3::AjustarScrollHorizontal(list, m_progress.get());
+        Module3::AjustarScrollHorizontal(list, l, m_progress.get());
 }
 
 QStringList Form1::readList(const QListWidget *list)

@@ -171,7 +171,7 @@ void Form1::BuscarPerdidos()
     Perdidos &window = perdidos();
     window.ListPerdidos->clear();
     // The used files the match looked at are not looked at again.
-    const WinFs::EventsDuringLookups lookups(barProgress());
+    const WinFs::AnalysisLooks lookups(barProgress());
     const Unused::MissingList missing = Unused::missingList(
         readList(ListUtilizados),
         [this](const QString &path) {

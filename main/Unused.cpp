@@ -472,7 +472,7 @@ bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, co
 {
     // A missing used file may make its folder be read for another letter
     // case of its name, and a folder may be large.
-    const WinFs::EventsDuringLookups lookups(progress);
+    const WinFs::AnalysisLooks lookups(progress);
     matcher.prepare(progress);
     progress.setRange(0, inventory.size());
     QStringList kept;

@@ -70,6 +70,31 @@ bool settled(const DirStamp &stamp)
     return stamp.mtimeNs >= 0 && stamp.mtimeNs < nowNs - qint64(50) * 1000000;
 }
 
+// While an analysis looks (AnalysisLooks), a folder's stamp looked at less
+// than this long ago is taken as its stamp now.
+constexpr qint64 kFreshNs = 10 * 1000000;
+int g_analysisLooks = 0;
+
+qint64 monotonicNs()
+{
+    struct timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// True when `hostDir` still has the stamp `seen`, last found at `*checkedNs`
+// (then set to now when the folder is looked at again).
+bool stillStamped(const QString &hostDir, const DirStamp &seen, qint64 *checkedNs)
+{
+    const qint64 now = monotonicNs();
+    if (g_analysisLooks > 0 && now - *checkedNs < kFreshNs)
+        return true;
+    if (!(stampOf(hostDir) == seen))
+        return false;
+    *checkedNs = now;
+    return true;
+}
+
 // Calls `f(name, type, folderFd)` for each entry of a folder but "." and
 // "..", read straight in large pieces; `progress` is pumped as it goes.
 // False when the folder cannot be opened.
@@ -123,6 +148,7 @@ bool forEachName(const QByteArray &dirName, Progress *progress, F f)
 struct Listing
 {
     DirStamp stamp;
+    qint64 checkedNs = 0; // when the folder last had `stamp` (monotonic)
     bool settled = false; // else it is listed again at its next use
     QHash<QString, QString> firstByKey;
 };
@@ -133,21 +159,31 @@ Progress *g_lookupProgress = nullptr;
 // A folder's names, listed again whenever the folder has changed since.
 const Listing &listingOf(const QString &hostDir)
 {
-    const DirStamp stamp = stampOf(hostDir);
     auto it = g_listing.find(hostDir);
-    if (it == g_listing.end() || !(it->stamp == stamp) || !it->settled) {
-        Listing l;
-        l.stamp = stamp;
-        l.settled = settled(stamp);
-        forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
-            const QString name = QFile::decodeName(n);
-            QString &first = l.firstByKey[foldKey(name)];
-            if (first.isNull() || name < first)
-                first = name;
-        });
-        it = g_listing.insert(hostDir, std::move(l));
-    }
-    return *it;
+    if (it != g_listing.end() && it->settled && stillStamped(hostDir, it->stamp, &it->checkedNs))
+        return *it;
+    Listing l;
+    l.checkedNs = monotonicNs();
+    l.stamp = stampOf(hostDir);
+    l.settled = settled(l.stamp);
+    forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
+        const QString name = QFile::decodeName(n);
+        QString &first = l.firstByKey[foldKey(name)];
+        if (first.isNull() || name < first)
+            first = name;
+    });
+    return *g_listing.insert(hostDir, std::move(l));
+}
+
+// True when `hostDir` was listed a moment ago and has not changed since, so
+// it exists without another look (while an analysis looks).
+bool listedJustNow(const QString &hostDir)
+{
+    if (g_analysisLooks == 0)
+        return false;
+    const auto it = g_listing.constFind(hostDir);
+    return it != g_listing.constEnd() && it->settled && it->stamp.mtimeNs >= 0
+        && monotonicNs() - it->checkedNs < kFreshNs;
 }
 
 // Folders found missing by a case-blind resolution, by their exact host
@@ -158,16 +194,17 @@ struct MissingFolder
 {
     QString anchor;
     DirStamp stamp;
+    qint64 checkedNs = 0; // when the anchor last had `stamp` (monotonic)
 };
 
 QHash<QString, MissingFolder> g_missing;
 
 bool knownMissingFolder(const QString &hostFolder)
 {
-    const auto it = g_missing.constFind(hostFolder);
-    if (it == g_missing.constEnd())
+    const auto it = g_missing.find(hostFolder);
+    if (it == g_missing.end())
         return false;
-    if (it->stamp.mtimeNs >= 0 && stampOf(it->anchor) == it->stamp)
+    if (it->stamp.mtimeNs >= 0 && stillStamped(it->anchor, it->stamp, &it->checkedNs))
         return true;
     g_missing.erase(it);
     return false;
@@ -210,7 +247,7 @@ QString resolveCaseBlind(const QString &windowsPath, bool *missing)
         exact << joined(exact.last(), parts[i]);
     qsizetype from = 0; // exact[from] exists (the root is taken as it is)
     for (qsizetype k = n - 1; k > 0; --k) {
-        if (hostExists(exact[k])) {
+        if (listedJustNow(exact[k]) || hostExists(exact[k])) {
             from = k;
             break;
         }
@@ -236,7 +273,7 @@ QString resolveCaseBlind(const QString &windowsPath, bool *missing)
                 if (missing)
                     *missing = true;
                 if (asWritten && i + 1 < n && l.settled)
-                    g_missing.insert(exact[n - 1], MissingFolder{cur, l.stamp});
+                    g_missing.insert(exact[n - 1], MissingFolder{cur, l.stamp, l.checkedNs});
                 for (qsizetype j = i; j < n; ++j)
                     cur = joined(cur, parts[j]);
                 return cur;
@@ -484,13 +521,15 @@ std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress, in
     return out;
 }
 
-EventsDuringLookups::EventsDuringLookups(Progress &progress) : m_previous(g_lookupProgress)
+AnalysisLooks::AnalysisLooks(Progress &progress) : m_previous(g_lookupProgress)
 {
     g_lookupProgress = &progress;
+    ++g_analysisLooks;
 }
 
-EventsDuringLookups::~EventsDuringLookups()
+AnalysisLooks::~AnalysisLooks()
 {
+    --g_analysisLooks;
     g_lookupProgress = m_previous;
 }
 

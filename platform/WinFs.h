@@ -98,16 +98,21 @@ std::vector<Entry> listHostDir(const QByteArray &hostDir, int *error);
 // analysis; drop it when a new run starts or files were moved.
 void clearCache();
 
-// While one lives, a case-blind resolution that must read a folder (which
-// may hold tens of thousands of names) lets window events run through
-// `progress`. Only code that keeps other commands out meanwhile sets one.
-class EventsDuringLookups
+// While one lives, an analysis is looking at the files, with other commands
+// kept out meanwhile (only such code sets one):
+//  - a case-blind resolution that must read a folder (which may hold tens
+//    of thousands of names) lets window events run through `progress`;
+//  - what was seen of a folder a few milliseconds ago is taken as it is
+//    now, without looking at the folder again: the looks of one analysis
+//    are one picture of the disk, and a folder is not looked at again for
+//    each of the thousands of files named in it.
+class AnalysisLooks
 {
 public:
-    explicit EventsDuringLookups(Progress &progress);
-    ~EventsDuringLookups();
-    EventsDuringLookups(const EventsDuringLookups &) = delete;
-    EventsDuringLookups &operator=(const EventsDuringLookups &) = delete;
+    explicit AnalysisLooks(Progress &progress);
+    ~AnalysisLooks();
+    AnalysisLooks(const AnalysisLooks &) = delete;
+    AnalysisLooks &operator=(const AnalysisLooks &) = delete;
 
 private:
     Progress *m_previous;

@@ -3,62 +3,82 @@
 #include "platform/EventPump.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QListWidget>
 #include <QScrollBar>
 
-#include <algorithm>
-#include <limits>
-#include <vector>
+#include <array>
+#include <cmath>
 
 namespace Module3 {
 
-int MedirTexto(const QWidget *control, const QString &texto)
-{
-    return QFontMetrics(control->font()).horizontalAdvance(texto) + 10;
-}
-
 namespace {
 
-// Shaping a long list's every line costs more than filling it. The sum of
-// the characters' own advances comes within a few pixels of the shaped
-// width (kerning is all it leaves out), so it tells which lines cannot
-// change the extent; only the others are shaped.
-class AdvanceTable
+// A text's width as the platform's text-extent measure gives it: the sum of
+// its characters' advances, without kerning (that measure has none), taken
+// up to the next whole pixel so that no line drawn is cut (kerning mostly
+// draws a line narrower). Measuring a long list costs a table look per
+// character, where shaping each line would cost more than filling the list.
+class TextMeasure
 {
 public:
+    explicit TextMeasure(const QFont &font) : m_fm(font), m_fmf(font) { m_latin.fill(-1.0f); }
+
+    int width(const QString &text)
+    {
+        qreal sum = 0;
+        for (const QChar c : text) {
+            // Such a line is measured as it is drawn.
+            if (needsShaping(c.unicode()))
+                return m_fm.horizontalAdvance(text);
+            sum += advance(c);
+        }
+        return int(std::ceil(sum));
+    }
+
+private:
     // Characters outside the basic plane (each half of the pair alone
     // measures as a narrow box where the font may draw a wide glyph, an
     // emoji), the scripts from Hebrew to Mongolian and Hangul jamo, which
     // join, reorder or stack their letters, and the selectors that turn a
-    // symbol into an emoji.
+    // symbol into an emoji: no sum of advances measures them.
     static bool needsShaping(char16_t u)
     {
         return (u >= 0x0590 && u < 0x1E00) || (u >= 0xD800 && u <= 0xDFFF) || (u >= 0xFE00 && u <= 0xFE0F);
     }
 
-    explicit AdvanceTable(const QFont &font) : m_fm(font), m_advance(0x10000, -1.0f) {}
-
-    // The estimate, or a width no line reaches when the line holds a
-    // character whose shaped width a sum of advances does not bound. Such
-    // lines are always shaped.
-    int estimate(const QString &text)
+    // A character's advance (a mark drawn over the letter before it has
+    // none). Most lines are written in the first 256 characters: a small
+    // table for them, made at once (a list of a few lines is measured too).
+    float advance(QChar c)
     {
-        qreal sum = 0;
-        for (const QChar c : text) {
-            if (needsShaping(c.unicode()))
-                return std::numeric_limits<int>::max() / 2;
-            float &a = m_advance[c.unicode()];
+        const char16_t u = c.unicode();
+        if (u < m_latin.size()) {
+            float &a = m_latin[u];
             if (a < 0)
-                a = float(m_fm.horizontalAdvance(c));
-            sum += a;
+                a = float(m_fmf.horizontalAdvance(c));
+            return a;
         }
-        return int(sum);
+        auto it = m_other.constFind(u);
+        if (it == m_other.constEnd())
+            it = m_other.insert(u, float(m_fmf.horizontalAdvance(c)));
+        return *it;
     }
 
-private:
-    QFontMetricsF m_fm;
-    std::vector<float> m_advance;
+    QFontMetrics m_fm;
+    QFontMetricsF m_fmf;
+    std::array<float, 256> m_latin;
+    QHash<char16_t, float> m_other;
 };
+
+} // namespace
+
+int MedirTexto(const QWidget *control, const QString &texto)
+{
+    return TextMeasure(control->font()).width(texto) + 10;
+}
+
+namespace {
 
 // The list scrolls sideways over `extent` pixels: its last line carries
 // that width as its size. A list of uniform sizes gives every line the last
@@ -81,28 +101,15 @@ void applyExtent(QListWidget *list, int extent)
     item->setSizeHint(QSize(extent, list->sizeHintForRow(last)));
 }
 
-} // namespace
-
-namespace {
-
 template <typename TextAt>
 int extentOf(const QFont &font, int count, const TextAt &textAt, Progress *progress = nullptr)
 {
-    const QFontMetrics fm(font);
-    AdvanceTable table(font);
+    TextMeasure measure(font);
     int extent = 10;
     for (int i = 0; i < count; ++i) {
         if (progress && (i & 1023) == 1023)
             progress->pump();
-        const QString &text = textAt(i);
-        if (i > 0) {
-            // The shaped width has not been found to exceed the estimate by
-            // more than 2 pixels; the slack leaves room to spare.
-            const int slack = 4 + int(text.size() / 32);
-            if (table.estimate(text) + 10 + slack <= extent)
-                continue;
-        }
-        const int w = fm.horizontalAdvance(text) + 10;
+        const int w = measure.width(textAt(i)) + 10;
         if (i == 0)
             extent = w;
         else if (w > extent)

@@ -11,7 +11,9 @@ class QWidget;
 
 namespace Module3 {
 
-// The width in pixels of a text in a control's font, plus 10.
+// The width in pixels of a text in a control's font, plus 10: the sum of
+// its characters' advances, without kerning, up to the next whole pixel
+// (lines in scripts that join or stack their letters are measured shaped).
 int MedirTexto(const QWidget *control, const QString &texto);
 
 // Sets a list's horizontal scroll width from its items by the rule of

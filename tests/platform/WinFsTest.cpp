@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -243,6 +244,18 @@ TEST_F(WinFsTest, AFolderThatAppearsIsFoundAtOnce)
     QDir().mkpath(dir.path() + "/Q/R-old/x");
     age(dir.path() + "/Q/R");
     EXPECT_TRUE(WinFs::findNormalFile("D:\\Q\\R\\Audio\\take.wav"));
+
+    // While an analysis looks, what was seen a moment ago stands for a few
+    // milliseconds, no longer.
+    QDir().mkpath(dir.path() + "/S");
+    age(dir.path() + "/S");
+    NoProgress quiet;
+    const WinFs::AnalysisLooks looks(quiet);
+    EXPECT_FALSE(WinFs::findNormalFile("D:\\S\\Audio\\take.wav"));
+    Fixtures::writeFile(dir.path() + "/S/audio/take.wav", "t");
+    age(dir.path() + "/S");
+    QThread::msleep(30);
+    EXPECT_TRUE(WinFs::findNormalFile("D:\\S\\Audio\\take.wav"));
 }
 
 TEST_F(WinFsTest, RecordsOfOneFolderAreTheRecordsOfEachFile)
