@@ -475,6 +475,29 @@ private:
         return true;
     }
 
+    // Moves `pos` past the bytes of a candidate that neither end it nor may
+    // start its extension (neither NUL nor "."), as the byte-by-byte loop
+    // would pass them, while they are read and lie inside the path area for
+    // sure; `last` becomes the last byte passed. The loop goes on from the
+    // first byte it must look at.
+    template<typename Tick>
+    void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick)
+    {
+        const qint64 limit = std::min(m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1);
+        if (pos > limit)
+            return;
+        const uchar *s = m_buf.get() + (pos - m_base);
+        const uchar *e = s + (limit - pos + 1);
+        const uchar *p = s;
+        while (p < e && *p != 0 && *p != '.')
+            ++p;
+        if (p == s)
+            return;
+        last = p[-1];
+        pos += p - s;
+        tick(p - s);
+    }
+
     void scan(Result &r, bool listMode)
     {
         qint64 pos = r.inicio;
@@ -563,6 +586,7 @@ private:
             for (;;) {
                 if (last == 0)
                     break;
+                skipPlainBytes(pos, last, tick);
                 last = at(pos);
                 if (last == '.') {
                     const qint64 dot = pos;

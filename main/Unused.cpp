@@ -310,7 +310,7 @@ void Matcher::indexIds(Progress *progress)
     m_idsReady = true;
     m_ids.reserve(m_used.size());
     for (int i = 0; i < m_used.size(); ++i) {
-        if (progress)
+        if (progress && (i & 63) == 63)
             progress->pump();
         const WinFs::FileStat &st = usedStat(i);
         if (!exists(st))
@@ -644,14 +644,18 @@ MissingList missingList(const QStringList &usedLines, const std::function<bool(c
     // Equal lines stand once, the first in list order; headers and dash
     // lines are never removed.
     QSet<QString> seen;
+    seen.reserve(out.lines.size());
     QStringList unique;
+    unique.reserve(out.lines.size());
     for (const QString &line : std::as_const(out.lines)) {
         if (line.contains(u'>') || line.contains(QStringLiteral("----------"))) {
             unique << line;
-        } else if (!seen.contains(line)) {
-            seen.insert(line);
-            unique << line;
+            continue;
         }
+        const qsizetype before = seen.size();
+        seen.insert(line);
+        if (seen.size() != before)
+            unique << line;
     }
     out.lines = unique;
     return out;

@@ -49,12 +49,13 @@ int removeDuplicates(QStringList &lines, const std::function<void(const QString 
             out << l;
             continue;
         }
-        auto it = first.constFind(l);
-        if (it == first.cend()) {
-            first.insert(l, i);
+        // One look: a new line finds its place empty (0) and takes i + 1.
+        qsizetype &at = first[l];
+        if (at == 0) {
+            at = i + 1;
             out << l;
         } else {
-            copiesOf[it.value()] << i;
+            copiesOf[at - 1] << i;
         }
     }
     const int count = int(lines.size() - out.size());

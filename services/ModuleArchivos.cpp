@@ -176,18 +176,21 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
         // Letting go of a large tree's entries takes a while too, and one
         // folder may hold tens of thousands of them: they go in pieces.
         size_t freed = 0;
+        const auto pumpEvery = [&](size_t n) {
+            freed += n;
+            if (freed >= 4096) {
+                freed = 0;
+                progress->pump();
+            }
+        };
         for (Node &node : nodes) {
             while (!node.entries.empty()) {
-                const size_t n = std::min<size_t>(node.entries.size(), 4096 - freed);
+                const size_t n = std::min<size_t>(node.entries.size(), 4096);
                 node.entries.resize(node.entries.size() - n);
-                freed += n;
-                if (freed >= 4096) {
-                    freed = 0;
-                    progress->pump();
-                }
+                pumpEvery(n);
             }
             std::vector<WinFs::Entry>().swap(node.entries);
-            ++freed;
+            pumpEvery(1);
         }
     }
 }
