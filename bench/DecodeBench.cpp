@@ -15,9 +15,11 @@
 //  - the longest time the event loop was kept waiting in any of these roads
 //    (goal: under 50 ms) and the peak resident memory of the open road;
 //  - one list-mode decoding alone.
-// Each timed command runs RUNS times (default 7), interleaved, each taking
-// every place in the row in turn; medians are printed. The second form only writes the two projects, DIR/con/Grande.vip
-// and DIR/sin/Grande.vip, for analysis_bench.
+// Each timed command runs RUNS times (default 15: one start of a process
+// varies by more than the paths cost), interleaved, each taking every place
+// in the row in turn; medians are printed. The second form only writes the
+// two projects, DIR/con/Grande.vip and DIR/sin/Grande.vip, for
+// analysis_bench.
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
@@ -184,7 +186,7 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
     QApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 256;
-    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 7;
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 15;
     App::setup();
 
     QString project, bare;
