@@ -289,9 +289,14 @@ public:
 
     qint64 lines() const { return m_lines; }
 
-    Contents finish()
+    // `goOn` (when given) is asked every 1024 names, as the reading asks it
+    // every 1024 lines; when it says no, the rest is left out.
+    Contents finish(const std::function<bool()> &goOn = {})
     {
+        qint64 n = 0;
         for (const auto &[path, name] : m_paths) {
+            if (goOn && (++n & 1023) == 0 && !goOn())
+                break;
             const QString key = name.toCaseFolded();
             if (m_targets.value(key).size() > 1) {
                 if (m_repeatedKeys.contains(key))
@@ -477,7 +482,7 @@ Contents readFile(int fd, const std::function<bool()> &goOn)
     if (!stop && lineBytes > 0)
         endLine();
     c.out().bytesRead = total;
-    return c.finish();
+    return c.finish(goOn);
 }
 
 } // namespace DeletionLog

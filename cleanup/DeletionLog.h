@@ -114,7 +114,9 @@ Contents read(const QStringList &lines);
 // block at a time, never the whole file: Windows-1252, or UTF-8 after a
 // byte-order mark; CR LF, LF or CR end a line. A line longer than
 // kMaxLineChars is refused unread. `goOn` is called between lines and
-// blocks (it lets window events run); reading stops when it says false.
+// blocks, and between names as the repeated ones are set apart (it lets
+// window events run); reading stops when it says false, and what it gives
+// is then incomplete.
 Contents readFile(int fd, const std::function<bool()> &goOn = {});
 
 } // namespace DeletionLog

@@ -230,7 +230,7 @@ void Recuperar::leerLog(const QString &file)
         Label1->setText(c.label);
         // A log of tens of thousands of lines goes in in pieces, events
         // running between them (the window is busy meanwhile).
-        constexpr qsizetype kPiece = 4096;
+        constexpr qsizetype kPiece = 1024;
         for (qsizetype at = 0; at < c.paths.size() && !m_closing; at += kPiece) {
             ListRecuperar->addItems(c.paths.mid(at, kPiece));
             EventPump::pumpEvents();

@@ -44,9 +44,19 @@ void Form1::quitarBorrados(const QStringList &gone)
     if (gone.isEmpty())
         return;
     const QSet<QString> set(gone.cbegin(), gone.cend());
-    for (int i = ListBorrar->count() - 1; i >= 0; --i) {
-        if (set.contains(ListBorrar->item(i)->text()))
-            delete ListBorrar->takeItem(i);
+    // Each run of lines that go together goes in one removal: taken one by
+    // one, tens of thousands of lines held the window for a while.
+    const auto goes = [&](int row) { return set.contains(ListBorrar->item(row)->text()); };
+    for (int i = ListBorrar->count() - 1; i >= 0;) {
+        if (!goes(i)) {
+            --i;
+            continue;
+        }
+        int first = i;
+        while (first > 0 && goes(first - 1))
+            --first;
+        ListBorrar->model()->removeRows(first, i - first + 1);
+        i = first - 1;
     }
     if (ListBorrar->count() == 0)
         CommandBorrado->hide();

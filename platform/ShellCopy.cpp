@@ -492,6 +492,10 @@ std::vector<Batch::Committed> Batch::commit()
         // named, never over a file that is there.
         std::vector<size_t> named;
         for (size_t i = 0; i < m_entries.size(); ++i) {
+            // Reading a batch's copies back takes a while: events run
+            // between them, as they do during the flushes.
+            if ((i & 15) == 15)
+                EventPump::pumpEvents();
             Entry &e = *m_entries[i];
             QString why;
             bool changed = false;

@@ -262,3 +262,20 @@ TEST_F(ResultLists, AboutBoxTogglesAndItsLinkLightsUpAndOpensOnce)
     EXPECT_FALSE(a.isVisible());
     Acerca::setOpener({});
 }
+
+TEST_F(ResultLists, DeletedFilesLeaveTheUnusedListAndTheOthersStayInOrder)
+{
+    Form1 &f = form1();
+    const QStringList lines = {"D:\\a.wav", "D:\\b.wav", "D:\\c.wav", "D:\\d.wav", "D:\\e.wav", "D:\\f.wav"};
+    const QList<QStringList> gone = {{}, {"D:\\a.wav"}, {"D:\\f.wav"}, {"D:\\a.wav", "D:\\c.wav", "D:\\d.wav"},
+                                     {"D:\\b.wav", "D:\\f.wav", "D:\\e.wav"}, lines};
+    for (const QStringList &g : gone) {
+        fill(f.ListBorrar, lines);
+        f.quitarBorrados(g);
+        QStringList expected;
+        for (const QString &l : lines)
+            if (!g.contains(l))
+                expected << l;
+        EXPECT_EQ(Form1::lines(f.ListBorrar), expected) << g.join(u' ').toStdString();
+    }
+}
