@@ -225,8 +225,7 @@ void Matcher::index(Progress *progress)
         if (progress && (i & 1023) == 1023)
             progress->pump();
     }
-    m_stat.resize(size_t(m_used.size()));
-    m_statDone.assign(size_t(m_used.size()), false);
+    m_statState.assign(size_t(m_used.size()), StatState::NotLooked);
     m_exact.reserve(m_used.size());
     m_nameHead.reserve(m_used.size());
     m_nameNext.assign(size_t(m_used.size()), -1);
@@ -267,11 +266,22 @@ int Matcher::nextNamed(int u, QStringView name) const
 
 const WinFs::FileStat &Matcher::usedStat(int index)
 {
-    if (!m_statDone[size_t(index)]) {
-        m_stat[size_t(index)] = WinFs::statPath(m_used[index]);
-        m_statDone[size_t(index)] = true;
+    static const WinFs::FileStat kMissing;
+    StatState &state = m_statState[size_t(index)];
+    if (state == StatState::NotLooked) {
+        const WinFs::FileStat st = WinFs::statPath(m_used[index]);
+        if (st.exists) {
+            // Kept for the files that are there only: a project naming
+            // thousands of missing files costs no record for each.
+            if (m_stat.empty())
+                m_stat.resize(size_t(m_used.size()));
+            m_stat[size_t(index)] = st;
+            state = StatState::There;
+        } else {
+            state = StatState::Missing;
+        }
     }
-    return m_stat[size_t(index)];
+    return state == StatState::There ? m_stat[size_t(index)] : kMissing;
 }
 
 QString Matcher::usedHost(int index)
@@ -289,7 +299,9 @@ QHash<QString, bool> Matcher::normalFiles(Progress *progress) const
         return out;
     out.reserve(m_used.size());
     for (int i = 0; i < m_used.size(); ++i) {
-        if (m_statDone[size_t(i)])
+        if (m_statState[size_t(i)] == StatState::Missing)
+            out.insert(m_used[i], false);
+        else if (m_statState[size_t(i)] == StatState::There)
             out.insert(m_used[i], m_stat[size_t(i)].isFile && !m_stat[size_t(i)].hidden);
         if (progress && (i & 1023) == 1023)
             progress->pump();

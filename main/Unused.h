@@ -130,7 +130,8 @@ private:
     bool compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u);
     QHash<int, NameGroup> m_groups;
     bool m_plainCompare = false; // the file comparison is the real one
-    std::vector<bool> m_statDone;
+    enum class StatState : unsigned char { NotLooked, Missing, There };
+    std::vector<StatState> m_statState;
     QSet<std::pair<quint64, quint64>> m_ids; // used files: device and inode
     bool m_idsReady = false;
     // A used file that is a link or has other hard links may be any
