@@ -484,7 +484,7 @@ private:
     void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick)
     {
         const qint64 limit = std::min(m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1);
-        if (pos > limit)
+        if (pos < m_base || pos > limit)
             return;
         const uchar *s = m_buf.get() + (pos - m_base);
         const uchar *e = s + (limit - pos + 1);
