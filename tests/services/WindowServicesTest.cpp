@@ -202,6 +202,31 @@ void answerFolderDialog(const QString &host, FolderAnswer *seen)
     timer->start();
 }
 
+// The drive Q: is `folder` while one lives; the drives set before come back
+// after it, also when a test stops early.
+class DriveQ
+{
+public:
+    explicit DriveQ(const QString &folder) : m_saved(qgetenv("VELMAR_DRIVES"))
+    {
+        qputenv("VELMAR_DRIVES", ("Q=" + folder).toUtf8());
+        DriveMap::instance().reload();
+    }
+    ~DriveQ()
+    {
+        if (m_saved.isNull())
+            qunsetenv("VELMAR_DRIVES");
+        else
+            qputenv("VELMAR_DRIVES", m_saved);
+        DriveMap::instance().reload();
+    }
+    DriveQ(const DriveQ &) = delete;
+    DriveQ &operator=(const DriveQ &) = delete;
+
+private:
+    QByteArray m_saved;
+};
+
 } // namespace
 
 TEST(ModuleOpen, FolderDialogHasItsFixedTitleAndReturnsTheFolder)
@@ -209,9 +234,7 @@ TEST(ModuleOpen, FolderDialogHasItsFixedTitleAndReturnsTheFolder)
     QTemporaryDir dir;
     const QString sub = dir.filePath("Muestras");
     ASSERT_TRUE(QDir().mkpath(sub));
-    const QByteArray saved = qgetenv("VELMAR_DRIVES");
-    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
-    DriveMap::instance().reload();
+    const DriveQ drive(dir.path());
 
     FolderAnswer seen;
     answerFolderDialog(sub, &seen);
@@ -229,11 +252,6 @@ TEST(ModuleOpen, FolderDialogHasItsFixedTitleAndReturnsTheFolder)
     EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "");
     EXPECT_TRUE(cancelled.seen);
 
-    if (saved.isNull())
-        qunsetenv("VELMAR_DRIVES");
-    else
-        qputenv("VELMAR_DRIVES", saved);
-    DriveMap::instance().reload();
 }
 
 TEST(ModuleOpen, AFolderThatDoesNotExistIsNotChosen)
@@ -285,9 +303,7 @@ TEST(Dialogo, ProjectsOfEitherCaseAreOffered)
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    const QByteArray saved = qgetenv("VELMAR_DRIVES");
-    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
-    DriveMap::instance().reload();
+    const DriveQ drive(dir.path());
     QStringList offered;
     whenModal([&](QDialog *d) {
         auto *view = d->findChild<QAbstractItemView *>(QStringLiteral("listView"));
@@ -300,11 +316,6 @@ TEST(Dialogo, ProjectsOfEitherCaseAreOffered)
     Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\");
     offered.sort();
     EXPECT_EQ(offered, (QStringList{"Tema.VIP", "otro.vip"}));
-    if (saved.isNull())
-        qunsetenv("VELMAR_DRIVES");
-    else
-        qputenv("VELMAR_DRIVES", saved);
-    DriveMap::instance().reload();
 }
 
 TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
@@ -313,9 +324,7 @@ TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("Cerrada"));
     QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ExeOwner);
-    const QByteArray saved = qgetenv("VELMAR_DRIVES");
-    qputenv("VELMAR_DRIVES", ("Q=" + dir.path()).toUtf8());
-    DriveMap::instance().reload();
+    const DriveQ drive(dir.path());
     QString start;
     whenModal([&](QDialog *d) {
         start = static_cast<QFileDialog *>(d)->directory().absolutePath();
@@ -324,9 +333,4 @@ TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
     Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\Cerrada");
     QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(start, QDir::homePath());
-    if (saved.isNull())
-        qunsetenv("VELMAR_DRIVES");
-    else
-        qputenv("VELMAR_DRIVES", saved);
-    DriveMap::instance().reload();
 }
