@@ -9,6 +9,7 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "tests/support/DialogAnswerer.h"
+#include "tests/support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -156,10 +157,7 @@ TEST(ModuleVersion, OnlyTheProgramsOwnFileHasAVersion)
 
     QTemporaryDir dir;
     const QString other = dir.filePath("otro.exe");
-    QFile f(other);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("MZ no version here");
-    f.close();
+    ASSERT_TRUE(Fixtures::writeFile(other, "MZ no version here"));
     EXPECT_EQ(ModuleVersion::VersionArchivo(other), "");
     EXPECT_EQ(ModuleVersion::VersionArchivo(dir.filePath("falta.exe")), "");
     EXPECT_EQ(ModuleVersion::VersionArchivo(""), "");
@@ -272,10 +270,7 @@ TEST(NameIcons, NoDialogReadsTheFilesItLists)
     // answers (a link to /proc/kmsg) and hang.
     QTemporaryDir dir;
     const QString file = dir.filePath("documento");
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n");
-    f.close();
+    ASSERT_TRUE(Fixtures::writeFile(file, "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<< /Type /Catalog >>\nendobj\n"));
     ASSERT_TRUE(QFileIconProvider().type(QFileInfo(file)).contains("PDF")) << "the desktop's own lookup reads it";
     EXPECT_FALSE(NameIcons::provider().type(QFileInfo(file)).contains("PDF"));
     EXPECT_FALSE(NameIcons::provider().icon(QFileInfo(file)).isNull());
