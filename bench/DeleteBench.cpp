@@ -90,8 +90,10 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    // The bench's own trash and settings, never the user's.
+    // The bench's own trash and settings, never the user's: its folder is
+    // the one volume of the trash.
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("VELMAR_TRASH_VOLUMES", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     QApplication app(argc, argv);
     App::setup();

@@ -7,7 +7,9 @@ set -euo pipefail
 demo_tool="$1" bench="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+# Its settings and trashes lie in its folder, the one volume of the trash.
+export QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
+  VELMAR_TRASH_VOLUMES="$work"
 projects="$("$demo_tool" "$work/demo")"
 cp -a "$work/demo" "$work/before"
 mkdir "$work/backup"
