@@ -4,6 +4,7 @@
 #include "platform/Ask.h"
 #include "platform/EventPump.h"
 #include "tests/support/LibraryTest.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,29 @@ TEST_F(DeletionRun, ATrashThatFailsOrIsDeclinedNeverBecomesADeletionForGood)
         QDir(host("Backup")).removeRecursively();
         QDir().mkpath(host("Backup"));
     }
+}
+
+// The real trash, with no trash that can take the file (the data folder of
+// the home trash is read-only): the item fails with the reason, the file
+// stays, no record is left, nothing is deleted for good.
+TEST_F(DeletionRun, WithNoUsableRealTrashTheFileStaysAndTheItemFails)
+{
+    RUN_AS_ORDINARY_USER();
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    ASSERT_TRUE(QDir().mkpath(host("home")));
+    ASSERT_EQ(::chmod(QFile::encodeName(host("home")).constData(), 0555), 0);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(host("home")));
+    for (const bool backup : {false, true}) {
+        const auto list = items({"T/a.wav"});
+        const Deletion::Report r = run(list, options(true, backup));
+        EXPECT_EQ(status(r, 0), Status::Failed) << backup;
+        EXPECT_TRUE(r.items.at(0).reason.contains(host("home"))) << qPrintable(r.items.at(0).reason);
+        EXPECT_EQ(r.deleted, 0);
+        EXPECT_EQ(readAll(host("T/a.wav")), "take T/a.wav");
+        EXPECT_FALSE(QFileInfo::exists(host("home/Trash")));
+    }
+    qputenv("XDG_DATA_HOME", saved);
+    ::chmod(QFile::encodeName(host("home")).constData(), 0700);
 }
 
 TEST_F(DeletionRun, AFileIsCountedOnlyWhenItIsReallyGone)

@@ -200,7 +200,7 @@ TEST_F(TrashTest, ATrashThatIsALinkOrAnothersIsNeverUsed)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         if (c.asRoot && ::geteuid() != 0) {
-            std::printf("[  SKIPPED ] only as root (no folder of another user can be made): %s\n", c.what);
+            std::printf("skipped, only as root (no folder of another user can be made): %s\n", c.what);
             continue;
         }
         start();
@@ -285,7 +285,7 @@ TEST_F(TrashTest, EmptyingNeverFollowsALink)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         if (c.asRoot && ::geteuid() != 0) {
-            std::printf("[  SKIPPED ] only as root (no folder of another user can be made): %s\n", c.what);
+            std::printf("skipped, only as root (no folder of another user can be made): %s\n", c.what);
             continue;
         }
         start();
