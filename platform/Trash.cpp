@@ -116,12 +116,10 @@ QByteArray realPathToBe(const QByteArray &path)
             return out + tail;
         }
         const qsizetype slash = head.lastIndexOf('/');
-        if (slash < 0)
+        if (slash < 0 || head == "/")
             return path;
         tail = head.mid(slash) + tail;
         head = slash == 0 ? QByteArray("/") : head.left(slash);
-        if (head == "/" && tail.isEmpty())
-            return path;
     }
 }
 
