@@ -8,6 +8,7 @@
 #include "platform/Ask.h"
 #include "player/FormMedia.h"
 #include "services/CuadroMensaje.h"
+#include "services/QuestionsInFront.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -46,6 +47,9 @@ void setup()
     if (loaded && !installed)
         installed = QCoreApplication::installTranslator(&qtbase);
 
+    // Every question opens above every window, the ones that stay on top
+    // included, with the keyboard focus.
+    QuestionsInFront::install();
     Peers::install({formMediaPeer(), paraBorrarPeer(), recuperarPeer(), form2Peer()});
     // The questions of the file operations go to the message dialog; closing
     // it answers with the last (cautious) button.

@@ -6,7 +6,8 @@ namespace App {
 
 // Puts the windows together: installs the windows above the main window
 // (main/Peers.h), sends the file operations' questions to the message
-// dialog, and has Qt's own dialogs speak Spanish. Call once, after the
+// dialog, keeps every question in front of every window, and has Qt's own
+// dialogs speak Spanish. Call once, after the
 // QApplication exists and before any window.
 void setup();
 
