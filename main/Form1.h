@@ -165,8 +165,13 @@ public:
     // The dropped-path road: a project file or a folder given by a drop or on
     // the command line (a Windows path).
     void AbrirRuta(const QString &ruta);
-    // A drop on the project list: each local file or folder in turn; a drop
-    // without files resets the window.
+    // Several such paths analysed together: every project they hold is
+    // listed and counts as a user of its takes; the folder shown is that of
+    // the last path holding a project. A path containing "_BAK" (with the
+    // box unticked) is left out after one notice.
+    void AbrirRutas(const QStringList &rutas);
+    // A drop on the project list: its local files and folders together; a
+    // drop without files resets the window.
     void ListProyectos_OLEDragDrop(const QMimeData *data);
     // Builds the project list from List1 and runs the analysis.
     void BuscarProyectosCarpeta();

@@ -34,25 +34,37 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
         cmdReset_Click();
         return;
     }
-    // Each path runs to its end before the next; the window shows the last.
-    for (const QString &p : paths) {
-        if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
-            return;
-        AbrirRuta(p);
-        // A cancel stops the whole drop, not only the path it came in.
-        if (cancelar)
-            return;
-    }
+    // Everything dropped together is analysed together: a project dropped
+    // beside another uses its takes as much as the other does.
+    AbrirRutas(paths);
 }
 
 void Form1::AbrirRuta(const QString &ruta)
 {
+    AbrirRutas(QStringList{ruta});
+}
+
+void Form1::AbrirRutas(const QStringList &rutas)
+{
     if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;
-    if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK"))) {
-        AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
-        return;
+    QStringList paths;
+    bool backups = false;
+    for (const QString &ruta : rutas) {
+        if (!CheckBAK->isChecked() && ruta.contains(QStringLiteral("_BAK")))
+            backups = true;
+        else
+            paths << ruta;
     }
+    if (backups) {
+        AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
+        // The notice let events run: a drop or a command may have started
+        // meanwhile.
+        if (paths.isEmpty() || Peers::deletion().EstaBorrando() || Decoding || analysisRunning()
+            || asociadosOcupado())
+            return;
+    }
+    paths.removeAll(QString());
     setFocus();
     ListProyectosInfo->hide();
     TextDecode->hide();
@@ -75,7 +87,7 @@ void Form1::AbrirRuta(const QString &ruta)
     SalvaListados->setVisible(false);
     colorLapso(QColor(0xC0, 0xFF, 0xFF));
 
-    if (ruta.isEmpty()) {
+    if (paths.isEmpty()) {
         Decoding = false;
         resetAfterRun();
         return;
@@ -87,37 +99,43 @@ void Form1::AbrirRuta(const QString &ruta)
     XP_ProgressBar1->show();
     WinFs::clearCache();
 
-    const WinFs::FileStat st = WinFs::statPath(ruta);
-    const bool isFile = st.isFile && !st.hidden;
-    bool folderDone = false;
-    if (isFile && ruta.right(4).toLower() == QStringLiteral(".vip")) {
-        if (Valido(ruta)) {
-            ListProyectos->clear();
-            List1.clear();
-            DragVip = ruta;
-            ListProyectos->addItem(QStringLiteral("1 --> ") + ruta);
-            List1 << ruta;
-            Path.clear();
-        } else if (dec.readError) {
-            unreadableProjects << ruta;
+    // The projects of every path, each once, in the order dropped; the
+    // folder shown is that of the last path that holds one.
+    QStringList projects;
+    QSet<QString> listed;
+    const auto take = [&](const QString &project) {
+        if (!listed.contains(project)) {
+            listed.insert(project);
+            projects << project;
         }
-    } else if (!isFile) {
-        Path = ruta;
-        if (Buscar::BuscarVips(*this, ruta)) {
-            BuscarProyectosCarpeta();
-            SalvaListados->setVisible(true);
-            folderDone = true;
+    };
+    QString shownFolder;
+    for (const QString &ruta : std::as_const(paths)) {
+        const WinFs::FileStat st = WinFs::statPath(ruta);
+        const bool isFile = st.isFile && !st.hidden;
+        if (isFile && ruta.right(4).toLower() == QStringLiteral(".vip")) {
+            if (Valido(ruta)) {
+                take(ruta);
+                shownFolder = Buscar::Obtener_Nombre_Path(ruta, false);
+            } else if (dec.readError) {
+                unreadableProjects << ruta;
+            }
+        } else if (!isFile && Buscar::BuscarVips(*this, ruta)) {
+            for (const QString &project : std::as_const(List1))
+                take(project);
+            shownFolder = ruta;
         }
+        if (cancelar)
+            break;
     }
-    if (!folderDone) {
-        Module3::AjustarScrollHorizontal(ListProyectos);
-        if (!DragVip.isEmpty() && !cancelar) {
-            DirVip = DragVip;
-            BuscarProyectosCarpeta();
-        } else {
-            Decoding = false;
-            resetAfterRun();
-        }
+    List1 = projects;
+    Module3::AjustarScrollHorizontal(ListProyectos);
+    if (!projects.isEmpty() && !cancelar) {
+        Path = shownFolder;
+        BuscarProyectosCarpeta();
+    } else {
+        Decoding = false;
+        resetAfterRun();
     }
 
     Lapso();

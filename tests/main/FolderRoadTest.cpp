@@ -212,15 +212,81 @@ TEST_F(FolderRoadWindow, DropsWithoutLocalFilesResetTheWindow)
     EXPECT_EQ(f.ListProyectos->count(), 0);
 }
 
-TEST_F(FolderRoadWindow, TwoDroppedFoldersLeaveTheSecondOnScreen)
+// Paths dropped together are analysed together: every project counts as a
+// user of its takes, each listed once, and the folder shown is that of the
+// last path holding a project. Dropped as a file manager drops them.
+TEST_F(FolderRoadWindow, PathsDroppedTogetherAreAnalysedTogether)
 {
+    project("Temas/Tema 1.VIP", "uno.wav");
+    project("Temas/Tema 2.VIP", "dos.wav");
     project("Uno/A.vip", "a.wav");
     project("Dos/B.vip", "b.wav");
+    project("Dos/Viejo_BAK.vip", "viejo.wav");
+    write("Vacia/nota.txt", "texto");
+    struct Case
+    {
+        QStringList dropped;
+        QStringList projects;
+        QString shown;
+        QStringList notices;
+    };
+    const QList<Case> cases = {
+        {{"Temas/Tema 1.VIP", "Temas/Tema 2.VIP"},
+         {"1 --> D:\\Temas\\Tema 1.VIP", "2 --> D:\\Temas\\Tema 2.VIP"},
+         "D:\\Temas",
+         {}},
+        {{"Uno", "Dos"}, {"1 --> D:\\Uno\\A.vip", "2 --> D:\\Dos\\B.vip"}, "D:\\Dos", {}},
+        // A project and the folder that holds it: listed once; a path
+        // without projects changes nothing of the others.
+        {{"Dos", "Uno/A.vip", "Uno", "Vacia"},
+         {"1 --> D:\\Dos\\B.vip", "2 --> D:\\Uno\\A.vip"},
+         "D:\\Uno",
+         {}},
+        // A backup among others: one notice, the others analysed.
+        {{"Dos/Viejo_BAK.vip", "Temas/Tema 2.VIP"},
+         {"1 --> D:\\Temas\\Tema 2.VIP"},
+         "D:\\Temas",
+         {"Proyectos Vip's | Este es un proyecto BAK y no se procesará"}},
+    };
     Form1 &f = form1();
     f.show();
-    drop(f, {dir.path() + "/Uno", dir.path() + "/Dos"});
-    EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> D:\\Dos\\B.vip"});
-    EXPECT_EQ(f.LabelCheck[1]->text(), "D:\\Dos");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    for (const Case &c : cases) {
+        answerDialogs();
+        f.ListProyectos->clear();
+        auto *data = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString &rel : c.dropped)
+            urls << QUrl::fromLocalFile(host(rel));
+        data->setUrls(urls);
+        QWidget *target = f.ListProyectos->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent dropEvent(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropEvent);
+        const std::string what = c.dropped.join(", ").toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Decoding && f.ListProyectos->count() > 0; }, 5000)) << what;
+        EXPECT_EQ(Form1::lines(f.ListProyectos), c.projects) << what;
+        EXPECT_EQ(f.LabelCheck[0]->text(), QStringLiteral("Encontrados %1 proyectos en:").arg(c.projects.size()))
+            << what;
+        EXPECT_EQ(f.LabelCheck[1]->text(), c.shown) << what;
+        EXPECT_EQ(asked(), c.notices) << what;
+        // No take of a listed project is offered.
+        const QStringList unused = Form1::lines(f.ListBorrar);
+        const QStringList used = Form1::lines(f.ListUtilizados);
+        for (const QString &item : c.projects) {
+            const QString vip = item.mid(item.indexOf(u'>') + 2);
+            const QString folder = vip.left(vip.lastIndexOf(u'\\'));
+            for (const QString &line : used)
+                if (line.startsWith(folder + "\\Audio\\"))
+                    EXPECT_FALSE(unused.contains(line)) << what << ": " << line.toStdString();
+        }
+        EXPECT_FALSE(used.filter("Audio").isEmpty()) << what;
+        delete data;
+    }
+    // Last, Tema 1 was not dropped: its take is offered.
+    EXPECT_TRUE(Form1::lines(f.ListBorrar).contains("D:\\Temas\\Audio\\uno.wav"));
 }
 
 TEST_F(FolderRoadWindow, DropDuringARunningAnalysisStartsNothing)
