@@ -489,11 +489,6 @@ void Form2::SalvarFiltro()
     Settings::sync();
 }
 
-QString Form2::ExtensionAudio(const QString &ext) const
-{
-    return Asociados::ExtensionAudio(General::ExtAsociados, ext);
-}
-
 QString Form2::motivoOcupado() const
 {
     if (m_escaneando)

@@ -78,7 +78,6 @@ public:
     // The count of selected lines (and their size into the caption).
     int ContarSeleccion();
     void SeleccionarTodos();
-    QString ExtensionAudio(const QString &ext) const;
 
     // A scan or a deletion of this window is running: the window cannot be
     // unloaded, and the main window starts no analysis and no reset.

@@ -51,12 +51,6 @@ General::Tabla tabla(const Filtro &seleccion)
     return t;
 }
 
-QString extension(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot + 1).toLower();
-}
-
 bool esAsociado(const QString &name, const General::Tabla &tabla)
 {
     const qsizetype dot = name.lastIndexOf(u'.');

@@ -60,11 +60,6 @@ using Filtro = std::array<bool, 5>;
 // in its entries, the placeholder in the others, entries 10 to 12 always.
 General::Tabla tabla(const Filtro &seleccion);
 
-// The extension of a file name, lower case, for the match: the part after
-// its last "."; "" when the name holds no "." (a name without a dot has no
-// extension, so a file named "hz" is not a cache file).
-QString extension(const QString &name);
-
 // Whether a file name is an associated file under `tabla`: its extension is
 // at most 3 characters, not an audio or project extension, and equal to an
 // entry that is not the placeholder.

@@ -153,11 +153,6 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool Form1::shown(const QWidget *w)
-{
-    return !w->isHidden();
-}
-
 QStringList Form1::lines(const QListWidget *list)
 {
     QStringList out;
@@ -569,11 +564,6 @@ bool Form1::asociadosOcupado()
            QStringLiteral(" >>> AVISO <<<   Espere a que termine la búsqueda o el borrado de archivos asociados."),
            true);
     return true;
-}
-
-void Form1::CopiarListBorrados()
-{
-    Peers::deletion().CopiarListBorrados();
 }
 
 void Form1::CarpetasBuscar_Click()

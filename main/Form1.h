@@ -213,7 +213,6 @@ public:
     // The unused files of the project folders, and the used files missing
     // from disk.
     void LlenarListBorrar();
-    bool ComparaFiles(const QString &file1, const QString &file2);
     void cmdPerdidos_Click();
 
     // The deletion window and the folder lists.
@@ -224,7 +223,6 @@ public:
     // scans or deletes: a reset or a new analysis would unload it under its
     // own running loop.
     bool asociadosOcupado();
-    void CopiarListBorrados();
     void CarpetasBuscar_Click();
     void CarpetasNoBorrar_Click();
 
@@ -245,7 +243,6 @@ public:
     // to even).
     static QString formatLapso(double seconds);
     void AvisoMsg(const QString &texto, const QString &mensaje);
-    void mesg(const QString &s);
     // The look of every message of this window.
     CuadroMensaje::Look mainLook() const;
 
@@ -390,7 +387,6 @@ private:
     void captionProjectList();
     // The reset at the end of a run (the run's own guard is lifted for it).
     void resetAfterRun();
-    static bool shown(const QWidget *w);
 
     // Inventory lines that are folders: never offered for deletion.
     QSet<QString> m_inventoryFolders;

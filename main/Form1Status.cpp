@@ -101,13 +101,3 @@ void Form1::AvisoMsg(const QString &texto, const QString &mensaje)
     Module2::releaseCuadro();
 }
 
-void Form1::mesg(const QString &s)
-{
-    // The caller has prepared Module2::Cuadro (buttons, presentation) and
-    // Module2::TextoCuadro.
-    if (!Module2::Cuadro) {
-        Module2::RespuestaCuadro = -1;
-        return;
-    }
-    Module2::RespuestaCuadro = Module2::Cuadro->showAndWait(Module2::TextoCuadro, s, mainLook());
-}

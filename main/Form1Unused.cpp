@@ -163,19 +163,6 @@ void Form1::BuscarNoUtilizados()
     }
 }
 
-bool Form1::ComparaFiles(const QString &file1, const QString &file2)
-{
-    const Unused::Comparison c = Unused::compareFiles(file1, file2);
-    if (c.result == Unused::Sameness::Unreadable) {
-        // Counted as the same file: a file is never offered for deletion
-        // because it could not be read.
-        Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + c.unreadable,
-               true);
-        return true;
-    }
-    return c.result == Unused::Sameness::Identical;
-}
-
 void Form1::BuscarPerdidos()
 {
     Perdidos &window = perdidos();

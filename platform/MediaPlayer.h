@@ -87,7 +87,6 @@ public:
     State state() const { return m_state; }
     bool isPlaying() const { return m_state == State::Playing; }
     qint64 positionMs() const;
-    qint64 durationMs() const { return m_durationMs; }
     // True while the current playback runs on the clock, without sound.
     bool silent() const { return m_silent; }
 

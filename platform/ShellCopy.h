@@ -21,10 +21,6 @@ struct FileRecord;
 // renamed). The copy keeps the source's modification time.
 namespace ShellCopy {
 
-// `sourceHost` a file, `folderHost` the folder that receives it under the
-// same name. Copying a file onto itself fails.
-ShellResult copyInto(const QString &sourceHost, const QString &folderHost);
-
 // Where a restored file goes: a folder below a drive's root, opened name by
 // name without following a link, and the file's name in it.
 struct RestoreTarget

@@ -382,12 +382,6 @@ bool findNormalFile(const QString &windowsPath, QString *host)
     return st.isFile && !st.hidden;
 }
 
-bool exists(const QString &windowsPath)
-{
-    const QString h = hostPath(windowsPath);
-    return !h.isEmpty() && QFileInfo::exists(h);
-}
-
 bool isDirectory(const QString &windowsPath)
 {
     const QString h = hostPath(windowsPath);
@@ -407,17 +401,6 @@ QDateTime lastModified(const QString &windowsPath)
 {
     const QString h = hostPath(windowsPath);
     return h.isEmpty() ? QDateTime() : QFileInfo(h).lastModified();
-}
-
-std::optional<FileId> fileId(const QString &windowsPath)
-{
-    const QString h = hostPath(windowsPath);
-    if (h.isEmpty())
-        return std::nullopt;
-    struct stat st;
-    if (::stat(QFile::encodeName(h).constData(), &st) != 0)
-        return std::nullopt;
-    return FileId{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 namespace {

@@ -73,16 +73,11 @@ QString hostPath(const QString &windowsPath);
 // `host`, when given, receives the file's host path.
 bool findNormalFile(const QString &windowsPath, QString *host = nullptr);
 
-// Exists in any form (file or folder, hidden or not).
-bool exists(const QString &windowsPath);
 bool isDirectory(const QString &windowsPath);
 
 // -1 when the file cannot be found.
 qint64 fileSize(const QString &windowsPath);
 QDateTime lastModified(const QString &windowsPath);
-
-// Device and inode of an existing file or folder.
-std::optional<FileId> fileId(const QString &windowsPath);
 
 // The entries of a folder given as a host path, sorted case-blind,
 // "." and ".." left out. An unreadable folder gives no entries.

@@ -171,8 +171,8 @@ TEST_F(AssociatedScan, PlaceholderAndDotlessNamesNeverMatch)
     put("F/a.h2");
     const Asociados::Resultado r = scan("D:\\F");
     EXPECT_EQ(texts(r.lines), (QStringList{" ", "Carpeta 1 -> D:\\F", " ", "D:\\F\\a.h2"}));
-    EXPECT_EQ(Asociados::extension("hz"), "");
-    EXPECT_EQ(Asociados::extension("Take.HDP"), "hdp");
+    EXPECT_FALSE(Asociados::esAsociado("hz", Asociados::tabla(kSoloWav)));
+    EXPECT_TRUE(Asociados::esAsociado("Take.HDP", Asociados::tabla(kSoloWav)));
     EXPECT_FALSE(Asociados::esAsociado("x.-", Asociados::tabla(kSoloWav)));
     EXPECT_EQ(Asociados::ExtensionAudio(Asociados::tabla(kSoloWav), "-"), "-");
 }

@@ -278,9 +278,11 @@ TEST_F(FolderRoadWindow, PathsDroppedTogetherAreAnalysedTogether)
         for (const QString &item : c.projects) {
             const QString vip = item.mid(item.indexOf(u'>') + 2);
             const QString folder = vip.left(vip.lastIndexOf(u'\\'));
-            for (const QString &line : used)
-                if (line.startsWith(folder + "\\Audio\\"))
+            for (const QString &line : used) {
+                if (line.startsWith(folder + "\\Audio\\")) {
                     EXPECT_FALSE(unused.contains(line)) << what << ": " << line.toStdString();
+                }
+            }
         }
         EXPECT_FALSE(used.filter("Audio").isEmpty()) << what;
         delete data;

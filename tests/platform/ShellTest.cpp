@@ -80,52 +80,6 @@ TEST_F(Shell, EmptyingRemovesEveryTrashEntry)
     EXPECT_TRUE(Trash::emptyAll().done()) << "emptying an empty trash is no error";
 }
 
-TEST_F(Shell, CopyAsksBeforeReplacingAndBeforeCreatingAFolder)
-{
-    const QString src = write("src/take.wav", "new bytes");
-    const QString old = write("dst/take.wav", "old bytes");
-    QStringList asked;
-    int answer = 1; // "No"
-    Ask::setFunction([&](const QString &, const QString &text, const QStringList &buttons) {
-        asked << text;
-        EXPECT_EQ(buttons, (QStringList{"Sí", "No"}));
-        return answer;
-    });
-    EXPECT_EQ(ShellCopy::copyInto(src, dir.path() + "/dst").outcome, ShellResult::Declined);
-    EXPECT_EQ(readAll(old), "old bytes");
-    answer = 0;
-    EXPECT_TRUE(ShellCopy::copyInto(src, dir.path() + "/dst").done());
-    EXPECT_EQ(readAll(old), "new bytes");
-    EXPECT_EQ(asked.size(), 2);
-
-    asked.clear();
-    answer = 1;
-    EXPECT_EQ(ShellCopy::copyInto(src, dir.path() + "/new/deep").outcome, ShellResult::Declined);
-    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/new"));
-    answer = 0;
-    EXPECT_TRUE(ShellCopy::copyInto(src, dir.path() + "/new/deep").done());
-    EXPECT_EQ(readAll(dir.path() + "/new/deep/take.wav"), "new bytes");
-    EXPECT_EQ(QFileInfo(dir.path() + "/new/deep/take.wav").lastModified(), QFileInfo(src).lastModified());
-}
-
-TEST_F(Shell, CopyNeverReportsAFailureAsDoneNorLeavesPartialFiles)
-{
-    const QString src = write("src/take.wav", Fixtures::noise(300000, 5));
-    Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 0; });
-    // Onto itself.
-    EXPECT_EQ(ShellCopy::copyInto(src, dir.path() + "/src").outcome, ShellResult::Failed);
-    EXPECT_EQ(readAll(src), Fixtures::noise(300000, 5));
-    // A source that is not a file.
-    EXPECT_EQ(ShellCopy::copyInto(dir.path() + "/src", dir.path() + "/x").outcome, ShellResult::Failed);
-    // A destination that is a file.
-    const QString file = write("plain.txt", "t");
-    EXPECT_EQ(ShellCopy::copyInto(src, file).outcome, ShellResult::Failed);
-    // A folder in the way of the name.
-    QDir().mkpath(dir.path() + "/dst/take.wav");
-    EXPECT_EQ(ShellCopy::copyInto(src, dir.path() + "/dst").outcome, ShellResult::Failed);
-    EXPECT_EQ(QDir(dir.path() + "/dst").entryList(QDir::Files | QDir::Hidden).size(), 0) << "no temporary left";
-}
-
 TEST_F(Shell, UnansweredQuestionsTakeTheCautiousButton)
 {
     Ask::setFunction({});
