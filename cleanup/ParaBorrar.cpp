@@ -14,6 +14,7 @@
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
 #include "platform/ShellCopy.h"
+#include "platform/SpanishDate.h"
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
@@ -611,8 +612,8 @@ void ParaBorrar::BorrarSeleccionados()
     options.protectedFolders = FolderLists::storedProtectedFolders();
     if (formNoBorrarLoaded())
         formNoBorrar().LeerRutasNoBorrados();
-    options.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    options.time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    options.date = SpanishDate::today();
+    options.time = SpanishDate::now();
     options.rows = ListBorrar->count();
 
     // The selected lines, each with the file the analysis recorded for it

@@ -16,6 +16,9 @@
 #include <memory>
 
 class Progress;
+namespace NoLinkWrite {
+class Folder;
+}
 class Class1;
 class QAction;
 class QCheckBox;
@@ -353,6 +356,9 @@ private:
     // click handlers then do nothing.
     bool m_selecting = false;
     ListadosOutcome m_listados;
+    // One listing written through the held listings folder.
+    bool writeListing(const NoLinkWrite::Folder &folder, const QString &name, QListWidget *List,
+                      const QString &tituloA, const QString &tituloB, QString *error);
     Qt::MouseButton m_lastButton = Qt::LeftButton;
     void PonerToolTips();
     void CarpetaCommandLine(const QString &path);

@@ -8,22 +8,21 @@
 #include "main/Listados.h"
 #include "main/Peers.h"
 #include "main/UsedList.h"
+#include "platform/NoLinkWrite.h"
+#include "platform/SpanishDate.h"
 #include "platform/WinFs.h"
 #include "services/Class1.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDate>
 #include <QItemSelection>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTime>
 
 #include <cmath>
 
@@ -202,18 +201,19 @@ bool Form1::SalvarListados(const QString &file, QListWidget *List, const QString
 {
     if (file.isEmpty())
         return true;
-    const QString host = WinFs::hostPath(file);
-    if (host.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("La unidad de la ruta no está disponible.");
-        return false;
-    }
-    const QLocale locale = QLocale::system();
-    return Listados::write(host,
-                           Listados::lines(locale.toString(QDate::currentDate(), QLocale::ShortFormat),
-                                           QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), lines(List),
-                                           tituloA, tituloB),
-                           error);
+    // The folder as the analysis reads folders; the file itself never
+    // through a link.
+    const qsizetype slash = file.lastIndexOf(u'\\');
+    const NoLinkWrite::Folder folder
+        = NoLinkWrite::Folder::open(slash < 0 ? QString() : WinFs::hostPath(file.left(slash + 1)), error);
+    return folder.isOpen() && writeListing(folder, file.mid(slash + 1), List, tituloA, tituloB, error);
+}
+
+bool Form1::writeListing(const NoLinkWrite::Folder &folder, const QString &name, QListWidget *List,
+                         const QString &tituloA, const QString &tituloB, QString *error)
+{
+    return Listados::write(
+        folder, name, Listados::lines(SpanishDate::today(), SpanishDate::now(), lines(List), tituloA, tituloB), error);
 }
 
 void Form1::SalvaListados_Click()
@@ -226,9 +226,13 @@ void Form1::SalvaListados_Click()
     m_listados.ran = true;
 
     const QString folder = Listados::folder(DirVip);
-    const QString hostFolder = WinFs::hostPath(folder);
+    // The folder is held open for the whole run: a "Listados" replaced by a
+    // link meanwhile is not followed.
     QString error = QStringLiteral("La unidad de la ruta no está disponible.");
-    if (hostFolder.isEmpty() || !Listados::makeFolder(hostFolder, &error)) {
+    const QString hostProject = WinFs::hostPath(DirVip);
+    const NoLinkWrite::Folder listados
+        = hostProject.isEmpty() ? NoLinkWrite::Folder() : Listados::openFolder(hostProject, &error);
+    if (!listados.isOpen()) {
         m_listados.failed << folder + QStringLiteral(": ") + error;
         AvisoMsg(QStringLiteral("No se puede crear la carpeta de los listados:\r\n") + folder + QStringLiteral("\r\n")
                      + error + QStringLiteral("\r\nNo se ha escrito ningún listado."),
@@ -255,7 +259,7 @@ void Form1::SalvaListados_Click()
 
     const auto save = [&](const QString &name, QListWidget *list, const QString &a, const QString &b) {
         QString why;
-        if (SalvarListados(folder + name, list, a, b, &why))
+        if (writeListing(listados, name, list, a, b, &why))
             ++m_listados.written;
         else
             m_listados.failed << name + QStringLiteral(": ") + why;
@@ -289,10 +293,22 @@ void Form1::SalvaListados_Click()
     cmdCancelar->hide();
     Decoding = false;
 
-    if (!m_listados.failed.isEmpty())
+    // The status box says where the listings went, and only when all went.
+    const QString shownFolder = folder.chopped(1);
+    if (!m_listados.failed.isEmpty()) {
+        Alerta(3, QStringLiteral(" >>> AVISO <<<   No se han podido escribir %1 listados en: ").arg(m_listados.failed.size())
+                      + shownFolder,
+               true);
         AvisoMsg(QStringLiteral("No se han podido escribir estos listados en ") + folder + QStringLiteral(":\r\n")
                      + m_listados.failed.join(QStringLiteral("\r\n")),
                  QStringLiteral("SalvaListados"));
+    } else if (m_listados.cancelled) {
+        Alerta(3, QStringLiteral(" >>> AVISO <<<   Listados cancelados: se han guardado %1 en: ").arg(m_listados.written)
+                      + shownFolder,
+               true);
+    } else {
+        Alerta(1, QStringLiteral("Listados guardados en: ") + shownFolder, true);
+    }
 }
 
 void Form1::About_Click()

@@ -3,14 +3,7 @@
 #include "platform/Ansi.h"
 #include "services/BuscarPaths.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
-
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace Listados {
 
@@ -65,50 +58,24 @@ QStringList lines(const QString &date, const QString &time, const QStringList &i
     return out;
 }
 
-bool makeFolder(const QString &hostFolder, QString *error)
+NoLinkWrite::Folder openFolder(const QString &hostProjectFolder, QString *error)
 {
-    QString path = hostFolder;
-    while (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    if (QFileInfo(path).isDir())
-        return true;
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
-        return true;
-    const int e = errno;
-    if (error) {
-        switch (e) {
-        case EEXIST:
-            *error = QStringLiteral("Ya existe un archivo con ese nombre.");
-            break;
-        case ENOENT:
-        case ENOTDIR:
-            *error = QStringLiteral("La carpeta del proyecto ya no existe.");
-            break;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            *error = QStringLiteral("No se puede escribir en la carpeta del proyecto.");
-            break;
-        case ENOSPC:
-        case EDQUOT:
-            *error = QStringLiteral("No queda espacio en el disco.");
-            break;
-        default:
-            *error = QString::fromLocal8Bit(std::strerror(e));
-        }
+    QString why;
+    const NoLinkWrite::Folder project = NoLinkWrite::Folder::open(hostProjectFolder, &why);
+    if (!project.isOpen()) {
+        if (error)
+            *error = QStringLiteral("La carpeta del proyecto no se puede abrir: ") + why;
+        return {};
     }
-    return false;
+    NoLinkWrite::Folder out = project.sub(QStringLiteral("Listados"), &why);
+    if (!out.isOpen() && error)
+        *error = why;
+    return out;
 }
 
-bool write(const QString &hostFile, const QStringList &lines, QString *error)
+bool write(const NoLinkWrite::Folder &folder, const QString &name, const QStringList &lines, QString *error)
 {
-    QSaveFile out(hostFile);
-    if (!out.open(QIODevice::WriteOnly) || out.write(Ansi::textFile(lines)) < 0 || !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+    return folder.write(name, Ansi::textFile(lines), error);
 }
 
 } // namespace Listados

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoLinkWrite.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,15 +41,18 @@ inline const QString kBorrar = QStringLiteral("Archivos a Borrar.log");
 QStringList lines(const QString &date, const QString &time, const QStringList &items, const QString &tituloA,
                   const QString &tituloB);
 
-// Makes the listings folder (a host path) when it is not a folder yet; its
-// parent must exist, as the project folder does. False with the reason, in
-// Spanish, in *error (a read-only medium, a project folder that is gone, a
-// file of that name).
-bool makeFolder(const QString &hostFolder, QString *error = nullptr);
+// Opens the listings folder "Listados" of a project folder (a host path),
+// making it when it is missing, and holds it: every listing of one run is
+// written through it. A "Listados" that is a symbolic link (or a file) is
+// refused: not open, with the reason in Spanish in *error.
+NoLinkWrite::Folder openFolder(const QString &hostProjectFolder, QString *error = nullptr);
 
-// Writes the lines to a host file, Windows-1252 with CR LF (UTF-8 with a
-// byte-order mark when a line has a character Windows-1252 lacks), replacing
-// the file whole or not at all. False with the reason in *error.
-bool write(const QString &hostFile, const QStringList &lines, QString *error = nullptr);
+// Writes the lines as the file `name` of the held folder, Windows-1252 with
+// CR LF (UTF-8 with a byte-order mark when a line has a character
+// Windows-1252 lacks), replacing the file whole or not at all; a file of
+// that name that is a link is refused and left as it is. False with the
+// reason in *error.
+bool write(const NoLinkWrite::Folder &folder, const QString &name, const QStringList &lines,
+           QString *error = nullptr);
 
 } // namespace Listados

@@ -6,22 +6,20 @@
 #include "main/Unused.h"
 #include "platform/Ansi.h"
 #include "platform/DriveMap.h"
+#include "platform/NoLinkWrite.h"
 #include "platform/Settings.h"
+#include "platform/SpanishDate.h"
 #include "services/Module2.h"
 
 #include <QCloseEvent>
-#include <QDate>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTime>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -118,30 +116,25 @@ bool Perdidos::SalvarLog(const QString &file, QString *error)
 {
     if (file.isEmpty())
         return true;
-    const QLocale locale = QLocale::system();
-    const QStringList lines = Unused::missingLogLines(
-        TextEncontrados->text(), locale.toString(QDate::currentDate(), QLocale::ShortFormat),
-        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), Form1::lines(ListPerdidos));
-    const QString host = DriveMap::instance().toHost(file);
+    const QStringList lines = Unused::missingLogLines(TextEncontrados->text(), SpanishDate::today(),
+                                                      SpanishDate::now(), Form1::lines(ListPerdidos));
+    // The project folder as the analysis read it; the log itself is never
+    // written through a link.
+    const qsizetype slash = file.lastIndexOf(u'\\');
+    const QString host = slash < 0 ? QString() : DriveMap::instance().toHost(file.left(slash + 1));
     if (host.isEmpty()) {
         if (error)
             *error = QStringLiteral("La unidad de la ruta no está disponible.");
         return false;
     }
-    QSaveFile out(host);
-    if (!out.open(QIODevice::WriteOnly) || out.write(Ansi::textFile(lines)) < 0 || !out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+    const NoLinkWrite::Folder folder = NoLinkWrite::Folder::open(host, error);
+    return folder.isOpen() && folder.write(file.mid(slash + 1), Ansi::textFile(lines), error);
 }
 
 void Perdidos::cmdLog_Click()
 {
     const QString folder = form1().LabelCheck[1]->text();
-    const QString name =
-        Unused::missingLogName(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    const QString name = Unused::missingLogName(SpanishDate::today());
     QString error;
     const QString crlf = QStringLiteral("\r\n");
     // The message box is a child of this window, so it shows above it even

@@ -3,6 +3,7 @@
 #include "platform/Ask.h"
 #include "platform/EventPump.h"
 #include "platform/FileRecord.h"
+#include "platform/SpanishDate.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -85,7 +86,7 @@ QString fileFacts(qint64 bytes, const QDateTime &modified)
 {
     const QLocale locale;
     return locale.toString(bytes) + QStringLiteral(" bytes, modificado el ")
-        + locale.toString(modified, QLocale::ShortFormat);
+        + SpanishDate::dateTime(modified);
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "services/InfoTexts.h"
 
+#include "platform/SpanishDate.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -25,10 +27,9 @@ QString numberText(double value, int decimals)
 
 QString dateText(const QDateTime &when)
 {
-    const QLocale locale = QLocale::system();
-    QString text = locale.toString(when.date(), QLocale::ShortFormat);
+    QString text = SpanishDate::date(when.date());
     if (when.time() != QTime(0, 0))
-        text += u' ' + when.time().toString(QStringLiteral("HH:mm:ss"));
+        text += u' ' + SpanishDate::time(when.time());
     return text;
 }
 

@@ -14,8 +14,8 @@ inline const QString kDashes40 = QString(40, u'-');
 // without thousands separators or trailing zeros ("3,5", "12", "0,07").
 QString numberText(double value, int decimals);
 
-// The general date text: short date, a blank and the time; the time is left
-// out at exactly midnight.
+// The general date text: short date, a blank and the time, as the Spanish
+// locale writes them; the time is left out at exactly midnight.
 QString dateText(const QDateTime &when);
 
 // The balloon of a playlist file: size (megabytes with two decimals, or the

@@ -1,7 +1,13 @@
 #include "main/Listados.h"
 
 #include "main/Form1.h"
+#include "main/Perdidos.h"
+#include "main/Unused.h"
 #include "platform/Ansi.h"
+#include "platform/ShellCopy.h"
+#include "platform/SpanishDate.h"
+#include "services/InfoTexts.h"
+#include "tests/support/CLocale.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
 
@@ -9,9 +15,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -56,12 +65,18 @@ TEST(Listados, LinesInsertADashLineBeforeEachHeaderAndABlankAfterIt)
 TEST(Listados, FileIsWindows1252WithCrLf)
 {
     QTemporaryDir dir;
-    const QString file = dir.path() + "/l.log";
-    ASSERT_TRUE(Listados::write(file, {"Canción", " ", ""}));
-    EXPECT_EQ(read(file), QByteArray("Canci\xF3n\r\n \r\n\r\n"));
     QString why;
-    EXPECT_FALSE(Listados::write(dir.path() + "/no/l.log", {"x"}, &why));
+    const NoLinkWrite::Folder folder = NoLinkWrite::Folder::open(dir.path(), &why);
+    ASSERT_TRUE(Listados::write(folder, "l.log", {"Canción", " ", ""}));
+    EXPECT_EQ(read(dir.path() + "/l.log"), QByteArray("Canci\xF3n\r\n \r\n\r\n"));
+    // A folder of that name is not replaced.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("d.log"));
+    EXPECT_FALSE(Listados::write(folder, "d.log", {"x"}, &why));
     EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.path() + "/d.log").isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"d.log", "l.log"}))
+        << "no new text left under a name of its own";
 }
 
 TEST(Listados, FolderAndProjectFileNames)
@@ -145,6 +160,10 @@ TEST_F(ListingsWindow, EveryProjectAndBothListsAreWrittenAndTheShownProjectComes
               " \r\n\r\n" + f.LabelErase[1]->text().toLatin1() + "\r\n" + kDash.toLatin1()
                   + "\r\n \r\nD:\\P\\Audio\\suelta.wav\r\n");
     EXPECT_TRUE(read(listing("Archivos Totales.log")).startsWith("Fecha: "));
+    // The status box says where they went.
+    EXPECT_EQ(f.TextDecode->toPlainText(), "Listados guardados en: D:\\P\\Listados");
+    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0xC0E0FFu);
+    EXPECT_FALSE(f.TextDecode->isHidden());
     // The second project is shown again; the command is over.
     EXPECT_EQ(f.B_listProyectos, "D:\\P\\B.vip");
     EXPECT_EQ(Form1::lines(f.ListVip), (QStringList{"D:\\P\\Audio\\b1.wav", "D:\\P\\Audio\\b2.wav"}));
@@ -236,4 +255,76 @@ TEST_F(ListingsWindow, ACancelStopsWithoutReplacingGoodListingsAndTheRunHoldsThe
     EXPECT_EQ(Form1::lines(f.ListVip), shown);
     EXPECT_FALSE(f.Decoding);
     EXPECT_FALSE(f.analysisRunning());
+}
+
+TEST_F(ListingsWindow, NothingIsWrittenThroughALink)
+{
+    // Each link points at a file outside the project folders; it and the
+    // link stay as they are, and the user is told why.
+    struct Case
+    {
+        const char *what;
+        QString link;   // under the library
+        QString target; // what it points to, under the library
+        bool perdidos;  // the missing-files log rather than the listings
+    };
+    const QString log = Unused::missingLogName(SpanishDate::today());
+    const Case cases[] = {
+        {"the listings folder", "P/Listados", "Fuera", false},
+        {"a listing", "P/Listados/Archivos Totales.log", "Fuera/Archivos Totales.log", false},
+        {"the missing-files log", "P/" + log, "Fuera/Archivos Totales.log", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(host("P/Listados")).removeRecursively();
+        QDir(host("Fuera")).removeRecursively();
+        write("Fuera/Archivos Totales.log", "ajeno");
+        QDir().mkpath(QFileInfo(host(c.link)).path());
+        ASSERT_TRUE(QFile::link(host(c.target), host(c.link)));
+        Form1 &f = analysed();
+        answerDialogs();
+        if (c.perdidos) {
+            perdidos().cmdLog->click();
+        } else {
+            f.SalvaListados->trigger();
+            EXPECT_NE(f.TextDecode->toPlainText().left(22), "Listados guardados en:");
+        }
+        EXPECT_EQ(read(host("Fuera/Archivos Totales.log")), "ajeno");
+        EXPECT_EQ(QDir(host("Fuera")).entryList(QDir::Files | QDir::Hidden), QStringList{"Archivos Totales.log"});
+        EXPECT_TRUE(QFileInfo(host(c.link)).isSymLink());
+        ASSERT_EQ(asked().size(), 1);
+        EXPECT_TRUE(asked()[0].contains("es un enlace simbólico: no se escribe a través de un enlace"))
+            << asked()[0].toStdString();
+        if (!c.perdidos)
+            EXPECT_EQ(f.lastListados().written, QFileInfo(host(c.link)).fileName() == "Listados" ? 0 : 4);
+        QFile::remove(host(c.link));
+    }
+}
+
+TEST_F(ListingsWindow, DatesAreWrittenAsInSpainUnderTheCLocale)
+{
+    RUN_UNDER_C_LOCALE();
+    const QDateTime when(QDate(2026, 12, 10), QTime(9, 5, 3));
+    EXPECT_EQ(SpanishDate::date(when.date()), "10/12/26");
+    EXPECT_EQ(SpanishDate::date(QDate(2026, 2, 1)), "1/2/26");
+    EXPECT_EQ(SpanishDate::time(when.time()), "9:05:03");
+    EXPECT_EQ(InfoTexts::dateText(when), "10/12/26 9:05:03");
+    EXPECT_EQ(ShellCopy::fileFacts(12, when), "12 bytes, modificado el 10/12/26 9:05");
+    EXPECT_EQ(Unused::missingLogName(SpanishDate::date(when.date())), "Perdidos_10-12-26.log");
+
+    // Today's, in a listing and in the missing-files log's name and text.
+    const QDate today = QDate::currentDate();
+    const QString spain = QStringLiteral("%1/%2/%3").arg(today.day()).arg(today.month()).arg(today.year() % 100, 2, 10,
+                                                                                             QLatin1Char('0'));
+    Form1 &f = analysed();
+    f.SalvaListados->trigger();
+    const QByteArray first = read(listing("Archivos Totales.log")).split('\r').value(0);
+    EXPECT_TRUE(QRegularExpression("^Fecha: " + QRegularExpression::escape(spain) + "    Hora: \\d?\\d:\\d\\d:\\d\\d$")
+                    .match(QString::fromLatin1(first))
+                    .hasMatch())
+        << first.constData();
+    answerDialogs();
+    perdidos().cmdLog->click();
+    const QString name = "Perdidos_" + QString(spain).replace(u'/', u'-') + ".log";
+    EXPECT_TRUE(read(host("P/" + name)).contains(" " + spain.toLatin1() + " a las: ")) << name.toStdString();
 }
