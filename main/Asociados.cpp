@@ -210,6 +210,15 @@ QByteArray unir(const QByteArray &host, const QByteArray &name)
     return host.endsWith('/') ? host + name : host + '/' + name;
 }
 
+// Only a regular file is an associated file: a pipe or a device named like
+// one would block its reading or its removal, and a link is not the file.
+// Looked at only for the names that match, a few of a folder's.
+bool esNormal(const QByteArray &host)
+{
+    struct stat st;
+    return ::lstat(host.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 struct Coincidencia
 {
     QString name;
@@ -259,7 +268,7 @@ bool Escaneo::leer(Carpeta &c, std::vector<WinFs::Entry> &subs)
     for (WinFs::Entry &e : entries) {
         if (e.isDir)
             subs.push_back(std::move(e));
-        else if (Asociados::esAsociado(e.name, m_tabla))
+        else if (Asociados::esAsociado(e.name, m_tabla) && esNormal(unir(c.host, e.raw)))
             c.files.push_back(Coincidencia{e.name, e.raw, e.windowsName});
     }
     return true;

@@ -144,7 +144,8 @@ QString ErrorCarpeta(const QString &windowsFolder);
 // files of each folder in that order, under its header. Symbolic links to
 // folders are listed, never entered; the trash folders ("RECYCLE" in the
 // path, ".Trash", ".Trash-<n>", the user's own trash) give no line; a trash
-// folder of the desktop is not even walked. Each file line carries its
+// folder of the desktop is not even walked. Only regular files are listed
+// (no pipe, device or link named like a peak file). Each file line carries its
 // file's record. Captions and the progress bar (1 to 1000, cycling) go to
 // `progress`, whose events run after every folder and every file.
 Asociados::Resultado BuscarAsociados(const QString &path, const General::Tabla &tabla, Progress &progress);

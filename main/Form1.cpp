@@ -250,12 +250,14 @@ void Form1::AbrirFichero_Click()
     TextDecode->hide();
     LabelIndice->hide();
     Peers::player().unloadFormMedia();
-    SalvaListados->setVisible(false);
 
     const QString chosen = Dialogo::AbrirArchivo(this, QStringLiteral("Proyectos (*.vip)|*.vip"),
                                                  QStringLiteral("Selecciona un archivo VIP"), QString());
+    // The listings menu follows the lists: a cancelled dialog leaves the last
+    // analysis's lists, and so the menu, as they were.
     if (chosen.isEmpty())
         return;
+    SalvaListados->setVisible(false);
     // The dialog let events run: a run may have started meanwhile.
     if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
         return;

@@ -382,7 +382,7 @@ private:
     void DescodificarProyectos();
     void ListarArchivosCarpetas();
     void BuscarNoUtilizados();
-    int countOtherProjects() const;
+    int countOtherProjects();
     void BuscarPerdidos();
     void LimpiarListas();
     // Empties the four result lists and hides their captions and the

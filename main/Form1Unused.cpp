@@ -107,7 +107,7 @@ void Form1::ListarArchivosCarpetas()
     }
 }
 
-int Form1::countOtherProjects() const
+int Form1::countOtherProjects()
 {
     // Only listed projects count for the unused files; those the run did
     // not list, but an analysis of their folder would, are counted here.
@@ -119,6 +119,11 @@ int Form1::countOtherProjects() const
         if (listed.contains(p) || refusedProjects.contains(p) || unreadableProjects.contains(p)
             || p.contains(QStringLiteral("FreezeData"))
             || (!CheckBAK->isChecked() && p.contains(QStringLiteral("_BAK"))))
+            continue;
+        // Only a project the project test accepts would be analysed with
+        // its folder (a MIDI project would not); one that cannot be read
+        // may use these files all the same.
+        if (!Valido(p) && !dec.readError)
             continue;
         ++n;
     }

@@ -8,6 +8,7 @@
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/ShellCopy.h"
+#include "platform/SpanishDate.h"
 #include "platform/Trash.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
@@ -302,8 +303,7 @@ TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
     const QByteArray log = readAll(host("Backup/Archivos_Borrados.log"));
     const QList<QByteArray> lines = log.split('\n');
     ASSERT_EQ(lines.size(), 5) << log.constData();
-    EXPECT_TRUE(lines[0].startsWith("Archivos borrados  "));
-    EXPECT_TRUE(lines[0].contains(" a las "));
+    EXPECT_TRUE(lines[0].startsWith("Archivos borrados  " + SpanishDate::today().toLatin1() + " a las "));
     EXPECT_EQ(lines[1], QByteArray(61, '-') + '\r');
     EXPECT_EQ(lines[2], a.toLatin1() + '\r');
     EXPECT_EQ(lines[3], b.toLatin1() + '\r');

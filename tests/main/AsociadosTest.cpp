@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -330,6 +331,19 @@ TEST_F(AssociatedScan, LinksToFoldersAreListedNeverEntered)
     const Asociados::Resultado r = scan("D:\\R");
     EXPECT_EQ(r.carpetas, (QStringList{"D:\\R", "D:\\R\\bucle", "D:\\R\\enlace", "D:\\R\\real"}));
     EXPECT_EQ(texts(r.lines), (QStringList{" ", "Carpeta 1 -> D:\\R\\real", " ", "D:\\R\\real\\a.h2"}));
+}
+
+TEST_F(AssociatedScan, OnlyRegularFilesAreListed)
+{
+    // Named like peak files, but a pipe, a device and a link are no files
+    // to delete (reading or removing them would block or act elsewhere).
+    put("R/real.h2");
+    const QByteArray r = QFile::encodeName(dir.path() + "/R/");
+    ASSERT_EQ(::mkfifo(r + "pipe.h2", 0600), 0);
+    ASSERT_EQ(::symlink(r + "real.h2", r + "enlace.hdp"), 0);
+    const bool device = ::mknod(r + "disp.h2", S_IFCHR | 0600, makedev(1, 3)) == 0; // as root only
+    const Asociados::Resultado res = scan("D:\\R");
+    EXPECT_EQ(texts(res.lines), (QStringList{" ", "Carpeta 1 -> D:\\R", " ", "D:\\R\\real.h2"})) << device;
 }
 
 TEST_F(AssociatedScan, RootThatCannotBeWalkedSaysWhy)

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 
 #include <functional>
 
@@ -327,4 +328,20 @@ TEST_F(ListingsWindow, DatesAreWrittenAsInSpainUnderTheCLocale)
     perdidos().cmdLog->click();
     const QString name = "Perdidos_" + QString(spain).replace(u'/', u'-') + ".log";
     EXPECT_TRUE(read(host("P/" + name)).contains(" " + spain.toLatin1() + " a las: ")) << name.toStdString();
+}
+
+TEST_F(ListingsWindow, TheMenuFollowsTheListsWhenTheOpenDialogIsCancelled)
+{
+    Form1 &f = analysed();
+    ASSERT_TRUE(f.SalvaListados->isVisible());
+    const QStringList used = Form1::lines(f.ListUtilizados);
+    answerDialogs(); // no path queued: the dialog is cancelled
+    QTest::mouseClick(f.AbrirFichero, Qt::LeftButton);
+    EXPECT_EQ(Form1::lines(f.ListUtilizados), used);
+    EXPECT_TRUE(f.SalvaListados->isVisible());
+
+    // A project chosen, the lists go and come back with it.
+    openProject(f, host("P/B.vip"));
+    EXPECT_EQ(f.ListProyectos->count(), 1);
+    EXPECT_TRUE(f.SalvaListados->isVisible());
 }

@@ -79,6 +79,7 @@ TEST_F(UnusedWindow, OtherProjectsOfTheFoldersAreNamedOnceByTheirCount)
     Fixtures::VipOptions midi;
     midi.marker = false;
     write("P/Midi.vip", Fixtures::vipBytes({win("P/Audio/m.wav")}, midi)); // no audio: never analysed
+    write("P/Sub/Midi2.vip", Fixtures::vipBytes({}));                        // nor in a sub-folder
     Form1 &f = form1();
     openProject(f, tema);
     EXPECT_TRUE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav"))) << "only listed projects count";
