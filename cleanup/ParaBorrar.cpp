@@ -609,7 +609,15 @@ void ParaBorrar::BorrarSeleccionados()
     options.confirm = CheckConfirmar->isChecked();
     options.emptyTrashFirst = CheckVaciarPapelera->isChecked();
     options.backupFolder = CheckBackup->isChecked() ? ruta : QString();
-    options.protectedFolders = FolderLists::storedProtectedFolders();
+    // Protected folders that could not be read are no empty list: no run.
+    const FolderLists::ProtectedFolders protegidas = FolderLists::readProtectedFolders();
+    if (!protegidas.error.isEmpty()) {
+        if (form1Loaded())
+            form1().Alerta(3, protegidas.error, true);
+        QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"), protegidas.error);
+        return;
+    }
+    options.protectedFolders = protegidas.folders;
     if (formNoBorrarLoaded())
         formNoBorrar().LeerRutasNoBorrados();
     options.date = SpanishDate::today();

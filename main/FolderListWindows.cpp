@@ -2,6 +2,7 @@
 #include "services/WindowPlace.h"
 
 #include "main/FolderLists.h"
+#include "main/Form1.h"
 #include "platform/Settings.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
@@ -200,6 +201,11 @@ void FormNoBorrar::LeerRutasNoBorrados()
 void FormNoBorrar::loadList()
 {
     LeerRutasNoBorrados();
+    // A list that could not be read shows empty or short: the user is told
+    // why, in the main window's status box.
+    const QString error = FolderLists::readProtectedFolders().error;
+    if (!error.isEmpty() && form1Loaded())
+        form1().Alerta(3, error, true);
 }
 
 void FormNoBorrar::storeList()

@@ -28,6 +28,21 @@ QStringList storedSearchFolders();
 // Module3::UltimaRutaNoBorrar.
 QStringList storedProtectedFolders();
 
+// The protected folders for a deletion run, or why they could not be read:
+// a settings store that could not be read as it is written is never taken
+// for an empty list. `error` (Spanish, naming the settings file) is set when
+// the store's file could not be read as written where it holds or may hold
+// protected-folder keys (keys not read back, outside their group, names
+// that are no text, the store's own status), or when what was read is no
+// list the store writes (a count that is no number, a line break in a
+// folder). No deletion runs with such a list.
+struct ProtectedFolders
+{
+    QStringList folders;
+    QString error;
+};
+ProtectedFolders readProtectedFolders();
+
 void storeSearchFolders(const QStringList &folders);
 void storeProtectedFolders(const QStringList &folders);
 

@@ -1,19 +1,50 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The per-user settings store: text values under application "Velmar",
 // section "Ruzvel" (~/.config/Velmar/Velmar.ini; tests point
 // XDG_CONFIG_HOME at a temp folder).
 namespace Settings {
 
+// A stored text is cut at its first NUL, as a Windows string is.
 QString get(const QString &key, const QString &defaultValue = QString());
 void set(const QString &key, const QString &value);
 bool contains(const QString &key);
 void remove(const QString &key);
 
-// Writes what is pending to disk; false when the store could not be written.
+// Writes what is pending to disk; false when the store could not be written
+// (and while its file is held, below).
 bool sync();
+
+// The store's file (a host path).
+QString fileName();
+
+// How the store's file reads against what the store read from it. A file
+// that could not be read as it is written (the store's own status says so,
+// a key line of the file that the store did not read as it stands, under
+// its group: a line ending in "\" before a group, an unclosed quote; key
+// names that are not UTF-8 text: a file saved as UTF-16) is held: nothing
+// is written over it while the program runs, so that what it holds stays
+// for the user to mend; the values set meanwhile live in memory only (and
+// sync() says they could not be written). Looked at when the store is
+// opened and again by each call here; a file mended meanwhile is read anew.
+struct FileCheck
+{
+    // Why the file could not be read as it is written ("" when it could).
+    QString problem;
+    // The keys of the file's lines, "group/key" ("key" outside any group),
+    // as the lines stand; and those of them the store did not read.
+    QStringList keys;
+    QStringList notReadBack;
+    // Key lines whose names are no text (NULs, not UTF-8): which keys they
+    // hold cannot be told.
+    bool undecodable = false;
+
+    bool ok() const { return problem.isEmpty(); }
+};
+FileCheck checkFile();
 
 // A stored whole number in [minimum, maximum]; anything else (missing, not a
 // number, out of range: a hand-edited file) gives the default.

@@ -1,0 +1,156 @@
+#include "cleanup/ParaBorrar.h"
+#include "main/FolderListWindows.h"
+#include "main/FolderLists.h"
+#include "main/Form1.h"
+
+#include "platform/DriveMap.h"
+#include "platform/Settings.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/WindowTest.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace {
+
+QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Velmar/Velmar.ini";
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray utf16(const QByteArray &utf8, bool bom)
+{
+    const QString text = QString::fromUtf8(utf8);
+    QByteArray out = bom ? QByteArray("\xFF\xFE") : QByteArray();
+    out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return out;
+}
+
+class DamagedSettings : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        use(paraBorrarPeer());
+    }
+};
+
+// The store as the program writes it: the protected folders D:\Audio\Otra
+// and D:\Audio\Keep.
+const QByteArray kGood = "[Ruzvel]\nTotalCarpetasBusca=0\nTotalRutasNoBorrar=1\nRutaNoBorrar%200=D:\\\\Audio\\\\Otra\n"
+                         "RutaNoBorrar%201=D:\\\\Audio\\\\Keep\nHScroll5=100\n";
+
+} // namespace
+
+TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray file;
+        bool runs; // the run goes on (and keeps the protected take)
+    };
+    QByteArray nulInValue = kGood;
+    nulInValue.replace("Keep\n", QByteArray("Keep\0basura\n", 12));
+    QByteArray nulInCount = kGood;
+    nulInCount.replace("TotalRutasNoBorrar=1\n", QByteArray("TotalRutasNoBorrar=1\0x\n", 23));
+    QByteArray quoteInFolder = kGood;
+    quoteInFolder.replace("=D:\\\\Audio\\\\Keep", "=\"D:\\\\Audio\\\\Keep");
+    const Case cases[] = {
+        {"as written", kGood, true},
+        {"a line ending in a backslash before the group", "[General]\nNotas=algo\\\n" + kGood, false},
+        {"an unclosed quote before the list", "[Ruzvel]\nHScroll5=\"100\n" + kGood.mid(9), false},
+        {"an unclosed quote in the folder", quoteInFolder, false},
+        {"a NUL inside the folder", nulInValue, true},
+        {"a NUL inside the count", nulInCount, true},
+        {"saved as UTF-16", utf16(kGood, true), false},
+        {"saved as UTF-16 without a byte-order mark", utf16(kGood, false), false},
+        {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
+         false},
+        {"the list in another group after a rewrite",
+         "[General]\nTotalRutasNoBorrar=0\nRutaNoBorrar%200=D:\\\\Audio\\\\Keep\n[Ruzvel]\nHScroll5=100\n", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString kept = put("Audio/Keep/a.wav", "a");
+        const QString free = put("Audio/Free/c.wav", "c");
+        Settings::reset();
+        QDir().mkpath(QFileInfo(settingsFile()).path());
+        QFile f(settingsFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.file);
+        f.close();
+        Settings::reset();
+
+        answerDialogs();
+        form1().setUnusedList({kept, free}, {Fixtures::recordOfWindows(kept), Fixtures::recordOfWindows(free)});
+        ParaBorrar &w = paraBorrar();
+        w.show();
+        w.ListBorrar->selectAll();
+        w.cmdHecho->click();
+        EXPECT_TRUE(QFileInfo::exists(host("Audio/Keep/a.wav")));
+        EXPECT_NE(QFileInfo::exists(host("Audio/Free/c.wav")), c.runs);
+        const QString says = " >>> AVISO <<<   No se han podido leer las carpetas protegidas del archivo de ajustes "
+            + DriveMap::instance().toWindows(settingsFile()) + ": ";
+        if (!c.runs) {
+            const QString last = asked().isEmpty() ? QString() : asked().last();
+            EXPECT_TRUE(last.startsWith("Archivos que se borraran | " + says)) << last.toStdString();
+            EXPECT_TRUE(form1().TextDecode->toPlainText().startsWith(says));
+            EXPECT_FALSE(form1().TextDecode->isHidden());
+        }
+        // Closing the window saves its options: that does not mend the
+        // damage away (the next start would take the list for empty).
+        w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Settings::reset();
+        EXPECT_EQ(FolderLists::readProtectedFolders().error.isEmpty(), c.runs);
+        QFile::remove(host("Audio/Free/c.wav"));
+    }
+}
+
+TEST_F(DamagedSettings, AMendedFileIsReadAgainAndWhatWasSetMeanwhileIsKept)
+{
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    QFile f(settingsFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(utf16(kGood, true));
+    f.close();
+    Settings::reset();
+    const QString error = FolderLists::readProtectedFolders().error;
+    EXPECT_FALSE(error.isEmpty());
+    // The protected-folder window shows what it could read, and says why.
+    form1();
+    formNoBorrar();
+    EXPECT_EQ(form1().TextDecode->toPlainText(), QString(error).replace("\r\n", "\n"));
+    Settings::set("HScroll5", "70");
+    EXPECT_EQ(Settings::get("HScroll5"), "70");
+    EXPECT_FALSE(Settings::sync()) << "nothing is written over a damaged file";
+    EXPECT_EQ(readAll(settingsFile()), utf16(kGood, true));
+
+    // The user mends it while the program runs.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(kGood);
+    f.close();
+    const FolderLists::ProtectedFolders read = FolderLists::readProtectedFolders();
+    EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+    EXPECT_EQ(read.folders, (QStringList{"D:\\Audio\\Otra", "D:\\Audio\\Keep"}));
+    EXPECT_TRUE(Settings::sync());
+    Settings::reset();
+    EXPECT_EQ(Settings::get("HScroll5"), "70");
+    EXPECT_EQ(Settings::get("RutaNoBorrar 1"), "D:\\Audio\\Keep");
+}
