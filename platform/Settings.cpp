@@ -74,11 +74,11 @@ std::optional<QString> unescape(QByteArrayView raw)
 FileCheck examine(QSettings &s)
 {
     FileCheck c;
-    QString status;
-    if (s.status() == QSettings::FormatError)
-        status = QStringLiteral("el formato del archivo no es válido");
-    else if (s.status() == QSettings::AccessError)
-        status = QStringLiteral("no se puede acceder al archivo");
+    // A file that could not be written (a full disk) reads as well as it
+    // did: the store's access errors count only when the file cannot be
+    // read, as looked at here.
+    const QString status
+        = s.status() == QSettings::FormatError ? QStringLiteral("el formato del archivo no es válido") : QString();
     QFile f(s.fileName());
     if (!f.exists()) {
         c.problem = status;

@@ -153,4 +153,15 @@ TEST_F(DamagedSettings, AMendedFileIsReadAgainAndWhatWasSetMeanwhileIsKept)
     Settings::reset();
     EXPECT_EQ(Settings::get("HScroll5"), "70");
     EXPECT_EQ(Settings::get("RutaNoBorrar 1"), "D:\\Audio\\Keep");
+
+    // What the program itself writes always reads as it is written.
+    for (const char *key : {"Player automático", "ParaBorrar_No ToolTips", "Form2.ListFilter.Selected 0", "a/b"})
+        Settings::set(QString::fromUtf8(key), "1");
+    Settings::set("RutaNoBorrar 2", "D:\\");
+    Settings::set("CarpetaBusca 0", " D:\\Canción \"x\";=\\ ");
+    ASSERT_TRUE(Settings::sync());
+    Settings::reset();
+    const Settings::FileCheck check = Settings::checkFile();
+    EXPECT_TRUE(check.ok()) << check.problem.toStdString();
+    EXPECT_EQ(Settings::get("CarpetaBusca 0"), " D:\\Canción \"x\";=\\ ");
 }
