@@ -296,15 +296,18 @@ void Form1::SalvaListados_Click()
     // The status box says where the listings went, and only when all went.
     const QString shownFolder = folder.chopped(1);
     if (!m_listados.failed.isEmpty()) {
-        Alerta(3, QStringLiteral(" >>> AVISO <<<   No se han podido escribir %1 listados en: ").arg(m_listados.failed.size())
-                      + shownFolder,
+        Alerta(3,
+               QStringLiteral(" >>> AVISO <<<   No se han podido escribir %1 listados en: ")
+                       .arg(m_listados.failed.size())
+                   + shownFolder,
                true);
         AvisoMsg(QStringLiteral("No se han podido escribir estos listados en ") + folder + QStringLiteral(":\r\n")
                      + m_listados.failed.join(QStringLiteral("\r\n")),
                  QStringLiteral("SalvaListados"));
     } else if (m_listados.cancelled) {
-        Alerta(3, QStringLiteral(" >>> AVISO <<<   Listados cancelados: se han guardado %1 en: ").arg(m_listados.written)
-                      + shownFolder,
+        Alerta(3,
+               QStringLiteral(" >>> AVISO <<<   Listados cancelados: se han guardado %1 en: ").arg(m_listados.written)
+                   + shownFolder,
                true);
     } else {
         Alerta(1, QStringLiteral("Listados guardados en: ") + shownFolder, true);

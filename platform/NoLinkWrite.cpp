@@ -107,8 +107,10 @@ Folder Folder::sub(const QString &name, QString *error) const
     const int fd = ::openat(m_fd, n.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int e = errno;
-        say(error, e == ELOOP ? linkRefused(name) : e == ENOTDIR ? QStringLiteral("Ya existe un archivo con ese nombre.")
-                                                                  : reason(e));
+        if (e == ELOOP)
+            say(error, linkRefused(name));
+        else
+            say(error, e == ENOTDIR ? QStringLiteral("Ya existe un archivo con ese nombre.") : reason(e));
         return Folder();
     }
     return Folder(fd);

@@ -140,7 +140,8 @@ FileCheck examine(QSettings &s)
     if (c.undecodable)
         c.problem = QStringLiteral("no está escrito como texto UTF-8 (¿guardado como UTF-16?)");
     else if (!c.notReadBack.isEmpty())
-        c.problem = QStringLiteral("hay líneas que no se leen tal como están escritas (%1)").arg(c.notReadBack.first());
+        c.problem
+            = QStringLiteral("hay líneas que no se leen tal como están escritas (%1)").arg(c.notReadBack.first());
     else
         c.problem = status;
     return c;
