@@ -8,6 +8,7 @@
 #include "main/Peers.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
+#include "platform/Twips.h"
 #include "platform/WinFs.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
@@ -430,7 +431,7 @@ void Form2::Form_Load()
     ListFilter->show();
     FrameOpciones->hide();
     leerOpciones();
-    resize(7575 / 15, 10455 / 15);
+    resize(Twips::toPixels(7575), Twips::toPixels(10455));
     // Over the main window's screen, its middle; placed before it is shown.
     const QRect area = WindowPlace::availableArea(form1Loaded() ? form1().geometry().center() : QPoint());
     WindowPlace::place(this, area.center() - QPoint(width() / 2, height() / 2));

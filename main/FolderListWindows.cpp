@@ -4,6 +4,7 @@
 #include "main/FolderLists.h"
 #include "main/Form1.h"
 #include "platform/Settings.h"
+#include "platform/Twips.h"
 #include "services/Dialogo.h"
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
@@ -70,7 +71,7 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
 
     if (config.ownPlaceByDefault)
-        WindowPlace::restore(this, config.place, x() * 15.0, y() * 15.0);
+        WindowPlace::restore(this, config.place, Twips::fromPixels(x()), Twips::fromPixels(y()));
     else
         WindowPlace::restore(this, config.place);
 }

@@ -4,6 +4,7 @@
 #include "main/Peers.h"
 #include "main/UsedList.h"
 #include "platform/EventPump.h"
+#include "platform/Twips.h"
 #include "platform/WinFs.h"
 #include "platform/WinPattern.h"
 #include "services/BuscarIcon.h"
@@ -39,11 +40,6 @@ namespace {
 QColor bgr(unsigned v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
-
-int twipsToPixels(double twips)
-{
-    return int(twips / 15.0 + 0.5);
 }
 
 } // namespace
@@ -608,7 +604,7 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
     // Never lower than its lines with the box's frame and margins: the
     // last line would be cut.
     const int margins = 2 * (TextDecode->frameWidth() + int(TextDecode->document()->documentMargin()));
-    TextDecode->setFixedHeight(std::max(twipsToPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + margins));
+    TextDecode->setFixedHeight(std::max(Twips::toPixels(shownLines * 250.0), fm.lineSpacing() * shownLines + margins));
     TextDecode->setVisible(visible);
 }
 

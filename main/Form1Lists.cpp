@@ -10,6 +10,7 @@
 #include "main/UsedList.h"
 #include "platform/NoLinkWrite.h"
 #include "platform/SpanishDate.h"
+#include "platform/Twips.h"
 #include "platform/WinFs.h"
 #include "services/Class1.h"
 
@@ -24,19 +25,12 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-#include <cmath>
-
 namespace {
 
 QString currentText(const QListWidget *list)
 {
     const QListWidgetItem *item = list->currentItem();
     return item ? item->text() : QString();
-}
-
-int pixels(double twips)
-{
-    return int(std::lround(twips / 15.0));
 }
 
 } // namespace
@@ -322,6 +316,6 @@ void Form1::About_Click()
         return;
     }
     a.show();
-    a.move(pos() + QPoint(pixels(5000), pixels(5000)));
+    a.move(pos() + QPoint(Twips::toPixels(5000), Twips::toPixels(5000)));
     a.raise();
 }

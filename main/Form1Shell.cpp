@@ -4,6 +4,7 @@
 #include "main/Peers.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
+#include "platform/Twips.h"
 #include "platform/WinFs.h"
 #include "services/CuadroMensaje.h"
 #include "services/ModAlpha.h"
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -45,11 +45,6 @@ constexpr Settings::IntKey kVolumen{{"Volumen"}, 0, 0, 100}; // the player's, fo
 constexpr Settings::PlaceKeys kPlace{{{"Form1_Left"}, 0}, {{"Form1_Top"}, 0}};
 // Below the bar's own minimum a stored value is taken as the bar's minimum.
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll1", 0);
-
-int pixelsFromTwips(double twips)
-{
-    return int(std::lround(twips / 15.0));
-}
 
 QString flag(const QCheckBox *box)
 {
@@ -228,7 +223,7 @@ void Form1::Form_Load(const QStringList &arguments)
     // At (200, 200) twips, placed before it is shown so that the window
     // manager frames it there, and inside the screen's free area: smaller
     // than its design size on a small screen.
-    WindowPlace::place(this, QPoint(pixelsFromTwips(200), pixelsFromTwips(200)));
+    WindowPlace::place(this, QPoint(Twips::toPixels(200), Twips::toPixels(200)));
     show();
 
     // A value outside 0..100 or not a number (a hand-edited file) would

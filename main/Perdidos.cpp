@@ -9,6 +9,7 @@
 #include "platform/NoLinkWrite.h"
 #include "platform/Settings.h"
 #include "platform/SpanishDate.h"
+#include "platform/Twips.h"
 #include "services/Module2.h"
 
 #include <QCloseEvent>
@@ -98,7 +99,7 @@ void Perdidos::Form_Load()
 
 void Perdidos::restorePosition()
 {
-    WindowPlace::restore(this, kPlace, x() * 15.0, y() * 15.0);
+    WindowPlace::restore(this, kPlace, Twips::fromPixels(x()), Twips::fromPixels(y()));
 }
 
 void Perdidos::savePosition()

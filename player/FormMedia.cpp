@@ -7,6 +7,7 @@
 #include "platform/DriveMap.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Settings.h"
+#include "platform/Twips.h"
 #include "platform/WinFs.h"
 #include "player/AudioInfo.h"
 #include "player/Playlist.h"
@@ -119,7 +120,7 @@ public:
     void moveTo(int leftTwips, int topTwips) override
     {
         FormMedia &w = formMedia();
-        WindowPlace::place(&w, QPoint(leftTwips / 15, topTwips / 15));
+        WindowPlace::place(&w, QPoint(Twips::toPixelsTowardZero(leftTwips), Twips::toPixelsTowardZero(topTwips)));
     }
     int volume() override { return formMedia().WM->volume(); }
     void setVolume(int volume) override { formMedia().WM->setVolume(volume); }
@@ -128,7 +129,7 @@ public:
         FormMedia *w = SingleWindow<FormMedia>::find();
         if (!w || !w->settingsRestored())
             return std::nullopt;
-        return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, w->x() * 15, w->y() * 15};
+        return Peers::PlayerState{w->WM->volume(), w->CheckToolTip->isChecked() ? 1 : 0, Twips::fromPixels(w->x()), Twips::fromPixels(w->y())};
     }
     void CopiarListas(QListWidget *lista, const QString &tipo) override { formMedia().CopiarListas(lista, tipo); }
     void setLabelIndex(const QString &caption) override

@@ -1,6 +1,7 @@
 #include "services/WindowPlace.h"
 
 #include "platform/Settings.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QLayout>
@@ -9,7 +10,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
 
 namespace WindowPlace {
 
@@ -92,13 +92,13 @@ void restore(QWidget *window, const Settings::PlaceKeys &keys, double defaultLef
 {
     const double left = keys.left.valueOr(defaultLeftTwips);
     const double top = keys.top.valueOr(defaultTopTwips);
-    place(window, QPoint(int(std::lround(left / 15.0)), int(std::lround(top / 15.0))));
+    place(window, QPoint(Twips::toPixels(left), Twips::toPixels(top)));
 }
 
 void save(const QWidget *window, const Settings::PlaceKeys &keys)
 {
-    keys.left.setValue(window->x() * 15);
-    keys.top.setValue(window->y() * 15);
+    keys.left.setValue(Twips::fromPixels(window->x()));
+    keys.top.setValue(Twips::fromPixels(window->y()));
 }
 
 } // namespace WindowPlace

@@ -182,6 +182,38 @@ TEST_F(PlayerWindow, RestoresItsSettingsAndSavesThemWhenUnloaded)
     EXPECT_EQ(again.HScroll4->value(), 75);
 }
 
+// A stored place between two pixels (a hand-edited file): the window's own
+// load takes the nearest pixel, the main window's placing of it cuts the
+// fraction off.
+TEST_F(PlayerWindow, AStoredPlaceBetweenPixels)
+{
+    struct Case
+    {
+        const char *left, *top;
+        QPoint loaded, moved;
+    };
+    const Case cases[] = {
+        {"1523", "1522", {102, 101}, {101, 101}},
+        {"1522.9", "1507.4", {102, 100}, {101, 100}},
+        {"1537", "1530", {102, 102}, {102, 102}},
+    };
+    for (const Case &c : cases) {
+        Settings::set("Player_Left", c.left);
+        Settings::set("Player_Top", c.top);
+        FormMedia &w = formMedia();
+        EXPECT_EQ(w.pos(), c.loaded) << c.left << "," << c.top;
+        formMediaPeer().moveTo(int(Peers::PlayerKeys::Place.left.value()), int(Peers::PlayerKeys::Place.top.value()));
+        EXPECT_EQ(w.pos(), c.moved) << c.left << "," << c.top;
+        const std::optional<Peers::PlayerState> state = formMediaPeer().state();
+        ASSERT_TRUE(state);
+        EXPECT_EQ(QPoint(state->leftTwips, state->topTwips), c.moved * 15);
+        unloadFormMedia();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Settings::reset();
+        EXPECT_EQ(Settings::get("Player_Left"), QString::number(c.moved.x() * 15));
+    }
+}
+
 TEST_F(PlayerWindow, DuringAnAnalysisTheLoadKeepsTheDesignState)
 {
     Settings::set("FormMediaVolumen", "37");
