@@ -5,6 +5,7 @@
 #include "main/FolderLists.h"
 #include "platform/EventPump.h"
 #include "services/FindFiles.h"
+#include "services/WinColor.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,7 +105,7 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
                  true);
         return false;
     }
-    f.colorLapso(QColor(0xFF, 0xC0, 0xC0));
+    f.colorLapso(colorFromBgr(0xC0C0FF));
 
     const QStringList folders = searchFolders();
     if (folders.isEmpty()) {

@@ -35,15 +35,6 @@
 
 #include <climits>
 
-namespace {
-
-QColor bgr(unsigned v)
-{
-    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
-
-} // namespace
-
 // The progress bar, the cancel flag and the event pump as the decoder and the
 // analysis loops see them. Bar updates are applied only when the event loop
 // is about to run: a synchronous repaint per item would cost more than the
@@ -586,7 +577,7 @@ void Form1::Alerta(int color, const QString &texto, bool visible)
 {
     static const unsigned kColours[] = {0xC0E0FF, 0xFFFFC0, 0x8080EE, 0xC0C0FF};
     if (color >= 1 && color <= 4) {
-        fixColours(TextDecode, bgr(kColours[color - 1]));
+        fixColours(TextDecode, colorFromBgr(kColours[color - 1]));
         TextDecode->setProperty("alertaColor", kColours[color - 1]);
     }
     TextDecode->setPlainText(texto);

@@ -9,6 +9,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
 #include "services/Module3Ui.h"
+#include "services/WinColor.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -85,7 +86,7 @@ void Form1::AbrirRutas(const QStringList &rutas)
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
     LabelAviso->show();
     SalvaListados->setVisible(false);
-    colorLapso(QColor(0xC0, 0xFF, 0xFF));
+    colorLapso(colorFromBgr(0xFFFFC0));
 
     if (paths.isEmpty()) {
         Decoding = false;

@@ -18,6 +18,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
+#include "services/WinColor.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -56,17 +57,13 @@ const QString kUsageTip = QStringLiteral("Clic en item Play, borrar item o secto
 const QString kUsageTipLong =
     QStringLiteral("Clic bot.izq. en item Play, Clic bot.dcho en item STOP, tecla <Supr> borrar en item o cabecera ");
 
-// Colours are kept as the program writes them, &HBBGGRR.
-QColor bgr(quint32 value)
-{
-    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
-}
-
+// The list's text and background colours (&HBBGGRR, as the program writes
+// them) and its font.
 void setLook(QListWidget *list, quint32 fore, quint32 back, int size, bool bold)
 {
     QPalette pal = list->palette();
-    pal.setColor(QPalette::Text, bgr(fore));
-    pal.setColor(QPalette::Base, bgr(back));
+    pal.setColor(QPalette::Text, colorFromBgr(fore));
+    pal.setColor(QPalette::Base, colorFromBgr(back));
     list->setPalette(pal);
     QFont font(QStringLiteral("MS Sans Serif"), size);
     font.setBold(bold);
