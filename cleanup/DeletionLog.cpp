@@ -12,6 +12,7 @@
 #include <QSaveFile>
 
 #include "platform/FileRecord.h"
+#include "platform/SysCalls.h"
 
 #include <QFile>
 
@@ -422,16 +423,11 @@ Contents readFile(int fd, const std::function<bool()> &goOn)
         const qint64 want = std::min<qint64>(qint64(block.size()), limits.maxBytes - total);
         if (want <= 0) {
             char more;
-            ssize_t n;
-            do
-                n = ::read(fd, &more, 1);
-            while (n < 0 && errno == EINTR);
+            const ssize_t n = SysCalls::retryInterrupted([&] { return ::read(fd, &more, 1); });
             c.out().cut = n > 0;
             break;
         }
-        const ssize_t n = ::read(fd, block.data(), size_t(want));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = SysCalls::retryInterrupted([&] { return ::read(fd, block.data(), size_t(want)); });
         if (n < 0)
             c.out().readError = SafeFs::systemReason(errno);
         if (n <= 0)

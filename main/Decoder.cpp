@@ -2,13 +2,13 @@
 
 #include "platform/Ansi.h"
 #include "platform/EventPump.h"
+#include "platform/SysCalls.h"
 #include "platform/WinFs.h"
 
 #include <QFile>
 #include <QHash>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <limits>
@@ -133,16 +133,7 @@ public:
     qint64 size() const override { return m_size; }
     qint64 read(qint64 offset, uchar *to, qint64 count) override
     {
-        qint64 done = 0;
-        while (done < count) {
-            const ssize_t n = ::pread(m_fd, to + done, size_t(count - done), off_t(offset + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        return done;
+        return SysCalls::readUpTo(m_fd, reinterpret_cast<char *>(to), count, offset);
     }
 
 private:

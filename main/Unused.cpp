@@ -2,12 +2,12 @@
 
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
+#include "platform/SysCalls.h"
 #include "services/BuscarPaths.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -51,21 +51,6 @@ quint64 nameHash(QStringView name)
 
 const QString kFreeze = QStringLiteral("FreezeData");
 
-// Reads up to `size` bytes; fewer only at the end of the file or on an error.
-qint64 readUpTo(int fd, char *into, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, into + done, size_t(size - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
-}
-
 struct Fd
 {
     int fd = -1;
@@ -97,9 +82,9 @@ Comparison compareOpened(const QString &file1, const QString &host1, const QStri
     std::unique_ptr<char[]> bb(new char[size_t(block)]);
     for (qint64 left = size; left > 0;) {
         const qint64 want = std::min(left, block);
-        if (readUpTo(a.fd, ba.get(), want) != want)
+        if (SysCalls::readUpTo(a.fd, ba.get(), want) != want)
             return {Sameness::Unreadable, file1};
-        if (readUpTo(b.fd, bb.get(), want) != want)
+        if (SysCalls::readUpTo(b.fd, bb.get(), want) != want)
             return {Sameness::Unreadable, file2};
         if (std::memcmp(ba.get(), bb.get(), size_t(want)) != 0)
             return {};
@@ -473,7 +458,7 @@ std::optional<quint64> Matcher::headDigest(const QString &file, const QString &h
     constexpr qint64 kHead = 64 * 1024;
     const qint64 want = std::min<qint64>(kHead, qint64(st.st_size));
     std::unique_ptr<char[]> head(new char[size_t(std::max<qint64>(want, 1))]);
-    if (readUpTo(f.fd, head.get(), want) != want)
+    if (SysCalls::readUpTo(f.fd, head.get(), want) != want)
         return std::nullopt;
     const quint64 digest = qHashBits(head.get(), size_t(want), 0x5eed);
     m_digests.insert(file, digest);

@@ -1,6 +1,7 @@
 #include "platform/FileRecord.h"
 
 #include "platform/DriveMap.h"
+#include "platform/SysCalls.h"
 
 #include <QFile>
 #include <QList>
@@ -302,9 +303,7 @@ ShellResult remove(const FileRecord &record, ReadOnly readOnly)
 bool writeFully(int fd, const char *from, qint64 size)
 {
     while (size > 0) {
-        const ssize_t n = ::write(fd, from, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = SysCalls::retryInterrupted([&] { return ::write(fd, from, size_t(size)); });
         if (n <= 0) {
             if (n == 0)
                 errno = ENOSPC;
@@ -319,9 +318,7 @@ bool writeFully(int fd, const char *from, qint64 size)
 bool readFully(int fd, char *into, qint64 size, qint64 offset)
 {
     while (size > 0) {
-        const ssize_t got = ::pread(fd, into, size_t(size), off_t(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = SysCalls::retryInterrupted([&] { return ::pread(fd, into, size_t(size), off_t(offset)); });
         if (got <= 0) {
             if (got == 0)
                 errno = EIO;

@@ -4,6 +4,7 @@
 #include "platform/EventPump.h"
 #include "platform/FileRecord.h"
 #include "platform/SpanishDate.h"
+#include "platform/SysCalls.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -173,17 +174,14 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
     std::vector<char> block(size_t(std::clamp<qint64>(qint64(src.st_size), 1, kBlockBytes)));
     qint64 copied = 0;
     for (;;) {
-        const ssize_t got = ::read(in, block.data(), block.size());
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = SysCalls::retryInterrupted([&] { return ::read(in, block.data(), block.size()); });
         if (got < 0)
             return ShellResult::failed(why(QStringLiteral("no se puede leer su copia de seguridad"), errno));
         if (got == 0)
             break;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = write(out, block.data() + done, size_t(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
+            const ssize_t put =
+                SysCalls::retryInterrupted([&] { return write(out, block.data() + done, size_t(got - done)); });
             if (put <= 0)
                 return ShellResult::failed(why(QStringLiteral("no se ha podido escribir"), put == 0 ? ENOSPC : errno));
             done += put;

@@ -2,6 +2,7 @@
 
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
+#include "platform/SysCalls.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -118,9 +119,7 @@ bool forEachName(const QByteArray &dirName, Progress *progress, F f)
     }
     int sincePump = 0;
     for (;;) {
-        const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const long got = SysCalls::retryInterrupted([&] { return ::syscall(SYS_getdents64, fd, buffer.get(), kBuffer); });
         if (got <= 0)
             break;
         for (long at = 0; at < got;) {
