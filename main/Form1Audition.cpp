@@ -4,6 +4,7 @@
 #include "main/Peers.h"
 #include "platform/Settings.h"
 #include "platform/WinFs.h"
+#include "services/AudioInfo.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
@@ -74,9 +75,9 @@ void Form1::InfoAudio(const QString &t)
     Module2::InfoArchivo = QStringLiteral("No tiene información");
     std::optional<QString> text;
     if (t == QStringLiteral("wav"))
-        text = Peers::player().InfoWav(Buscado);
+        text = AudioInfo::InfoWav(Buscado);
     else if (t == QStringLiteral("mp3"))
-        text = Peers::player().InfoMp3(Buscado);
+        text = AudioInfo::InfoMp3(Buscado);
     if (text)
         Module2::InfoArchivo = *text;
 }

@@ -66,10 +66,6 @@ public:
     // Loads an existing file into the control and plays it; "" or a missing
     // file changes nothing.
     virtual void PlayAudio(const QString &audio) = 0;
-    // The information text of a WAVE file and of an MP3 file; nothing when
-    // the reader has no text for it.
-    virtual std::optional<QString> InfoWav(const QString &file) = 0;
-    virtual std::optional<QString> InfoMp3(const QString &file) = 0;
 };
 
 // The player window's settings: it reads them when it loads and stores them

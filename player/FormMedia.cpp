@@ -9,7 +9,6 @@
 #include "platform/Settings.h"
 #include "platform/Twips.h"
 #include "platform/WinFs.h"
-#include "player/AudioInfo.h"
 #include "player/Playlist.h"
 #include "services/Class1.h"
 #include "services/ModAlpha.h"
@@ -142,8 +141,6 @@ public:
             return;
         formMedia().PlayAudio(audio);
     }
-    std::optional<QString> InfoWav(const QString &file) override { return AudioInfo::InfoWav(file); }
-    std::optional<QString> InfoMp3(const QString &file) override { return AudioInfo::InfoMp3(file); }
 };
 
 } // namespace

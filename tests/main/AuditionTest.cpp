@@ -45,7 +45,6 @@ protected:
 TEST_F(AuditionWindow, PresentWaveIsPlayedAndItsBalloonTellsSizeDateAndFormat)
 {
     ASSERT_TRUE(Fixtures::writeWav(dir.path() + "/P/Audio/Voz 1.wav", 2, 44100, 16, 0.25));
-    player.wavInfo = " Tipo: Wav\r\n Canales: 2\r\n Bits: 16";
     Form1 &f = form1();
     f.show();
     pick(f.ListVip, {win("P/Audio/Voz 1.wav")}, 0);

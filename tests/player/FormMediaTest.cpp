@@ -515,11 +515,6 @@ TEST_F(PlayerWindow, AFileClickIsAuditionedByTheMainWindow)
             calls << "PlayAudio " + audio + " Buscado " + form1().Buscado + " " + Module2::InfoArchivo;
             formMediaPeer().PlayAudio(audio);
         }
-        std::optional<QString> InfoWav(const QString &file) override
-        {
-            calls << "InfoWav " + file;
-            return std::nullopt;
-        }
         QStringList calls;
     } spy;
     use(spy);

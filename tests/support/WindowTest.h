@@ -39,8 +39,6 @@ struct FakePlayer : Peers::PlayerWindow
     void CopiarListas(QListWidget *, const QString &tipo) override { copied << tipo; }
     void setLabelIndex(const QString &caption) override { labelIndex << caption; }
     void PlayAudio(const QString &audio) override { played << audio; }
-    std::optional<QString> InfoWav(const QString &) override { return wavInfo; }
-    std::optional<QString> InfoMp3(const QString &) override { return mp3Info; }
 
     int unloads = 0, stops = 0, stopsAndClears = 0, toggles = 0, focuses = 0;
     int volumeValue = -1; // -1: never set
@@ -51,7 +49,6 @@ struct FakePlayer : Peers::PlayerWindow
     QStringList played;  // each PlayAudio
     QStringList labelIndex; // each setLabelIndex
     std::optional<Peers::PlayerState> stateValue;
-    std::optional<QString> wavInfo, mp3Info;
 };
 
 struct FakeDeletion : Peers::DeletionWindow

@@ -1,7 +1,8 @@
-#include "player/AudioInfo.h"
-#include "player/MMP3Info.h"
+#include "services/AudioInfo.h"
+
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
+#include "services/MMP3Info.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Fixtures.h"
 

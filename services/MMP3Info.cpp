@@ -1,4 +1,4 @@
-#include "player/MMP3Info.h"
+#include "services/MMP3Info.h"
 
 #include "platform/Ansi.h"
 #include "platform/WinFs.h"

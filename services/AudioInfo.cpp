@@ -1,7 +1,7 @@
-#include "player/AudioInfo.h"
+#include "services/AudioInfo.h"
 
-#include "player/MMP3Info.h"
 #include "platform/WinFs.h"
+#include "services/MMP3Info.h"
 
 #include <QFile>
 #include <QtEndian>
