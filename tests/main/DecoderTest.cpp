@@ -9,6 +9,7 @@
 
 #include "tests/support/LibraryTest.h"
 #include "tests/support/OrdinaryUser.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -85,8 +86,12 @@ QByteArray area(std::initializer_list<QByteArray> parts)
     return a;
 }
 
-// A drive D: over a temporary folder.
-using DecoderFiles = LibraryTest;
+// A drive D: over a temporary folder. A decoding that loses track of a
+// file changing under it could read for ever: each test ends within seconds.
+struct DecoderFiles : LibraryTest
+{
+    Watchdog watchdog;
+};
 
 } // namespace
 
