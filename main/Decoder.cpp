@@ -1,6 +1,7 @@
 #include "main/Decoder.h"
 
 #include "platform/Ansi.h"
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/WinFs.h"
 
@@ -36,6 +37,7 @@ constexpr qint64 kHeaderKeep = 1024 * 1024;
 // bytes after its "L", and the path scan looks back at most a few bytes.
 constexpr qint64 kTail = 32;
 constexpr qint64 kNone = std::numeric_limits<qint64>::max();
+constexpr qint64 kMaxPath = DriveMap::kMaxPath;
 
 qint64 g_chunk = 0;
 qint64 g_largest = 0;
@@ -187,6 +189,13 @@ qint64 findMarker(const uchar *data, qint64 from, qint64 to)
     return -1;
 }
 
+// A byte that no Windows path holds after its drive: it ends the bytes that
+// may still lengthen a path already found.
+bool endsPathBytes(uchar c)
+{
+    return c < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
+}
+
 bool isAudioExt(uchar a, uchar b, uchar c, bool *fla)
 {
     auto low = [](uchar x) -> uchar { return (x >= 'A' && x <= 'Z') ? uchar(x + 32) : x; };
@@ -245,6 +254,11 @@ public:
         if (r.fin <= 0) {
             r.paths.clear();
             r.found = false;
+            // A header and no end marker: a project cut short (or a file
+            // that is none). It names no path, but the audio paths its bytes
+            // still hold are told apart, so that their files are kept.
+            if (!m_readError)
+                r.damaged = salvage(r.inicio);
         }
         r.readError = m_readError;
         return r;
@@ -264,6 +278,26 @@ public:
     }
 
 private:
+    // The audio paths of the bytes from `inicio` to the end of the file,
+    // scanned as a path area that ends there.
+    QStringList salvage(qint64 inicio)
+    {
+        m_base = m_end = inicio;
+        m_exhausted = false;
+        m_lost = false;
+        m_keepFrom = kNone;
+        m_markerNext = kNone;
+        m_reportRange = false;
+        m_pendingValue = -1;
+        m_finKnown = true;
+        m_fin = m_len;
+        m_sure = m_len - 1;
+        Result s;
+        s.inicio = inicio;
+        scan(s, true);
+        return s.paths;
+    }
+
     uchar at(qint64 p)
     {
         if (p >= m_base && p < m_end) [[likely]]
@@ -393,6 +427,8 @@ private:
 
     void showPosition(qint64 pos)
     {
+        if (!m_reportRange)
+            return;
         if (m_finKnown)
             m_pr.setValue(pos);
         else
@@ -453,7 +489,8 @@ private:
     // read again (the file shrank since).
     bool pathText(qint64 start, qint64 end, QString *text)
     {
-        const qint64 inBuffer = std::max(start, m_base);
+        // A path lengthened past what the buffer still holds may end before it.
+        const qint64 inBuffer = std::min(std::max(start, m_base), end + 1);
         if (start < inBuffer) {
             const qint64 piece = std::min(m_chunk, inBuffer - start);
             std::unique_ptr<uchar[]> scratch(new uchar[size_t(piece)]);
@@ -471,7 +508,8 @@ private:
                 p += n;
             }
         }
-        text->append(Ansi::decode(QByteArrayView(m_buf.get() + (inBuffer - m_base), end - inBuffer + 1)));
+        if (end >= inBuffer)
+            text->append(Ansi::decode(QByteArrayView(m_buf.get() + (inBuffer - m_base), end - inBuffer + 1)));
         return true;
     }
 
@@ -496,6 +534,32 @@ private:
         last = p[-1];
         pos += p - s;
         tick(p - s);
+    }
+
+    // A path found is lengthened while the bytes after it can still stand
+    // in a path and end in another audio extension ("x.1.mp3.wav" names
+    // that file, not "x.1.mp3"), within the longest Windows path and the
+    // path area. `end` becomes the last byte of the longer path, `pos` the
+    // byte after its extension's three characters, as if the scan had
+    // found that extension first.
+    void lengthen(qint64 start, qint64 &pos, qint64 &end)
+    {
+        for (qint64 q = pos; q - start + 1 <= kMaxPath && !beyond(q, false); ++q) {
+            const uchar c = at(q);
+            if (endsPathBytes(c))
+                return;
+            if (c != '.')
+                continue;
+            bool fla = false;
+            if (!isAudioExt(at(q + 1), at(q + 2), at(q + 3), &fla))
+                continue;
+            const qint64 e = fla && at(q + 4) != 0 ? q + 4 : q + 3;
+            if (e - start + 1 > kMaxPath)
+                return;
+            end = e;
+            pos = q + 4;
+            q += 3;
+        }
     }
 
     void scan(Result &r, bool listMode)
@@ -599,10 +663,15 @@ private:
                         qint64 end = pos - 1;
                         if (fla && at(pos) != 0)
                             end = pos;
+                        // Longer than any Windows path: it names no file,
+                        // and the scan goes on after it.
+                        if (end - start + 1 > kMaxPath)
+                            break;
                         if (!listMode) {
                             r.found = true;
                             return;
                         }
+                        lengthen(start, pos, end);
                         QString text;
                         if (!pathText(start, end, &text))
                             return;
@@ -763,6 +832,7 @@ bool deliver(const Result &r, QStringList *list, const QString &titulo, bool lis
 {
     st.InicioDatos = r.inicio;
     st.FinDatos = r.fin;
+    st.damaged = r.damaged;
     if (listMode) {
         if (!titulo.isEmpty())
             list->append(titulo);
@@ -785,6 +855,7 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
                              State &st, Progress &progress)
 {
     st.readError = false;
+    st.damaged.clear();
     if (!f.toLower().contains(QStringLiteral(".vip")))
         return false;
     const QString path = itemPath(f);
@@ -838,6 +909,7 @@ namespace Buscar {
 bool Valido(const QString &archivo, Decoder::State &st, Progress &progress)
 {
     st.readError = false;
+    st.damaged.clear();
     if (archivo.contains(QStringLiteral("FreezeData")))
         return false;
     if (!WinFs::findNormalFile(archivo))

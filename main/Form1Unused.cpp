@@ -137,7 +137,8 @@ void Form1::BuscarNoUtilizados()
         return;
     Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
 
-    Unused::Matcher matcher(used);
+    // The audio paths of damaged projects count as used, unlisted.
+    Unused::Matcher matcher(damagedPaths.isEmpty() ? used : used + damagedPaths);
     matcher.onUnreadable = [this](const QString &file) {
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };

@@ -71,6 +71,7 @@ void expectAsReference(const QByteArray &bytes, qint64 chunk, const std::string 
         ASSERT_EQ(got.inicio, ref.inicio) << what << " chunk " << chunk;
         ASSERT_EQ(got.fin, ref.inicio > 0 ? ref.fin : 0) << what << " chunk " << chunk;
         ASSERT_EQ(got.header, Ansi::decode(ref.header)) << what << " chunk " << chunk;
+        ASSERT_EQ(got.damaged, ref.damaged) << what << " chunk " << chunk;
         ASSERT_FALSE(got.readError);
     }
 }
@@ -117,6 +118,72 @@ TEST(Decoder, DottedNamesAndFoldersAreFound)
                                               "C:\\v\\Voz.01.wav"}));
     EXPECT_EQ(d.paths, (QStringList{"C:\\Mix 1.2\\take.wav", "C:\\x\\a.b.wav", "C:\\t\\take.1.wav",
                                     "C:\\v\\Voz.01.wav"}));
+}
+
+TEST(Decoder, AnInnerAudioExtensionGivesThePathSpelledUpToItsLastOne)
+{
+    // The bytes after an audio extension that a path may hold, up to the
+    // NUL, lengthen the path when they end in another audio extension.
+    const QByteArray nul(1, '\0');
+    const struct
+    {
+        QByteArray area;
+        QStringList paths;
+    } cases[] = {
+        {"D:\\A\\x.1.mp3.wav" + nul, {"D:\\A\\x.1.mp3.wav"}},
+        {"D:\\A\\x.mp3.wav" + nul, {"D:\\A\\x.mp3.wav"}},
+        {"D:\\A\\x.wav.MP3.ogg" + nul, {"D:\\A\\x.wav.MP3.ogg"}},
+        {"D:\\A\\x.mp3 (copia).wav" + nul, {"D:\\A\\x.mp3 (copia).wav"}},
+        {"D:\\A\\x.fla.wav" + nul, {"D:\\A\\x.fla.wav"}},
+        {"D:\\A\\x.wav.flac" + nul, {"D:\\A\\x.wav.flac"}},
+        {"D:\\A\\x.mp3\\B\\y.wav" + nul, {"D:\\A\\x.mp3\\B\\y.wav"}},
+        // Nothing audio after it before the NUL: the path ends where it did.
+        {"D:\\A\\x.mp3.txt" + nul, {"D:\\A\\x.mp3"}},
+        // A byte no path holds ends the look: what follows is another path.
+        {"D:\\A\\x.wavC:\\B\\y.wav" + nul, {"D:\\A\\x.wav", "C:\\B\\y.wav"}},
+        {"D:\\A\\x.wav\x01y.wav" + nul + "E:\\z.ogg" + nul, {"D:\\A\\x.wav", "E:\\z.ogg"}},
+        {"D:\\A\\x.wav|y.wav" + nul, {"D:\\A\\x.wav"}},
+    };
+    for (const auto &c : cases) {
+        const QByteArray bytes = Fixtures::vipRaw(c.area);
+        EXPECT_EQ(decode(bytes).paths, c.paths) << c.area.constData();
+        EXPECT_TRUE(decode(bytes, false).found);
+        for (qint64 chunk : kChunks)
+            expectAsReference(bytes, chunk, c.area.toStdString());
+    }
+}
+
+TEST(Decoder, NoPathIsLongerThanAWindowsPath)
+{
+    // "D:\" + n bytes + ".wav": 32,767 characters in all is a path; one more
+    // is none, and the scan goes on after it.
+    const QByteArray nul(1, '\0');
+    const QByteArray most = "D:\\" + QByteArray(32767 - 7, 'n') + ".wav";
+    const QByteArray over = "D:\\" + QByteArray(32767 - 6, 'n') + ".wav";
+    const struct
+    {
+        QByteArray area;
+        QList<qsizetype> lengths;
+    } cases[] = {
+        {most + nul + "E:\\a.wav" + nul, {32767, 8}},
+        {over + nul + "E:\\a.wav" + nul, {8}},
+        {over + "E:\\a.wav" + nul, {8}},
+        // Lengthened only within the limit.
+        {"D:\\x.wav" + QByteArray(32767, 'n') + ".wav" + nul, {8}},
+        {"D:\\x.wav" + QByteArray(32767 - 12, 'n') + ".wav" + nul, {32767}},
+    };
+    for (const auto &c : cases) {
+        const QByteArray bytes = Fixtures::vipRaw(c.area);
+        const auto d = decode(bytes);
+        QList<qsizetype> lengths;
+        for (const QString &p : d.paths)
+            lengths << p.size();
+        EXPECT_EQ(lengths, c.lengths) << c.area.size();
+        for (qint64 chunk : {qint64(0), qint64(13), qint64(4096)})
+            expectAsReference(bytes, chunk, std::to_string(c.area.size()));
+    }
+    // Test mode: a candidate too long is not a path either.
+    EXPECT_FALSE(decode(Fixtures::vipRaw(over + nul), false).found);
 }
 
 TEST(Decoder, OtherExtensionEndedByNulDoesNotSwallowTheNextPath)
@@ -224,7 +291,7 @@ TEST(Decoder, CountsBeyondSixteenBits)
 TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
 {
     // Bytes drawn mostly from those the scan reacts to.
-    const QByteArray alphabet = QByteArray(":\\.wavWAVmp3oggaifflacLISTmdrl", 30) + QByteArray(4, '\0') + "xyz 1";
+    const QByteArray alphabet = QByteArray(":\\.wavWAVmp3oggaifflacLISTmdrl", 30) + QByteArray(4, '\0') + "xyz 1|\x01";
     QRandomGenerator rng(20261209);
     for (int round = 0; round < 3000; ++round) {
         QByteArray b;
@@ -254,6 +321,7 @@ TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
                 ASSERT_EQ(d.paths, ref.paths) << "round " << round;
                 ASSERT_EQ(d.st.InicioDatos, ref.inicio);
                 ASSERT_EQ(d.st.FinDatos, ref.fin);
+                ASSERT_EQ(d.st.damaged, ref.damaged) << "round " << round;
             }
         }
         for (qint64 chunk : kChunks)
@@ -266,7 +334,8 @@ TEST(Decoder, PathsAndMarkerAcrossPieceBoundariesAreFoundAsInOnePiece)
     // Every shift of the same project against pieces of 1 to 40 bytes puts
     // each path start, dot, extension, NUL and marker byte on a boundary.
     const QStringList paths{"C:\\Audio\\Take 1.WAV", "D:\\x\\y.flac", "D:\\x\\y.fla", "E:\\a.b.wav",
-                            "F:\\m\\x.mid", "G:\\t\\take.1.ogg", "#:\\z.Aif"};
+                            "F:\\m\\x.mid", "G:\\t\\take.1.ogg", "#:\\z.Aif", "H:\\x.1.mp3.wav",
+                            "H:\\y.fla.ogg.txt"};
     for (int shift = 0; shift < 16; ++shift) {
         Fixtures::VipOptions o;
         o.header = QString(shift, u'h');
@@ -300,7 +369,7 @@ TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
 {
     // Candidates far longer than a piece: accepted ones are read again from
     // the source, the others are only passed over.
-    const QByteArray longName(100000, 'n');
+    const QByteArray longName(10000, 'n');
     const QByteArray a = area({"C:\\", longName, ".wav", QByteArray(1, '\0'), "C:\\", longName, ".txt",
                                QByteArray(1, '\0'), "D:\\", longName, "\x01", longName, ".FLAC",
                                QByteArray(1, '\0'), "E:\\short.mp3", QByteArray(1, '\0')});
@@ -313,8 +382,8 @@ TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
     NoProgress none;
     const Decoder::Result r = decodeIn(bytes, Decoder::Mode::List, 64, none);
     ASSERT_EQ(r.paths.size(), 3);
-    EXPECT_EQ(r.paths[0].size(), 3 + 100000 + 4);
-    EXPECT_EQ(r.paths[1].size(), 3 + 200001 + 5);
+    EXPECT_EQ(r.paths[0].size(), 3 + 10000 + 4);
+    EXPECT_EQ(r.paths[1].size(), 3 + 20001 + 5);
 }
 
 TEST(Decoder, ProgressRangeIsFinDatosAndValuesFollowTheScan)

@@ -76,16 +76,30 @@ TEST_F(Form1Window, BackupProjectsJoinWhenTicked)
 
 TEST_F(Form1Window, ProjectWithoutAudioIsRefusedWithAWarning)
 {
-    Fixtures::VipOptions midi;
-    midi.marker = false;
-    const QString p = write("P/Midi.vip", Fixtures::vipBytes({"D:\\a.wav"}, midi));
-    Form1 &f = form1();
-    openProject(f, p);
-    EXPECT_FALSE(f.TextDecode->isHidden());
-    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   Este proyecto no tiene archivos de audio");
-    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
-    EXPECT_EQ(f.ListProyectos->count(), 0);
-    EXPECT_FALSE(f.Decoding);
+    // A project without audio paths; one whose paths lack the end marker
+    // after them (cut short) is refused the same way and named as damaged.
+    Fixtures::VipOptions cut;
+    cut.marker = false;
+    const struct
+    {
+        QByteArray bytes;
+        QString said;
+    } cases[] = {
+        {Fixtures::vipBytes({}), " >>> AVISO <<<   Este proyecto no tiene archivos de audio"},
+        {Fixtures::vipBytes({"D:\\a.wav"}, cut),
+         " >>> AVISO <<<   Este proyecto no tiene archivos de audio\r\n >>> AVISO <<<   El proyecto D:\\P\\Midi.vip "
+         "parece dañado (le falta el final): sus archivos de audio se conservan."},
+    };
+    for (const auto &c : cases) {
+        const QString p = write("P/Midi.vip", c.bytes);
+        Form1 &f = form1();
+        openProject(f, p);
+        EXPECT_FALSE(f.TextDecode->isHidden());
+        EXPECT_EQ(f.TextDecode->toPlainText(), QString(c.said).replace("\r\n", "\n"));
+        EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
+        EXPECT_EQ(f.ListProyectos->count(), 0);
+        EXPECT_FALSE(f.Decoding);
+    }
 }
 
 TEST_F(Form1Window, CancellingTheDialogChangesNothing)

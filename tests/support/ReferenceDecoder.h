@@ -12,6 +12,9 @@ struct ReferenceResult
     bool found = false;
     qint64 inicio = 0;
     qint64 fin = 0;
+    // A header but no end marker: the audio paths that the bytes after the
+    // header hold, as the scan reads them up to the end of the file.
+    QStringList damaged;
 };
 
 ReferenceResult referenceDecode(const QByteArray &file, bool listMode);
