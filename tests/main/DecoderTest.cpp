@@ -292,10 +292,18 @@ TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
 {
     // Bytes drawn mostly from those the scan reacts to.
     const QByteArray alphabet = QByteArray(":\\.wavWAVmp3oggaifflacLISTmdrl", 30) + QByteArray(4, '\0') + "xyz 1|\x01";
+    // Pieces of paths: extensions, drive starts, bytes that end a path.
+    const QByteArray pieces[] = {".wav", ".MP3", ".fla", ".flac", ".ogg", ".aif", ".mid", ":\\", "D:\\", "\\", ".",
+                                 "x", "1", " ", QByteArray(1, '\0'), "|", "\x01", ":", "LISTabcdmdrl"};
     QRandomGenerator rng(20261209);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
         QByteArray b;
-        if (round % 3 == 0) {
+        if (round % 4 == 3) {
+            b = QByteArray(96, 'h') + "H" + QByteArray(1, '\0');
+            const int n = 10 + int(rng.bounded(120));
+            for (int i = 0; i < n; ++i)
+                b += pieces[rng.bounded(int(std::size(pieces)))];
+        } else if (round % 3 == 0) {
             QStringList paths;
             for (int k = 0; k < 5; ++k)
                 paths << QStringLiteral("C:\\d%1\\f.%2").arg(k).arg(k % 2 ? "wav" : "fla");
