@@ -518,10 +518,11 @@ private:
     // would pass them, while they are read and lie inside the path area for
     // sure; `last` becomes the last byte passed. The loop goes on from the
     // first byte it must look at.
+    // `most`: the last position the candidate may hold.
     template<typename Tick>
-    void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick)
+    void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick, qint64 most)
     {
-        const qint64 limit = std::min(m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1);
+        const qint64 limit = std::min({m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1, most});
         if (pos < m_base || pos > limit)
             return;
         const uchar *s = m_buf.get() + (pos - m_base);
@@ -646,11 +647,21 @@ private:
             // byte only, so "take.1.wav" and a NUL right after the dot are
             // seen. The candidate's bytes stay in the buffer while it is
             // short.
+            // A candidate that has run past the longest Windows path without
+            // ending is no path: the path-start search goes on from there,
+            // so a run of any length costs one pass, and a path that starts
+            // inside the run is still found.
             m_keepFrom = start;
+            const qint64 most = start + kMaxPath - 1;
+            bool tooLong = false;
             for (;;) {
                 if (last == 0)
                     break;
-                skipPlainBytes(pos, last, tick);
+                skipPlainBytes(pos, last, tick, most);
+                if (pos > most) {
+                    tooLong = true;
+                    break;
+                }
                 last = at(pos);
                 if (last == '.') {
                     const qint64 dot = pos;
@@ -692,6 +703,8 @@ private:
                 tick(1);
             }
             m_keepFrom = kNone;
+            if (tooLong)
+                continue;
 
             // Candidate end.
             showPosition(pos);

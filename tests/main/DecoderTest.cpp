@@ -171,6 +171,11 @@ TEST(Decoder, NoPathIsLongerThanAWindowsPath)
         // Lengthened only within the limit.
         {"D:\\x.wav" + QByteArray(32767, 'n') + ".wav" + nul, {8}},
         {"D:\\x.wav" + QByteArray(32767 - 12, 'n') + ".wav" + nul, {32767}},
+        // A run past the limit without an end is no path; the search for a
+        // path goes on inside it.
+        {"D:\\" + QByteArray(40000, 'n') + ".wav" + nul, {}},
+        {"D:\\" + QByteArray(40000, 'n') + "C:\\y.wav" + nul, {8}},
+        {"D:\\" + QByteArray(20000, 'n') + "C:\\" + QByteArray(20000, 'n') + "E:\\y.wav" + nul, {8}},
     };
     for (const auto &c : cases) {
         const QByteArray bytes = Fixtures::vipRaw(c.area);
@@ -392,6 +397,59 @@ TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
     ASSERT_EQ(r.paths.size(), 3);
     EXPECT_EQ(r.paths[0].size(), 3 + 10000 + 4);
     EXPECT_EQ(r.paths[1].size(), 3 + 20001 + 5);
+}
+
+TEST(Decoder, AHugeRunWithoutANulIsReadOnceInBoundedPiecesLettingEventsRun)
+{
+    // "D:\" and 64 MiB without a NUL or a colon, ".wav", then a path, made as
+    // they are read: the run is no path, the path after it is found, no
+    // buffer grows with the run, and events run every piece or so.
+    Watchdog watchdog;
+    struct Run final : Decoder::ByteSource
+    {
+        QByteArray head = Fixtures::vipRaw("D:\\", {.marker = false, .tail = {}});
+        QByteArray tail = Fixtures::vipRaw(".wav" + QByteArray(1, '\0') + "E:\\a.wav" + QByteArray(1, '\0'))
+                              .mid(Fixtures::vipRaw({}, {.marker = false, .tail = {}}).size());
+        qint64 run = qint64(64) << 20;
+        qint64 served = 0;
+        qint64 size() const override { return head.size() + run + tail.size(); }
+        qint64 read(qint64 offset, uchar *to, qint64 count) override
+        {
+            count = std::max<qint64>(0, std::min(count, size() - offset));
+            for (qint64 i = 0; i < count; ++i) {
+                const qint64 at = offset + i;
+                to[i] = at < head.size()         ? uchar(head[at])
+                        : at < head.size() + run ? uchar('n')
+                                                 : uchar(tail[at - head.size() - run]);
+            }
+            served += count;
+            return count;
+        }
+    } source;
+    struct Pumps final : Progress
+    {
+        const Run *source = nullptr;
+        qint64 last = 0, most = 0;
+        int pumps = 0;
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+        void pump() override
+        {
+            ++pumps;
+            most = std::max(most, source->served - last);
+            last = source->served;
+        }
+    } pumps;
+    pumps.source = &source;
+    Decoder::Testing::resetLargestBuffer();
+    const Decoder::Result r = Decoder::decode(source, Decoder::Mode::List, pumps);
+    EXPECT_EQ(r.paths, QStringList{"E:\\a.wav"});
+    EXPECT_FALSE(r.readError);
+    EXPECT_LE(source.served, source.size() + (qint64(2) << 20)) << "read about once";
+    EXPECT_LE(Decoder::Testing::largestBuffer(), qint64(3) << 20);
+    EXPECT_GE(pumps.pumps, 64);
+    EXPECT_LE(pumps.most, qint64(2) << 20) << "bytes read between two runs of the events";
 }
 
 TEST(Decoder, ProgressRangeIsFinDatosAndValuesFollowTheScan)

@@ -1,5 +1,6 @@
 #include "main/Form1.h"
 
+#include "platform/Ansi.h"
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
@@ -55,6 +56,25 @@ TEST_F(Form1Window, OpeningAProjectFillsTheListsAndCaptions)
     EXPECT_TRUE(f.cmdCancelar->isHidden());
     EXPECT_FALSE(f.cmdReset->isHidden());
     EXPECT_TRUE(f.TextDecode->isHidden());
+}
+
+TEST_F(Form1Window, NoLineLongerThanAWindowsPathReachesAList)
+{
+    // A project holding a megabyte without a NUL that ends in ".wav" (a
+    // damaged or hostile file): the run names no file and the window never
+    // lays out a line of that length; the take after it is read as always.
+    write("P/Audio/a.wav", "a");
+    write("P/Audio/spare.wav", "s");
+    const QByteArray run = "D:\\P\\" + QByteArray(1 << 20, 'n') + ".wav";
+    const QString tema = write("P/Tema.vip", Fixtures::vipRaw(run + QByteArray(1, '\0')
+                                                              + Ansi::encode(win("P/Audio/a.wav")) + QByteArray(1, '\0')));
+    Form1 &f = form1();
+    openProject(f, tema);
+    EXPECT_EQ(Form1::lines(f.ListVip), QStringList{win("P/Audio/a.wav")});
+    EXPECT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/spare.wav")});
+    for (QListWidget *l : {f.ListVip, f.ListUtilizados, f.ListBorrar, f.ListProyectos})
+        for (const QString &line : Form1::lines(l))
+            EXPECT_LE(line.size(), 32767) << l->objectName().toStdString();
 }
 
 TEST_F(Form1Window, BackupProjectsJoinWhenTicked)

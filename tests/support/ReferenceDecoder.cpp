@@ -58,9 +58,16 @@ struct Scan
                 if (pos > fin)
                     return out;
             }
+            // Past the longest Windows path without an end: no path; the
+            // path-start search goes on from the byte reached.
+            bool tooLong = false;
             for (;;) {
                 if (last == 0)
                     break;
+                if (pos - start + 1 > kMaxPath) {
+                    tooLong = true;
+                    break;
+                }
                 last = at(pos);
                 if (last == '.') {
                     const qint64 dot = pos;
@@ -106,6 +113,8 @@ struct Scan
                 if (pos > fin)
                     return out;
             }
+            if (tooLong)
+                continue;
             ++pos;
             if (pos > fin)
                 return out;
