@@ -257,6 +257,7 @@ public:
             // A header and no end marker: a project cut short (or a file
             // that is none). It names no path, but the audio paths its bytes
             // still hold are told apart, so that their files are kept.
+            r.fullNames.clear();
             if (!m_readError)
                 r.damaged = salvage(r.inicio);
         }
@@ -295,7 +296,7 @@ private:
         Result s;
         s.inicio = inicio;
         scan(s, true);
-        return s.paths;
+        return s.paths + s.fullNames;
     }
 
     uchar at(qint64 p)
@@ -542,13 +543,14 @@ private:
     // that file, not "x.1.mp3"), within the longest Windows path and the
     // path area. `end` becomes the last byte of the longer path, `pos` the
     // byte after its extension's three characters, as if the scan had
-    // found that extension first.
-    void lengthen(qint64 start, qint64 &pos, qint64 &end)
+    // found that extension first. Returns the position of the NUL that
+    // ends these bytes, or -1 when something else ends them.
+    qint64 lengthen(qint64 start, qint64 &pos, qint64 &end)
     {
         for (qint64 q = pos; q - start + 1 <= kMaxPath && !beyond(q, false); ++q) {
             const uchar c = at(q);
             if (endsPathBytes(c))
-                return;
+                return c == 0 ? q : -1;
             if (c != '.')
                 continue;
             bool fla = false;
@@ -556,11 +558,12 @@ private:
                 continue;
             const qint64 e = fla && at(q + 4) != 0 ? q + 4 : q + 3;
             if (e - start + 1 > kMaxPath)
-                return;
+                return -1;
             end = e;
             pos = q + 4;
             q += 3;
         }
+        return -1;
     }
 
     void scan(Result &r, bool listMode)
@@ -682,10 +685,16 @@ private:
                             r.found = true;
                             return;
                         }
-                        lengthen(start, pos, end);
+                        const qint64 nul = lengthen(start, pos, end);
                         QString text;
                         if (!pathText(start, end, &text))
                             return;
+                        if (nul > end + 1) {
+                            QString full = text;
+                            if (!pathText(end + 1, nul - 1, &full))
+                                return;
+                            r.fullNames.append(full);
+                        }
                         r.paths.append(text);
                         r.found = true;
                         break;
@@ -846,6 +855,7 @@ bool deliver(const Result &r, QStringList *list, const QString &titulo, bool lis
     st.InicioDatos = r.inicio;
     st.FinDatos = r.fin;
     st.damaged = r.damaged;
+    st.fullNames = r.fullNames;
     if (listMode) {
         if (!titulo.isEmpty())
             list->append(titulo);
@@ -869,6 +879,7 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
 {
     st.readError = false;
     st.damaged.clear();
+    st.fullNames.clear();
     if (!f.toLower().contains(QStringLiteral(".vip")))
         return false;
     const QString path = itemPath(f);
@@ -923,6 +934,7 @@ bool Valido(const QString &archivo, Decoder::State &st, Progress &progress)
 {
     st.readError = false;
     st.damaged.clear();
+    st.fullNames.clear();
     if (archivo.contains(QStringLiteral("FreezeData")))
         return false;
     if (!WinFs::findNormalFile(archivo))

@@ -26,6 +26,7 @@ struct State
     int NumArchivos = 0;    // paths appended in list mode since set to 0
     bool readError = false; // the last file could not be opened, or not read whole
     QStringList damaged;    // the last file had no end marker: see Result::damaged
+    QStringList fullNames;  // see Result::fullNames
 };
 
 // Where a decoding reads a project's bytes from, in pieces.
@@ -67,6 +68,11 @@ struct Result
     qint64 inicio = 0;  // start of the path area; 0 = none
     qint64 fin = 0;     // end of the path area; 0 = no end marker (then no paths)
     QStringList paths;  // list mode: the audio paths, duplicates included
+    // List mode: where the bytes after a path, up to the NUL that ends them,
+    // could still stand in a path ("x.wav (2).wma"), the whole text they
+    // spell, in file order. No path names such a file, but the project may
+    // mean it: it must not be taken for unused.
+    QStringList fullNames;
     bool found = false; // an audio path was found
     // A byte the decoding needed could not be read: the source shrank or
     // failed while it was read. What was read before counts; the bytes after
@@ -75,8 +81,8 @@ struct Result
     // A project with a header but no end marker (a copy cut short, a disk
     // error) names no path; these are the audio paths its bytes still hold
     // after the header, scanned as if the path area ran to the end of the
-    // file. They name files that must not be taken for unused. Empty after a
-    // read error (the project is unreadable then).
+    // file (with their full names). They name files that must not be taken
+    // for unused. Empty after a read error (the project is unreadable then).
     QStringList damaged;
 };
 

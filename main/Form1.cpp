@@ -523,6 +523,7 @@ void Form1::DescodificarProyectos()
     m_progress->setRange(0, items.size());
 
     QStringList used;
+    fullNames.clear();
     bool stopped = false;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString &item = items[i];
@@ -531,6 +532,7 @@ void Form1::DescodificarProyectos()
             const QString path = Decoder::itemPath(item);
             if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
                 ++conAudio;
+            fullNames << dec.fullNames;
             // A project cut short while it was read may have named more.
             if (dec.readError && !unreadableProjects.contains(path))
                 unreadableProjects << path;

@@ -193,6 +193,9 @@ public:
     // their bytes still hold count as used, and the status box names each.
     QStringList damagedProjects;
     QStringList damagedPaths;
+    // What the listed projects' bytes spell in full after their paths, up to
+    // the NUL ("x.wav (2).wma" after "x.wav"): kept like used files.
+    QStringList fullNames;
     // What the status box says at the end of an analysis about these ("" when
     // there is nothing to say).
     QString unreadableSummary() const;

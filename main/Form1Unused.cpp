@@ -137,8 +137,9 @@ void Form1::BuscarNoUtilizados()
         return;
     Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
 
-    // The audio paths of damaged projects count as used, unlisted.
-    Unused::Matcher matcher(damagedPaths.isEmpty() ? used : used + damagedPaths);
+    // The audio paths of damaged projects and the names the projects spell
+    // in full count as used, unlisted.
+    Unused::Matcher matcher(damagedPaths.isEmpty() && fullNames.isEmpty() ? used : used + damagedPaths + fullNames);
     matcher.onUnreadable = [this](const QString &file) {
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };

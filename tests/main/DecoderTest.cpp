@@ -72,6 +72,7 @@ void expectAsReference(const QByteArray &bytes, qint64 chunk, const std::string 
         ASSERT_EQ(got.fin, ref.inicio > 0 ? ref.fin : 0) << what << " chunk " << chunk;
         ASSERT_EQ(got.header, Ansi::decode(ref.header)) << what << " chunk " << chunk;
         ASSERT_EQ(got.damaged, ref.damaged) << what << " chunk " << chunk;
+        ASSERT_EQ(got.fullNames, list ? ref.fullNames : QStringList()) << what << " chunk " << chunk;
         ASSERT_FALSE(got.readError);
     }
 }
@@ -125,10 +126,12 @@ TEST(Decoder, AnInnerAudioExtensionGivesThePathSpelledUpToItsLastOne)
     // The bytes after an audio extension that a path may hold, up to the
     // NUL, lengthen the path when they end in another audio extension.
     const QByteArray nul(1, '\0');
+    // The whole text up to the NUL, where it is longer, is told apart.
     const struct
     {
         QByteArray area;
         QStringList paths;
+        QStringList fullNames = {};
     } cases[] = {
         {"D:\\A\\x.1.mp3.wav" + nul, {"D:\\A\\x.1.mp3.wav"}},
         {"D:\\A\\x.mp3.wav" + nul, {"D:\\A\\x.mp3.wav"}},
@@ -138,7 +141,8 @@ TEST(Decoder, AnInnerAudioExtensionGivesThePathSpelledUpToItsLastOne)
         {"D:\\A\\x.wav.flac" + nul, {"D:\\A\\x.wav.flac"}},
         {"D:\\A\\x.mp3\\B\\y.wav" + nul, {"D:\\A\\x.mp3\\B\\y.wav"}},
         // Nothing audio after it before the NUL: the path ends where it did.
-        {"D:\\A\\x.mp3.txt" + nul, {"D:\\A\\x.mp3"}},
+        {"D:\\A\\x.mp3.txt" + nul, {"D:\\A\\x.mp3"}, {"D:\\A\\x.mp3.txt"}},
+        {"D:\\A\\x.wav (2).wma" + nul + "E:\\y.ogg" + nul, {"D:\\A\\x.wav", "E:\\y.ogg"}, {"D:\\A\\x.wav (2).wma"}},
         // A byte no path holds ends the look: what follows is another path.
         {"D:\\A\\x.wavC:\\B\\y.wav" + nul, {"D:\\A\\x.wav", "C:\\B\\y.wav"}},
         {"D:\\A\\x.wav\x01y.wav" + nul + "E:\\z.ogg" + nul, {"D:\\A\\x.wav", "E:\\z.ogg"}},
@@ -147,6 +151,7 @@ TEST(Decoder, AnInnerAudioExtensionGivesThePathSpelledUpToItsLastOne)
     for (const auto &c : cases) {
         const QByteArray bytes = Fixtures::vipRaw(c.area);
         EXPECT_EQ(decode(bytes).paths, c.paths) << c.area.constData();
+        EXPECT_EQ(decode(bytes).st.fullNames, c.fullNames) << c.area.constData();
         EXPECT_TRUE(decode(bytes, false).found);
         for (qint64 chunk : kChunks)
             expectAsReference(bytes, chunk, c.area.toStdString());
@@ -335,6 +340,7 @@ TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
                 ASSERT_EQ(d.st.InicioDatos, ref.inicio);
                 ASSERT_EQ(d.st.FinDatos, ref.fin);
                 ASSERT_EQ(d.st.damaged, ref.damaged) << "round " << round;
+                ASSERT_EQ(d.st.fullNames, ref.fullNames) << "round " << round;
             }
         }
         for (qint64 chunk : kChunks)

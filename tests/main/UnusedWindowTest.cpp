@@ -97,15 +97,17 @@ TEST_F(UnusedWindow, OtherProjectsOfTheFoldersAreNamedOnceByTheirCount)
 
 TEST_F(UnusedWindow, TakesOfADamagedProjectAndInnerExtensionsAreKept)
 {
-    // Tema names a take by a name with an inner audio extension; Cortado
+    // Tema names takes by names with inner audio extensions; Cortado
     // lost its end (no marker): it is no project of the folder, but the
     // takes its bytes name are kept, and it is named once.
     write("P/Audio/x.1.mp3.wav", "x");
     write("P/Audio/x.1.mp3.wav.bak.wav", "copy");
+    write("P/Audio/voz.wav (2).wma", "v");
     write("P/Audio/cut.wav", "c");
     write("P/Audio/CUT2.WAV", "c2");
     write("P/Audio/spare.wav", "s");
-    const QString tema = write("P/Tema.vip", Fixtures::vipBytes({win("P/Audio/x.1.mp3.wav")}));
+    const QString tema =
+        write("P/Tema.vip", Fixtures::vipBytes({win("P/Audio/x.1.mp3.wav"), win("P/Audio/voz.wav (2).wma")}));
     Fixtures::VipOptions cut;
     cut.marker = false;
     write("P/Cortado.vip", Fixtures::vipBytes({win("P/Audio/cut.wav"), win("P/Audio/cut2.wav")}, cut));
@@ -117,7 +119,7 @@ TEST_F(UnusedWindow, TakesOfADamagedProjectAndInnerExtensionsAreKept)
     for (const auto &road : roads) {
         road();
         EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> " + win("P/Tema.vip")});
-        EXPECT_EQ(Form1::lines(f.ListVip), QStringList{win("P/Audio/x.1.mp3.wav")});
+        EXPECT_EQ(Form1::lines(f.ListVip), (QStringList{win("P/Audio/x.1.mp3.wav"), win("P/Audio/voz.wav")}));
         EXPECT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/spare.wav")});
         EXPECT_EQ(f.TextDecode->toPlainText().count(notice), 1) << f.TextDecode->toPlainText().toStdString();
         EXPECT_FALSE(f.TextDecode->isHidden());

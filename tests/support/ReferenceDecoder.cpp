@@ -35,7 +35,7 @@ struct Scan
     }
 
     // The path area [inicio, fin] scanned for audio paths.
-    QStringList paths(qint64 inicio, qint64 fin, bool listMode, bool *found) const
+    QStringList paths(qint64 inicio, qint64 fin, bool listMode, bool *found, QStringList *fullNames) const
     {
         QStringList out;
         qint64 pos = inicio;
@@ -84,10 +84,14 @@ struct Scan
                         }
                         // More path bytes that end in another audio
                         // extension: the longer path is the one named.
+                        qint64 nul = -1;
                         for (qint64 q = dot + 4; q <= fin && q - start + 1 <= kMaxPath; ++q) {
                             const uchar c = at(q);
-                            if (endsPathBytes(c))
+                            if (endsPathBytes(c)) {
+                                if (c == 0)
+                                    nul = q;
                                 break;
+                            }
                             if (c != '.')
                                 continue;
                             const qint64 longer = audioEnd(q);
@@ -100,6 +104,8 @@ struct Scan
                             q += 3;
                         }
                         out << Ansi::decode(file.mid(start - 1, end - start + 1));
+                        if (nul > end + 1)
+                            *fullNames << Ansi::decode(file.mid(start - 1, nul - start));
                         *found = true;
                         break;
                     }
@@ -150,9 +156,11 @@ ReferenceResult referenceDecode(const QByteArray &file, bool listMode)
     }
     if (r.fin <= 0) {
         bool any = false;
-        r.damaged = scan.paths(r.inicio, len, true, &any);
+        QStringList full;
+        r.damaged = scan.paths(r.inicio, len, true, &any, &full);
+        r.damaged += full;
         return r;
     }
-    r.paths = scan.paths(r.inicio, r.fin, listMode, &r.found);
+    r.paths = scan.paths(r.inicio, r.fin, listMode, &r.found, &r.fullNames);
     return r;
 }
