@@ -517,9 +517,9 @@ private:
     // Moves `pos` past the bytes of a candidate that neither end it nor may
     // start its extension (neither NUL nor "."), as the byte-by-byte loop
     // would pass them, while they are read and lie inside the path area for
-    // sure; `last` becomes the last byte passed. The loop goes on from the
-    // first byte it must look at.
-    // `most`: the last position the candidate may hold.
+    // sure, and not past `most`, the last position the candidate may hold;
+    // `last` becomes the last byte passed. The loop goes on from the first
+    // byte it must look at.
     template<typename Tick>
     void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick, qint64 most)
     {
