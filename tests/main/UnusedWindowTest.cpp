@@ -80,19 +80,24 @@ TEST_F(UnusedWindow, OtherProjectsOfTheFoldersAreNamedOnceByTheirCount)
     write("P/Tema_BAK.vip", Fixtures::vipBytes({win("P/Audio/b.wav")})); // backups are not analysed
     write("P/Midi.vip", Fixtures::vipBytes({}));          // no audio: never analysed
     write("P/Sub/Midi2.vip", Fixtures::vipBytes({}));     // nor in a sub-folder
+    Fixtures::VipOptions cut;
+    cut.marker = false;
+    write("P/Sub/Cortado.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}, cut)); // lost its end: it may use them
     Form1 &f = form1();
     openProject(f, tema);
     EXPECT_TRUE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav"))) << "only listed projects count";
     EXPECT_FALSE(f.TextDecode->isHidden());
     EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
     EXPECT_EQ(f.TextDecode->toPlainText(),
-              " >>> AVISO <<<   Hay 2 proyectos VIP más en estas carpetas que no se han analizado: sus archivos "
+              " >>> AVISO <<<   Hay 3 proyectos VIP más en estas carpetas que no se han analizado: sus archivos "
               "pueden figurar como no utilizados. Para incluirlos, analice la carpeta.");
 
-    // The folder analysed, every project is: nothing to say.
+    // The folder analysed, every project is: nothing to say but the one
+    // that lost its end, whose takes are now kept.
     f.AbrirRuta(win("P"));
     EXPECT_FALSE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav")));
-    EXPECT_TRUE(f.TextDecode->isHidden()) << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   El proyecto " + win("P/Sub/Cortado.vip")
+                                               + " parece dañado (le falta el final): sus archivos de audio se conservan.");
 }
 
 TEST_F(UnusedWindow, TakesOfADamagedProjectAndInnerExtensionsAreKept)
