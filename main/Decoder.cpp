@@ -1,6 +1,7 @@
 #include "main/Decoder.h"
 
 #include "platform/Ansi.h"
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/SysCalls.h"
 #include "platform/WinFs.h"
@@ -36,6 +37,7 @@ constexpr qint64 kHeaderKeep = 1024 * 1024;
 // bytes after its "L", and the path scan looks back at most a few bytes.
 constexpr qint64 kTail = 32;
 constexpr qint64 kNone = std::numeric_limits<qint64>::max();
+constexpr qint64 kMaxPath = DriveMap::kMaxPath;
 
 qint64 g_chunk = 0;
 qint64 g_largest = 0;
@@ -178,6 +180,13 @@ qint64 findMarker(const uchar *data, qint64 from, qint64 to)
     return -1;
 }
 
+// A byte that no Windows path holds after its drive: it ends the bytes that
+// may still lengthen a path already found.
+bool endsPathBytes(uchar c)
+{
+    return c < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
+}
+
 bool isAudioExt(uchar a, uchar b, uchar c, bool *fla)
 {
     auto low = [](uchar x) -> uchar { return (x >= 'A' && x <= 'Z') ? uchar(x + 32) : x; };
@@ -236,6 +245,12 @@ public:
         if (r.fin <= 0) {
             r.paths.clear();
             r.found = false;
+            // A header and no end marker: a project cut short (or a file
+            // that is none). It names no path, but the audio paths its bytes
+            // still hold are told apart, so that their files are kept.
+            r.fullNames.clear();
+            if (!m_readError)
+                r.damaged = salvage(r.inicio);
         }
         r.readError = m_readError;
         return r;
@@ -255,6 +270,26 @@ public:
     }
 
 private:
+    // The audio paths of the bytes from `inicio` to the end of the file,
+    // scanned as a path area that ends there.
+    QStringList salvage(qint64 inicio)
+    {
+        m_base = m_end = inicio;
+        m_exhausted = false;
+        m_lost = false;
+        m_keepFrom = kNone;
+        m_markerNext = kNone;
+        m_reportRange = false;
+        m_pendingValue = -1;
+        m_finKnown = true;
+        m_fin = m_len;
+        m_sure = m_len - 1;
+        Result s;
+        s.inicio = inicio;
+        scan(s, true);
+        return s.paths + s.fullNames;
+    }
+
     uchar at(qint64 p)
     {
         if (p >= m_base && p < m_end) [[likely]]
@@ -384,6 +419,8 @@ private:
 
     void showPosition(qint64 pos)
     {
+        if (!m_reportRange)
+            return;
         if (m_finKnown)
             m_pr.setValue(pos);
         else
@@ -444,7 +481,8 @@ private:
     // read again (the file shrank since).
     bool pathText(qint64 start, qint64 end, QString *text)
     {
-        const qint64 inBuffer = std::max(start, m_base);
+        // A path lengthened past what the buffer still holds may end before it.
+        const qint64 inBuffer = std::min(std::max(start, m_base), end + 1);
         if (start < inBuffer) {
             const qint64 piece = std::min(m_chunk, inBuffer - start);
             std::unique_ptr<uchar[]> scratch(new uchar[size_t(piece)]);
@@ -462,19 +500,21 @@ private:
                 p += n;
             }
         }
-        text->append(Ansi::decode(QByteArrayView(m_buf.get() + (inBuffer - m_base), end - inBuffer + 1)));
+        if (end >= inBuffer)
+            text->append(Ansi::decode(QByteArrayView(m_buf.get() + (inBuffer - m_base), end - inBuffer + 1)));
         return true;
     }
 
     // Moves `pos` past the bytes of a candidate that neither end it nor may
     // start its extension (neither NUL nor "."), as the byte-by-byte loop
     // would pass them, while they are read and lie inside the path area for
-    // sure; `last` becomes the last byte passed. The loop goes on from the
-    // first byte it must look at.
+    // sure, and not past `most`, the last position the candidate may hold;
+    // `last` becomes the last byte passed. The loop goes on from the first
+    // byte it must look at.
     template<typename Tick>
-    void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick)
+    void skipPlainBytes(qint64 &pos, uchar &last, Tick &tick, qint64 most)
     {
-        const qint64 limit = std::min(m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1);
+        const qint64 limit = std::min({m_end - 1, m_finKnown ? m_fin - 1 : m_sure - 1, most});
         if (pos < m_base || pos > limit)
             return;
         const uchar *s = m_buf.get() + (pos - m_base);
@@ -487,6 +527,34 @@ private:
         last = p[-1];
         pos += p - s;
         tick(p - s);
+    }
+
+    // A path found is lengthened while the bytes after it can still stand
+    // in a path and end in another audio extension ("x.1.mp3.wav" names
+    // that file, not "x.1.mp3"), within the longest Windows path and the
+    // path area. `end` becomes the last byte of the longer path, `pos` the
+    // byte after its extension's three characters, as if the scan had
+    // found that extension first. Returns the position of the NUL that
+    // ends these bytes, or -1 when something else ends them.
+    qint64 lengthen(qint64 start, qint64 &pos, qint64 &end)
+    {
+        for (qint64 q = pos; q - start + 1 <= kMaxPath && !beyond(q, false); ++q) {
+            const uchar c = at(q);
+            if (endsPathBytes(c))
+                return c == 0 ? q : -1;
+            if (c != '.')
+                continue;
+            bool fla = false;
+            if (!isAudioExt(at(q + 1), at(q + 2), at(q + 3), &fla))
+                continue;
+            const qint64 e = fla && at(q + 4) != 0 ? q + 4 : q + 3;
+            if (e - start + 1 > kMaxPath)
+                return -1;
+            end = e;
+            pos = q + 4;
+            q += 3;
+        }
+        return -1;
     }
 
     void scan(Result &r, bool listMode)
@@ -573,11 +641,21 @@ private:
             // byte only, so "take.1.wav" and a NUL right after the dot are
             // seen. The candidate's bytes stay in the buffer while it is
             // short.
+            // A candidate that has run past the longest Windows path without
+            // ending is no path: the path-start search goes on from there,
+            // so a run of any length costs one pass, and a path that starts
+            // inside the run is still found.
             m_keepFrom = start;
+            const qint64 most = start + kMaxPath - 1;
+            bool tooLong = false;
             for (;;) {
                 if (last == 0)
                     break;
-                skipPlainBytes(pos, last, tick);
+                skipPlainBytes(pos, last, tick, most);
+                if (pos > most) {
+                    tooLong = true;
+                    break;
+                }
                 last = at(pos);
                 if (last == '.') {
                     const qint64 dot = pos;
@@ -590,13 +668,24 @@ private:
                         qint64 end = pos - 1;
                         if (fla && at(pos) != 0)
                             end = pos;
+                        // Longer than any Windows path: it names no file,
+                        // and the scan goes on after it.
+                        if (end - start + 1 > kMaxPath)
+                            break;
                         if (!listMode) {
                             r.found = true;
                             return;
                         }
+                        const qint64 nul = lengthen(start, pos, end);
                         QString text;
                         if (!pathText(start, end, &text))
                             return;
+                        if (nul > end + 1) {
+                            QString full = text;
+                            if (!pathText(end + 1, nul - 1, &full))
+                                return;
+                            r.fullNames.append(full);
+                        }
                         r.paths.append(text);
                         r.found = true;
                         break;
@@ -614,6 +703,8 @@ private:
                 tick(1);
             }
             m_keepFrom = kNone;
+            if (tooLong)
+                continue;
 
             // Candidate end.
             showPosition(pos);
@@ -754,6 +845,8 @@ bool deliver(const Result &r, QStringList *list, const QString &titulo, bool lis
 {
     st.InicioDatos = r.inicio;
     st.FinDatos = r.fin;
+    st.damaged = r.damaged;
+    st.fullNames = r.fullNames;
     if (listMode) {
         if (!titulo.isEmpty())
             list->append(titulo);
@@ -776,6 +869,8 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
                              State &st, Progress &progress)
 {
     st.readError = false;
+    st.damaged.clear();
+    st.fullNames.clear();
     if (!f.toLower().contains(QStringLiteral(".vip")))
         return false;
     const QString path = itemPath(f);
@@ -829,6 +924,8 @@ namespace Buscar {
 bool Valido(const QString &archivo, Decoder::State &st, Progress &progress)
 {
     st.readError = false;
+    st.damaged.clear();
+    st.fullNames.clear();
     if (archivo.contains(QStringLiteral("FreezeData")))
         return false;
     if (!WinFs::findNormalFile(archivo))

@@ -13,7 +13,9 @@ class Progress;
 // before the first "LIST" + 4 bytes + "mdrl" marker; in the area every
 // "<any byte>:\...<.mp3|.wav|.aif|.ogg|.fla[c]>" is an audio path (the
 // extension compared case-blind, the text kept as it stands, each byte one
-// Windows-1252 character).
+// Windows-1252 character). Where more bytes that a path may hold follow and
+// end in another audio extension, the path runs to that one ("x.mp3.wav").
+// A candidate longer than the longest Windows path is no path.
 namespace Decoder {
 
 // What the main window keeps between decodings (every decoding overwrites it).
@@ -23,6 +25,8 @@ struct State
     qint64 FinDatos = 0;    // end of the path area; 0 = no end marker
     int NumArchivos = 0;    // paths appended in list mode since set to 0
     bool readError = false; // the last file could not be opened, or not read whole
+    QStringList damaged;    // the last file had no end marker: see Result::damaged
+    QStringList fullNames;  // see Result::fullNames
 };
 
 // Where a decoding reads a project's bytes from, in pieces.
@@ -64,11 +68,22 @@ struct Result
     qint64 inicio = 0;  // start of the path area; 0 = none
     qint64 fin = 0;     // end of the path area; 0 = no end marker (then no paths)
     QStringList paths;  // list mode: the audio paths, duplicates included
+    // List mode: where the bytes after a path, up to the NUL that ends them,
+    // could still stand in a path ("x.wav (2).wma"), the whole text they
+    // spell, in file order. No path names such a file, but the project may
+    // mean it: it must not be taken for unused.
+    QStringList fullNames;
     bool found = false; // an audio path was found
     // A byte the decoding needed could not be read: the source shrank or
     // failed while it was read. What was read before counts; the bytes after
     // read as NUL (an end marker among them is lost, and with it the paths).
     bool readError = false;
+    // A project with a header but no end marker (a copy cut short, a disk
+    // error) names no path; these are the audio paths its bytes still hold
+    // after the header, scanned as if the path area ran to the end of the
+    // file (with their full names). They name files that must not be taken
+    // for unused. Empty after a read error (the project is unreadable then).
+    QStringList damaged;
 };
 
 // Decodes one project. The bytes are read once, in order, in pieces of a

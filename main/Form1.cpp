@@ -212,7 +212,17 @@ QString Form1::getPath(const QString &sPath, const QString &Caracter)
 
 bool Form1::ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test)
 {
-    return Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
+    const bool found = Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
+    noteDamaged(Decoder::itemPath(f));
+    return found;
+}
+
+void Form1::noteDamaged(const QString &project)
+{
+    if (dec.damaged.isEmpty() || damagedProjects.contains(project))
+        return;
+    damagedProjects << project;
+    damagedPaths << dec.damaged;
 }
 
 QString Form1::LeerCabecera(const QString &f)
@@ -222,7 +232,9 @@ QString Form1::LeerCabecera(const QString &f)
 
 bool Form1::Valido(const QString &archivo)
 {
-    return Buscar::Valido(archivo, dec, *m_progress);
+    const bool valid = Buscar::Valido(archivo, dec, *m_progress);
+    noteDamaged(archivo);
+    return valid;
 }
 
 void Form1::Inicio()
@@ -271,6 +283,8 @@ void Form1::AbrirFichero_Click()
     passedOverAudio = 0;
     refusedProjects.clear();
     otherProjects = 0;
+    damagedProjects.clear();
+    damagedPaths.clear();
     WinFs::clearCache();
 
     if (!Valido(chosen)) {
@@ -278,6 +292,9 @@ void Form1::AbrirFichero_Click()
         // name that is not UTF-8 shows altered) cannot be read either.
         if (dec.readError || !WinFs::findNormalFile(chosen))
             Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el proyecto: ") + chosen, true);
+        else if (!damagedProjects.isEmpty())
+            Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio\r\n") + unreadableSummary(),
+                   true);
         else
             Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio"), true);
         return;
@@ -493,6 +510,7 @@ void Form1::DescodificarProyectos()
     m_progress->setRange(0, items.size());
 
     QStringList used;
+    fullNames.clear();
     bool stopped = false;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString &item = items[i];
@@ -501,6 +519,7 @@ void Form1::DescodificarProyectos()
             const QString path = Decoder::itemPath(item);
             if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
                 ++conAudio;
+            fullNames << dec.fullNames;
             // A project cut short while it was read may have named more.
             if (dec.readError && !unreadableProjects.contains(path))
                 unreadableProjects << path;

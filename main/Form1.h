@@ -188,6 +188,14 @@ public:
     // although analysing their folder would.
     QSet<QString> refusedProjects;
     int otherProjects = 0;
+    // Projects the run read that have a header but no end marker (a copy
+    // cut short): they name no path and are not listed, but the audio paths
+    // their bytes still hold count as used, and the status box names each.
+    QStringList damagedProjects;
+    QStringList damagedPaths;
+    // What the listed projects' bytes spell in full after their paths, up to
+    // the NUL ("x.wav (2).wma" after "x.wav"): kept like used files.
+    QStringList fullNames;
     // What the status box says at the end of an analysis about these ("" when
     // there is nothing to say).
     QString unreadableSummary() const;
@@ -334,6 +342,8 @@ private:
 
     // The progress bar, cancel flag and pump as a long loop sees them.
     Progress &barProgress();
+    // Takes note of `project` when the decoding just done found it damaged.
+    void noteDamaged(const QString &project);
     void buildControls();
     void buildLists(QWidget *central);
     void buildStatus(QWidget *central);

@@ -81,6 +81,8 @@ void Form1::AbrirRutas(const QStringList &rutas)
     passedOverAudio = 0;
     refusedProjects.clear();
     otherProjects = 0;
+    damagedProjects.clear();
+    damagedPaths.clear();
 
     Alerta(1, QString(), false);
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
@@ -152,6 +154,9 @@ QString Form1::unreadableSummary() const
     QString notice = passedOverAudio > 0 ? Unused::passedOverNotice(passedOverAudio) : QString();
     if (otherProjects > 0)
         notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::otherProjectsNotice(otherProjects);
+    for (const QString &p : damagedProjects)
+        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + QStringLiteral(" >>> AVISO <<<   El proyecto ")
+            + p + QStringLiteral(" parece dañado (le falta el final): sus archivos de audio se conservan.");
     if (unreadableProjects.isEmpty())
         return notice;
     QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; sin ellos la lista de "

@@ -121,9 +121,10 @@ int Form1::countOtherProjects()
             || (!CheckBAK->isChecked() && p.contains(QStringLiteral("_BAK"))))
             continue;
         // Only a project the project test accepts would be analysed with
-        // its folder (a MIDI project would not); one that cannot be read
-        // may use these files all the same.
-        if (!Valido(p) && !dec.readError)
+        // its folder (a MIDI project would not); one that cannot be read, or
+        // that lost its end, may use these files all the same (the match is
+        // over: its takes were not kept).
+        if (!Buscar::Valido(p, dec, barProgress()) && !dec.readError && dec.damaged.isEmpty())
             continue;
         ++n;
     }
@@ -137,7 +138,9 @@ void Form1::BuscarNoUtilizados()
         return;
     Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
 
-    Unused::Matcher matcher(used);
+    // The audio paths of damaged projects and the names the projects spell
+    // in full count as used, unlisted.
+    Unused::Matcher matcher(damagedPaths.isEmpty() && fullNames.isEmpty() ? used : used + damagedPaths + fullNames);
     matcher.onUnreadable = [this](const QString &file) {
         Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el archivo (se conserva): ") + file, true);
     };

@@ -171,11 +171,16 @@ bool takesPart(const QString &usedLine)
     return !usedLine.trimmed().isEmpty() && !usedLine.contains(u'>') && !usedLine.contains(kFreeze);
 }
 
+bool extendsPath(QStringView l, QStringView u)
+{
+    return l.size() > u.size() + 1 && l[u.size()] == u'.' && sameName(l.left(u.size()), u);
+}
+
 bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &compare)
 {
     if (!takesPart(u))
         return false;
-    if (l == u)
+    if (l == u || extendsPath(l, u))
         return true;
     if (nameKey(l) == nameKey(u)) {
         if (!WinFs::findNormalFile(l) || !WinFs::findNormalFile(u))
@@ -322,7 +327,7 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
 {
     if (!m_indexed)
         index(nullptr);
-    if (m_exact.contains(l))
+    if (m_exact.contains(l) || extendsUsed(l))
         return true;
     const QStringView name = Buscar::nombreArchivoView(l);
     const int first = firstNamed(name);
@@ -361,6 +366,21 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
     if (!exists(lst))
         return false;
     return m_ids.contains({lst.id.device, lst.id.inode});
+}
+
+bool Matcher::extendsUsed(const QString &l) const
+{
+    // The used paths that `l` extends are named like the part of its name
+    // before one of its dots, in its folder.
+    const QStringView name = Buscar::nombreArchivoView(l);
+    for (qsizetype dot = name.indexOf(u'.', 1); dot > 0 && dot + 1 < name.size(); dot = name.indexOf(u'.', dot + 1)) {
+        const QStringView before = name.left(dot);
+        for (int u = firstNamed(before); u >= 0; u = nextNamed(u, before)) {
+            if (extendsPath(l, m_used[u]))
+                return true;
+        }
+    }
+    return false;
 }
 
 bool Matcher::compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u)

@@ -56,8 +56,11 @@ Comparison compareFiles(const QString &file1, const QString &file2);
 // used one may have been moved there), or both are present with the same
 // contents, or one of them cannot be read (kept: nothing is offered for
 // deletion because of a read error); or when both name the same existing
-// file (device and inode). Header lines (">"), "FreezeData" lines and blank
-// lines of the used list take no part.
+// file (device and inode); or when the line is a used path followed by "."
+// and more ("x.mp3.wav" beside a used "x.mp3", letters in either case): the
+// project may name a take whose name it holds in full by a part of it.
+// Header lines (">"), "FreezeData" lines and blank lines of the used list
+// take no part.
 //
 // The used lines are indexed once, so each inventory line costs a few hash
 // lookups instead of a pass over the whole used list.
@@ -90,6 +93,8 @@ private:
     // folded name).
     void index(Progress *progress);
     int firstNamed(QStringView name) const;
+    // `l` is a used path followed by "." and more.
+    bool extendsUsed(const QString &l) const;
     int nextNamed(int u, QStringView name) const;
     const WinFs::FileStat &usedStat(int index);
     // The host path of a used file, for reading it.
@@ -141,6 +146,9 @@ private:
 
 // True for a used line that takes part in the match.
 bool takesPart(const QString &usedLine);
+
+// True when `line` is `used` followed by "." and more, letters in either case.
+bool extendsPath(QStringView line, QStringView used);
 
 // The literal rule between one inventory line and one used line (the
 // window's fast match must agree with it).

@@ -13,6 +13,10 @@ class DriveMap
 public:
     static DriveMap &instance();
 
+    // No Windows path is longer than this (in characters): a longer text
+    // names no file.
+    static constexpr qsizetype kMaxPath = 32767;
+
     // Reads the environment again (tests change it).
     void reload();
 

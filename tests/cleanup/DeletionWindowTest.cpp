@@ -20,6 +20,7 @@
 #include "services/Class1.h"
 #include "services/ShellOps.h"
 #include "tests/support/WindowTest.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -726,6 +727,8 @@ QByteArray restoreLog(const QStringList &lines)
 
 TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
 {
+    // A restore let in where it must not be waits for an answer for ever.
+    Watchdog watchdog;
     put("P/Audio/used.wav", "u");
     put("P/Audio/spare.wav", "s");
     put("P/A.vip", Fixtures::vipBytes({win("P/Audio/used.wav")}));

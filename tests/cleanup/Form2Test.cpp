@@ -15,6 +15,7 @@
 #include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WindowTest.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -580,6 +581,8 @@ TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
 // scan or deletion starts inside it, and no restore inside a scan.
 TEST_F(AssociatedWindow, NoScanOrDeletionInsideARestoreNorARestoreInsideAScan)
 {
+    // A restore let in where it must not be waits for an answer for ever.
+    Watchdog watchdog;
     put("A/a.h2");
     put("C/c.h2");
     write("B/Archivos_Borrados.log", "Archivos borrados  12/31/2026 a las 23:59:59\r\n" + QByteArray(61, '-')

@@ -9,6 +9,7 @@
 
 #include "tests/support/LibraryTest.h"
 #include "tests/support/OrdinaryUser.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,8 @@ void expectAsReference(const QByteArray &bytes, qint64 chunk, const std::string 
         ASSERT_EQ(got.inicio, ref.inicio) << what << " chunk " << chunk;
         ASSERT_EQ(got.fin, ref.inicio > 0 ? ref.fin : 0) << what << " chunk " << chunk;
         ASSERT_EQ(got.header, Ansi::decode(ref.header)) << what << " chunk " << chunk;
+        ASSERT_EQ(got.damaged, ref.damaged) << what << " chunk " << chunk;
+        ASSERT_EQ(got.fullNames, list ? ref.fullNames : QStringList()) << what << " chunk " << chunk;
         ASSERT_FALSE(got.readError);
     }
 }
@@ -85,8 +88,12 @@ QByteArray area(std::initializer_list<QByteArray> parts)
     return a;
 }
 
-// A drive D: over a temporary folder.
-using DecoderFiles = LibraryTest;
+// A drive D: over a temporary folder. A decoding that loses track of a
+// file changing under it could read for ever: each test ends within seconds.
+struct DecoderFiles : LibraryTest
+{
+    Watchdog watchdog;
+};
 
 } // namespace
 
@@ -112,6 +119,81 @@ TEST(Decoder, DottedNamesAndFoldersAreFound)
                                               "C:\\v\\Voz.01.wav"}));
     EXPECT_EQ(d.paths, (QStringList{"C:\\Mix 1.2\\take.wav", "C:\\x\\a.b.wav", "C:\\t\\take.1.wav",
                                     "C:\\v\\Voz.01.wav"}));
+}
+
+TEST(Decoder, AnInnerAudioExtensionGivesThePathSpelledUpToItsLastOne)
+{
+    // The bytes after an audio extension that a path may hold, up to the
+    // NUL, lengthen the path when they end in another audio extension.
+    const QByteArray nul(1, '\0');
+    // The whole text up to the NUL, where it is longer, is told apart.
+    const struct
+    {
+        QByteArray area;
+        QStringList paths;
+        QStringList fullNames = {};
+    } cases[] = {
+        {"D:\\A\\x.1.mp3.wav" + nul, {"D:\\A\\x.1.mp3.wav"}},
+        {"D:\\A\\x.mp3.wav" + nul, {"D:\\A\\x.mp3.wav"}},
+        {"D:\\A\\x.wav.MP3.ogg" + nul, {"D:\\A\\x.wav.MP3.ogg"}},
+        {"D:\\A\\x.mp3 (copia).wav" + nul, {"D:\\A\\x.mp3 (copia).wav"}},
+        {"D:\\A\\x.fla.wav" + nul, {"D:\\A\\x.fla.wav"}},
+        {"D:\\A\\x.wav.flac" + nul, {"D:\\A\\x.wav.flac"}},
+        {"D:\\A\\x.mp3\\B\\y.wav" + nul, {"D:\\A\\x.mp3\\B\\y.wav"}},
+        // Nothing audio after it before the NUL: the path ends where it did.
+        {"D:\\A\\x.mp3.txt" + nul, {"D:\\A\\x.mp3"}, {"D:\\A\\x.mp3.txt"}},
+        {"D:\\A\\x.wav (2).wma" + nul + "E:\\y.ogg" + nul, {"D:\\A\\x.wav", "E:\\y.ogg"}, {"D:\\A\\x.wav (2).wma"}},
+        // A byte no path holds ends the look: what follows is another path.
+        {"D:\\A\\x.wavC:\\B\\y.wav" + nul, {"D:\\A\\x.wav", "C:\\B\\y.wav"}},
+        {"D:\\A\\x.wav\x01y.wav" + nul + "E:\\z.ogg" + nul, {"D:\\A\\x.wav", "E:\\z.ogg"}},
+        {"D:\\A\\x.wav|y.wav" + nul, {"D:\\A\\x.wav"}},
+    };
+    for (const auto &c : cases) {
+        const QByteArray bytes = Fixtures::vipRaw(c.area);
+        EXPECT_EQ(decode(bytes).paths, c.paths) << c.area.constData();
+        EXPECT_EQ(decode(bytes).st.fullNames, c.fullNames) << c.area.constData();
+        EXPECT_TRUE(decode(bytes, false).found);
+        for (qint64 chunk : kChunks)
+            expectAsReference(bytes, chunk, c.area.toStdString());
+    }
+}
+
+TEST(Decoder, NoPathIsLongerThanAWindowsPath)
+{
+    // "D:\" + n bytes + ".wav": 32,767 characters in all is a path; one more
+    // is none, and the scan goes on after it.
+    const QByteArray nul(1, '\0');
+    const QByteArray most = "D:\\" + QByteArray(32767 - 7, 'n') + ".wav";
+    const QByteArray over = "D:\\" + QByteArray(32767 - 6, 'n') + ".wav";
+    const struct
+    {
+        QByteArray area;
+        QList<qsizetype> lengths;
+    } cases[] = {
+        {most + nul + "E:\\a.wav" + nul, {32767, 8}},
+        {over + nul + "E:\\a.wav" + nul, {8}},
+        {over + "E:\\a.wav" + nul, {8}},
+        // Lengthened only within the limit.
+        {"D:\\x.wav" + QByteArray(32767, 'n') + ".wav" + nul, {8}},
+        {"D:\\x.wav" + QByteArray(32767 - 12, 'n') + ".wav" + nul, {32767}},
+        // A run past the limit without an end is no path; the search for a
+        // path goes on inside it.
+        {"D:\\" + QByteArray(40000, 'n') + ".wav" + nul, {}},
+        {"D:\\" + QByteArray(40000, 'n') + "C:\\y.wav" + nul, {8}},
+        {"D:\\" + QByteArray(20000, 'n') + "C:\\" + QByteArray(20000, 'n') + "E:\\y.wav" + nul, {8}},
+    };
+    for (const auto &c : cases) {
+        const QByteArray bytes = Fixtures::vipRaw(c.area);
+        const auto d = decode(bytes);
+        QList<qsizetype> lengths;
+        for (const QString &p : d.paths)
+            lengths << p.size();
+        EXPECT_EQ(lengths, c.lengths) << c.area.size();
+        for (qint64 chunk : {qint64(0), qint64(13), qint64(4096)})
+            expectAsReference(bytes, chunk, std::to_string(c.area.size()));
+    }
+    // Test mode: a candidate too long is not a path either.
+    EXPECT_FALSE(decode(Fixtures::vipRaw(over + nul), false).found);
 }
 
 TEST(Decoder, OtherExtensionEndedByNulDoesNotSwallowTheNextPath)
@@ -219,11 +301,19 @@ TEST(Decoder, CountsBeyondSixteenBits)
 TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
 {
     // Bytes drawn mostly from those the scan reacts to.
-    const QByteArray alphabet = QByteArray(":\\.wavWAVmp3oggaifflacLISTmdrl", 30) + QByteArray(4, '\0') + "xyz 1";
+    const QByteArray alphabet = QByteArray(":\\.wavWAVmp3oggaifflacLISTmdrl", 30) + QByteArray(4, '\0') + "xyz 1|\x01";
+    // Pieces of paths: extensions, drive starts, bytes that end a path.
+    const QByteArray pieces[] = {".wav", ".MP3", ".fla", ".flac", ".ogg", ".aif", ".mid", ":\\", "D:\\", "\\", ".",
+                                 "x", "1", " ", QByteArray(1, '\0'), "|", "\x01", ":", "LISTabcdmdrl"};
     QRandomGenerator rng(20261209);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
         QByteArray b;
-        if (round % 3 == 0) {
+        if (round % 4 == 3) {
+            b = QByteArray(96, 'h') + "H" + QByteArray(1, '\0');
+            const int n = 10 + int(rng.bounded(120));
+            for (int i = 0; i < n; ++i)
+                b += pieces[rng.bounded(int(std::size(pieces)))];
+        } else if (round % 3 == 0) {
             QStringList paths;
             for (int k = 0; k < 5; ++k)
                 paths << QStringLiteral("C:\\d%1\\f.%2").arg(k).arg(k % 2 ? "wav" : "fla");
@@ -249,6 +339,8 @@ TEST(Decoder, MatchesTheLiteralScanOnRandomAndMutatedInput)
                 ASSERT_EQ(d.paths, ref.paths) << "round " << round;
                 ASSERT_EQ(d.st.InicioDatos, ref.inicio);
                 ASSERT_EQ(d.st.FinDatos, ref.fin);
+                ASSERT_EQ(d.st.damaged, ref.damaged) << "round " << round;
+                ASSERT_EQ(d.st.fullNames, ref.fullNames) << "round " << round;
             }
         }
         for (qint64 chunk : kChunks)
@@ -261,7 +353,8 @@ TEST(Decoder, PathsAndMarkerAcrossPieceBoundariesAreFoundAsInOnePiece)
     // Every shift of the same project against pieces of 1 to 40 bytes puts
     // each path start, dot, extension, NUL and marker byte on a boundary.
     const QStringList paths{"C:\\Audio\\Take 1.WAV", "D:\\x\\y.flac", "D:\\x\\y.fla", "E:\\a.b.wav",
-                            "F:\\m\\x.mid", "G:\\t\\take.1.ogg", "#:\\z.Aif"};
+                            "F:\\m\\x.mid", "G:\\t\\take.1.ogg", "#:\\z.Aif", "H:\\x.1.mp3.wav",
+                            "H:\\y.fla.ogg.txt"};
     for (int shift = 0; shift < 16; ++shift) {
         Fixtures::VipOptions o;
         o.header = QString(shift, u'h');
@@ -295,7 +388,7 @@ TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
 {
     // Candidates far longer than a piece: accepted ones are read again from
     // the source, the others are only passed over.
-    const QByteArray longName(100000, 'n');
+    const QByteArray longName(10000, 'n');
     const QByteArray a = area({"C:\\", longName, ".wav", QByteArray(1, '\0'), "C:\\", longName, ".txt",
                                QByteArray(1, '\0'), "D:\\", longName, "\x01", longName, ".FLAC",
                                QByteArray(1, '\0'), "E:\\short.mp3", QByteArray(1, '\0')});
@@ -308,8 +401,61 @@ TEST(Decoder, VeryLongCandidatesAreReadBackWithoutAGrowingBuffer)
     NoProgress none;
     const Decoder::Result r = decodeIn(bytes, Decoder::Mode::List, 64, none);
     ASSERT_EQ(r.paths.size(), 3);
-    EXPECT_EQ(r.paths[0].size(), 3 + 100000 + 4);
-    EXPECT_EQ(r.paths[1].size(), 3 + 200001 + 5);
+    EXPECT_EQ(r.paths[0].size(), 3 + 10000 + 4);
+    EXPECT_EQ(r.paths[1].size(), 3 + 20001 + 5);
+}
+
+TEST(Decoder, AHugeRunWithoutANulIsReadOnceInBoundedPiecesLettingEventsRun)
+{
+    // "D:\" and 64 MiB without a NUL or a colon, ".wav", then a path, made as
+    // they are read: the run is no path, the path after it is found, no
+    // buffer grows with the run, and events run every piece or so.
+    Watchdog watchdog;
+    struct Run final : Decoder::ByteSource
+    {
+        QByteArray head = Fixtures::vipRaw("D:\\", {.marker = false, .tail = {}});
+        QByteArray tail = Fixtures::vipRaw(".wav" + QByteArray(1, '\0') + "E:\\a.wav" + QByteArray(1, '\0'))
+                              .mid(Fixtures::vipRaw({}, {.marker = false, .tail = {}}).size());
+        qint64 run = qint64(64) << 20;
+        qint64 served = 0;
+        qint64 size() const override { return head.size() + run + tail.size(); }
+        qint64 read(qint64 offset, uchar *to, qint64 count) override
+        {
+            count = std::max<qint64>(0, std::min(count, size() - offset));
+            for (qint64 i = 0; i < count; ++i) {
+                const qint64 at = offset + i;
+                to[i] = at < head.size()         ? uchar(head[at])
+                        : at < head.size() + run ? uchar('n')
+                                                 : uchar(tail[at - head.size() - run]);
+            }
+            served += count;
+            return count;
+        }
+    } source;
+    struct Pumps final : Progress
+    {
+        const Run *source = nullptr;
+        qint64 last = 0, most = 0;
+        int pumps = 0;
+        void setRange(qint64, qint64) override {}
+        void setValue(qint64) override {}
+        bool cancelled() const override { return false; }
+        void pump() override
+        {
+            ++pumps;
+            most = std::max(most, source->served - last);
+            last = source->served;
+        }
+    } pumps;
+    pumps.source = &source;
+    Decoder::Testing::resetLargestBuffer();
+    const Decoder::Result r = Decoder::decode(source, Decoder::Mode::List, pumps);
+    EXPECT_EQ(r.paths, QStringList{"E:\\a.wav"});
+    EXPECT_FALSE(r.readError);
+    EXPECT_LE(source.served, source.size() + (qint64(2) << 20)) << "read about once";
+    EXPECT_LE(Decoder::Testing::largestBuffer(), qint64(3) << 20);
+    EXPECT_GE(pumps.pumps, 64);
+    EXPECT_LE(pumps.most, qint64(2) << 20) << "bytes read between two runs of the events";
 }
 
 TEST(Decoder, ProgressRangeIsFinDatosAndValuesFollowTheScan)

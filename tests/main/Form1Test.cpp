@@ -1,5 +1,6 @@
 #include "main/Form1.h"
 
+#include "platform/Ansi.h"
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
 #include "tests/support/DialogAnswerer.h"
@@ -57,6 +58,25 @@ TEST_F(Form1Window, OpeningAProjectFillsTheListsAndCaptions)
     EXPECT_TRUE(f.TextDecode->isHidden());
 }
 
+TEST_F(Form1Window, NoLineLongerThanAWindowsPathReachesAList)
+{
+    // A project holding a megabyte without a NUL that ends in ".wav" (a
+    // damaged or hostile file): the run names no file and the window never
+    // lays out a line of that length; the take after it is read as always.
+    write("P/Audio/a.wav", "a");
+    write("P/Audio/spare.wav", "s");
+    const QByteArray run = "D:\\P\\" + QByteArray(1 << 20, 'n') + ".wav";
+    const QString tema = write("P/Tema.vip", Fixtures::vipRaw(run + QByteArray(1, '\0')
+                                                              + Ansi::encode(win("P/Audio/a.wav")) + QByteArray(1, '\0')));
+    Form1 &f = form1();
+    openProject(f, tema);
+    EXPECT_EQ(Form1::lines(f.ListVip), QStringList{win("P/Audio/a.wav")});
+    EXPECT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/spare.wav")});
+    for (QListWidget *l : {f.ListVip, f.ListUtilizados, f.ListBorrar, f.ListProyectos})
+        for (const QString &line : Form1::lines(l))
+            EXPECT_LE(line.size(), 32767) << l->objectName().toStdString();
+}
+
 TEST_F(Form1Window, BackupProjectsJoinWhenTicked)
 {
     write("P/Audio/a.wav", "a");
@@ -76,16 +96,30 @@ TEST_F(Form1Window, BackupProjectsJoinWhenTicked)
 
 TEST_F(Form1Window, ProjectWithoutAudioIsRefusedWithAWarning)
 {
-    Fixtures::VipOptions midi;
-    midi.marker = false;
-    const QString p = write("P/Midi.vip", Fixtures::vipBytes({"D:\\a.wav"}, midi));
-    Form1 &f = form1();
-    openProject(f, p);
-    EXPECT_FALSE(f.TextDecode->isHidden());
-    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   Este proyecto no tiene archivos de audio");
-    EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
-    EXPECT_EQ(f.ListProyectos->count(), 0);
-    EXPECT_FALSE(f.Decoding);
+    // A project without audio paths; one whose paths lack the end marker
+    // after them (cut short) is refused the same way and named as damaged.
+    Fixtures::VipOptions cut;
+    cut.marker = false;
+    const struct
+    {
+        QByteArray bytes;
+        QString said;
+    } cases[] = {
+        {Fixtures::vipBytes({}), " >>> AVISO <<<   Este proyecto no tiene archivos de audio"},
+        {Fixtures::vipBytes({"D:\\a.wav"}, cut),
+         " >>> AVISO <<<   Este proyecto no tiene archivos de audio\r\n >>> AVISO <<<   El proyecto D:\\P\\Midi.vip "
+         "parece dañado (le falta el final): sus archivos de audio se conservan."},
+    };
+    for (const auto &c : cases) {
+        const QString p = write("P/Midi.vip", c.bytes);
+        Form1 &f = form1();
+        openProject(f, p);
+        EXPECT_FALSE(f.TextDecode->isHidden());
+        EXPECT_EQ(f.TextDecode->toPlainText(), QString(c.said).replace("\r\n", "\n"));
+        EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
+        EXPECT_EQ(f.ListProyectos->count(), 0);
+        EXPECT_FALSE(f.Decoding);
+    }
 }
 
 TEST_F(Form1Window, CancellingTheDialogChangesNothing)

@@ -110,6 +110,34 @@ TEST_F(UnusedFiles, KeepsUsedFilesCopiesAndMovedTakes)
                                    win("C/song.flac")}));
 }
 
+TEST_F(UnusedFiles, KeepsEveryFileNamedAfterAUsedPathFollowedByADot)
+{
+    // The project may name "x.mp3.wav" by its first part "x.mp3": every take
+    // whose path is a used one, a dot and more is kept; no other.
+    const struct
+    {
+        const char *file;
+        bool kept;
+    } cases[] = {
+        {"P/x.mp3.wav", true},    {"P/X.MP3.v2.wav", true}, {"P/x.mp3.1.mp3", true},
+        {"P/x.mp3wav.wav", false}, {"P/x.mp3 copia.wav", false}, {"P/Sub/x.mp3.wav", false},
+        {"P/y.mp3.wav", false},
+    };
+    QStringList offered;
+    for (const auto &c : cases) {
+        put(c.file, c.file);
+        if (!c.kept)
+            offered << win(c.file);
+    }
+    const QStringList used = {win("P/x.mp3")};
+    QStringList unused = unusedOf({win("P/")}, used);
+    unused.sort();
+    offered.sort();
+    EXPECT_EQ(unused, offered);
+    for (const auto &c : cases)
+        EXPECT_EQ(Unused::lineMatches(win(c.file), used[0]), c.kept) << c.file;
+}
+
 TEST_F(UnusedFiles, KeepsATakeWhoseNameDiffersOnlyInCase)
 {
     put("P/Audio/guitar.wav", "take");
@@ -208,7 +236,7 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
     // Random libraries: copies with the same and with other bytes, missing
     // used files, names in other letter cases, nested project folders.
     const QStringList words = {"Take", "voz", "Bajo", "guitar", "Coro", "drum", "Piano", "ñu"};
-    const QStringList exts = {"wav", "WAV", "mp3", "h2", "hdp", "flac", "aif", "cue", "ogg", "txt"};
+    const QStringList exts = {"wav", "WAV", "mp3", "h2", "hdp", "flac", "aif", "cue", "ogg", "txt", "mp3.wav", "WAV.ogg"};
     for (quint32 seed = 1; seed <= 25; ++seed) {
         QRandomGenerator rng(seed);
         QTemporaryDir lib;
@@ -245,6 +273,10 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
                 switch (rng.bounded(4)) {
                 case 0: rel = rel.toUpper(); break;                   // case variant
                 case 1: rel = "P9/" + rel.section(u'/', -1); break;  // missing, same name
+                case 2:                                                // a part of a dotted name
+                    if (rel.indexOf(u'.') < rel.lastIndexOf(u'.'))
+                        rel.truncate(rel.lastIndexOf(u'.'));
+                    break;
                 default: break;
                 }
                 used << win(rel);

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -76,23 +78,61 @@ TEST_F(UnusedWindow, OtherProjectsOfTheFoldersAreNamedOnceByTheirCount)
     write("P/Sub/Otro.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
     write("P/Hermano.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
     write("P/Tema_BAK.vip", Fixtures::vipBytes({win("P/Audio/b.wav")})); // backups are not analysed
-    Fixtures::VipOptions midi;
-    midi.marker = false;
-    write("P/Midi.vip", Fixtures::vipBytes({win("P/Audio/m.wav")}, midi)); // no audio: never analysed
-    write("P/Sub/Midi2.vip", Fixtures::vipBytes({}));                        // nor in a sub-folder
+    write("P/Midi.vip", Fixtures::vipBytes({}));          // no audio: never analysed
+    write("P/Sub/Midi2.vip", Fixtures::vipBytes({}));     // nor in a sub-folder
+    Fixtures::VipOptions cut;
+    cut.marker = false;
+    write("P/Sub/Cortado.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}, cut)); // lost its end: it may use them
     Form1 &f = form1();
     openProject(f, tema);
     EXPECT_TRUE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav"))) << "only listed projects count";
     EXPECT_FALSE(f.TextDecode->isHidden());
     EXPECT_EQ(f.TextDecode->property("alertaColor").toUInt(), 0x8080EEu);
     EXPECT_EQ(f.TextDecode->toPlainText(),
-              " >>> AVISO <<<   Hay 2 proyectos VIP más en estas carpetas que no se han analizado: sus archivos "
+              " >>> AVISO <<<   Hay 3 proyectos VIP más en estas carpetas que no se han analizado: sus archivos "
               "pueden figurar como no utilizados. Para incluirlos, analice la carpeta.");
 
-    // The folder analysed, every project is: nothing to say.
+    // The folder analysed, every project is: nothing to say but the one
+    // that lost its end, whose takes are now kept.
     f.AbrirRuta(win("P"));
     EXPECT_FALSE(Form1::lines(f.ListBorrar).contains(win("P/Audio/b.wav")));
-    EXPECT_TRUE(f.TextDecode->isHidden()) << f.TextDecode->toPlainText().toStdString();
+    EXPECT_EQ(f.TextDecode->toPlainText(), " >>> AVISO <<<   El proyecto " + win("P/Sub/Cortado.vip")
+                                               + " parece dañado (le falta el final): sus archivos de audio se conservan.");
+}
+
+TEST_F(UnusedWindow, TakesOfADamagedProjectAndInnerExtensionsAreKept)
+{
+    // Tema names takes by names with inner audio extensions; Cortado
+    // lost its end (no marker): it is no project of the folder, but the
+    // takes its bytes name are kept, and it is named once.
+    write("P/Audio/x.1.mp3.wav", "x");
+    write("P/Audio/x.1.mp3.wav.bak.wav", "copy");
+    write("P/Audio/voz.wav (2).wma", "v");
+    write("P/Audio/cut.wav", "c");
+    write("P/Audio/CUT2.WAV", "c2");
+    write("P/Audio/spare.wav", "s");
+    const QString tema =
+        write("P/Tema.vip", Fixtures::vipBytes({win("P/Audio/x.1.mp3.wav"), win("P/Audio/voz.wav (2).wma")}));
+    Fixtures::VipOptions cut;
+    cut.marker = false;
+    write("P/Cortado.vip", Fixtures::vipBytes({win("P/Audio/cut.wav"), win("P/Audio/cut2.wav")}, cut));
+    const QString notice = " >>> AVISO <<<   El proyecto " + win("P/Cortado.vip")
+        + " parece dañado (le falta el final): sus archivos de audio se conservan.";
+    Form1 &f = form1();
+    f.show();
+    const std::function<void()> roads[] = {[&] { f.AbrirRuta(win("P")); }, [&] { openProject(f, tema); }};
+    for (const auto &road : roads) {
+        road();
+        EXPECT_EQ(Form1::lines(f.ListProyectos), QStringList{"1 --> " + win("P/Tema.vip")});
+        EXPECT_EQ(Form1::lines(f.ListVip), (QStringList{win("P/Audio/x.1.mp3.wav"), win("P/Audio/voz.wav")}));
+        EXPECT_EQ(Form1::lines(f.ListBorrar), QStringList{win("P/Audio/spare.wav")});
+        EXPECT_EQ(f.TextDecode->toPlainText().count(notice), 1) << f.TextDecode->toPlainText().toStdString();
+        EXPECT_FALSE(f.TextDecode->isHidden());
+    }
+    // Dropped alone, it is analysed as no project, and named.
+    f.AbrirRuta(win("P/Cortado.vip"));
+    EXPECT_EQ(f.ListProyectos->count(), 0);
+    EXPECT_EQ(f.TextDecode->toPlainText(), notice);
 }
 
 TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)
