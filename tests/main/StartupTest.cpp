@@ -109,54 +109,64 @@ TEST_F(StartupWindow, StoredOptionsAreRestoredAndBadValuesGiveTheDefaults)
     }
 }
 
-TEST_F(StartupWindow, CommandLinePathIsConfirmedBeforeItIsAnalysed)
+// A path given on the command line: the one message it gets (a question
+// answered with `button`, or why it cannot be analysed), then what is
+// analysed. "%1" stands for the library's host folder.
+struct CommandLineCase
 {
+    const char *name;
+    const char *argument;
+    int button;
+    const char *message;
+    QStringList projects;
+    bool versionTitle; // the window takes its title with the version
+};
+
+// Names the row in test lists and failures.
+void PrintTo(const CommandLineCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const CommandLineCase kCommandLineCases[] = {
+    {"FolderConfirmedThenCancelled", "\"%1/P\"", 1, "Descodificar Vip | Descodificar la carpeta...D:\\P", {}, true},
+    {"ProjectConfirmedThenAnalysed", "%1/P/Tema.vip", 0, "Descodificar Vip | Descodificar el proyecto...D:\\P\\Tema.vip",
+     {"1 --> D:\\P\\Tema.vip"}, true},
+    {"BackupProjectRefused", "%1/P_BAK/Tema.vip", -1, "Proyectos Vip's | Este es un proyecto BAK y no se procesará", {},
+     false},
+    {"MissingPathExplained", "%1/nada", -1, "Descodificar Vip | No se encuentra la ruta:\r\nD:\\nada", {}, true},
+    {"PathOnNoDriveExplained", "Q:\\Proyectos", -1,
+     "Descodificar Vip | La ruta no está en ninguna unidad disponible:\r\nQ:\\Proyectos", {}, true},
+    {"NeitherProjectNorFolderExplained", "%1/P/nota.txt", -1,
+     "Descodificar Vip | No es un proyecto Vip ni una carpeta:\r\nD:\\P\\nota.txt", {}, true},
+};
+
+class StartupCommandLine : public StartupWindow, public ::testing::WithParamInterface<CommandLineCase>
+{
+};
+
+TEST_P(StartupCommandLine, IsConfirmedBeforeItIsAnalysedOrExplained)
+{
+    const CommandLineCase &c = GetParam();
     Settings::set("TotalCarpetasBusca", "1");
     project("P/Tema.vip");
-    answerer->queueButton(1);
-    Form1 &f = form1();
-    f.Form_Load({"\"" + dir.path() + "/P\""});
-    ASSERT_EQ(asked().size(), 1);
-    EXPECT_EQ(asked()[0], "Descodificar Vip | Descodificar la carpeta...D:\\P");
-    EXPECT_EQ(f.ListProyectos->count(), 0);
-    unloadForm1();
-
-    answerDialogs();
-    answerer->queueButton(0);
-    Form1 &g = form1();
-    g.Form_Load({dir.path() + "/P/Tema.vip"});
-    ASSERT_EQ(asked().size(), 1);
-    EXPECT_EQ(asked()[0], "Descodificar Vip | Descodificar el proyecto...D:\\P\\Tema.vip");
-    EXPECT_EQ(Form1::lines(g.ListProyectos), QStringList{"1 --> D:\\P\\Tema.vip"});
-    EXPECT_TRUE(g.windowTitle().endsWith("v" VELMAR_VERSION ".0"));
-}
-
-TEST_F(StartupWindow, CommandLinePathsThatCannotBeAnalysedAreExplained)
-{
-    Settings::set("TotalCarpetasBusca", "1");
     project("P_BAK/Tema.vip");
     write("P/nota.txt", "x");
+    if (c.button >= 0)
+        answerer->queueButton(c.button);
     Form1 &f = form1();
     const QString designTitle = f.windowTitle();
-    f.Form_Load({dir.path() + "/P_BAK/Tema.vip"});
-    EXPECT_EQ(asked(), QStringList{"Proyectos Vip's | Este es un proyecto BAK y no se procesará"});
-    EXPECT_EQ(f.windowTitle(), designTitle);
-    unloadForm1();
-
-    const QStringList bad{dir.path() + "/nada", "Q:\\Proyectos", dir.path() + "/P/nota.txt"};
-    const QStringList said{"No se encuentra la ruta:", "La ruta no está en ninguna unidad disponible:",
-                           "No es un proyecto Vip ni una carpeta:"};
-    for (int i = 0; i < bad.size(); ++i) {
-        answerDialogs();
-        Form1 &g = form1();
-        g.Form_Load({bad[i]});
-        ASSERT_EQ(asked().size(), 1) << bad[i].toStdString();
-        EXPECT_TRUE(asked()[0].contains(said[i])) << asked()[0].toStdString();
-        EXPECT_EQ(g.ListProyectos->count(), 0);
-        EXPECT_FALSE(g.Decoding);
-        unloadForm1();
-    }
+    f.Form_Load({QString::fromUtf8(c.argument).replace(QStringLiteral("%1"), dir.path())});
+    EXPECT_EQ(asked(), QStringList{QString::fromUtf8(c.message)});
+    EXPECT_EQ(Form1::lines(f.ListProyectos), c.projects);
+    EXPECT_FALSE(f.Decoding);
+    if (c.versionTitle)
+        EXPECT_TRUE(f.windowTitle().endsWith("v" VELMAR_VERSION ".0")) << f.windowTitle().toStdString();
+    else
+        EXPECT_EQ(f.windowTitle(), designTitle);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, StartupCommandLine, ::testing::ValuesIn(kCommandLineCases));
 
 TEST_F(StartupWindow, ShutDownStoresEveryKeyThenEndsAtOnce)
 {
