@@ -36,42 +36,47 @@ int askPlaylist()
 
 } // namespace
 
-TEST(CuadroMensaje, AnswersTheIndexOfTheButtonPressed)
+TEST(CuadroMensaje, AnswersTheButtonPressedEnterTheFirstAndClosingTheLast)
 {
-    for (int i = 0; i < 3; ++i) {
-        DialogAnswerer answerer;
-        answerer.queueButton(i);
-        EXPECT_EQ(askPlaylist(), i);
-        ASSERT_EQ(answerer.messages().size(), 1);
-        EXPECT_EQ(answerer.messages().first(), kTitulo + " | " + kTexto);
+    const auto press = [](int index) {
+        return [index](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("Boton%1").arg(index))->click(); };
+    };
+    const struct
+    {
+        const char *way;
+        std::function<void(QDialog *)> act;
+        int answer;
+    } rows[] = {
+        {"first button", press(0), 0},
+        {"second button", press(1), 1},
+        {"last button", press(2), 2},
+        {"Enter", [](QDialog *d) { QTest::keyClick(d, Qt::Key_Return); }, 0},
+        {"close box", [](QDialog *d) { d->close(); }, 2},
+        {"Escape", [](QDialog *d) { QTest::keyClick(d, Qt::Key_Escape); }, 2},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.way);
+        QString shown;
+        whenModal([&](QDialog *d) {
+            shown = d->windowTitle() + " | " + d->findChild<QLabel *>("CuadroMensajeTexto")->text();
+            r.act(d);
+        });
+        EXPECT_EQ(askPlaylist(), r.answer);
+        EXPECT_EQ(shown, kTitulo + " | " + kTexto);
         EXPECT_TRUE(Module2::Cuadro.isNull()) << "the dialog is released after each message";
     }
 }
 
-TEST(CuadroMensaje, ClosingWithoutAButtonAnswersTheLastButton)
+TEST(CuadroMensaje, ClosingANoticeAnswersItsOnlyButtonAndABoxWithoutButtonsNone)
 {
-    // The close box.
-    whenModal([](QDialog *d) { d->close(); });
-    EXPECT_EQ(askPlaylist(), 2);
-    // Escape.
-    whenModal([](QDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
-    EXPECT_EQ(askPlaylist(), 2);
-    // A one-button notice closed: still its only button.
     whenModal([](QDialog *d) { d->reject(); });
     CuadroMensaje aviso;
     aviso.addButton(0, QStringLiteral("Salir"), -1, 0);
     EXPECT_EQ(aviso.showAndWait(QStringLiteral("Aviso"), QStringLiteral("Titulo")), 0);
     EXPECT_EQ(aviso.answer(), 0);
-    // No buttons at all: no index to give.
     whenModal([](QDialog *d) { d->close(); });
     CuadroMensaje vacio;
     EXPECT_EQ(vacio.showAndWait(QStringLiteral("x"), QStringLiteral("y")), -1);
-}
-
-TEST(CuadroMensaje, EnterPressesTheFirstButton)
-{
-    whenModal([](QDialog *d) { QTest::keyClick(d, Qt::Key_Return); });
-    EXPECT_EQ(askPlaylist(), 0);
 }
 
 TEST(CuadroMensaje, ShowsButtonsInIndexOrderWithTheirIndex)
