@@ -218,8 +218,9 @@ TEST_F(Finder, ABadNameIsRefusedWithAMessageAndKeepsThePreviousResults)
     f.Find("C:\\P", "*.vip", "", 1);
     const QStringList before = f.ColFiles();
     for (const char *bad : {"a*", "a|b", "a>b", "a<b", "a?", "C:x", "a/b", "a\\b"}) {
+        SCOPED_TRACE(bad);
         messages.clear();
-        EXPECT_EQ(run(f, "C:\\P", "*.vip", bad), QStringList{"End"}) << bad;
+        EXPECT_EQ(run(f, "C:\\P", "*.vip", bad), QStringList{"End"});
         EXPECT_EQ(messages, QStringList{"Error en nombre de archivo | El nombre de archivo no puede contener ninguno de "
                                         "estos caracteres : / \\ * ? : | < > "});
         EXPECT_EQ(f.ColFiles(), before);
@@ -314,28 +315,35 @@ TEST_F(Finder, PatternsMasksAndExtensionLists)
     file("F/noext");
     file("F/e.flac");
     folder("F/Takes.wav");
+    const struct
+    {
+        const char *pattern;
+        QStringList found;      // names in C:\F
+        QStringList extensions; // empty: not checked
+        const char *why;
+    } rows[] = {
+        {"", {"a.wav", "b.WAV", "c.wave", "d.mp3", "e.flac", "noext"}, {"*.*"},
+         "no pattern is every file, even without an extension; folders never"},
+        {"*.wav", {"a.wav", "b.WAV", "c.wave"}, {},
+         "a mask: case-blind, a three-character extension matches longer ones, the folder is left out"},
+        {"*.wav;", {"a.wav", "b.WAV", "c.wave"}, {"*.wav"}, "one mask and an empty one: the mask"},
+        {"*.fla", {"e.flac"}, {}, "a shorter extension matches a longer one"},
+        {"*.wav;*.WAV", {"a.wav", "b.WAV"}, {"wav", "WAV"}, "a list compares whole extensions, each file once"},
+        {"*.wav;*.mp3", {"a.wav", "b.WAV", "d.mp3"}, {}, "a list"},
+        {"?.wav", {"a.wav", "b.WAV", "c.wave"}, {}, "a mask with a one-character wildcard"},
+    };
     cFindFiles f;
-    f.Find("C:\\F", "", "", 1);
-    EXPECT_EQ(f.ColFiles(), (QStringList{"C:\\F\\a.wav", "C:\\F\\b.WAV", "C:\\F\\c.wave", "C:\\F\\d.mp3",
-                                         "C:\\F\\e.flac", "C:\\F\\noext"}))
-        << "no pattern is every file, even without an extension; folders never";
-    EXPECT_EQ(f.ColExtensions(), QStringList{"*.*"});
-    f.Find("C:\\F", "*.wav", "", 1);
-    EXPECT_EQ(f.ColFiles(), (QStringList{"C:\\F\\a.wav", "C:\\F\\b.WAV", "C:\\F\\c.wave"}))
-        << "a mask: case-blind, a three-character extension matches longer ones, the folder is left out";
-    f.Find("C:\\F", "*.wav;", "", 1);
-    EXPECT_EQ(f.ColFiles().size(), 3);
-    EXPECT_EQ(f.ColExtensions(), QStringList{"*.wav"});
-    f.Find("C:\\F", "*.fla", "", 1);
-    EXPECT_EQ(f.ColFiles(), QStringList{"C:\\F\\e.flac"});
-    f.Find("C:\\F", "*.wav;*.WAV", "", 1);
-    EXPECT_EQ(f.ColFiles(), (QStringList{"C:\\F\\a.wav", "C:\\F\\b.WAV"}))
-        << "a list compares whole extensions, each file once";
-    EXPECT_EQ(f.ColExtensions(), (QStringList{"wav", "WAV"}));
-    f.Find("C:\\F", "*.wav;*.mp3", "", 1);
-    EXPECT_EQ(f.ColFiles(), (QStringList{"C:\\F\\a.wav", "C:\\F\\b.WAV", "C:\\F\\d.mp3"}));
-    f.Find("C:\\F", "?.wav", "", 1);
-    EXPECT_EQ(f.ColFiles(), (QStringList{"C:\\F\\a.wav", "C:\\F\\b.WAV", "C:\\F\\c.wave"}));
+    for (const auto &r : rows) {
+        SCOPED_TRACE(std::string("\"") + r.pattern + "\": " + r.why);
+        f.Find("C:\\F", r.pattern, "", 1);
+        QStringList found;
+        for (const QString &name : r.found)
+            found << "C:\\F\\" + name;
+        EXPECT_EQ(f.ColFiles(), found);
+        if (!r.extensions.isEmpty()) {
+            EXPECT_EQ(f.ColExtensions(), r.extensions);
+        }
+    }
 }
 
 TEST_F(Finder, NameTestsAndSubFolderSwitch)
@@ -405,29 +413,33 @@ TEST_F(Finder, AttributeWordsAsTheHostGivesThem)
     file("A/locked.wav");
     link(host("A/plain.wav"), "A/linked.wav");
     ASSERT_TRUE(QFile::setPermissions(host("A/locked.wav"), QFileDevice::ReadOwner));
+    const bool root = ::geteuid() == 0; // the super-user may write any file
     cFindFiles f;
     EXPECT_EQ(f.Attributes(), 0);
-    f.setAttributes(0);
-    EXPECT_EQ(f.Attributes(), 32);
-    f.Find("C:\\A", "*.wav", "", 1);
-    QStringList plain = {"C:\\A\\plain.wav"};
-    if (::geteuid() == 0) // the super-user may write any file
-        plain.prepend("C:\\A\\locked.wav");
-    EXPECT_EQ(f.ColFiles(), plain);
-    f.setAttributes(cFindFiles::AttrHidden);
-    EXPECT_EQ(f.Attributes(), 34);
-    f.Find("C:\\A", "*.wav", "", 1);
-    EXPECT_EQ(f.ColFiles(), QStringList{"C:\\A\\.hidden.wav"});
-    f.setAttributes(cFindFiles::AttrReparsePoint);
-    f.Find("C:\\A", "*.wav", "", 1);
-    EXPECT_EQ(f.ColFiles(), QStringList{"C:\\A\\linked.wav"});
-    f.setAttributes(cFindFiles::AttrSystem);
-    f.Find("C:\\A", "*.wav", "", 1);
-    EXPECT_TRUE(f.ColFiles().isEmpty()) << "no file is a system file";
-    if (::geteuid() != 0) {
-        f.setAttributes(cFindFiles::AttrReadOnly);
+    const struct
+    {
+        const char *name;
+        qint32 attributes;
+        qint32 word; // as the finder then gives it
+        QStringList found;
+    } rows[] = {
+        {"normal", 0, 32, root ? QStringList{"locked.wav", "plain.wav"} : QStringList{"plain.wav"}},
+        {"hidden", cFindFiles::AttrHidden, 34, {".hidden.wav"}},
+        {"links", cFindFiles::AttrReparsePoint, 1056, {"linked.wav"}},
+        {"system: no file is one", cFindFiles::AttrSystem, 36, {}},
+        {"read-only", cFindFiles::AttrReadOnly, 33, {"locked.wav"}},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        if (root && r.attributes == cFindFiles::AttrReadOnly)
+            continue;
+        f.setAttributes(r.attributes);
+        EXPECT_EQ(f.Attributes(), r.word);
         f.Find("C:\\A", "*.wav", "", 1);
-        EXPECT_EQ(f.ColFiles(), QStringList{"C:\\A\\locked.wav"});
+        QStringList found;
+        for (const QString &name : r.found)
+            found << "C:\\A\\" + name;
+        EXPECT_EQ(f.ColFiles(), found);
     }
 }
 
