@@ -61,18 +61,21 @@ TEST_F(ResultLists, SelectionCountSkipsHeadersAndDeselectsSeparators)
 {
     struct Case
     {
+        const char *name;
         QStringList lines;
         QList<int> selected;
         QString label; // "" when hidden
         QList<int> left;
     };
     const Case cases[] = {
-        {{" ", kHeader1, " ", "D:\\a.wav", "D:\\b.wav"}, {1, 2, 3, 4}, "2 seleccionados", {1, 3, 4}},
-        {{"D:\\a.wav", "D:\\b.wav", "D:\\c.wav"}, {0, 1, 2}, "3 seleccionados", {0, 1, 2}},
-        {{kHeader1, " ", "D:\\a.wav"}, {0, 1, 2}, "", {0, 2}},
+        {"a header, a separator and two files", {" ", kHeader1, " ", "D:\\a.wav", "D:\\b.wav"}, {1, 2, 3, 4},
+         "2 seleccionados", {1, 3, 4}},
+        {"files only", {"D:\\a.wav", "D:\\b.wav", "D:\\c.wav"}, {0, 1, 2}, "3 seleccionados", {0, 1, 2}},
+        {"one file beside a header", {kHeader1, " ", "D:\\a.wav"}, {0, 1, 2}, "", {0, 2}},
     };
     Form1 &f = shown();
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         fill(f.ListUtilizados, c.lines, c.selected);
         f.ImageICO->show();
         const int stops = player.stops;
@@ -157,6 +160,7 @@ TEST_F(ResultLists, MouseOverAListShowsTheLineUnderItAndFramesTheList)
                           {f.ListProyectos, " Lista 3 - Item: 6 "},
                           {f.ListBorrar, " Lista 4 - Item: 6 "}};
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.list->objectName().toStdString());
         fill(c.list, many);
         moveOver(c.list->viewport(), lineAt(c.list, 5));
         EXPECT_EQ(f.LabelIndice->text(), c.caption);
@@ -190,6 +194,7 @@ TEST_F(ResultLists, RightButtonStopsAndHidesTheIconAndCtrlClicksAreCounted)
 {
     Form1 &f = shown();
     for (QListWidget *list : {f.ListVip, f.ListUtilizados, f.ListBorrar}) {
+        SCOPED_TRACE(list->objectName().toStdString());
         fill(list, {"D:\\P\\a.txt", "D:\\P\\b.txt"});
         f.ImageICO->show();
         const int stops = player.stops;
@@ -210,6 +215,7 @@ TEST_F(ResultLists, AnAuditionCountsTheSelectionOfTheUsedAndUnusedLists)
     const QString b = put("P/b.wav", Fixtures::wavBytes(8000, 1, 16, 800));
     Form1 &f = shown();
     for (QListWidget *list : {f.ListUtilizados, f.ListBorrar}) {
+        SCOPED_TRACE(list->objectName().toStdString());
         fill(list, {a, b}, {0, 1});
         f.LabelSelec->hide();
         list->setCurrentRow(1, QItemSelectionModel::NoUpdate);

@@ -198,12 +198,13 @@ TEST_F(PlayerWindow, AStoredPlaceBetweenPixels)
         {"1537", "1530", {102, 102}, {102, 102}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.left) + "," + c.top);
         Settings::set("Player_Left", c.left);
         Settings::set("Player_Top", c.top);
         FormMedia &w = formMedia();
-        EXPECT_EQ(w.pos(), c.loaded) << c.left << "," << c.top;
+        EXPECT_EQ(w.pos(), c.loaded);
         formMediaPeer().moveTo(int(Peers::PlayerKeys::Place.left.value()), int(Peers::PlayerKeys::Place.top.value()));
-        EXPECT_EQ(w.pos(), c.moved) << c.left << "," << c.top;
+        EXPECT_EQ(w.pos(), c.moved);
         const std::optional<Peers::PlayerState> state = formMediaPeer().state();
         ASSERT_TRUE(state);
         EXPECT_EQ(QPoint(state->leftTwips, state->topTwips), c.moved * 15);

@@ -400,8 +400,9 @@ TEST_F(AudioInfoFiles, PlayableWavesFromTheWriter)
         {1, 44100, 32, WavFormat::ExtensibleFloat, 40, 0xFFFE},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.bits);
-        const QString host = dir.path() + QStringLiteral("/Writer/w%1_%2_%3.wav").arg(c.channels).arg(c.rate).arg(c.bits);
+        const QString name = QStringLiteral("w%1_%2_%3.wav").arg(c.channels).arg(c.rate).arg(c.bits);
+        SCOPED_TRACE(name.toStdString());
+        const QString host = dir.path() + "/Writer/" + name;
         ASSERT_TRUE(Fixtures::writeWav(host, c.channels, c.rate, c.bits, 0.5, c.format));
         QFile f(host);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -157,6 +157,7 @@ TEST(Class1, ACreateOverAControlWithTheMouseShowsAfterTheDelay)
 TEST(Class1, CentredTipSitsUnderTheMiddleOfTheControl)
 {
     for (int style : {0, 1}) {
+        SCOPED_TRACE(style == 1 ? "balloon" : "rectangle");
         Host host;
         Class1 tip;
         tip.setDelayTime(10);

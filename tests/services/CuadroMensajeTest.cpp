@@ -153,6 +153,7 @@ TEST(CuadroMensaje, ItsFixedTextColourReadsUnderADarkTheme)
         quint32 back, text;
     };
     for (const Case c : {Case{0, 255}, Case{0xC0E0FF, 0}, Case{0xC0E0FF, 255}}) {
+        SCOPED_TRACE(QStringLiteral("back %1, text %2").arg(c.back, 0, 16).arg(c.text, 0, 16).toStdString());
         CuadroMensaje box;
         box.addButton(0, QStringLiteral("Aceptar"));
         CuadroMensaje::Look look;
@@ -166,6 +167,6 @@ TEST(CuadroMensaje, ItsFixedTextColourReadsUnderADarkTheme)
             d->findChild<QPushButton *>("Boton0")->click();
         });
         box.showAndWait(QStringLiteral("texto"), QStringLiteral("t"), look);
-        EXPECT_EQ(why, "") << c.back << " " << c.text;
+        EXPECT_EQ(why, "");
     }
 }

@@ -76,19 +76,25 @@ TEST(Module3, ScrollExtentCountsLinesOfEveryScript)
 {
     // Characters outside the basic plane, combining marks, right-to-left and
     // wide scripts: each line's measured width decides, as for any other.
-    const QStringList texts = {
-        "D:\\a.wav",
-        "D:\\Música\\" + QString::fromUtf8("\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB6\xF0\x9F\x8E\xB8\xF0\x9F\x8E\xB9").repeated(6) + ".wav",
-        "D:\\" + QString::fromUtf8("\xE6\xB7\xB7\xE9\x9F\xB3\xE9\x8C\xB2\xE9\x9F\xB3").repeated(8) + ".wav",
-        "D:\\" + QString::fromUtf8("\xD8\xA7\xD9\x84\xD8\xB5\xD9\x88\xD8\xAA").repeated(8) + ".wav",
-        "D:\\e" + QString::fromUtf8("\xCC\x81").repeated(40) + ".wav",
+    const QString plain = "D:\\a.wav";
+    const struct
+    {
+        const char *script;
+        QString line;
+    } rows[] = {
+        {"outside the basic plane",
+         "D:\\Música\\" + QString::fromUtf8("\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB6\xF0\x9F\x8E\xB8\xF0\x9F\x8E\xB9").repeated(6) + ".wav"},
+        {"wide", "D:\\" + QString::fromUtf8("\xE6\xB7\xB7\xE9\x9F\xB3\xE9\x8C\xB2\xE9\x9F\xB3").repeated(8) + ".wav"},
+        {"right-to-left", "D:\\" + QString::fromUtf8("\xD8\xA7\xD9\x84\xD8\xB5\xD9\x88\xD8\xAA").repeated(8) + ".wav"},
+        {"combining marks", "D:\\e" + QString::fromUtf8("\xCC\x81").repeated(40) + ".wav"},
     };
-    for (int i = 1; i < texts.size(); ++i) {
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.script);
         QListWidget list;
-        list.addItems({texts[0], texts[i]});
+        list.addItems({plain, r.line});
         QList<int> widths;
-        for (const QString &t : {texts[0], texts[i]})
+        for (const QString &t : {plain, r.line})
             widths << Module3::MedirTexto(&list, t);
-        EXPECT_EQ(Module3::AjustarScrollHorizontal(&list), Module3::scrollExtent(widths)) << i;
+        EXPECT_EQ(Module3::AjustarScrollHorizontal(&list), Module3::scrollExtent(widths));
     }
 }
