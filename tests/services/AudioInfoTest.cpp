@@ -89,6 +89,9 @@ struct Case
     QString expected;
 };
 
+// Bytes without "fmt" in the part of a header that is scanned.
+const QByteArray kNoise = Fixtures::noise(4096, 7);
+
 std::vector<Case> wavCases()
 {
     const QByteArray canonical = wav(44100, 2, 16);
@@ -136,6 +139,7 @@ std::vector<Case> wavCases()
         {"TwoBytes", QByteArray("RI"), kNoFormatText},
         {"Empty", QByteArray(), kNoFormatText},
         {"NotAWaveAtAll", Fixtures::mp3Bytes(3000, kTag), kNoFormatText},
+        {"NoiseWithoutFmt", kNoise, kNoFormatText},
     };
 }
 
@@ -238,20 +242,25 @@ TEST(AudioInfoWave, TextsOfHeaderBytes)
     }
 }
 
-TEST(AudioInfoWave, NoiseWithoutFmtGivesZeros)
+TEST(AudioInfoWave, FieldsOfHeaderBytes)
 {
-    const QByteArray noise = Fixtures::noise(4096, 7);
-    ASSERT_FALSE(noise.left(257).contains("fmt"));
-    EXPECT_EQ(AudioInfo::wavText(AudioInfo::wavFields(noise)), kNoFormatText);
-    EXPECT_EQ(AudioInfo::wavFields(noise), AudioInfo::WavFields{});
-}
-
-TEST(AudioInfoWave, FieldsOfCanonicalHeader)
-{
-    const AudioInfo::WavFields f = AudioInfo::wavFields(wav(48000, 2, 24, WavFormat::Extensible));
-    EXPECT_EQ(f.channels, 2);
-    EXPECT_EQ(f.rate, 48000);
-    EXPECT_EQ(f.bits, 24);
+    ASSERT_FALSE(kNoise.left(257).contains("fmt"));
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        AudioInfo::WavFields fields;
+    } rows[] = {
+        {"ExtensibleStereo24", wav(48000, 2, 24, WavFormat::Extensible), {2, 48000, 24}},
+        {"NoiseWithoutFmtGivesZeros", kNoise, {}},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        const AudioInfo::WavFields f = AudioInfo::wavFields(r.bytes);
+        EXPECT_EQ(f.channels, r.fields.channels);
+        EXPECT_EQ(f.rate, r.fields.rate);
+        EXPECT_EQ(f.bits, r.fields.bits);
+    }
 }
 
 TEST(AudioInfoWave, ReadsNothingPastTheBytesGiven)
