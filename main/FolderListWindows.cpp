@@ -5,7 +5,7 @@
 #include "main/Form1.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
-#include "services/Dialogo.h"
+#include "services/ModuleOpen.h"
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
 
@@ -83,7 +83,7 @@ QVBoxLayout *FolderListWindow::layoutBox() const
 
 void FolderListWindow::ElegirCArpeta_Click()
 {
-    const QString folder = Dialogo::ElegirCarpeta(this, QStringLiteral("Elegir carpeta"));
+    const QString folder = ModuleOpen::SeleccionarCarpeta(this);
     // A cancelled dialog adds nothing (an empty line would mean nothing, or,
     // among the protected folders, protect nothing).
     if (folder.isEmpty())

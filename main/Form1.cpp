@@ -78,10 +78,19 @@ Form1::Form1()
     setWindowTitle(QStringLiteral("Velmar"));
     m_progress = std::make_unique<BarProgress>(*this);
     buildControls();
+    // The dialogs start in the folder of the project shown, when they have
+    // none of their own yet.
+    Dialogo::setProjectFolder([this] {
+        const QListWidgetItem *item = ListProyectos->currentItem();
+        if (!item && ListProyectos->count() > 0)
+            item = ListProyectos->item(0);
+        return item ? Buscar::Obtener_Nombre_Path(Buscar::Obtener_VipPath(item->text()), false) : QString();
+    });
 }
 
 Form1::~Form1()
 {
+    Dialogo::setProjectFolder({});
     SingleWindow<Form1>::release(this);
 }
 

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QLineEdit>
@@ -313,13 +315,151 @@ TEST(Dialogo, ProjectsOfEitherCaseAreOffered)
     EXPECT_EQ(offered, (QStringList{"Tema.VIP", "otro.vip"}));
 }
 
-TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
+namespace {
+
+// Types `text` into a dialog's name box and presses Enter, or with
+// `button` its accept button, as a person would.
+void typeInto(QFileDialog *fd, const QString &text, bool button = false)
+{
+    auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    auto *box = fd->findChild<QDialogButtonBox *>();
+    ASSERT_TRUE(edit && box);
+    edit->setText(text);
+    if (!button) {
+        QTest::keyClick(edit, Qt::Key_Return);
+        return;
+    }
+    for (QAbstractButton *b : box->buttons())
+        if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) {
+            EXPECT_TRUE(b->isEnabled());
+            b->click();
+        }
+}
+
+QString hostOf(const QFileDialog *fd)
+{
+    return QDir::cleanPath(fd->directory().absolutePath());
+}
+
+// A dialog still open after a few seconds is closed: a test fails, it
+// never hangs.
+struct DialogWatchdog
+{
+    DialogWatchdog()
+    {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [] {
+            ADD_FAILURE() << "a dialog stayed open";
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        timer.start(5000);
+    }
+    QTimer timer;
+};
+
+// A window of its own name: the owner of a dialog.
+struct Owner
+{
+    explicit Owner(const char *name) { widget.setObjectName(QString::fromLatin1(name)); }
+    QWidget widget;
+};
+
+} // namespace
+
+TEST(Dialogo, ATypedWindowsPathOfAMappedDriveOpensThereInBothDialogs)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(Fixtures::writeFile(dir.filePath("Audio/Tema/Tema.vip"), "x"));
+    const DriveQ drive(dir.path());
+    const QString tema = QDir::cleanPath(dir.filePath("Audio/Tema"));
+    for (const char *typed : {"Q:\\Audio\\Tema", "Q:/Audio/Tema", "q:\\audio\\tema\\"}) {
+        SCOPED_TRACE(typed);
+        const DialogWatchdog watchdog;
+        QStringList seen;
+        whenModal([&](QDialog *d) {
+            auto *fd = static_cast<QFileDialog *>(d);
+            typeInto(fd, QString::fromLatin1(typed));
+            seen << hostOf(fd);
+            typeInto(fd, QStringLiteral("Q:\\Audio\\Tema\\Tema.vip"), true);
+        });
+        EXPECT_EQ(Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", QString()),
+                  "Q:\\Audio\\Tema\\Tema.vip");
+        whenModal([&](QDialog *d) {
+            auto *fd = static_cast<QFileDialog *>(d);
+            typeInto(fd, QString::fromLatin1(typed), true);
+            seen << hostOf(fd);
+            typeInto(fd, QString()); // the folder it shows
+        });
+        EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "Q:\\Audio\\Tema");
+        EXPECT_EQ(seen, (QStringList{tema, tema})) << "the file dialog, then the folder dialog";
+    }
+}
+
+TEST(Dialogo, EachDialogStartsWhereItWasLastAnsweredElseAtTheProjectElseOnTheFirstDrive)
+{
+    QTemporaryDir dir;
+    for (const char *folder : {"A", "B", "P"})
+        ASSERT_TRUE(QDir(dir.path()).mkpath(folder));
+    ASSERT_TRUE(Fixtures::writeFile(dir.filePath("A/Tema.vip"), "x"));
+    const DriveQ drive(dir.path());
+    Settings::reset();
+    Owner form("Ventana"), other("Otra");
+    for (Owner *o : {&form, &other})
+        Settings::remove(Dialogo::folderKey(&o->widget));
+    const QString root = QDir::cleanPath(dir.path());
+
+    // Nothing remembered, no project shown: the first mapped drive, which the
+    // sidebar names by its letter, as it does every drive.
+    QStringList sidebar;
+    whenModal([&](QDialog *d) {
+        auto *view = d->findChild<QAbstractItemView *>(QStringLiteral("sidebar"));
+        for (int i = 0; view && i < view->model()->rowCount(); ++i)
+            sidebar << Dialogo::sidebarText(view, i);
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(&form.widget, "Proyectos (*.vip)|*.vip", "t", QString());
+    EXPECT_EQ(sidebar, (QStringList{"Q:", "Z:"}));
+    EXPECT_EQ(Dialogo::startFolder(&form.widget), root);
+
+    // Each dialog keeps the folder it answered, a cancel keeps nothing.
+    DialogAnswerer answerer;
+    answerer.queuePath(dir.filePath("A/Tema.vip"));
+    answerer.queuePath(dir.filePath("B"));
+    answerer.queuePath(QString());
+    EXPECT_EQ(Dialogo::AbrirArchivo(&form.widget, "Proyectos (*.vip)|*.vip", "t", QString()), "Q:\\A\\Tema.vip");
+    EXPECT_EQ(Dialogo::ElegirCarpeta(&other.widget, "t"), "Q:\\B");
+    EXPECT_EQ(Dialogo::ElegirCarpeta(&form.widget, "t"), "");
+    EXPECT_EQ(Settings::get("Ventana_Dialogo"), "Q:\\A");
+    EXPECT_EQ(Settings::get("Otra_Dialogo"), "Q:\\B");
+    QString started;
+    whenModal([&](QDialog *d) {
+        started = hostOf(static_cast<QFileDialog *>(d));
+        d->reject();
+    });
+    Dialogo::ElegirCarpeta(&form.widget, "t");
+    EXPECT_EQ(started, root + "/A") << "where it was answered, also after a cancel";
+    EXPECT_EQ(Dialogo::startFolder(&other.widget), root + "/B");
+
+    // A remembered folder that is gone: the project shown; then the drive.
+    Dialogo::setProjectFolder([] { return QStringLiteral("Q:\\P"); });
+    ASSERT_TRUE(QDir(dir.filePath("A")).removeRecursively());
+    EXPECT_EQ(Dialogo::startFolder(&form.widget), root + "/P");
+    ASSERT_TRUE(QDir(dir.filePath("P")).removeRecursively());
+    EXPECT_EQ(Dialogo::startFolder(&form.widget), root);
+    Dialogo::setProjectFolder({});
+    for (Owner *o : {&form, &other})
+        Settings::remove(Dialogo::folderKey(&o->widget));
+}
+
+TEST(Dialogo, AFolderThatCannotBeListedIsPassedOverForTheNext)
 {
     RUN_AS_ORDINARY_USER();
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("Cerrada"));
     QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ExeOwner);
     const DriveQ drive(dir.path());
+    Settings::set(Dialogo::folderKey(nullptr), "Q:\\Cerrada");
     QString start;
     whenModal([&](QDialog *d) {
         start = static_cast<QFileDialog *>(d)->directory().absolutePath();
@@ -327,5 +467,6 @@ TEST(Dialogo, AFolderThatCannotBeListedIsForgottenForHome)
     });
     Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", "Q:\\Cerrada");
     QFile::setPermissions(dir.filePath("Cerrada"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(start, QDir::homePath());
+    Settings::remove(Dialogo::folderKey(nullptr));
+    EXPECT_EQ(QDir::cleanPath(start), QDir::cleanPath(dir.path()));
 }
