@@ -17,9 +17,11 @@
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
 #include "services/WinColor.h"
+#include "services/WindowKeys.h"
 #include "services/WindowPlace.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -401,6 +403,7 @@ Form2::Form2()
     connect(cmdHecho, &QPushButton::clicked, this, &Form2::cmdHecho_Click);
     connect(cmdOpciones, &QPushButton::clicked, this, &Form2::cmdOpciones_Click);
     connect(Salir, &QPushButton::clicked, this, &Form2::Salir_Click);
+    WindowKeys::closeOnEscape(this, Salir);
     connect(AudioFilter, &QAction::triggered, this, &Form2::AudioFilter_Click);
     connect(CheckToolTip, &QCheckBox::toggled, this, &Form2::CheckToolTip_Click);
     connect(HScroll2, &QScrollBar::valueChanged, this, &Form2::HScroll2_Scroll);
@@ -432,9 +435,8 @@ void Form2::Form_Load()
     FrameOpciones->hide();
     leerOpciones();
     resize(Twips::toPixels(7575), Twips::toPixels(10455));
-    // Over the main window's screen, its middle; placed before it is shown.
-    const QRect area = WindowPlace::availableArea(form1Loaded() ? form1().geometry().center() : QPoint());
-    WindowPlace::place(this, area.center() - QPoint(width() / 2, height() / 2));
+    // Beside the main window; placed before it is shown.
+    WindowPlace::besideMain(this);
     {
         const QSignalBlocker block(HScroll2);
         HScroll2->setValue(kKeyOpacidad.value());
@@ -846,6 +848,8 @@ void Form2::ListAsociados_MouseUp()
 void Form2::ListAsociados_MouseMove(QPoint at)
 {
     raise();
+    if (!isActiveWindow() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+        activateWindow();
     ViewItem(at);
 }
 
@@ -853,6 +857,8 @@ void Form2::ViewItem(QPoint at)
 {
     if (ListAsociados->count() == 0)
         return;
+    // Ctrl+A and Insert then reach the list without a click first.
+    ListAsociados->setFocus();
     const QModelIndex index = ListAsociados->indexAt(at);
     if (!index.isValid())
         return;

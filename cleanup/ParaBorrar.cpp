@@ -23,6 +23,7 @@
 #include "services/Pictures.h"
 #include "services/ShellOps.h"
 #include "services/WinColor.h"
+#include "services/WindowKeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -237,6 +238,7 @@ ParaBorrar::ParaBorrar()
     connect(cmdHecho, &QPushButton::clicked, this, &ParaBorrar::cmdHecho_Click);
     connect(Cancela, &QPushButton::clicked, this, &ParaBorrar::Cancela_Click);
     connect(Salir, &QPushButton::clicked, this, &ParaBorrar::Salir_Click);
+    WindowKeys::closeOnEscape(this, Salir);
     connect(CheckAudio, &QCheckBox::clicked, this, &ParaBorrar::CheckAudio_Click);
     connect(ParaBorrarCheckToolTip, &QCheckBox::toggled, this, &ParaBorrar::ParaBorrarCheckToolTip_Click);
     connect(HScroll5, &QScrollBar::valueChanged, this, &ParaBorrar::HScroll5_Scroll);

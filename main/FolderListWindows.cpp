@@ -4,10 +4,10 @@
 #include "main/FolderLists.h"
 #include "main/Form1.h"
 #include "platform/Settings.h"
-#include "platform/Twips.h"
 #include "services/ModuleOpen.h"
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
+#include "services/WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -68,12 +68,10 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
 
     connect(ElegirCArpeta, &QPushButton::clicked, this, &FolderListWindow::ElegirCArpeta_Click);
     connect(Salir, &QPushButton::clicked, this, &FolderListWindow::Salir_Click);
+    WindowKeys::closeOnEscape(this, Salir);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { List_DblClick(); });
 
-    if (config.ownPlaceByDefault)
-        WindowPlace::restore(this, config.place, Twips::fromPixels(x()), Twips::fromPixels(y()));
-    else
-        WindowPlace::restore(this, config.place);
+    WindowPlace::restore(this, config.place);
 }
 
 QVBoxLayout *FolderListWindow::layoutBox() const
@@ -125,7 +123,7 @@ void FolderListWindow::closeEvent(QCloseEvent *event)
 UnidadesBuscar::UnidadesBuscar()
     : FolderListWindow({QStringLiteral("UnidadesBuscar"),
                         QStringLiteral("   Carpetas de búsqueda de archivos perdidos o desubicados."),
-                        QStringLiteral("ListBusca"), {{{"UnidadesBuscar_Left"}, 0}, {{"UnidadesBuscar_Top"}, 0}}, true,
+                        QStringLiteral("ListBusca"), {{{"UnidadesBuscar_Left"}, 0}, {{"UnidadesBuscar_Top"}, 0}},
                         lines({"Elige las carpetas donde haya", "archivos de audio de proyectos",
                                "para buscar audios desubicados.", "", "Todos los archivos de las carpetas ",
                                "que NO figuren en esta lista de ", "carpetas, no se podrán localizar ",
@@ -170,7 +168,7 @@ void UnidadesBuscar::storeList()
 
 FormNoBorrar::FormNoBorrar()
     : FolderListWindow({QStringLiteral("FormNoBorrar"), QStringLiteral("Carpetas con archivos que no se borraran."),
-                        QStringLiteral("List1"), {{{"FormNoBorrar_Left"}, 100}, {{"FormNoBorrar_Top"}, 100}}, false,
+                        QStringLiteral("List1"), {{{"FormNoBorrar_Left"}, 100}, {{"FormNoBorrar_Top"}, 100}},
                         lines({"Elige las carpetas donde haya", "archivos que no quieres que se borren",
                                "aunque esten en la ventana de: ", "Carpetas de búsqueda.", "",
                                "Todos los archivos de las carpetas ", "que figuren en esta lista de carpetas",

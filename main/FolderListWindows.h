@@ -34,8 +34,7 @@ protected:
         QString objectName;
         QString caption;
         QString listName;
-        Settings::PlaceKeys place;
-        bool ownPlaceByDefault = false; // nothing stored: where it stands, not the keys' default
+        Settings::PlaceKeys place; // nothing stored: beside the main window
         QString help;
         bool saveOnAdd = false;
     };

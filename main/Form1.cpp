@@ -15,6 +15,7 @@
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
 #include "services/WinColor.h"
+#include "services/WindowPlace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,6 +92,7 @@ Form1::Form1()
 Form1::~Form1()
 {
     Dialogo::setProjectFolder({});
+    WindowPlace::setMainWindow(nullptr, {});
     SingleWindow<Form1>::release(this);
 }
 
@@ -101,6 +103,12 @@ Progress &Form1::barProgress()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_framed && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && !Shape1->isHidden())
+        frameList(m_framed);
+    if (event->type() == QEvent::MouseMove && watched->isWidgetType()
+        && frontOnMouse().contains(static_cast<QWidget *>(watched)))
+        toFront();
     for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar})
         if (watched == l || watched == l->viewport())
             if (resultListEvent(l, watched, event))

@@ -350,6 +350,8 @@ private:
     void buildCommands(QWidget *central);
     void buildMenus();
     void layOut(QWidget *central);
+    // Where the commands stand, in screen coordinates.
+    QRect commandsArea() const;
     void connectProjectList();
     void connectShell();
     void connectAudition();
@@ -361,6 +363,11 @@ private:
     bool resultListEvent(QListWidget *list, QObject *watched, QEvent *event);
     void connectLists();
     void frameList(QListWidget *list);
+    // The window's background, TextNum1 and the logo: the mouse over them
+    // brings the window to the front.
+    QList<QWidget *> frontOnMouse() const;
+    // The list Shape1 frames, followed wherever the layout moves it.
+    QListWidget *m_framed = nullptr;
     void toFront();
     // Set while this window's own code changes a list's selection: the
     // click handlers then do nothing.

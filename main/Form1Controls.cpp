@@ -8,6 +8,7 @@
 #include "services/FitLabel.h"
 #include "services/Pictures.h"
 #include "services/WinColor.h"
+#include "services/WindowPlace.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,6 +52,17 @@ QPushButton *command(QWidget *parent, const char *name, const QString &text, con
     return b;
 }
 
+// A control that hides leaves its place empty: the others stay put.
+void keepPlaceWhenHidden(QWidget *w)
+{
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+    // A label keeps a line's height even before it first holds a text.
+    if (qobject_cast<QLabel *>(w))
+        w->setMinimumHeight(std::max(w->minimumHeight(), w->fontMetrics().height()));
+}
+
 // An option box: its caption is its settings key.
 QCheckBox *option(QWidget *parent, const char *name, const QString &caption, bool design, const QString &tip)
 {
@@ -92,6 +104,8 @@ void Form1::buildControls()
     buildCommands(central);
     buildMenus();
     layOut(central);
+    // The other windows open beside this one, off its commands.
+    WindowPlace::setMainWindow(this, [this] { return commandsArea(); });
     // The design size; a smaller screen gets a smaller window (placed by
     // Form_Load), down to what the lists can shrink to.
     resize(1180, 760);
@@ -266,24 +280,44 @@ void Form1::buildMenus()
 
 void Form1::layOut(QWidget *central)
 {
-    // Commands on the left, the four lists in a grid, status below.
-    auto *side = new QVBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{ShowIco, ImageICO, AbrirFichero, cmdCancelar, cmdReset,
-                                                       cmdPerdidos, CommandBorrado, cmdAsociados})
-        side->addWidget(w);
-    side->addSpacing(12);
-    side->addWidget(cmdPlayer);
-    side->addSpacing(12);
+    // Commands on the left, two to a row so that the column fits a low
+    // screen (1920×1080 at scale 2); the four lists in a grid; status below.
+    // A control that hides keeps its place, so nothing moves under the mouse
+    // (a click after a run lands on the button it was aimed at); only the
+    // status lines below the lists take room as they come and go, and the
+    // lists shrink for them.
+    auto *commands = named(new QWidget(central), "Comandos");
+    auto *side = new QGridLayout(commands);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->setVerticalSpacing(4);
+    int row = 0;
+    const auto pair = [&](QWidget *left, QWidget *right) {
+        side->addWidget(left, row, 0);
+        if (right)
+            side->addWidget(right, row, 1);
+        ++row;
+    };
+    const auto whole = [&](QWidget *w) { side->addWidget(w, row++, 0, 1, 2); };
+    const auto space = [&](int height) { side->setRowMinimumHeight(row++, height); };
+    pair(ShowIco, ImageICO);
+    pair(AbrirFichero, cmdCancelar);
+    pair(cmdReset, cmdPerdidos);
+    pair(CommandBorrado, cmdAsociados);
+    whole(cmdPlayer);
+    space(6);
     for (QWidget *w : std::initializer_list<QWidget *>{CheckToolTips, CheckPlayer, CheckBAK, CheckDragDrop, CheckLogo})
-        side->addWidget(w);
-    side->addSpacing(12);
-    side->addWidget(Label1);
-    side->addWidget(HScroll1);
-    side->addStretch(1);
-    side->addWidget(LabelTime);
-    side->addWidget(TextLapsoTotal);
-    side->addSpacing(8);
-    side->addWidget(Salir);
+        whole(w);
+    space(6);
+    whole(Label1);
+    whole(HScroll1);
+    side->setRowStretch(row++, 1);
+    pair(LabelTime, TextLapsoTotal);
+    space(4);
+    whole(Salir);
+    for (int i = 0; i < side->count(); ++i)
+        if (QWidget *w = side->itemAt(i)->widget())
+            keepPlaceWhenHidden(w);
+    ImageICO->setAlignment(Qt::AlignCenter);
 
     const auto block = [&](QLineEdit *num, std::array<QLabel *, 2> &labels, QListWidget *lst) {
         auto *v = new QVBoxLayout;
@@ -292,12 +326,18 @@ void Form1::layOut(QWidget *central)
         head->addWidget(labels[0], 1);
         v->addLayout(head);
         v->addWidget(labels[1]);
+        for (QLabel *l : labels)
+            keepPlaceWhenHidden(l);
+        // Low enough for the window to fit a low screen with the status
+        // lines shown.
+        lst->setMinimumSize(120, 48);
         if (lst == ListProyectos) {
             // The drag-and-drop notice lies over the project list until it
             // is clicked away.
             auto *stack = new QGridLayout;
             stack->addWidget(lst, 0, 0);
             stack->addWidget(ListProyectosInfo, 0, 0);
+            ListProyectosInfo->setMinimumSize(lst->minimumSize());
             v->addLayout(stack, 1);
         } else {
             v->addWidget(lst, 1);
@@ -321,13 +361,22 @@ void Form1::layOut(QWidget *central)
     mainCol->addLayout(pathRow);
     for (QWidget *w : std::initializer_list<QWidget *>{LabelAviso, XP_ProgressBar1, TextDecode})
         mainCol->addWidget(w);
+    // The line under the mouse and the selection count: their row stays.
     auto *indexRow = new QHBoxLayout;
     indexRow->addWidget(LabelIndice);
     indexRow->addWidget(LabelSelec);
     indexRow->addStretch(1);
+    keepPlaceWhenHidden(LabelIndice);
+    keepPlaceWhenHidden(LabelSelec);
     mainCol->addLayout(indexRow);
 
     auto *top = new QHBoxLayout(central);
-    top->addLayout(side);
+    top->addWidget(commands);
     top->addLayout(mainCol, 1);
+}
+
+QRect Form1::commandsArea() const
+{
+    const QWidget *commands = findChild<QWidget *>(QStringLiteral("Comandos"));
+    return commands ? QRect(commands->mapToGlobal(QPoint(0, 0)), commands->size()) : QRect();
 }

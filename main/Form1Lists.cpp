@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QItemSelection>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -41,8 +42,18 @@ void Form1::connectLists()
     // through it to the list.
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Shape1->setStyleSheet(QStringLiteral("QLabel#Shape1 { border: 2px solid #3070d0; background: transparent; }"));
-    for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
+    for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos, ListProyectosInfo})
         l->viewport()->setMouseTracking(true);
+    // The frame follows its list when the layout moves it (the status box
+    // or the path line coming or going).
+    for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
+        l->installEventFilter(this);
+    // The mouse over the window's own background, the list numbers and the
+    // logo brings the window to the front.
+    for (QWidget *w : frontOnMouse()) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
     connect(ListUtilizados, &QListWidget::itemDoubleClicked, this, [this] { ListUtilizados_DblClick(); });
     connect(SalvaListados, &QAction::triggered, this, [this] { SalvaListados_Click(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
@@ -75,8 +86,19 @@ void Form1::toFront()
     activateWindow();
 }
 
+QList<QWidget *> Form1::frontOnMouse() const
+{
+    QList<QWidget *> out{centralWidget(), ShowIco};
+    if (QWidget *commands = findChild<QWidget *>(QStringLiteral("Comandos")))
+        out << commands;
+    for (QLineEdit *t : TextNum1)
+        out << t;
+    return out;
+}
+
 void Form1::frameList(QListWidget *list)
 {
+    m_framed = list;
     if (list->count() == 0) {
         Shape1->hide();
         return;

@@ -114,7 +114,7 @@ void Form1::CheckLogo_Click()
 
 void Form1::placePlayer()
 {
-    Peers::player().moveTo(int(Peers::PlayerKeys::Place.left.value()), int(Peers::PlayerKeys::Place.top.value()));
+    Peers::player().toStoredPlace();
 }
 
 void Form1::CheckPlayer_Click()
@@ -206,6 +206,12 @@ void Form1::Form_Load(const QStringList &arguments)
     ListProyectosInfo->setVisible(CheckDragDrop->isChecked());
     ShowIco->setVisible(CheckLogo->isChecked());
 
+    // At (200, 200) twips, placed before it is shown so that the window
+    // manager frames it there, and inside the screen's free area: smaller
+    // than its design size on a small screen. Placed first: the player goes
+    // beside it when no place of its own is stored.
+    WindowPlace::place(this, QPoint(Twips::toPixels(200), Twips::toPixels(200)));
+
     // A fresh profile stores no volume: the player keeps its own, so the
     // first audition is heard.
     if (kVolumen.stored())
@@ -220,10 +226,6 @@ void Form1::Form_Load(const QStringList &arguments)
     SalvaListados->setVisible(false);
     Actualizar = false;
 
-    // At (200, 200) twips, placed before it is shown so that the window
-    // manager frames it there, and inside the screen's free area: smaller
-    // than its design size on a small screen.
-    WindowPlace::place(this, QPoint(Twips::toPixels(200), Twips::toPixels(200)));
     show();
 
     // A value outside 0..100 or not a number (a hand-edited file) would

@@ -50,8 +50,9 @@ public:
     virtual void toggleVisible() = 0;
     // To the front, as the active window.
     virtual void focus() = 0;
-    // To a stored place in twips, kept where the user can reach it.
-    virtual void moveTo(int leftTwips, int topTwips) = 0;
+    // To its stored place ("Player_Left", "Player_Top"), kept where the
+    // user can reach it; with none stored, beside the main window.
+    virtual void toStoredPlace() = 0;
     virtual int volume() = 0;
     virtual void setVolume(int volume) = 0;
     // The state of a loaded window that read the user's settings; nothing

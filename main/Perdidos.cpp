@@ -1,6 +1,7 @@
 #include "main/Perdidos.h"
 #include "services/WindowPlace.h"
 #include "services/ModAlpha.h"
+#include "services/WindowKeys.h"
 
 #include "main/Form1.h"
 #include "main/Unused.h"
@@ -9,7 +10,6 @@
 #include "platform/NoLinkWrite.h"
 #include "platform/Settings.h"
 #include "platform/SpanishDate.h"
-#include "platform/Twips.h"
 #include "services/Module2.h"
 
 #include <QCloseEvent>
@@ -29,7 +29,8 @@ namespace {
 
 using ModAlpha::kMinOpacity;
 
-// The window's settings (its place defaults to where it stands).
+// The window's settings (with no place stored it opens beside the main
+// window).
 constexpr Settings::PlaceKeys kPlace{{{"Perdidos_Left"}, 0}, {{"Perdidos_Top"}, 0}};
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll3");
 
@@ -79,6 +80,7 @@ Perdidos::Perdidos()
 
     connect(cmdLog, &QPushButton::clicked, this, &Perdidos::cmdLog_Click);
     connect(cmdSalir, &QPushButton::clicked, this, &Perdidos::cmdSalir_Click);
+    WindowKeys::closeOnEscape(this, cmdSalir);
     connect(HScroll3, &QScrollBar::valueChanged, this, &Perdidos::HScroll3_Scroll);
 
     Form_Load();
@@ -99,7 +101,7 @@ void Perdidos::Form_Load()
 
 void Perdidos::restorePosition()
 {
-    WindowPlace::restore(this, kPlace, Twips::fromPixels(x()), Twips::fromPixels(y()));
+    WindowPlace::restore(this, kPlace);
 }
 
 void Perdidos::savePosition()

@@ -113,10 +113,17 @@ public:
         w.raise();
         w.activateWindow();
     }
-    void moveTo(int leftTwips, int topTwips) override
+    void toStoredPlace() override
     {
         FormMedia &w = formMedia();
-        WindowPlace::place(&w, QPoint(Twips::toPixelsTowardZero(leftTwips), Twips::toPixelsTowardZero(topTwips)));
+        const Settings::PlaceKeys &place = Peers::PlayerKeys::Place;
+        if (!WindowPlace::stored(place)) {
+            WindowPlace::besideMain(&w);
+            return;
+        }
+        // The fraction of a pixel cut off, as the main window always has.
+        WindowPlace::place(&w, QPoint(Twips::toPixelsTowardZero(place.left.value()),
+                                      Twips::toPixelsTowardZero(place.top.value())));
     }
     int volume() override { return formMedia().WM->volume(); }
     void setVolume(int volume) override { formMedia().WM->setVolume(volume); }

@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // Where the windows open: positions stored in the settings as twips (15 to
@@ -15,10 +17,12 @@ class QWidget;
 // shown, by its frame (title bar included), inside the available area of
 // its screen (the screen less its panels): a window placed after it is
 // shown, or by its inner area, can leave its title bar above the screen.
+// A window with no stored place opens beside the main window, never over
+// the main window's buttons.
 namespace WindowPlace {
 
 // The margins the window manager's frame adds around the window: its own
-// once it has been shown, before that those of a shown window of the
+// once it has been framed, before that those of a framed window of the
 // program, else a usual title bar and border.
 QMargins frameMargins(const QWidget *window);
 
@@ -29,7 +33,8 @@ QRect availableArea(QPoint at);
 // Places the window, shown or not, with its frame's top-left at `frameAt`
 // (a position off every screen gives the primary screen's corner) and
 // moves it in, and shrinks it down to its minimum size, as far as needed
-// for the whole frame to lie inside that screen's available area.
+// for the whole frame to lie inside that screen's available area. It is not
+// then placed beside the main window when first shown (besideMain()).
 void place(QWidget *window, QPoint frameAt);
 
 // `at` when a window of `size` there would show at least its top-left part
@@ -37,11 +42,23 @@ void place(QWidget *window, QPoint frameAt);
 // monitor since removed, a hand-edited settings file).
 QPoint reachable(QPoint at, QSize size);
 
-// Places the window (place()) at its stored position; a missing key or one
-// that is not a number gives the keys' default.
+// The main window, beside which the other windows open, and the area of
+// its buttons (screen coordinates) that they never cover. Null: none.
+void setMainWindow(QWidget *main, std::function<QRect()> buttons);
+
+// Places the window beside the main window, inside the available area: its
+// frame right of the main window's, else left of it, else centred on it and
+// moved (or narrowed) off the main window's buttons. Without a main window:
+// the middle of the screen. A window not shown yet is placed so
+// again when it is first shown (the main window may have moved meanwhile).
+void besideMain(QWidget *window);
+
+// True when a key holds a number (the other then gives its default).
+bool stored(const Settings::PlaceKeys &keys);
+
+// Places the window (place()) at its stored position; with none stored,
+// beside the main window (besideMain()).
 void restore(QWidget *window, const Settings::PlaceKeys &keys);
-// The same with other defaults (in twips).
-void restore(QWidget *window, const Settings::PlaceKeys &keys, double defaultLeftTwips, double defaultTopTwips);
 
 // Stores the window's position, in twips.
 void save(const QWidget *window, const Settings::PlaceKeys &keys);

@@ -227,11 +227,11 @@ TEST_F(AuditionWindow, AutomaticPlayerShowsOrHidesThePlayerOnlyWhenTicked)
     pick(f.ListVip, {win("P/a.wav"), win("P/b.ogg")}, 0);
     f.ListVip_Click();
     EXPECT_TRUE(player.shown.isEmpty());
-    EXPECT_TRUE(player.moved.isEmpty());
+    EXPECT_EQ(player.placed, 0);
     f.CheckPlayer->setChecked(true);
     f.ListVip_Click();
     EXPECT_EQ(player.shown, QList<bool>{true});
-    EXPECT_EQ(player.moved, QList<QPoint>{QPoint(1500, 750)});
+    EXPECT_EQ(player.placed, 1) << "to its stored place";
     f.ListVip->setCurrentRow(1);
     f.ListVip_Click();
     EXPECT_EQ(player.shown, (QList<bool>{true, false}));

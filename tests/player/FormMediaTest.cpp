@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
@@ -139,7 +141,9 @@ TEST_F(PlayerWindow, LoadsHiddenWithTheHelpTextAndItsDesignValues)
     EXPECT_FALSE(w.WM->enableContextMenu());
     EXPECT_EQ(w.TimerPlay->interval(), 666);
     EXPECT_FALSE(w.TimerPlay->isActive());
-    EXPECT_EQ(w.pos(), QPoint(0, 0));
+    // No place stored, no main window: the middle of the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((QRect(w.pos(), w.frameSize()).center() - area.center()).manhattanLength(), 40);
 }
 
 TEST_F(PlayerWindow, RestoresItsSettingsAndSavesThemWhenUnloaded)
@@ -203,7 +207,7 @@ TEST_F(PlayerWindow, AStoredPlaceBetweenPixels)
         Settings::set("Player_Top", c.top);
         FormMedia &w = formMedia();
         EXPECT_EQ(w.pos(), c.loaded);
-        formMediaPeer().moveTo(int(Peers::PlayerKeys::Place.left.value()), int(Peers::PlayerKeys::Place.top.value()));
+        formMediaPeer().toStoredPlace();
         EXPECT_EQ(w.pos(), c.moved);
         const std::optional<Peers::PlayerState> state = formMediaPeer().state();
         ASSERT_TRUE(state);

@@ -119,19 +119,89 @@ TEST(WindowPlace, StoredPositionsOffEveryScreenAreNotUsed)
     w.resize(300, 200);
     constexpr Settings::PlaceKeys keys{{{"Prueba_Left"}, 150}, {{"Prueba_Top"}, 150}};
     Settings::set("Prueba_Left", "1350000");
-    Settings::set("Prueba_Top", "abc");
+    Settings::set("Prueba_Top", "300");
+    EXPECT_TRUE(WindowPlace::stored(keys));
     WindowPlace::restore(&w, keys);
     EXPECT_EQ(w.pos(), screen.topLeft());
     Settings::set("Prueba_Left", "450");
-    Settings::set("Prueba_Top", "abc"); // not a number: the default
-    WindowPlace::restore(&w, keys, 150, 300);
+    WindowPlace::restore(&w, keys);
     EXPECT_EQ(w.pos(), QPoint(30, 20));
     w.move(40, 60);
     WindowPlace::save(&w, keys);
     EXPECT_EQ(Settings::get("Prueba_Left"), "600");
     EXPECT_EQ(Settings::get("Prueba_Top"), "900");
+    Settings::set("Prueba_Top", "abc"); // not a number: the default
+    WindowPlace::restore(&w, keys);
+    EXPECT_EQ(w.pos(), QPoint(40, 10));
+    Settings::set("Prueba_Left", "");
+    EXPECT_FALSE(WindowPlace::stored(keys)) << "no number in either";
     Settings::remove("Prueba_Left");
     Settings::remove("Prueba_Top");
+    EXPECT_FALSE(WindowPlace::stored(keys));
+}
+
+TEST(WindowPlace, AWindowWithNoStoredPlaceOpensBesideTheMainWindowOffItsButtons)
+{
+    // On this executable's screen, a main window whose commands stand in a
+    // column on its left; all frames as the usual title bar and border.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    const QMargins frame = WindowPlace::frameMargins(&main);
+    const auto buttonsOf = [&main] { return QRect(main.pos() + QPoint(10, 40), QSize(150, 300)); };
+    WindowPlace::setMainWindow(&main, buttonsOf);
+    const struct
+    {
+        QRect main;   // its frame
+        QSize window; // the small window
+        const char *where;
+    } table[] = {
+        {{area.left(), area.top(), 300, 400}, {200, 150}, "right"},
+        {{area.right() + 1 - 300, area.top() + 30, 300, 400}, {200, 150}, "left"},
+        {area, {200, 150}, "off the buttons"},
+        {area, {area.width() - 100, 150}, "off the buttons, narrower"},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.where);
+        main.resize(row.main.size().shrunkBy(frame));
+        main.move(row.main.topLeft()); // by its frame, as windows are placed
+        QWidget w;
+        w.setMinimumWidth(100);
+        w.resize(row.window);
+        WindowPlace::besideMain(&w);
+        const QRect placed(w.pos(), w.size().grownBy(frame));
+        EXPECT_TRUE(area.contains(placed)) << placed;
+        EXPECT_FALSE(placed.intersects(buttonsOf())) << placed;
+        if (QString(row.where) == "right")
+            EXPECT_EQ(placed.topLeft(), row.main.topRight() + QPoint(1, 0));
+        if (QString(row.where) == "left")
+            EXPECT_EQ(placed.topRight(), row.main.topLeft() - QPoint(1, 0));
+        if (QString(row.where) == "off the buttons")
+            EXPECT_EQ(placed.size(), row.window.grownBy(frame)) << "the size it had";
+    }
+
+    // One not shown yet goes beside the main window where that stands when
+    // it is shown; a stored place wins.
+    QWidget later;
+    later.resize(200, 150);
+    main.resize(QSize(300, 400).shrunkBy(frame));
+    main.move(area.topLeft());
+    WindowPlace::besideMain(&later);
+    main.move(area.right() + 1 - 300, area.top());
+    later.show();
+    EXPECT_LT(later.frameGeometry().right(), main.pos().x()) << "now on its left";
+    EXPECT_GT(later.frameGeometry().right(), main.pos().x() - 20);
+    later.hide();
+    Settings::set("Prueba_Left", "450");
+    Settings::set("Prueba_Top", "300");
+    QWidget stored;
+    stored.resize(200, 150);
+    WindowPlace::besideMain(&stored);
+    WindowPlace::restore(&stored, {{{"Prueba_Left"}, 0}, {{"Prueba_Top"}, 0}});
+    stored.show();
+    EXPECT_EQ(stored.pos(), QPoint(30, 20));
+    Settings::remove("Prueba_Left");
+    Settings::remove("Prueba_Top");
+    WindowPlace::setMainWindow(nullptr, {});
 }
 
 TEST(ModuleVersion, VersionTextHasFourParts)
@@ -423,13 +493,15 @@ TEST(Dialogo, EachDialogStartsWhereItWasLastAnsweredElseAtTheProjectElseOnTheFir
     EXPECT_EQ(Dialogo::startFolder(&form.widget), root);
 
     // Each dialog keeps the folder it answered, a cancel keeps nothing.
-    DialogAnswerer answerer;
-    answerer.queuePath(dir.filePath("A/Tema.vip"));
-    answerer.queuePath(dir.filePath("B"));
-    answerer.queuePath(QString());
-    EXPECT_EQ(Dialogo::AbrirArchivo(&form.widget, "Proyectos (*.vip)|*.vip", "t", QString()), "Q:\\A\\Tema.vip");
-    EXPECT_EQ(Dialogo::ElegirCarpeta(&other.widget, "t"), "Q:\\B");
-    EXPECT_EQ(Dialogo::ElegirCarpeta(&form.widget, "t"), "");
+    {
+        DialogAnswerer answerer;
+        answerer.queuePath(dir.filePath("A/Tema.vip"));
+        answerer.queuePath(dir.filePath("B"));
+        answerer.queuePath(QString());
+        EXPECT_EQ(Dialogo::AbrirArchivo(&form.widget, "Proyectos (*.vip)|*.vip", "t", QString()), "Q:\\A\\Tema.vip");
+        EXPECT_EQ(Dialogo::ElegirCarpeta(&other.widget, "t"), "Q:\\B");
+        EXPECT_EQ(Dialogo::ElegirCarpeta(&form.widget, "t"), "");
+    }
     EXPECT_EQ(Settings::get("Ventana_Dialogo"), "Q:\\A");
     EXPECT_EQ(Settings::get("Otra_Dialogo"), "Q:\\B");
     QString started;

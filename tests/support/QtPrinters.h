@@ -2,6 +2,9 @@
 
 // Readable failure messages for Qt values in GoogleTest.
 #include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -23,4 +26,19 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
 inline void PrintTo(const QByteArray &b, std::ostream *os)
 {
     *os << "bytes(" << b.toHex().toStdString() << ")";
+}
+
+inline std::ostream &operator<<(std::ostream &os, const QPoint &p)
+{
+    return os << "(" << p.x() << ", " << p.y() << ")";
+}
+
+inline std::ostream &operator<<(std::ostream &os, const QSize &s)
+{
+    return os << s.width() << "x" << s.height();
+}
+
+inline std::ostream &operator<<(std::ostream &os, const QRect &r)
+{
+    return os << r.topLeft() << " " << r.size();
 }

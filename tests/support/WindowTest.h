@@ -32,7 +32,7 @@ struct FakePlayer : Peers::PlayerWindow
         visible = !visible;
     }
     void focus() override { ++focuses; }
-    void moveTo(int leftTwips, int topTwips) override { moved << QPoint(leftTwips, topTwips); }
+    void toStoredPlace() override { ++placed; }
     int volume() override { return volumeValue; }
     void setVolume(int v) override { volumeValue = v; }
     std::optional<Peers::PlayerState> state() override { return stateValue; }
@@ -40,11 +40,10 @@ struct FakePlayer : Peers::PlayerWindow
     void setLabelIndex(const QString &caption) override { labelIndex << caption; }
     void PlayAudio(const QString &audio) override { played << audio; }
 
-    int unloads = 0, stops = 0, stopsAndClears = 0, toggles = 0, focuses = 0;
+    int unloads = 0, stops = 0, stopsAndClears = 0, toggles = 0, focuses = 0, placed = 0;
     int volumeValue = -1; // -1: never set
     bool visible = false;
     QList<bool> shown;   // each setVisible
-    QList<QPoint> moved; // each moveTo, in twips
     QStringList copied;  // the source name of each CopiarListas
     QStringList played;  // each PlayAudio
     QStringList labelIndex; // each setLabelIndex
