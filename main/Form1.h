@@ -350,8 +350,8 @@ private:
     void buildCommands(QWidget *central);
     void buildMenus();
     void layOut(QWidget *central);
-    // Where the commands stand, in screen coordinates.
-    QRect commandsArea() const;
+    // Where the commands stand in the window.
+    QRect commandsArea();
     void connectProjectList();
     void connectShell();
     void connectAudition();

@@ -375,8 +375,14 @@ void Form1::layOut(QWidget *central)
     top->addLayout(mainCol, 1);
 }
 
-QRect Form1::commandsArea() const
+QRect Form1::commandsArea()
 {
+    // Before the window is first shown its layout has not placed anything.
+    if (!testAttribute(Qt::WA_WState_Visible)) {
+        for (QLayout *l : {layout(), centralWidget()->layout()})
+            if (l)
+                l->activate();
+    }
     const QWidget *commands = findChild<QWidget *>(QStringLiteral("Comandos"));
-    return commands ? QRect(commands->mapToGlobal(QPoint(0, 0)), commands->size()) : QRect();
+    return commands ? QRect(commands->mapTo(this, QPoint(0, 0)), commands->size()) : QRect();
 }

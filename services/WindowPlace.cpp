@@ -177,7 +177,11 @@ void besideMain(QWidget *window)
         at = mainFrame.center() - QPoint(frame.width() / 2, frame.height() / 2);
         at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
-        const QRect buttons = g_buttons ? g_buttons() : QRect();
+        // Where the buttons stand on the screen, or will once the main
+        // window is shown.
+        QRect buttons = g_buttons ? g_buttons() : QRect();
+        const QMargins m = frameMargins(main);
+        buttons.translate(mainFrame.topLeft() + QPoint(m.left(), m.top()));
         if (buttons.isValid() && QRect(at, frame).intersects(buttons)) {
             // Off the buttons on the side with more room, narrower if need be.
             const int right = area.right() + 1 - (buttons.right() + 1 + kClearance);

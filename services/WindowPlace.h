@@ -43,7 +43,7 @@ void place(QWidget *window, QPoint frameAt);
 QPoint reachable(QPoint at, QSize size);
 
 // The main window, beside which the other windows open, and the area of
-// its buttons (screen coordinates) that they never cover. Null: none.
+// its buttons (in its own coordinates) that they never cover. Null: none.
 void setMainWindow(QWidget *main, std::function<QRect()> buttons);
 
 // Places the window beside the main window, inside the available area: its

@@ -147,8 +147,9 @@ TEST(WindowPlace, AWindowWithNoStoredPlaceOpensBesideTheMainWindowOffItsButtons)
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget main;
     const QMargins frame = WindowPlace::frameMargins(&main);
-    const auto buttonsOf = [&main] { return QRect(main.pos() + QPoint(10, 40), QSize(150, 300)); };
-    WindowPlace::setMainWindow(&main, buttonsOf);
+    const QRect buttons(QPoint(6, 4), QSize(150, 300)); // in the window
+    WindowPlace::setMainWindow(&main, [&] { return buttons; });
+    const auto buttonsOf = [&] { return buttons.translated(main.pos() + QPoint(frame.left(), frame.top())); };
     const struct
     {
         QRect main;   // its frame
