@@ -110,6 +110,8 @@ void placeAt(QWidget *window, QPoint frameAt)
     const QMargins margins = frameMargins(window);
     const QPoint at = reachable(frameAt, window->size().grownBy(margins));
     const QRect area = availableArea(at);
+    // Moved in rather than narrowed: before a window is first shown its
+    // minimum size is not always the one it will have.
     const QSize room = area.size().shrunkBy(margins);
     const QSize wanted = window->size().boundedTo(room).expandedTo(window->minimumSize());
     if (wanted != window->size())
