@@ -299,11 +299,12 @@ void Form1::layOut(QWidget *central)
     };
     const auto whole = [&](QWidget *w) { side->addWidget(w, row++, 0, 1, 2); };
     const auto space = [&](int height) { side->setRowMinimumHeight(row++, height); };
+    // The commands that are always there first, those of a run below them.
     pair(ShowIco, ImageICO);
-    pair(AbrirFichero, cmdCancelar);
-    pair(cmdReset, cmdPerdidos);
-    pair(CommandBorrado, cmdAsociados);
-    whole(cmdPlayer);
+    pair(AbrirFichero, cmdReset);
+    pair(cmdAsociados, cmdPlayer);
+    pair(CommandBorrado, cmdPerdidos);
+    whole(cmdCancelar);
     space(6);
     for (QWidget *w : std::initializer_list<QWidget *>{CheckToolTips, CheckPlayer, CheckBAK, CheckDragDrop, CheckLogo})
         whole(w);
