@@ -150,6 +150,21 @@ void setMainWindow(QWidget *main, std::function<QRect()> buttons)
     g_buttons = main ? std::move(buttons) : std::function<QRect()>();
 }
 
+namespace {
+
+// Where the main window's buttons stand on the screen, or will once it is
+// shown (invalid without a main window).
+QRect mainButtons()
+{
+    const QWidget *main = g_main.data();
+    if (!main || !g_buttons)
+        return {};
+    const QMargins m = frameMargins(main);
+    return g_buttons().translated(main->pos() + QPoint(m.left(), m.top()));
+}
+
+} // namespace
+
 void besideMain(QWidget *window)
 {
     if (!window->isVisible() && !window->findChild<FirstShow *>(QStringLiteral("WindowPlaceFirstShow"),
@@ -179,11 +194,7 @@ void besideMain(QWidget *window)
         at = mainFrame.center() - QPoint(frame.width() / 2, frame.height() / 2);
         at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())));
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
-        // Where the buttons stand on the screen, or will once the main
-        // window is shown.
-        QRect buttons = g_buttons ? g_buttons() : QRect();
-        const QMargins m = frameMargins(main);
-        buttons.translate(mainFrame.topLeft() + QPoint(m.left(), m.top()));
+        const QRect buttons = mainButtons();
         if (buttons.isValid() && QRect(at, frame).intersects(buttons)) {
             // Off the buttons on the side with more room, narrower if need be.
             const int right = area.right() + 1 - (buttons.right() + 1 + kClearance);
@@ -214,7 +225,24 @@ void restore(QWidget *window, const Settings::PlaceKeys &keys)
         besideMain(window);
         return;
     }
-    place(window, QPoint(Twips::toPixels(keys.left.value()), Twips::toPixels(keys.top.value())));
+    const QPoint at(Twips::toPixels(keys.left.value()), Twips::toPixels(keys.top.value()));
+    place(window, at);
+    // Moved in from a place right of the main window's buttons over them (a
+    // window narrowed to open there the first time, at its design width
+    // now): narrower instead, as far as its layout allows.
+    const QRect buttons = mainButtons();
+    const QMargins margins = frameMargins(window);
+    const QRect frame(window->pos(), window->size().grownBy(margins));
+    if (window != g_main.data() && buttons.isValid() && frame.intersects(buttons) && at.x() > buttons.right()
+        && window->x() < at.x()) {
+        const QRect area = availableArea(at);
+        const int room = area.right() + 1 - at.x() - margins.left() - margins.right();
+        const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
+        if (room >= least.width()) {
+            window->resize(room, window->height());
+            place(window, at);
+        }
+    }
 }
 
 void save(const QWidget *window, const Settings::PlaceKeys &keys)

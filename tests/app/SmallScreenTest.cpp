@@ -151,6 +151,17 @@ TEST_F(SmallScreen, AFreshProfileOpensEveryWindowInsideTheScreenAndOffTheMainWin
         EXPECT_GE(l->height(), area.height() > 600 ? 80 : 48) << l->objectName().toStdString();
     }
 
+    // Closed at the place it opened at, and opened again there (at its
+    // design size, wider than it opened): still off the commands.
+    paraBorrar().Salir->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(Settings::contains("ParaBorrar_Left"));
+    f.CommandBorrado->click();
+    settle();
+    ASSERT_TRUE(paraBorrar().isVisible());
+    EXPECT_EQ(outside(), QStringList{});
+    EXPECT_EQ(overTheCommands(), QStringList{});
+
     // A long status report scrolls within the screen.
     QStringList many;
     for (int i = 0; i < 40; ++i)
