@@ -98,6 +98,7 @@ FileCheck examine(QSettings &s)
     const QSet<QString> read(all.cbegin(), all.cend());
 
     QString current; // "" outside any group, and under "[General]"
+    QString notText; // the first key whose value is no UTF-8 text
     for (const QByteArray &whole : bytes.split('\n')) {
         QByteArrayView line(whole);
         // A NUL byte ends nothing here: a file saved as UTF-16 has one in
@@ -134,11 +135,21 @@ FileCheck examine(QSettings &s)
             continue; // not a key line (the store's status says so)
         const QString full = current.isEmpty() ? *key : current + u'/' + *key;
         c.keys << full;
-        if (!read.contains(full))
+        if (!read.contains(full)) {
             c.notReadBack << full;
+        } else if (!line.sliced(eq + 1).isValidUtf8()) {
+            // Read, but not as written: a value saved in another code page
+            // reads its accents as U+FFFD, and the next write keeps them so.
+            c.notReadBack << full;
+            if (notText.isEmpty())
+                notText = full;
+        }
     }
     if (c.undecodable)
         c.problem = QStringLiteral("no está escrito como texto UTF-8 (¿guardado como UTF-16?)");
+    else if (!c.notReadBack.isEmpty() && c.notReadBack.first() == notText)
+        c.problem = QStringLiteral("el valor de %1 no está escrito como texto UTF-8 (¿guardado en otra codificación?)")
+                        .arg(notText);
     else if (!c.notReadBack.isEmpty())
         c.problem
             = QStringLiteral("hay líneas que no se leen tal como están escritas (%1)").arg(c.notReadBack.first());

@@ -82,6 +82,8 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
         {"saved as UTF-16 without a byte-order mark", utf16(kGood, false), false},
         {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
          false},
+        // Its accents read as U+FFFD, and the next write would keep them so.
+        {"a folder saved in another code page", QByteArray(kGood).replace("Otra", "Otr\xE1"), false},
         {"the list in another group after a rewrite",
          "[General]\nTotalRutasNoBorrar=0\nRutaNoBorrar%200=D:\\\\Audio\\\\Keep\n[Ruzvel]\nHScroll5=100\n", false},
     };
