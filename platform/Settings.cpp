@@ -94,8 +94,15 @@ FileCheck examine(QSettings &s)
     while (!s.group().isEmpty())
         s.endGroup();
     const QStringList all = s.allKeys();
-    s.beginGroup(group);
     const QSet<QString> read(all.cbegin(), all.cend());
+    // Every value the program writes is a text: one read as a list (a comma
+    // outside quotes) or as another type reads as no text at all.
+    QSet<QString> notTextType;
+    for (const QString &k : all) {
+        if (s.value(k).typeId() != QMetaType::QString)
+            notTextType.insert(k);
+    }
+    s.beginGroup(group);
 
     QString current; // "" outside any group, and under "[General]"
     QString notText; // the first key whose value is no UTF-8 text
@@ -136,6 +143,8 @@ FileCheck examine(QSettings &s)
         const QString full = current.isEmpty() ? *key : current + u'/' + *key;
         c.keys << full;
         if (!read.contains(full)) {
+            c.notReadBack << full;
+        } else if (notTextType.contains(full)) {
             c.notReadBack << full;
         } else if (!line.sliced(eq + 1).isValidUtf8()) {
             // Read, but not as written: a value saved in another code page

@@ -24,7 +24,8 @@ QString fileName();
 // How the store's file reads against what the store read from it. A file
 // that could not be read as it is written (the store's own status says so,
 // a key line of the file that the store did not read as it stands, under
-// its group: a line ending in "\" before a group, an unclosed quote; key
+// its group: a line ending in "\" before a group, an unclosed quote; a
+// value read as no text: a comma outside quotes makes it a list; key
 // names that are not UTF-8 text: a file saved as UTF-16; values that are
 // not UTF-8 text: a file saved in another code page) is held: nothing
 // is written over it while the program runs, so that what it holds stays

@@ -84,6 +84,8 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
          false},
         // Its accents read as U+FFFD, and the next write would keep them so.
         {"a folder saved in another code page", QByteArray(kGood).replace("Otra", "Otr\xE1"), false},
+        // Read as a list of two texts, which is no text.
+        {"a comma outside quotes in a folder", QByteArray(kGood).replace("Otra", "Otra, vieja"), false},
         {"the list in another group after a rewrite",
          "[General]\nTotalRutasNoBorrar=0\nRutaNoBorrar%200=D:\\\\Audio\\\\Keep\n[Ruzvel]\nHScroll5=100\n", false},
     };
