@@ -197,6 +197,7 @@ void FormNoBorrar::LeerRutasNoBorrados()
     List1->clear();
     List1->addItems(FolderLists::storedProtectedFolders());
     Module3::AjustarScrollHorizontal(List1);
+    m_unread = FolderLists::readProtectedFolders().error;
 }
 
 void FormNoBorrar::loadList()
@@ -204,13 +205,20 @@ void FormNoBorrar::loadList()
     LeerRutasNoBorrados();
     // A list that could not be read shows empty or short: the user is told
     // why, in the main window's status box.
-    const QString error = FolderLists::readProtectedFolders().error;
-    if (!error.isEmpty() && form1Loaded())
-        form1().Alerta(3, error, true);
+    if (!m_unread.isEmpty() && form1Loaded())
+        form1().Alerta(3, m_unread, true);
 }
 
 void FormNoBorrar::storeList()
 {
+    // Written, the short list would become the stored one: the folders
+    // that could not be read would protect nothing.
+    if (!m_unread.isEmpty()) {
+        if (form1Loaded())
+            form1().Alerta(3, m_unread + QStringLiteral("\r\nLa lista de carpetas protegidas no se ha guardado."),
+                           true);
+        return;
+    }
     QStringList folders;
     for (int i = 0; i < List1->count(); ++i)
         folders << List1->item(i)->text();

@@ -83,6 +83,12 @@ protected:
     void loadList() override;
     void storeList() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Why List1 is not the stored list ("" when it is): a list read from a
+    // store that could not be read as written is never written back over
+    // it, nor over the file once mended.
+    QString m_unread;
 };
 
 inline UnidadesBuscar &unidadesBuscar() { return SingleWindow<UnidadesBuscar>::get(); }

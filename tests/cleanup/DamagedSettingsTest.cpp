@@ -169,3 +169,50 @@ TEST_F(DamagedSettings, AMendedFileIsReadAgainAndWhatWasSetMeanwhileIsKept)
     EXPECT_TRUE(check.ok()) << check.problem.toStdString();
     EXPECT_EQ(Settings::get("CarpetaBusca 0"), " D:\\Canción \"x\";=\\ ");
 }
+
+// The protected-folder window shows what it could read of a damaged list.
+// Closing it, as the user does after looking, never writes that short list
+// over the stored one: not over the damaged file, nor over the file once
+// the user has mended it.
+TEST_F(DamagedSettings, TheProtectedFolderWindowNeverStoresAListItCouldNotRead)
+{
+    const auto writeSettings = [](const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(settingsFile()).path());
+        QFile f(settingsFile());
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    };
+    struct Case
+    {
+        const char *what;
+        QByteArray file;
+        bool mended; // the user mends the file while the program runs
+    };
+    const Case cases[] = {
+        {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
+         false},
+        {"saved as UTF-16", utf16(kGood, true), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeSettings(c.file));
+        Settings::reset();
+        form1();
+        FormNoBorrar &w = formNoBorrar();
+        w.show();
+        w.Salir->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(form1().TextDecode->toPlainText().contains("La lista de carpetas protegidas no se ha guardado"))
+            << form1().TextDecode->toPlainText().toStdString();
+        if (c.mended) {
+            ASSERT_TRUE(writeSettings(kGood));
+        } else {
+            Settings::reset();
+            EXPECT_FALSE(FolderLists::readProtectedFolders().error.isEmpty()) << "the damage was written away";
+            ASSERT_TRUE(writeSettings(kGood));
+            Settings::reset();
+        }
+        const FolderLists::ProtectedFolders read = FolderLists::readProtectedFolders();
+        EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+        EXPECT_EQ(read.folders, (QStringList{"D:\\Audio\\Otra", "D:\\Audio\\Keep"}));
+    }
+}
