@@ -3,6 +3,7 @@
 
 #include "main/FolderLists.h"
 #include "main/Form1.h"
+#include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "platform/Twips.h"
 #include "services/Dialogo.h"
@@ -79,6 +80,15 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
 QVBoxLayout *FolderListWindow::layoutBox() const
 {
     return findChild<QVBoxLayout *>(QStringLiteral("layoutBox"));
+}
+
+bool FolderListWindow::mayStore(const QString &what) const
+{
+    if (m_unread.isEmpty())
+        return true;
+    if (form1Loaded())
+        form1().Alerta(3, m_unread + QStringLiteral("\r\n") + what + QStringLiteral(" no se ha guardado."), true);
+    return false;
 }
 
 void FolderListWindow::ElegirCArpeta_Click()
@@ -158,10 +168,18 @@ void UnidadesBuscar::loadList()
 {
     ListBusca->clear();
     ListBusca->addItems(FolderLists::storedSearchFolders());
+    const Settings::FileCheck check = Settings::checkFile();
+    m_unread.clear();
+    if (!check.ok())
+        m_unread = QStringLiteral(" >>> AVISO <<<   No se han podido leer las carpetas de búsqueda del archivo de "
+                                  "ajustes ")
+            + DriveMap::instance().toWindows(Settings::fileName()) + QStringLiteral(": ") + check.problem + u'.';
 }
 
 void UnidadesBuscar::storeList()
 {
+    if (!mayStore(QStringLiteral("La lista de carpetas de búsqueda")))
+        return;
     QStringList folders;
     for (int i = 0; i < ListBusca->count(); ++i)
         folders << ListBusca->item(i)->text();
@@ -213,12 +231,8 @@ void FormNoBorrar::storeList()
 {
     // Written, the short list would become the stored one: the folders
     // that could not be read would protect nothing.
-    if (!m_unread.isEmpty()) {
-        if (form1Loaded())
-            form1().Alerta(3, m_unread + QStringLiteral("\r\nLa lista de carpetas protegidas no se ha guardado."),
-                           true);
+    if (!mayStore(QStringLiteral("La lista de carpetas protegidas")))
         return;
-    }
     QStringList folders;
     for (int i = 0; i < List1->count(); ++i)
         folders << List1->item(i)->text();

@@ -174,7 +174,7 @@ TEST_F(DamagedSettings, AMendedFileIsReadAgainAndWhatWasSetMeanwhileIsKept)
 // Closing it, as the user does after looking, never writes that short list
 // over the stored one: not over the damaged file, nor over the file once
 // the user has mended it.
-TEST_F(DamagedSettings, TheProtectedFolderWindowNeverStoresAListItCouldNotRead)
+TEST_F(DamagedSettings, TheFolderWindowsNeverStoreAListTheyCouldNotRead)
 {
     const auto writeSettings = [](const QByteArray &bytes) {
         QDir().mkpath(QFileInfo(settingsFile()).path());
@@ -215,4 +215,17 @@ TEST_F(DamagedSettings, TheProtectedFolderWindowNeverStoresAListItCouldNotRead)
         EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
         EXPECT_EQ(read.folders, (QStringList{"D:\\Audio\\Otra", "D:\\Audio\\Keep"}));
     }
+
+    // Its twin, the search-folder window, the same.
+    const QByteArray search
+        = QByteArray(kGood).replace("TotalCarpetasBusca=0", "TotalCarpetasBusca=0\nCarpetaBusca%200=D:\\\\Audio");
+    Settings::reset();
+    ASSERT_TRUE(writeSettings("[General]\nNotas=algo\\\n" + search));
+    unidadesBuscar().Salir->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form1().TextDecode->toPlainText().contains("La lista de carpetas de búsqueda no se ha guardado"))
+        << form1().TextDecode->toPlainText().toStdString();
+    ASSERT_TRUE(writeSettings(search));
+    EXPECT_TRUE(Settings::checkFile().ok());
+    EXPECT_EQ(FolderLists::storedSearchFolders(), QStringList{"D:\\Audio"});
 }
