@@ -88,7 +88,14 @@ FileCheck examine(QSettings &s)
         c.problem = QStringLiteral("no se puede leer el archivo: ") + f.errorString();
         return c;
     }
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
+    // The store skips a UTF-8 byte-order mark, and then takes the group
+    // line after it for a format error (told only when it reads the file,
+    // not when it finds it unchanged): the group is read as a group here
+    // too, and the mark is what is named.
+    const bool byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
+    if (byteOrderMark)
+        bytes.remove(0, 3);
 
     const QString group = s.group();
     while (!s.group().isEmpty())
@@ -162,6 +169,8 @@ FileCheck examine(QSettings &s)
     else if (!c.notReadBack.isEmpty())
         c.problem
             = QStringLiteral("hay líneas que no se leen tal como están escritas (%1)").arg(c.notReadBack.first());
+    else if (byteOrderMark)
+        c.problem = QStringLiteral("empieza con una marca de orden de bytes (BOM): guárdelo como UTF-8 sin ella");
     else
         c.problem = status;
     return c;

@@ -27,7 +27,8 @@ QString fileName();
 // its group: a line ending in "\" before a group, an unclosed quote; a
 // value read as no text: a comma outside quotes makes it a list; key
 // names that are not UTF-8 text: a file saved as UTF-16; values that are
-// not UTF-8 text: a file saved in another code page) is held: nothing
+// not UTF-8 text: a file saved in another code page; a UTF-8 byte-order
+// mark, which the store takes for a format error) is held: nothing
 // is written over it while the program runs, so that what it holds stays
 // for the user to mend; the values set meanwhile live in memory only (and
 // sync() says they could not be written). Looked at when the store is

@@ -64,6 +64,7 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
         const char *what;
         QByteArray file;
         bool runs; // the run goes on (and keeps the protected take)
+        const char *why = ""; // what the status box says of it
     };
     QByteArray nulInValue = kGood;
     nulInValue.replace("Keep\n", QByteArray("Keep\0basura\n", 12));
@@ -80,6 +81,8 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
         {"a NUL inside the count", nulInCount, true},
         {"saved as UTF-16", utf16(kGood, true), false},
         {"saved as UTF-16 without a byte-order mark", utf16(kGood, false), false},
+        // The store reads it, and says its format is not valid.
+        {"saved as UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + kGood, false, "marca de orden de bytes"},
         {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
          false},
         // Its accents read as U+FFFD, and the next write would keep them so.
@@ -115,6 +118,8 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
             const QString last = asked().isEmpty() ? QString() : asked().last();
             EXPECT_TRUE(last.startsWith("Archivos que se borraran | " + says)) << last.toStdString();
             EXPECT_TRUE(form1().TextDecode->toPlainText().startsWith(says));
+            EXPECT_TRUE(form1().TextDecode->toPlainText().contains(QString::fromUtf8(c.why)))
+                << form1().TextDecode->toPlainText().toStdString();
             EXPECT_FALSE(form1().TextDecode->isHidden());
         }
         // Closing the window saves its options: that does not mend the
