@@ -3,6 +3,7 @@
 
 #include "main/FolderLists.h"
 #include "main/Form1.h"
+#include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "services/ModuleOpen.h"
 #include "services/Module3Ui.h"
@@ -77,6 +78,15 @@ FolderListWindow::FolderListWindow(const Config &config) : m_config(config)
 QVBoxLayout *FolderListWindow::layoutBox() const
 {
     return findChild<QVBoxLayout *>(QStringLiteral("layoutBox"));
+}
+
+bool FolderListWindow::mayStore(const QString &what) const
+{
+    if (m_unread.isEmpty())
+        return true;
+    if (form1Loaded())
+        form1().Alerta(3, m_unread + QStringLiteral("\r\n") + what + QStringLiteral(" no se ha guardado."), true);
+    return false;
 }
 
 void FolderListWindow::ElegirCArpeta_Click()
@@ -156,10 +166,18 @@ void UnidadesBuscar::loadList()
 {
     ListBusca->clear();
     ListBusca->addItems(FolderLists::storedSearchFolders());
+    const Settings::FileCheck check = Settings::checkFile();
+    m_unread.clear();
+    if (!check.ok())
+        m_unread = QStringLiteral(" >>> AVISO <<<   No se han podido leer las carpetas de búsqueda del archivo de "
+                                  "ajustes ")
+            + DriveMap::instance().toWindows(Settings::fileName()) + QStringLiteral(": ") + check.problem + u'.';
 }
 
 void UnidadesBuscar::storeList()
 {
+    if (!mayStore(QStringLiteral("La lista de carpetas de búsqueda")))
+        return;
     QStringList folders;
     for (int i = 0; i < ListBusca->count(); ++i)
         folders << ListBusca->item(i)->text();
@@ -195,6 +213,7 @@ void FormNoBorrar::LeerRutasNoBorrados()
     List1->clear();
     List1->addItems(FolderLists::storedProtectedFolders());
     Module3::AjustarScrollHorizontal(List1);
+    m_unread = FolderLists::readProtectedFolders().error;
 }
 
 void FormNoBorrar::loadList()
@@ -202,13 +221,16 @@ void FormNoBorrar::loadList()
     LeerRutasNoBorrados();
     // A list that could not be read shows empty or short: the user is told
     // why, in the main window's status box.
-    const QString error = FolderLists::readProtectedFolders().error;
-    if (!error.isEmpty() && form1Loaded())
-        form1().Alerta(3, error, true);
+    if (!m_unread.isEmpty() && form1Loaded())
+        form1().Alerta(3, m_unread, true);
 }
 
 void FormNoBorrar::storeList()
 {
+    // Written, the short list would become the stored one: the folders
+    // that could not be read would protect nothing.
+    if (!mayStore(QStringLiteral("La lista de carpetas protegidas")))
+        return;
     QStringList folders;
     for (int i = 0; i < List1->count(); ++i)
         folders << List1->item(i)->text();

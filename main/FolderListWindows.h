@@ -44,9 +44,16 @@ protected:
     virtual void storeList() = 0;
     QVBoxLayout *layoutBox() const;
 
+    // False, and the user told, while the list shown is not the stored one
+    // (m_unread says why): a list read from a store that could not be read
+    // as written is never written back over it, nor over the file once
+    // mended. `what` names the list ("La lista de carpetas de búsqueda").
+    bool mayStore(const QString &what) const;
+
     Config m_config;
     QListWidget *m_list = nullptr;
     bool m_closing = false;
+    QString m_unread;
 };
 
 class UnidadesBuscar final : public FolderListWindow

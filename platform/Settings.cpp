@@ -88,16 +88,31 @@ FileCheck examine(QSettings &s)
         c.problem = QStringLiteral("no se puede leer el archivo: ") + f.errorString();
         return c;
     }
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
+    // The store skips a UTF-8 byte-order mark, and then takes the group
+    // line after it for a format error (told only when it reads the file,
+    // not when it finds it unchanged): the group is read as a group here
+    // too, and the mark is what is named.
+    const bool byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
+    if (byteOrderMark)
+        bytes.remove(0, 3);
 
     const QString group = s.group();
     while (!s.group().isEmpty())
         s.endGroup();
     const QStringList all = s.allKeys();
-    s.beginGroup(group);
     const QSet<QString> read(all.cbegin(), all.cend());
+    // Every value the program writes is a text: one read as a list (a comma
+    // outside quotes) or as another type reads as no text at all.
+    QSet<QString> notTextType;
+    for (const QString &k : all) {
+        if (s.value(k).typeId() != QMetaType::QString)
+            notTextType.insert(k);
+    }
+    s.beginGroup(group);
 
     QString current; // "" outside any group, and under "[General]"
+    QString notText; // the first key whose value is no UTF-8 text
     for (const QByteArray &whole : bytes.split('\n')) {
         QByteArrayView line(whole);
         // A NUL byte ends nothing here: a file saved as UTF-16 has one in
@@ -134,14 +149,28 @@ FileCheck examine(QSettings &s)
             continue; // not a key line (the store's status says so)
         const QString full = current.isEmpty() ? *key : current + u'/' + *key;
         c.keys << full;
-        if (!read.contains(full))
+        if (!read.contains(full)) {
             c.notReadBack << full;
+        } else if (notTextType.contains(full)) {
+            c.notReadBack << full;
+        } else if (!line.sliced(eq + 1).isValidUtf8()) {
+            // Read, but not as written: a value saved in another code page
+            // reads its accents as U+FFFD, and the next write keeps them so.
+            c.notReadBack << full;
+            if (notText.isEmpty())
+                notText = full;
+        }
     }
     if (c.undecodable)
         c.problem = QStringLiteral("no está escrito como texto UTF-8 (¿guardado como UTF-16?)");
+    else if (!c.notReadBack.isEmpty() && c.notReadBack.first() == notText)
+        c.problem = QStringLiteral("el valor de %1 no está escrito como texto UTF-8 (¿guardado en otra codificación?)")
+                        .arg(notText);
     else if (!c.notReadBack.isEmpty())
         c.problem
             = QStringLiteral("hay líneas que no se leen tal como están escritas (%1)").arg(c.notReadBack.first());
+    else if (byteOrderMark)
+        c.problem = QStringLiteral("empieza con una marca de orden de bytes (BOM): guárdelo como UTF-8 sin ella");
     else
         c.problem = status;
     return c;

@@ -24,8 +24,11 @@ QString fileName();
 // How the store's file reads against what the store read from it. A file
 // that could not be read as it is written (the store's own status says so,
 // a key line of the file that the store did not read as it stands, under
-// its group: a line ending in "\" before a group, an unclosed quote; key
-// names that are not UTF-8 text: a file saved as UTF-16) is held: nothing
+// its group: a line ending in "\" before a group, an unclosed quote; a
+// value read as no text: a comma outside quotes makes it a list; key
+// names that are not UTF-8 text: a file saved as UTF-16; values that are
+// not UTF-8 text: a file saved in another code page; a UTF-8 byte-order
+// mark, which the store takes for a format error) is held: nothing
 // is written over it while the program runs, so that what it holds stays
 // for the user to mend; the values set meanwhile live in memory only (and
 // sync() says they could not be written). Looked at when the store is
@@ -35,7 +38,8 @@ struct FileCheck
     // Why the file could not be read as it is written ("" when it could).
     QString problem;
     // The keys of the file's lines, "group/key" ("key" outside any group),
-    // as the lines stand; and those of them the store did not read.
+    // as the lines stand; and those of them the store did not read as
+    // they stand.
     QStringList keys;
     QStringList notReadBack;
     // Key lines whose names are no text (NULs, not UTF-8): which keys they

@@ -581,6 +581,12 @@ bool removeEntries(int dir, const QByteArray &path, int depth, const QSet<QByteA
     return ok;
 }
 
+// Why a trash of the user's that breaks a rule is left as it is.
+QString refusal(const Found &found)
+{
+    return QStringLiteral("No se vacía la papelera: ") + found.why;
+}
+
 bool hasEntry(int dir)
 {
     const int copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
@@ -777,7 +783,7 @@ ShellResult emptyAll()
             if (!found.missing) {
                 ok = false;
                 if (error.isEmpty())
-                    error = QStringLiteral("No se vacía la papelera: ") + found.why;
+                    error = refusal(found);
             }
             return;
         }
@@ -794,10 +800,14 @@ ShellResult emptyAll()
     return ok ? ShellResult::ok() : ShellResult::failed(error);
 }
 
-bool isEmpty()
+bool isEmpty(QString *refused)
 {
     bool empty = true;
+    if (refused)
+        refused->clear();
     forEachBin([&](const Found &found) {
+        if (refused && refused->isEmpty() && !found.bin && !found.missing)
+            *refused = refusal(found);
         if (empty && found.bin)
             empty = !(found.bin->files.isOpen() && hasEntry(found.bin->files.get()))
                 && !(found.bin->info.isOpen() && hasEntry(found.bin->info.get()));

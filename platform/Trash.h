@@ -57,7 +57,10 @@ QStringList trashFolders();
 // and reported.
 ShellResult emptyAll();
 
-// True when no trash holds an entry in its "files" or "info" folder.
-bool isEmpty();
+// True when no trash holds an entry in its "files" or "info" folder. A
+// trash of the user's that is a link or not the user's own holds none that
+// may be removed: `refused`, when given, gets why the first one is left
+// (empty when none is), as emptyAll() would report it.
+bool isEmpty(QString *refused = nullptr);
 
 } // namespace Trash

@@ -12,6 +12,7 @@ namespace Module2 {
 
 // Empties every trash of the user. `root` is ignored (every caller passes
 // ""); `noConfirmation` zero: ask first (an empty trash asks nothing).
+// Failed, with the reason, when a trash of the user's is left as it is.
 ShellResult VaciarPapelera(const QString &root, int noConfirmation);
 
 } // namespace Module2

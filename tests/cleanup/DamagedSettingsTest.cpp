@@ -64,6 +64,7 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
         const char *what;
         QByteArray file;
         bool runs; // the run goes on (and keeps the protected take)
+        const char *why = ""; // what the status box says of it
     };
     QByteArray nulInValue = kGood;
     nulInValue.replace("Keep\n", QByteArray("Keep\0basura\n", 12));
@@ -80,8 +81,14 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
         {"a NUL inside the count", nulInCount, true},
         {"saved as UTF-16", utf16(kGood, true), false},
         {"saved as UTF-16 without a byte-order mark", utf16(kGood, false), false},
+        // The store reads it, and says its format is not valid.
+        {"saved as UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + kGood, false, "marca de orden de bytes"},
         {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
          false},
+        // Its accents read as U+FFFD, and the next write would keep them so.
+        {"a folder saved in another code page", QByteArray(kGood).replace("Otra", "Otr\xE1"), false},
+        // Read as a list of two texts, which is no text.
+        {"a comma outside quotes in a folder", QByteArray(kGood).replace("Otra", "Otra, vieja"), false},
         {"the list in another group after a rewrite",
          "[General]\nTotalRutasNoBorrar=0\nRutaNoBorrar%200=D:\\\\Audio\\\\Keep\n[Ruzvel]\nHScroll5=100\n", false},
     };
@@ -111,6 +118,8 @@ TEST_F(DamagedSettings, AStoreThatCannotBeReadAsWrittenIsNoEmptyProtectedList)
             const QString last = asked().isEmpty() ? QString() : asked().last();
             EXPECT_TRUE(last.startsWith("Archivos que se borraran | " + says)) << last.toStdString();
             EXPECT_TRUE(form1().TextDecode->toPlainText().startsWith(says));
+            EXPECT_TRUE(form1().TextDecode->toPlainText().contains(QString::fromUtf8(c.why)))
+                << form1().TextDecode->toPlainText().toStdString();
             EXPECT_FALSE(form1().TextDecode->isHidden());
         }
         // Closing the window saves its options: that does not mend the
@@ -164,4 +173,64 @@ TEST_F(DamagedSettings, AMendedFileIsReadAgainAndWhatWasSetMeanwhileIsKept)
     const Settings::FileCheck check = Settings::checkFile();
     EXPECT_TRUE(check.ok()) << check.problem.toStdString();
     EXPECT_EQ(Settings::get("CarpetaBusca 0"), " D:\\Canción \"x\";=\\ ");
+}
+
+// The protected-folder window shows what it could read of a damaged list.
+// Closing it, as the user does after looking, never writes that short list
+// over the stored one: not over the damaged file, nor over the file once
+// the user has mended it.
+TEST_F(DamagedSettings, TheFolderWindowsNeverStoreAListTheyCouldNotRead)
+{
+    const auto writeSettings = [](const QByteArray &bytes) {
+        QDir().mkpath(QFileInfo(settingsFile()).path());
+        QFile f(settingsFile());
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    };
+    struct Case
+    {
+        const char *what;
+        QByteArray file;
+        bool mended; // the user mends the file while the program runs
+    };
+    const Case cases[] = {
+        {"a count that is no number", QByteArray(kGood).replace("TotalRutasNoBorrar=1", "TotalRutasNoBorrar=uno"),
+         false},
+        {"saved as UTF-16", utf16(kGood, true), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeSettings(c.file));
+        Settings::reset();
+        form1();
+        FormNoBorrar &w = formNoBorrar();
+        w.show();
+        w.Salir->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(form1().TextDecode->toPlainText().contains("La lista de carpetas protegidas no se ha guardado"))
+            << form1().TextDecode->toPlainText().toStdString();
+        if (c.mended) {
+            ASSERT_TRUE(writeSettings(kGood));
+        } else {
+            Settings::reset();
+            EXPECT_FALSE(FolderLists::readProtectedFolders().error.isEmpty()) << "the damage was written away";
+            ASSERT_TRUE(writeSettings(kGood));
+            Settings::reset();
+        }
+        const FolderLists::ProtectedFolders read = FolderLists::readProtectedFolders();
+        EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+        EXPECT_EQ(read.folders, (QStringList{"D:\\Audio\\Otra", "D:\\Audio\\Keep"}));
+    }
+
+    // Its twin, the search-folder window, the same.
+    const QByteArray search
+        = QByteArray(kGood).replace("TotalCarpetasBusca=0", "TotalCarpetasBusca=0\nCarpetaBusca%200=D:\\\\Audio");
+    Settings::reset();
+    ASSERT_TRUE(writeSettings("[General]\nNotas=algo\\\n" + search));
+    unidadesBuscar().Salir->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form1().TextDecode->toPlainText().contains("La lista de carpetas de búsqueda no se ha guardado"))
+        << form1().TextDecode->toPlainText().toStdString();
+    ASSERT_TRUE(writeSettings(search));
+    EXPECT_TRUE(Settings::checkFile().ok());
+    EXPECT_EQ(FolderLists::storedSearchFolders(), QStringList{"D:\\Audio"});
 }

@@ -278,6 +278,19 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
     ASSERT_TRUE(Trash::emptyAll().done());
     EXPECT_TRUE(Module2::VaciarPapelera(QString(), 0).done());
     EXPECT_TRUE(questions.isEmpty());
+    // A trash of the user's that is refused (its "files" a link) is not
+    // emptied: that is said, even when no other trash holds anything.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    write("Elsewhere/keep.wav", "keep");
+    ASSERT_TRUE(QDir().mkpath(trash + "/info"));
+    QDir(trash + "/files").removeRecursively();
+    ASSERT_TRUE(QFile::link(host("Elsewhere"), trash + "/files"));
+    const ShellResult refused = Module2::VaciarPapelera(QString(), 0);
+    EXPECT_EQ(refused.outcome, ShellResult::Failed);
+    EXPECT_TRUE(refused.reason.contains("es un enlace")) << refused.reason.toStdString();
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(readAll(host("Elsewhere/keep.wav")), "keep");
+    ASSERT_TRUE(QFile::remove(trash + "/files"));
     ASSERT_TRUE(Trash::moveToTrash(write("Old/x.wav", "x")).done());
     select(w, {0});
     DialogAnswerer answer;
