@@ -39,7 +39,9 @@
 // emptying the trash; the list afterwards goes to ListAsociadosDespues.txt.
 // It prints "asociados=<file lines> carpetas=<headers> escaneadas=<folders
 // walked>", "deleted=<n> failed=<n>" after a deletion, the longest gap
-// between event runs of the scan, and last "seconds=<scan and totals>".
+// between event runs of the scan ("longest_event_gap_ms=") and of the
+// deletion ("asociados_delete_longest_gap_ms="), and last "seconds=<scan and
+// totals>".
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
@@ -238,6 +240,8 @@ int runAsociados(const QString &folder, const QString &filtro, const QString &mo
         }
     }
     std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(gap));
+    if (!mode.isEmpty())
+        std::printf("asociados_delete_longest_gap_ms=%lld\n", static_cast<long long>(deleteGap));
     // The whole road: the scan and, when asked, the deletion.
     const qint64 roadGap = std::max(gap, deleteGap);
     std::printf("asociados_longest_gap_ms=%lld (goal < 50: %s)\n", static_cast<long long>(roadGap),
