@@ -319,7 +319,7 @@ TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
     r.cmdRecuperar->click();
     EXPECT_EQ(readAll(host("P/a.wav")), Fixtures::noise(50000, 1));
     EXPECT_EQ(readAll(host("P/Sub/b.wav")), "b bytes");
-    EXPECT_EQ(r.Label1->text(), "Operación terminada");
+    EXPECT_EQ(r.Label1->text(), "Operación terminada   Recuperados: 2 de 2");
     EXPECT_FALSE(r.LabelCerrar->isHidden());
     EXPECT_EQ(r.lastOutcome().copied, 2);
 }
