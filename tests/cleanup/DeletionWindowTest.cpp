@@ -199,6 +199,15 @@ TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
     Form1::setLines(form1().ListBorrar, {win("new1.wav"), win("new2.wav")});
     w.show();
     EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("new1.wav"), win("new2.wav")}));
+
+    // The same lines naming other files (replaced since) are another list.
+    w.hide();
+    put("new2.wav", "the file listed now");
+    const FileRecord now = Fixtures::recordOfWindows(win("new2.wav"));
+    ASSERT_NE(now, w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>());
+    form1().ListBorrar->item(1)->setData(Form1::kRecordRole, QVariant::fromValue(now));
+    w.show();
+    EXPECT_EQ(w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>(), now);
 }
 
 TEST_F(DeletionWindow, NoRunStartsWhileTheMainWindowAnalyses)
@@ -274,9 +283,13 @@ TEST_F(DeletionWindow, ADeletionForGoodWithoutABackupIsAgreedToOnceAndCancelTouc
     ParaBorrar &w = window({a, b, c, win("Audio/Keep/k.wav")});
     select(w, {0, 2, 3});
     QStringList buttons;
+    bool nested = false;
     Ask::setFunction([&](const QString &title, const QString &text, const QStringList &b) {
         questions << title + " | " + text;
         buttons = b;
+        // Nothing starts while the question is open (one nested press at most).
+        if (!std::exchange(nested, true))
+            w.cmdHecho_Click();
         return 1; // Cancelar
     });
     DialogAnswerer answer;
@@ -1076,8 +1089,6 @@ TEST_F(DeletionWindow, NothingStartsInsideADeletionRun)
         assoc.ListAsociados_OLEDragDrop(&data);
     }
     ASSERT_EQ(Form1::lines(assoc.ListAsociados).mid(3), QStringList{win("A/a.h2")});
-    Recuperar &r = recuperar();
-    r.show();
     const QString busy = "Espere a que termine el borrado de archivos no utilizados.";
     w.CheckConfirmar->setChecked(true);
     QString assocDelete, assocDrop, open, closing;
@@ -1096,6 +1107,10 @@ TEST_F(DeletionWindow, NothingStartsInsideADeletionRun)
         assoc.ListAsociados_OLEDragDrop(&data);
         assocDrop = assoc.LabelEstado->text();
         assocLines = Form1::lines(assoc.ListAsociados);
+        // The restore window, shown during the run (the run closed it as it
+        // started).
+        Recuperar &r = recuperar();
+        r.show();
         const int before = answer.answered();
         r.cmdOpen->click();
         dialogs = answer.answered() - before;
