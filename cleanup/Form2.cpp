@@ -42,6 +42,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -113,6 +114,19 @@ bool mainAnalysing()
 QString numero(double mb)
 {
     return Asociados::textoMegas(mb);
+}
+
+// Letting go of a million elements at once holds the window for a while: in
+// pieces, the window's events running between them.
+template <typename T>
+void releaseInPieces(std::vector<T> &v, Progress &progress)
+{
+    constexpr size_t kPiece = 16384;
+    while (!v.empty()) {
+        v.erase(v.end() - std::ptrdiff_t(std::min(v.size(), kPiece)), v.end());
+        progress.pump();
+    }
+    v.shrink_to_fit();
 }
 
 } // namespace
@@ -919,9 +933,15 @@ void Form2::cmdHecho_Click()
     // lines and headers are never deleted (they stay, selected).
     const int rows = ListAsociados->count();
     std::vector<char> selected(size_t(rows), 0);
-    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection())
+    qsizetype most = 0;
+    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection()) {
         std::fill(selected.begin() + r.top(), selected.begin() + r.bottom() + 1, 1);
+        most += r.height();
+    }
+    // Room for every item at once: growing a vector of a million items
+    // moves them all in one stretch.
     std::vector<Deletion::Item> items;
+    items.reserve(size_t(most));
     int count = 0;
     qint64 bytes = 0;
     for (int i = 0; i < rows; ++i) {
@@ -966,7 +986,7 @@ void Form2::cmdHecho_Click()
     Deletion::FileOps realOps;
     Deletion::FileOps &files = m_ops ? *m_ops : realOps;
     std::vector<char> gone(size_t(rows), 0);
-    const Deletion::Report report = Deletion::run(items, options, files, progress,
+    Deletion::Report report = Deletion::run(items, options, files, progress,
                                                   [&](size_t k, const Deletion::ItemResult &r) {
                                                       if (r.status == Deletion::Status::Deleted)
                                                           gone[size_t(items[k].row)] = 1;
@@ -1024,6 +1044,8 @@ void Form2::cmdHecho_Click()
     }
     // Every count the window shows is of the list as it is now.
     recontar(progress);
+    releaseInPieces(items, progress);
+    releaseInPieces(report.items, progress);
 
     if (mainShown)
         form1().showNormal();
