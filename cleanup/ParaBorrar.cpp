@@ -44,12 +44,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -80,6 +82,19 @@ const QString kBusy = QStringLiteral("Espere a que termine el borrado de archivo
 // colour otherwise.
 constexpr unsigned kGreen = 0xFF00;
 constexpr unsigned kWarning = 0x8080FF;
+
+// Letting go of a million elements at once holds the window for a while: in
+// pieces, the window's events running between them (the run is still on).
+template <typename T>
+void releaseInPieces(std::vector<T> &v)
+{
+    constexpr size_t kPiece = 16384;
+    while (!v.empty()) {
+        v.erase(v.end() - std::ptrdiff_t(std::min(v.size(), kPiece)), v.end());
+        EventPump::pumpEvents();
+    }
+    v.shrink_to_fit();
+}
 
 bool storedCheck(const Settings::IntKey &key)
 {
@@ -375,6 +390,7 @@ void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<
     }
     Module3::AjustarScrollHorizontal(ListBorrar, progress);
     LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
+    m_noBorrados = int(lines.size());
     mostrarAviso();
 }
 
@@ -388,10 +404,7 @@ void ParaBorrar::mostrarAviso()
 
 void ParaBorrar::contarNoBorrados()
 {
-    int n = 0;
-    for (int i = 0; i < ListBorrar->count(); ++i)
-        n += ListBorrar->item(i)->text().endsWith(mark()) ? 0 : 1;
-    LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(n));
+    LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(m_noBorrados));
 }
 
 void ParaBorrar::SalvarOpciones()
@@ -488,8 +501,11 @@ void ParaBorrar::ListBorrar_MouseMove(const QPoint &at)
 void ParaBorrar::deleteSelectedLines()
 {
     for (int i = ListBorrar->count() - 1; i >= 0; --i) {
-        if (ListBorrar->item(i)->isSelected())
-            delete ListBorrar->takeItem(i);
+        if (!ListBorrar->item(i)->isSelected())
+            continue;
+        if (!ListBorrar->item(i)->text().endsWith(mark()))
+            --m_noBorrados;
+        delete ListBorrar->takeItem(i);
     }
 }
 
@@ -591,20 +607,28 @@ void ParaBorrar::cmdHecho_Click()
 
 bool ParaBorrar::confirmarSinCopia()
 {
+    // Nothing else starts while the files are counted and the question is
+    // open, and the selection holds still: a long list is counted with the
+    // window's events running.
+    const QScopedValueRollback busy(EstaBorrando, true);
+    ListBorrar->setSelectionMode(QAbstractItemView::NoSelection);
+    const auto selectable = qScopeGuard([this] { ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection); });
     // The files the run would delete: selected, not deleted already, not
     // under a protected folder.
     const QStringList protectedFolders = FolderLists::storedProtectedFolders();
     int n = 0;
-    for (int i = 0; i < ListBorrar->count(); ++i) {
-        const QListWidgetItem *item = ListBorrar->item(i);
-        if (item->isSelected() && !item->text().endsWith(mark())
-            && !FolderLists::isProtected(item->text(), protectedFolders))
-            ++n;
+    int seen = 0;
+    for (const QItemSelectionRange &r : ListBorrar->selectionModel()->selection()) {
+        for (int row = r.top(); row <= r.bottom(); ++row) {
+            const QString text = ListBorrar->item(row)->text();
+            if (!text.endsWith(mark()) && !FolderLists::isProtected(text, protectedFolders))
+                ++n;
+            if ((++seen & 1023) == 0)
+                EventPump::pumpEvents();
+        }
     }
     if (n == 0)
         return true;
-    // Nothing else starts while the question is open.
-    const QScopedValueRollback busy(EstaBorrando, true);
     return Ask::question(QStringLiteral("Borrar definitivamente"),
                          QStringLiteral("Se van a borrar definitivamente %1 archivos sin copia de seguridad. No se "
                                         "podrán recuperar. ¿Continuar?")
@@ -684,7 +708,18 @@ void ParaBorrar::BorrarSeleccionados()
     // (a line already deleted is not offered again).
     std::vector<Deletion::Item> items;
     std::vector<QListWidgetItem *> rows;
+    // Room for them all at once: growing a vector of a million items moves
+    // them all in one stretch.
+    qsizetype selected = 0;
+    for (const QItemSelectionRange &r : ListBorrar->selectionModel()->selection())
+        selected += r.height();
+    items.reserve(size_t(selected));
+    rows.reserve(size_t(selected));
     for (int i = 0; i < ListBorrar->count(); ++i) {
+        // The run is on (nothing changes the list): a long one lets the
+        // window's events run as it is read.
+        if ((i & 1023) == 1023)
+            EventPump::pumpEvents();
         QListWidgetItem *item = ListBorrar->item(i);
         if (!item->isSelected() || item->text().endsWith(mark()))
             continue;
@@ -697,13 +732,14 @@ void ParaBorrar::BorrarSeleccionados()
     Deletion::FileOps files;
     RunProgress progress(*this);
     QStringList gone;
-    const Deletion::Report report
+    Deletion::Report report
         = Deletion::run(items, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
               if (r.status != Deletion::Status::Deleted)
                   return;
               rows[k]->setText(items[k].path + mark());
               gone << items[k].path;
               ++NumBorrados;
+              --m_noBorrados;
           });
 
     m_outcome.deleted = report.deleted;
@@ -719,7 +755,11 @@ void ParaBorrar::BorrarSeleccionados()
     QStringList reasons;
     QHash<QString, int> counts;
     int notReached = 0;
-    for (const Deletion::ItemResult &r : report.items) {
+    for (size_t k = 0; k < report.items.size(); ++k) {
+        const Deletion::ItemResult &r = report.items[k];
+        // Still inside the run: a long list lets the window's events run.
+        if ((k & 1023) == 1023)
+            EventPump::pumpEvents();
         if (r.status == Deletion::Status::NotReached) {
             ++notReached;
             continue;
@@ -737,6 +777,9 @@ void ParaBorrar::BorrarSeleccionados()
     // The files that are gone are no longer offered by the main window.
     if (form1Loaded())
         form1().quitarBorrados(gone);
+    releaseInPieces(items);
+    releaseInPieces(rows);
+    releaseInPieces(report.items);
 
     XP_Bar->hide();
     if (!report.started) {

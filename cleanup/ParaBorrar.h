@@ -122,7 +122,7 @@ private:
     // The hint over the list: its own text, and the main window's warning
     // that the folders hold projects the analysis left out.
     void mostrarAviso();
-    // The count label from the lines that are not marked as deleted.
+    // The count label: the lines not marked as deleted.
     void contarNoBorrados();
     // Whether this list is the main window's: the same lines naming the
     // same files.
@@ -131,6 +131,7 @@ private:
 
     QString CarpetaElegida; // the backup folder chosen last (kept between runs)
     int NumBorrados = 0;
+    int m_noBorrados = 0; // lines not marked as deleted
     Outcome m_outcome;
     bool m_closing = false;
 };
