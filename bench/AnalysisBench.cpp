@@ -10,7 +10,8 @@
 // file (to the trash or for good; --backup DIR ticks the backup and answers
 // its folder dialog with DIR); --restore LOG reads LOG in the restore window
 // and restores it (PATH may then be left out). Every question is answered
-// with its first button. With --dump the deletion window's list after the
+// with its first button, as a user who means the deletion would ("Borrar"
+// to the question before a deletion for good, "Sí"). With --dump the deletion window's list after the
 // run goes to ParaBorrar.txt and the restore list to Recuperar.txt.
 // --delete-twice: after the first run the deletion window is closed and
 // opened again, every item selected, and the run started again.
