@@ -614,8 +614,12 @@ bool ParaBorrar::confirmarSinCopia()
     ListBorrar->setSelectionMode(QAbstractItemView::NoSelection);
     const auto selectable = qScopeGuard([this] { ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection); });
     // The files the run would delete: selected, not deleted already, not
-    // under a protected folder.
-    const QStringList protectedFolders = FolderLists::storedProtectedFolders();
+    // under a protected folder. Protected folders that cannot be read stop
+    // the run before it touches anything, which says why: nothing to ask.
+    const FolderLists::ProtectedFolders protegidas = FolderLists::readProtectedFolders();
+    if (!protegidas.error.isEmpty())
+        return true;
+    const QStringList &protectedFolders = protegidas.folders;
     int n = 0;
     int seen = 0;
     for (const QItemSelectionRange &r : ListBorrar->selectionModel()->selection()) {
