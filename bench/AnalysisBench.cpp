@@ -10,7 +10,8 @@
 // file (to the trash or for good; --backup DIR ticks the backup and answers
 // its folder dialog with DIR); --restore LOG reads LOG in the restore window
 // and restores it (PATH may then be left out). Every question is answered
-// with its first button. With --dump the deletion window's list after the
+// with its first button, as a user who means the deletion would ("Borrar"
+// to the question before a deletion for good, "Sí"). With --dump the deletion window's list after the
 // run goes to ParaBorrar.txt and the restore list to Recuperar.txt.
 // --delete-twice: after the first run the deletion window is closed and
 // opened again, every item selected, and the run started again.
@@ -39,7 +40,9 @@
 // emptying the trash; the list afterwards goes to ListAsociadosDespues.txt.
 // It prints "asociados=<file lines> carpetas=<headers> escaneadas=<folders
 // walked>", "deleted=<n> failed=<n>" after a deletion, the longest gap
-// between event runs of the scan, and last "seconds=<scan and totals>".
+// between event runs of the scan ("longest_event_gap_ms=") and of the
+// deletion ("asociados_delete_longest_gap_ms="), and last "seconds=<scan and
+// totals>".
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
@@ -238,6 +241,8 @@ int runAsociados(const QString &folder, const QString &filtro, const QString &mo
         }
     }
     std::printf("longest_event_gap_ms=%lld\n", static_cast<long long>(gap));
+    if (!mode.isEmpty())
+        std::printf("asociados_delete_longest_gap_ms=%lld\n", static_cast<long long>(deleteGap));
     // The whole road: the scan and, when asked, the deletion.
     const qint64 roadGap = std::max(gap, deleteGap);
     std::printf("asociados_longest_gap_ms=%lld (goal < 50: %s)\n", static_cast<long long>(roadGap),

@@ -251,12 +251,18 @@ public:
     {
         if (text.startsWith(QStringLiteral("Archivos borrados"))) {
             // Runs add their blocks one after another: the header shown is
-            // the newest run's.
-            m_out.label = shown(text);
+            // that of the newest run that deleted something (a run that
+            // deleted nothing leaves its header alone), or the newest when
+            // none did.
+            m_header = shown(text);
+            m_headerShown = false;
+            if (!m_anyEntry)
+                m_out.label = m_header;
             return;
         }
         if (text.startsWith(QStringLiteral("------")) || isBlank(text))
             return;
+        entry();
         ++m_lines;
         const QString problem = badText ? QStringLiteral("no es texto UTF-8 válido") : lineProblem(text);
         // The same target twice is one path; the same name (in either case)
@@ -283,6 +289,7 @@ public:
 
     void longLine(qint64 number, qint64 bytes)
     {
+        entry();
         ++m_lines;
         refuse(number, QStringLiteral("(%1 bytes)").arg(bytes),
                QStringLiteral("la línea es demasiado larga para ser una ruta"));
@@ -316,6 +323,15 @@ public:
     Contents &out() { return m_out; }
 
 private:
+    // A line of the block under the last header.
+    void entry()
+    {
+        m_anyEntry = true;
+        if (!m_headerShown && !m_header.isNull())
+            m_out.label = m_header;
+        m_headerShown = true;
+    }
+
     void refuse(qint64 number, const QString &text, const QString &reason)
     {
         ++m_out.refusedCount;
@@ -324,6 +340,9 @@ private:
     }
 
     Contents m_out;
+    QString m_header;          // the last header line read
+    bool m_headerShown = false; // its block holds a line
+    bool m_anyEntry = false;
     qint64 m_lines = 0;
     std::vector<std::pair<QString, QString>> m_paths; // line, file name
     QHash<QString, QStringList> m_targets;            // case-folded name -> the targets naming it

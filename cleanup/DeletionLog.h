@@ -79,7 +79,7 @@ struct Refused
 // What the restore takes from a log.
 struct Contents
 {
-    QString label;          // the header line of the newest run (the last one)
+    QString label;          // the header line of the newest run that lists files (else the newest)
     QStringList paths;      // each path once, in log order
     QStringList repeated;   // file names listed more than once (left out)
     std::vector<Refused> refused; // lines that cannot be restored (at most kMaxRefusedShown kept)

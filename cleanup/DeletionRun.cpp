@@ -182,6 +182,14 @@ void Runner::settle(size_t index, Status status, const QString &reason)
 void Runner::act(size_t index, bool afterCopy)
 {
     const Item &item = m_items[index];
+    // The trash asks for itself; a deletion for good asks here.
+    if (!m_o.toTrash && m_o.confirm
+        && !Ask::yes(QStringLiteral("Eliminar archivo"), QStringLiteral("¿Está seguro de que desea eliminar \"")
+                                                             + item.path
+                                                             + QStringLiteral("\" definitivamente?"))) {
+        settle(index, Status::Skipped, QStringLiteral("no confirmado"));
+        return;
+    }
     const ShellResult r = m_o.toTrash        ? m_files.trash(item.record, item.path, m_o.confirm)
                           : m_o.keepReadOnly ? m_files.removeUnlessReadOnly(item.record)
                                              : m_files.remove(item.record);
@@ -223,6 +231,7 @@ void Runner::copyOne(size_t index)
     // Never replace a backup, in either letter case: two takes of one name
     // from two folders would leave one unrestorable.
     if (m_backupNames.contains(name.toCaseFolded())) {
+        ++m_report.nameTaken;
         settle(index, Status::Skipped, QStringLiteral("ya existe una copia con ese nombre en ") + m_o.backupFolder);
         return;
     }

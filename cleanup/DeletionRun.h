@@ -71,7 +71,7 @@ struct Item
 struct Options
 {
     bool toTrash = false;     // else for good
-    bool confirm = false;     // ask before each file goes to the trash
+    bool confirm = false;     // ask before each file goes (to the trash or for good)
     bool emptyTrashFirst = false;
     // For good: a read-only file is kept (and counted as failed).
     bool keepReadOnly = false;
@@ -102,6 +102,9 @@ struct Report
     // not be written); empty when it did not.
     QString stopped;
     QStringList problems; // one line per skipped or failed item, with the reason
+    // Of the skipped: those whose name was taken in the backup folder (by a
+    // file there before the run, or copied earlier in it).
+    int nameTaken = 0;
 };
 
 // Runs the deletion of `items`. `progress` shows the row reached, lets the

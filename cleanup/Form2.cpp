@@ -42,6 +42,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -113,6 +114,19 @@ bool mainAnalysing()
 QString numero(double mb)
 {
     return Asociados::textoMegas(mb);
+}
+
+// Letting go of a million elements at once holds the window for a while: in
+// pieces, the window's events running between them.
+template <typename T>
+void releaseInPieces(std::vector<T> &v, Progress &progress)
+{
+    constexpr size_t kPiece = 16384;
+    while (!v.empty()) {
+        v.erase(v.end() - std::ptrdiff_t(std::min(v.size(), kPiece)), v.end());
+        progress.pump();
+    }
+    v.shrink_to_fit();
 }
 
 } // namespace
@@ -613,6 +627,7 @@ void Form2::HacerLista()
     if (ListAsociados->count() > 0) {
         LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
                             + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" Carpetas"));
+        m_totalConMb = false;
         LabelTotal->show();
         LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
                                 + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
@@ -664,6 +679,7 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
             LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
                                 + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" carpetas  ")
                                 + numero(General::TotalMbAsociados) + QStringLiteral(" Mb. total"));
+            m_totalConMb = true;
             LabelTotal->show();
             LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
                                     + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
@@ -906,82 +922,115 @@ void Form2::cmdHecho_Click()
         return;
     }
     SeleccionEnCurso = true;
-    General::NumAsociados = ContarSeleccion();
-    if (General::NumAsociados == 0) {
+    // Busy from here: a long selection is read with the window's events
+    // running between its pieces.
+    m_borrando = true;
+    RunProgress progress;
+
+    // The selected rows, from the selection's runs as they stand now (what
+    // is clicked meanwhile changes nothing of this deletion), and the
+    // selected file lines, each with the file it was listed with: blank
+    // lines and headers are never deleted (they stay, selected).
+    const int rows = ListAsociados->count();
+    std::vector<char> selected(size_t(rows), 0);
+    qsizetype most = 0;
+    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection()) {
+        std::fill(selected.begin() + r.top(), selected.begin() + r.bottom() + 1, 1);
+        most += r.height();
+    }
+    // Room for every item at once: growing a vector of a million items
+    // moves them all in one stretch.
+    std::vector<Deletion::Item> items;
+    items.reserve(size_t(most));
+    int count = 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < rows; ++i) {
+        if ((i & 1023) == 1023)
+            progress.pump();
+        if (!selected[size_t(i)])
+            continue;
+        ++count;
+        const QListWidgetItem *item = ListAsociados->item(i);
+        if (roleOf(item) != Linea::File)
+            continue;
+        const FileRecord record = item->data(Form1::kRecordRole).value<FileRecord>();
+        if (record.size > 0)
+            bytes += record.size;
+        items.push_back({i, item->text(), record});
+    }
+    // What the selection count shows (ContarSeleccion), read once.
+    General::NumAsociados = count;
+    General::TotalMbAsociados = 0;
+    if (count == 0) {
+        m_borrando = false;
         form1().AvisoMsg(QStringLiteral("No hay nada seleccionado"), kTitulo);
         SeleccionEnCurso = false;
         return;
     }
+    mostrarSeleccion(count, bytes);
     FrameOpciones->hide();
-    m_borrando = true;
     const bool mainShown = form1Loaded() && form1().isVisible();
     if (mainShown)
         form1().showMinimized();
     showMinimized();
 
-    // The selected file lines, each with the file it was listed with: blank
-    // lines and headers are never deleted (they stay, selected).
-    // The selected rows are read from the selection's runs once (asking
-    // each line would look it up among thousands of runs).
-    std::vector<bool> selected(size_t(ListAsociados->count()), false);
-    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection())
-        for (int row = r.top(); row <= r.bottom(); ++row)
-            selected[size_t(row)] = true;
-    std::vector<Deletion::Item> items;
-    for (int i = 0; i < ListAsociados->count(); ++i) {
-        QListWidgetItem *item = ListAsociados->item(i);
-        if (!selected[size_t(i)] || roleOf(item) != Linea::File)
-            continue;
-        items.push_back({i, item->text(), item->data(Form1::kRecordRole).value<FileRecord>()});
-    }
     Deletion::Options options;
     options.toTrash = CheckBorrarPapelera->isChecked();
-    options.confirm = CheckConfirmar->isChecked();
+    // The box asks before each file goes to the trash; a deletion for good
+    // asks nothing.
+    options.confirm = options.toTrash && CheckConfirmar->isChecked();
     options.emptyTrashFirst = CheckVaciarPapelera->isChecked();
     // Deleted for good without force: a read-only file stays.
     options.keepReadOnly = true;
-    options.rows = ListAsociados->count();
+    options.rows = rows;
     Deletion::FileOps realOps;
     Deletion::FileOps &files = m_ops ? *m_ops : realOps;
-    RunProgress progress;
-    std::vector<bool> gone(items.size(), false);
-    const Deletion::Report report = Deletion::run(items, options, files, progress,
+    std::vector<char> gone(size_t(rows), 0);
+    Deletion::Report report = Deletion::run(items, options, files, progress,
                                                   [&](size_t k, const Deletion::ItemResult &r) {
-                                                      gone[k] = r.status == Deletion::Status::Deleted;
+                                                      if (r.status == Deletion::Status::Deleted)
+                                                          gone[size_t(items[k].row)] = 1;
                                                   });
 
     // A line leaves the list only when its file is really gone. The lines
     // go by rows (nothing else changed the list meanwhile: it is busy), runs
-    // of neighbours together, from the end so the rows above stay put; a
-    // list of tens of thousands takes a while, so events run between runs.
-    // The lines that stay selected are selected again afterwards, at once:
-    // removing rows under thousands of selected runs moves every one of them.
+    // of neighbours together in pieces, from the end so the rows above stay
+    // put; the window's events run between pieces. The lines that stay
+    // selected are selected again afterwards, at once: removing rows under
+    // thousands of selected runs moves every one of them.
+    constexpr int kPiece = 4096;
     ListAsociados->setUpdatesEnabled(false);
     ListAsociados->clearSelection();
-    for (size_t k = items.size(); k-- > 0;) {
-        if (!gone[k])
+    for (int last = rows - 1; last >= 0;) {
+        if (!gone[size_t(last)]) {
+            --last;
             continue;
-        const int last = items[k].row;
-        int first = last;
-        while (k > 0 && gone[k - 1] && items[k - 1].row == first - 1) {
-            --k;
-            --first;
         }
+        int first = last;
+        while (first > 0 && gone[size_t(first - 1)] && last - first + 1 < kPiece)
+            --first;
         ListAsociados->model()->removeRows(first, last - first + 1);
-        selected.erase(selected.begin() + first, selected.begin() + last + 1);
+        last = first - 1;
         progress.pump();
     }
     QItemSelection stay;
     const QAbstractItemModel *model = ListAsociados->model();
-    for (int i = 0; i < int(selected.size());) {
-        if (!selected[size_t(i)]) {
+    for (int i = 0, now = 0; i < rows;) {
+        if (gone[size_t(i)]) {
             ++i;
             continue;
         }
-        const int first = i;
-        while (i < int(selected.size()) && selected[size_t(i)])
+        if (!selected[size_t(i)]) {
             ++i;
-        stay.select(model->index(first, 0), model->index(i - 1, 0));
+            ++now;
+            continue;
+        }
+        const int from = now;
+        while (i < rows && selected[size_t(i)] && !gone[size_t(i)]) {
+            ++i;
+            ++now;
+        }
+        stay.select(model->index(from, 0), model->index(now - 1, 0));
     }
     ListAsociados->selectionModel()->select(stay, QItemSelectionModel::Select);
     ListAsociados->setUpdatesEnabled(true);
@@ -993,7 +1042,10 @@ void Form2::cmdHecho_Click()
         if (report.items[k].status == Deletion::Status::NotReached)
             m_outcome.problems << items[k].path + QStringLiteral("  ->  no se ha intentado borrar");
     }
-    General::NumAsociados -= report.deleted;
+    // Every count the window shows is of the list as it is now.
+    recontar(progress);
+    releaseInPieces(items, progress);
+    releaseInPieces(report.items, progress);
 
     if (mainShown)
         form1().showNormal();
@@ -1002,6 +1054,90 @@ void Form2::cmdHecho_Click()
     mostrarBorrados();
     SeleccionEnCurso = false;
     Timer1->stop();
+}
+
+void Form2::mostrarSeleccion(int count, qint64 bytes)
+{
+    if (count == 0) {
+        LabelSelec->hide();
+        return;
+    }
+    General::TotalMbAsociados = Asociados::megas(bytes);
+    LabelSelec->setText(QString::number(count) + QStringLiteral(" seleccionados  ")
+                        + numero(General::TotalMbAsociados) + QStringLiteral(" Mb."));
+    LabelSelec->show();
+}
+
+void Form2::recontar(Progress &progress)
+{
+    // Each header's totals of the file lines below it, the window's totals
+    // of every header, and the selection's count.
+    int selectedCount = 0;
+    qint64 selectedBytes = 0;
+    qint64 files = 0, folders = 0, allBytes = 0;
+    const int rows = ListAsociados->count();
+    for (int i = 0; i < rows;) {
+        QListWidgetItem *item = ListAsociados->item(i);
+        if ((i & 1023) == 1023)
+            progress.pump();
+        if (item->isSelected())
+            ++selectedCount;
+        if (roleOf(item) != Linea::Header) {
+            if (roleOf(item) == Linea::File) {
+                // A file line before any header (none is written so).
+                const qint64 size = item->data(Form1::kRecordRole).value<FileRecord>().size;
+                ++files;
+                if (size > 0)
+                    allBytes += size;
+                if (item->isSelected() && size > 0)
+                    selectedBytes += size;
+            }
+            ++i;
+            continue;
+        }
+        int j = i + 1;
+        while (j < rows && roleOf(ListAsociados->item(j)) == Linea::Blank) {
+            selectedCount += ListAsociados->item(j)->isSelected();
+            ++j;
+        }
+        qint64 n = 0, blockBytes = 0;
+        for (; j < rows && roleOf(ListAsociados->item(j)) == Linea::File; ++j) {
+            const QListWidgetItem *file = ListAsociados->item(j);
+            const qint64 size = file->data(Form1::kRecordRole).value<FileRecord>().size;
+            ++n;
+            if (size > 0)
+                blockBytes += size;
+            if (file->isSelected()) {
+                ++selectedCount;
+                if (size > 0)
+                    selectedBytes += size;
+            }
+            if ((j & 1023) == 1023)
+                progress.pump();
+        }
+        // The totals stand after the folder's path, after its last " - ".
+        const QString text = item->text();
+        const qsizetype cut = text.lastIndexOf(QStringLiteral(" - "));
+        if (cut > 0) {
+            const QString now = text.left(cut) + QStringLiteral(" - ") + QString::number(n)
+                + QStringLiteral(" archivos  ") + numero(Asociados::megas(blockBytes)) + QStringLiteral(" Mb. total");
+            if (now != text)
+                item->setText(now);
+        }
+        files += n;
+        allBytes += blockBytes;
+        folders += n > 0;
+        i = j;
+    }
+    General::NumAsociados = selectedCount;
+    mostrarSeleccion(selectedCount, selectedBytes);
+    General::NumCarpetasAsociados = folders;
+    if (!LabelTotal->isHidden()) {
+        LabelTotal->setText(QString::number(files) + QStringLiteral(" archivos asociados en  ") + QString::number(folders)
+                            + (m_totalConMb ? QStringLiteral(" carpetas  ") + numero(Asociados::megas(allBytes))
+                                                  + QStringLiteral(" Mb. total")
+                                            : QStringLiteral(" Carpetas")));
+    }
 }
 
 void Form2::mostrarBorrados()

@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QTimer;
+class Progress;
 
 namespace Deletion {
 class FileOps;
@@ -153,11 +154,17 @@ private:
     QString motivoOcupado() const;
     void estado(const QString &text, bool problem);
     void mostrarBorrados();
+    // The selection's count and size into LabelSelec (hidden for none).
+    void mostrarSeleccion(int count, qint64 bytes);
+    // After a deletion: the headers' totals, LabelTotal and the selection
+    // count, from the lines left.
+    void recontar(Progress &progress);
 
     bool SeleccionEnCurso = false;
     bool m_escaneando = false;
     bool m_borrando = false;
     bool m_closing = false;
+    bool m_totalConMb = false; // LabelTotal as a drop writes it (with the size)
     int m_pasadosPorAlto = 0;
     Outcome m_outcome;
     Deletion::FileOps *m_ops = nullptr;

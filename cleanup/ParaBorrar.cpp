@@ -11,6 +11,8 @@
 #include "main/FolderLists.h"
 #include "main/Peers.h"
 #include "main/Perdidos.h"
+#include "main/Unused.h"
+#include "platform/Ask.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
 #include "platform/ShellCopy.h"
@@ -32,6 +34,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -41,11 +44,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -68,6 +74,27 @@ constexpr Settings::IntKey check(const char *name)
 constexpr Settings::IntKey kCheckKeys[] = {check("ParaBorrar.CheckAudio"), check("ParaBorrar.CheckBorrarPapelera"),
                                            check("ParaBorrar.CheckVaciarPapelera"), check("ParaBorrar_No ToolTips"),
                                            check("ParaBorrar.CheckConfirmar"), check("ParaBorrar.CheckBackup")};
+
+const QString kHint = QStringLiteral(" Los items que NO estén seleccionados, no se borrarán    También se pueden "
+                                     "eliminar de la lista pulsando tecla <Supr>");
+const QString kBusy = QStringLiteral("Espere a que termine el borrado de archivos no utilizados.");
+// The result panel: green when every selected file went, the warning
+// colour otherwise.
+constexpr unsigned kGreen = 0xFF00;
+constexpr unsigned kWarning = 0x8080FF;
+
+// Letting go of a million elements at once holds the window for a while: in
+// pieces, the window's events running between them (the run is still on).
+template <typename T>
+void releaseInPieces(std::vector<T> &v)
+{
+    constexpr size_t kPiece = 16384;
+    while (!v.empty()) {
+        v.erase(v.end() - std::ptrdiff_t(std::min(v.size(), kPiece)), v.end());
+        EventPump::pumpEvents();
+    }
+    v.shrink_to_fit();
+}
 
 bool storedCheck(const Settings::IntKey &key)
 {
@@ -158,9 +185,7 @@ ParaBorrar::ParaBorrar()
     Salir->setIcon(picture(this, QStringLiteral("window-close"), QStyle::SP_DialogCloseButton));
     LabelErase = new QLabel(this);
     LabelErase->setObjectName(QStringLiteral("LabelErase"));
-    Label1 = new QLabel(QStringLiteral(" Los items que NO estén seleccionados, no se borrarán    También se pueden "
-                                       "eliminar de la lista pulsando tecla <Supr>"),
-                        this);
+    Label1 = new QLabel(kHint, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     setBack(Label1, 0xFFFFC0);
@@ -272,6 +297,7 @@ void ParaBorrar::Form_Load()
     Cancela->hide();
     if (ListBorrar->count() > 0)
         cmdHecho->show();
+    mostrarAviso();
     const QSignalBlocker block(HScroll5);
     HScroll5->setValue(kOpacity.value());
     HScroll5_Scroll();
@@ -364,6 +390,21 @@ void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<
     }
     Module3::AjustarScrollHorizontal(ListBorrar, progress);
     LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
+    m_noBorrados = int(lines.size());
+    mostrarAviso();
+}
+
+void ParaBorrar::mostrarAviso()
+{
+    // The user decides here: a list that may name files of projects the
+    // analysis did not read says so while it is shown.
+    const int others = form1Loaded() && ListBorrar->count() > 0 ? form1().otherProjects : 0;
+    Label1->setText(others > 0 ? kHint + u'\n' + Unused::otherProjectsNotice(others) : kHint);
+}
+
+void ParaBorrar::contarNoBorrados()
+{
+    LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(m_noBorrados));
 }
 
 void ParaBorrar::SalvarOpciones()
@@ -460,8 +501,11 @@ void ParaBorrar::ListBorrar_MouseMove(const QPoint &at)
 void ParaBorrar::deleteSelectedLines()
 {
     for (int i = ListBorrar->count() - 1; i >= 0; --i) {
-        if (ListBorrar->item(i)->isSelected())
-            delete ListBorrar->takeItem(i);
+        if (!ListBorrar->item(i)->isSelected())
+            continue;
+        if (!ListBorrar->item(i)->text().endsWith(mark()))
+            --m_noBorrados;
+        delete ListBorrar->takeItem(i);
     }
 }
 
@@ -529,6 +573,8 @@ void ParaBorrar::cmdHecho_Click()
     // Nor inside a scan or a deletion of the associated-files window.
     if (form2Loaded() && form2().ocupado())
         return;
+    if (!CheckBackup->isChecked() && !CheckBorrarPapelera->isChecked() && !confirmarSinCopia())
+        return;
     // Each of these windows is closed when it is open (shown); a hidden one
     // keeps what it holds.
     if (recuperarLoaded() && recuperar().isVisible())
@@ -557,6 +603,42 @@ void ParaBorrar::cmdHecho_Click()
     setRunning(false);
     CancelaOp = false;
     showOutcome();
+}
+
+bool ParaBorrar::confirmarSinCopia()
+{
+    // Nothing else starts while the files are counted and the question is
+    // open, and the selection holds still: a long list is counted with the
+    // window's events running.
+    const QScopedValueRollback busy(EstaBorrando, true);
+    ListBorrar->setSelectionMode(QAbstractItemView::NoSelection);
+    const auto selectable = qScopeGuard([this] { ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection); });
+    // The files the run would delete: selected, not deleted already, not
+    // under a protected folder. Protected folders that cannot be read stop
+    // the run before it touches anything, which says why: nothing to ask.
+    const FolderLists::ProtectedFolders protegidas = FolderLists::readProtectedFolders();
+    if (!protegidas.error.isEmpty())
+        return true;
+    const QStringList &protectedFolders = protegidas.folders;
+    int n = 0;
+    int seen = 0;
+    for (const QItemSelectionRange &r : ListBorrar->selectionModel()->selection()) {
+        for (int row = r.top(); row <= r.bottom(); ++row) {
+            const QString text = ListBorrar->item(row)->text();
+            if (!text.endsWith(mark()) && !FolderLists::isProtected(text, protectedFolders))
+                ++n;
+            if ((++seen & 1023) == 0)
+                EventPump::pumpEvents();
+        }
+    }
+    if (n == 0)
+        return true;
+    return Ask::question(QStringLiteral("Borrar definitivamente"),
+                         QStringLiteral("Se van a borrar definitivamente %1 archivos sin copia de seguridad. No se "
+                                        "podrán recuperar. ¿Continuar?")
+                             .arg(n),
+                         {QStringLiteral("Borrar"), QStringLiteral("Cancelar")})
+        == 0;
 }
 
 void ParaBorrar::Cancela_Click()
@@ -630,7 +712,18 @@ void ParaBorrar::BorrarSeleccionados()
     // (a line already deleted is not offered again).
     std::vector<Deletion::Item> items;
     std::vector<QListWidgetItem *> rows;
+    // Room for them all at once: growing a vector of a million items moves
+    // them all in one stretch.
+    qsizetype selected = 0;
+    for (const QItemSelectionRange &r : ListBorrar->selectionModel()->selection())
+        selected += r.height();
+    items.reserve(size_t(selected));
+    rows.reserve(size_t(selected));
     for (int i = 0; i < ListBorrar->count(); ++i) {
+        // The run is on (nothing changes the list): a long one lets the
+        // window's events run as it is read.
+        if ((i & 1023) == 1023)
+            EventPump::pumpEvents();
         QListWidgetItem *item = ListBorrar->item(i);
         if (!item->isSelected() || item->text().endsWith(mark()))
             continue;
@@ -643,13 +736,14 @@ void ParaBorrar::BorrarSeleccionados()
     Deletion::FileOps files;
     RunProgress progress(*this);
     QStringList gone;
-    const Deletion::Report report
+    Deletion::Report report
         = Deletion::run(items, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
               if (r.status != Deletion::Status::Deleted)
                   return;
               rows[k]->setText(items[k].path + mark());
               gone << items[k].path;
               ++NumBorrados;
+              --m_noBorrados;
           });
 
     m_outcome.deleted = report.deleted;
@@ -659,9 +753,37 @@ void ParaBorrar::BorrarSeleccionados()
     m_outcome.started = report.started;
     m_outcome.stopped = report.stopped;
     m_outcome.problems = report.problems;
+    m_outcome.selected = int(items.size());
+    m_outcome.nameTaken = report.nameTaken;
+    // Each reason once, with its count.
+    QStringList reasons;
+    QHash<QString, int> counts;
+    int notReached = 0;
+    for (size_t k = 0; k < report.items.size(); ++k) {
+        const Deletion::ItemResult &r = report.items[k];
+        // Still inside the run: a long list lets the window's events run.
+        if ((k & 1023) == 1023)
+            EventPump::pumpEvents();
+        if (r.status == Deletion::Status::NotReached) {
+            ++notReached;
+            continue;
+        }
+        if (r.status == Deletion::Status::Deleted)
+            continue;
+        if (!counts.contains(r.reason))
+            reasons << r.reason;
+        ++counts[r.reason];
+    }
+    for (const QString &r : reasons)
+        m_outcome.reasons << r + QStringLiteral(" (") + QString::number(counts.value(r)) + u')';
+    if (notReached > 0 && !report.cancelled)
+        m_outcome.reasons << QStringLiteral("no se ha llegado a ellos (") + QString::number(notReached) + u')';
     // The files that are gone are no longer offered by the main window.
     if (form1Loaded())
         form1().quitarBorrados(gone);
+    releaseInPieces(items);
+    releaseInPieces(rows);
+    releaseInPieces(report.items);
 
     XP_Bar->hide();
     if (!report.started) {
@@ -671,48 +793,56 @@ void ParaBorrar::BorrarSeleccionados()
     }
     cmdHecho->hide();
     Salir->show();
+    contarNoBorrados();
 }
 
 void ParaBorrar::showOutcome()
 {
     if (!m_outcome.started)
         return;
-    QString text;
-    unsigned colour = 0xFF00;
-    if (!m_outcome.stopped.isEmpty()) {
-        text = QStringLiteral(" >> No se han podido efectuar todas las operaciones << \n") + m_outcome.stopped;
-        colour = 0x8080FF;
-    } else if (m_outcome.cancelled) {
-        text = QStringLiteral(" >> Se han Cancelado todas las operaciones << ");
-        colour = 0x8080FF;
-    } else if (m_outcome.failed > 0) {
-        text = QStringLiteral(" >> No se han podido efectuar todas las operaciones << ");
-        colour = 0x8080FF;
-    } else if (m_outcome.deleted > 0) {
-        text = QStringLiteral(" >> Se han efectuado todas las operaciones << ");
-    } else {
-        text = QStringLiteral(" >> No hay archivos para borrar << ");
+    const Outcome &o = m_outcome;
+    // The success text only when every selected file went; a run that
+    // deleted nothing never says it did.
+    const bool all = o.selected > 0 && o.deleted == o.selected;
+    QStringList lines;
+    unsigned colour = kWarning;
+    if (!o.stopped.isEmpty())
+        lines << o.stopped;
+    else if (o.cancelled)
+        lines << QStringLiteral(" >> Se han Cancelado todas las operaciones << ");
+    else if (o.selected == 0) {
+        lines << QStringLiteral(" >> No hay archivos para borrar << ");
+        colour = kGreen;
+    } else if (all) {
+        lines << QStringLiteral(" >> Se han efectuado todas las operaciones << ");
+        colour = kGreen;
     }
-    text += QStringLiteral("\nBorrados: %1    Omitidos: %2    Fallidos: %3")
-                .arg(m_outcome.deleted)
-                .arg(m_outcome.skipped)
-                .arg(m_outcome.failed);
-    LabelEstado->setText(text);
-    LabelEstado->setToolTip(m_outcome.problems.join(u'\n'));
+    const QString counts
+        = QStringLiteral("Borrados: %1    Omitidos: %2    Fallidos: %3").arg(o.deleted).arg(o.skipped).arg(o.failed);
+    if (o.selected > 0)
+        lines << counts;
+    lines << o.reasons;
+    const QString collision
+        = o.nameTaken > 0 ? QStringLiteral("Hay %1 archivos con el mismo nombre que otro ya copiado: bórrelos en otra "
+                                           "tanda con otra carpeta de copia.")
+                                .arg(o.nameTaken)
+                          : QString();
+    if (!collision.isEmpty())
+        lines << collision;
+    LabelEstado->setText(lines.join(u'\n'));
+    LabelEstado->setToolTip(o.problems.mid(0, 200).join(u'\n'));
     LabelEstado->setStyleSheet(colourSheet(colorFromBgr(colour)));
     LabelEstado->show();
-    if (m_outcome.failed > 0 || m_outcome.skipped > 0 || !m_outcome.stopped.isEmpty()) {
-        QStringList shown = m_outcome.problems.mid(0, 20);
-        if (!m_outcome.stopped.isEmpty())
-            shown.prepend(m_outcome.stopped + QStringLiteral("\r\n"));
-        if (m_outcome.problems.size() > 20)
-            shown << QStringLiteral("... y %1 más").arg(m_outcome.problems.size() - 20);
+    if (o.failed > 0 || o.skipped > 0 || !o.stopped.isEmpty()) {
+        QStringList shown = o.problems.mid(0, 20);
+        if (!o.stopped.isEmpty())
+            shown.prepend(o.stopped + QStringLiteral("\r\n"));
+        if (o.problems.size() > 20)
+            shown << QStringLiteral("... y %1 más").arg(o.problems.size() - 20);
+        if (!collision.isEmpty())
+            shown << QStringLiteral("\r\n") + collision;
         QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"),
-                             QStringLiteral("Borrados: %1    Omitidos: %2    Fallidos: %3\r\n\r\n")
-                                     .arg(m_outcome.deleted)
-                                     .arg(m_outcome.skipped)
-                                     .arg(m_outcome.failed)
-                                 + shown.join(QStringLiteral("\r\n")));
+                             counts + QStringLiteral("\r\n\r\n") + shown.join(QStringLiteral("\r\n")));
     }
 }
 
@@ -726,6 +856,9 @@ void ParaBorrar::closeEvent(QCloseEvent *event)
     // The run walks this window's list: it cannot go while the run is on.
     if (EstaBorrando) {
         event->ignore();
+        LabelEstado->setText(kBusy);
+        LabelEstado->setStyleSheet(colourSheet(colorFromBgr(kWarning)));
+        LabelEstado->show();
         return;
     }
     event->accept();

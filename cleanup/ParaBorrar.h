@@ -46,6 +46,11 @@ public:
         bool started = false;
         QString stopped; // why the run stopped before its end (not a cancel)
         QStringList problems; // one line per skipped or failed item, with the reason
+        int selected = 0;  // the files handed to the run
+        int nameTaken = 0; // skipped: their name was taken in the backup folder
+        // Each reason an item was kept for, once, with how many it kept:
+        // "<reason> (<count>)", in the order they first came.
+        QStringList reasons;
     };
     const Outcome &lastOutcome() const { return m_outcome; }
 
@@ -110,7 +115,15 @@ private:
     // `at`: the mouse in the list's viewport.
     void ListBorrar_MouseMove(const QPoint &at);
     void setRunning(bool running);
+    // Asks once before a run that deletes for good without a backup; true
+    // when the run may go on.
+    bool confirmarSinCopia();
     void showOutcome();
+    // The hint over the list: its own text, and the main window's warning
+    // that the folders hold projects the analysis left out.
+    void mostrarAviso();
+    // The count label: the lines not marked as deleted.
+    void contarNoBorrados();
     // Whether this list is the main window's: the same lines naming the
     // same files.
     bool sameAsMain() const;
@@ -118,6 +131,7 @@ private:
 
     QString CarpetaElegida; // the backup folder chosen last (kept between runs)
     int NumBorrados = 0;
+    int m_noBorrados = 0; // lines not marked as deleted
     Outcome m_outcome;
     bool m_closing = false;
 };

@@ -163,8 +163,13 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 void Recuperar::cmdOpen_Click()
 {
     // Nothing is read or restored inside a deletion run.
-    if (m_busy || Peers::deletion().EstaBorrando())
+    if (m_busy)
         return;
+    if (Peers::deletion().EstaBorrando()) {
+        Label1->setText(QStringLiteral("Espere a que termine el borrado de archivos no utilizados."));
+        Label1->show();
+        return;
+    }
     Peers::player().unloadFormMedia();
     if (form1Loaded())
         form1().ListPath->hide();
@@ -331,12 +336,11 @@ void Recuperar::RecuperarArchivos()
     m_outcome.failed += int(m_refusedCount);
     m_outcome.problems << m_refused;
     cmdRecuperar->hide();
-    QString text = QStringLiteral("Operación terminada");
+    // How many of the files the log lists came back.
+    const int listed = m_outcome.copied + m_outcome.declined + m_outcome.failed;
+    QString text = QStringLiteral("Operación terminada   Recuperados: %1 de %2").arg(m_outcome.copied).arg(listed);
     if (m_outcome.failed > 0 || m_outcome.declined > 0)
-        text += QStringLiteral("   Recuperados: %1    No reemplazados: %2    Fallidos: %3")
-                    .arg(m_outcome.copied)
-                    .arg(m_outcome.declined)
-                    .arg(m_outcome.failed);
+        text += QStringLiteral("    No reemplazados: %1    Fallidos: %2").arg(m_outcome.declined).arg(m_outcome.failed);
     Label1->setText(text);
     cmdOpen->hide();
     LabelCerrar->show();

@@ -58,6 +58,8 @@ void Form1::quitarBorrados(const QStringList &gone)
         ListBorrar->model()->removeRows(first, i - first + 1);
         i = first - 1;
     }
+    // The caption counts the files still offered.
+    LabelErase[1]->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(ListBorrar->count()));
     if (ListBorrar->count() == 0)
         CommandBorrado->hide();
 }

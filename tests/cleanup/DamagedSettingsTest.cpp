@@ -3,6 +3,7 @@
 #include "main/FolderLists.h"
 #include "main/Form1.h"
 
+#include "platform/Ask.h"
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
 #include "tests/support/Fixtures.h"
@@ -47,6 +48,8 @@ protected:
     {
         WindowTest::SetUp();
         use(paraBorrarPeer());
+        // The deletion for good is agreed to, as a user who means it.
+        Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 0; });
     }
 };
 

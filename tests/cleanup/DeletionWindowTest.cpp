@@ -1,8 +1,10 @@
 #include "cleanup/ParaBorrar.h"
+#include "cleanup/Form2.h"
 #include "cleanup/Recuperar.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
 #include "main/Form1.h"
+#include "main/Unused.h"
 
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
@@ -15,10 +17,12 @@
 #include "tests/support/DuringRestore.h"
 #include "tests/support/Readable.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include "main/Peers.h"
 #include "services/Class1.h"
 #include "services/ShellOps.h"
+#include "services/WinColor.h"
 #include "tests/support/WindowTest.h"
 #include "tests/support/Watchdog.h"
 
@@ -31,6 +35,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,10 +43,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <utility>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,7 +67,17 @@ protected:
     {
         WindowTest::SetUp();
         use(paraBorrarPeer());
+        // Every question answered as a user who means the deletion would
+        // (its first button, unless `answerFor` says otherwise), each noted
+        // as "title | text".
+        Ask::setFunction([this](const QString &title, const QString &text, const QStringList &) {
+            questions << title + " | " + text;
+            return answerFor ? answerFor(title) : 0;
+        });
     }
+
+    QStringList questions;
+    std::function<int(const QString &title)> answerFor;
 
     // The deletion window over these lines of the main window's list, each
     // with its file recorded as the analysis records it.
@@ -182,6 +199,15 @@ TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
     Form1::setLines(form1().ListBorrar, {win("new1.wav"), win("new2.wav")});
     w.show();
     EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("new1.wav"), win("new2.wav")}));
+
+    // The same lines naming other files (replaced since) are another list.
+    w.hide();
+    put("new2.wav", "the file listed now");
+    const FileRecord now = Fixtures::recordOfWindows(win("new2.wav"));
+    ASSERT_NE(now, w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>());
+    form1().ListBorrar->item(1)->setData(Form1::kRecordRole, QVariant::fromValue(now));
+    w.show();
+    EXPECT_EQ(w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>(), now);
 }
 
 TEST_F(DeletionWindow, NoRunStartsWhileTheMainWindowAnalyses)
@@ -217,7 +243,9 @@ TEST_F(DeletionWindow, DeletesForGoodOnlySelectedExistingFiles)
     EXPECT_TRUE(w.cmdHecho->isHidden());
     EXPECT_FALSE(w.Salir->isHidden());
     EXPECT_TRUE(w.XP_Bar->isHidden());
-    EXPECT_TRUE(w.LabelEstado->text().startsWith(" >> Se han efectuado todas las operaciones << "));
+    EXPECT_EQ(questions, QStringList{"Borrar definitivamente | Se van a borrar definitivamente 3 archivos sin copia de "
+                                     "seguridad. No se podrán recuperar. ¿Continuar?"})
+        << "once for the run";
 }
 
 TEST_F(DeletionWindow, ARunClosesThePlayerAndRestoreWindowsOnlyWhenShown)
@@ -245,23 +273,91 @@ TEST_F(DeletionWindow, ARunClosesThePlayerAndRestoreWindowsOnlyWhenShown)
     EXPECT_EQ(player.unloads, before + 1);
 }
 
-TEST_F(DeletionWindow, RecycleBinModeAsksWhenToldAndKeepsOnNo)
+// A deletion for good without a backup is agreed to once, before any file
+// is touched; "Cancelar" leaves every file and the window as they were.
+TEST_F(DeletionWindow, ADeletionForGoodWithoutABackupIsAgreedToOnceAndCancelTouchesNothing)
 {
-    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
-    ParaBorrar &w = window({a, b});
-    w.CheckBorrarPapelera->setChecked(true);
-    w.CheckConfirmar->setChecked(true);
-    int asked = 0;
-    Ask::setFunction([&](const QString &, const QString &, const QStringList &) { return asked++ == 0 ? 0 : 1; });
-    select(w, {0, 1});
+    const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b"), c = put("P/c.wav", "c");
+    put("Audio/Keep/k.wav", "k");
+    FolderLists::storeProtectedFolders({win("Audio/Keep")});
+    ParaBorrar &w = window({a, b, c, win("Audio/Keep/k.wav")});
+    select(w, {0, 2, 3});
+    QStringList buttons;
+    bool nested = false;
+    Ask::setFunction([&](const QString &title, const QString &text, const QStringList &b) {
+        questions << title + " | " + text;
+        buttons = b;
+        // Nothing starts while the question is open (one nested press at most).
+        if (!std::exchange(nested, true))
+            w.cmdHecho_Click();
+        return 1; // Cancelar
+    });
     DialogAnswerer answer;
     w.cmdHecho->click();
-    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(questions, QStringList{"Borrar definitivamente | Se van a borrar definitivamente 2 archivos sin copia de "
+                                     "seguridad. No se podrán recuperar. ¿Continuar?"})
+        << "the protected file is not counted";
+    EXPECT_EQ(buttons, (QStringList{"Borrar", "Cancelar"}));
+    for (const char *f : {"P/a.wav", "P/b.wav", "P/c.wav", "Audio/Keep/k.wav"})
+        EXPECT_TRUE(QFileInfo::exists(host(f))) << f;
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a, b, c, win("Audio/Keep/k.wav")}));
+    EXPECT_EQ(w.ListBorrar->selectedItems().size(), 3);
+    EXPECT_FALSE(w.cmdHecho->isHidden());
+    EXPECT_TRUE(w.LabelEstado->isHidden());
+    EXPECT_FALSE(w.EstaBorrando);
+    EXPECT_TRUE(answer.messages().isEmpty());
+
+    // To the trash or with a backup, nothing is lost for good: no question.
+    questions.clear();
+    w.CheckBorrarPapelera->setChecked(true);
+    Ask::setFunction([&](const QString &title, const QString &text, const QStringList &) {
+        questions << title + " | " + text;
+        return 0;
+    });
+    w.cmdHecho->click();
+    EXPECT_TRUE(questions.isEmpty()) << questions.join("\n").toStdString();
     EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
-    EXPECT_TRUE(QFileInfo::exists(host("P/b.wav"))) << "answered no";
-    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
-    EXPECT_TRUE(readAll(trash + "/info/a.wav.trashinfo").contains("Path=")) << "in the trash, restorable";
-    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a + "  --> Borrado", b}));
+}
+
+// "Confirmar antes de borrar" asks before every file, in every mode.
+TEST_F(DeletionWindow, ConfirmingAsksBeforeEveryFileInEveryMode)
+{
+    struct Mode
+    {
+        const char *name;
+        bool toTrash, backup;
+    };
+    for (const Mode m : {Mode{"for good", false, false}, Mode{"trash", true, false}, Mode{"backup, for good", false, true},
+                         Mode{"backup, trash", true, true}}) {
+        SCOPED_TRACE(m.name);
+        const QString a = put("P/a.wav", "a"), b = put("P/b.wav", "b");
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
+        ParaBorrar &w = window({a, b});
+        w.CheckBorrarPapelera->setChecked(m.toTrash);
+        w.CheckBackup->setChecked(m.backup);
+        w.CheckConfirmar->setChecked(true);
+        questions.clear();
+        int perFile = 0;
+        answerFor = [&](const QString &title) { return title == "Eliminar archivo" && perFile++ > 0 ? 1 : 0; };
+        select(w, {0, 1});
+        DialogAnswerer answer;
+        if (m.backup)
+            answer.queuePath(host("Backup"));
+        w.cmdHecho->click();
+        EXPECT_EQ(perFile, 2) << questions.join("\n").toStdString();
+        EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+        EXPECT_EQ(readAll(host("P/b.wav")), "b") << "answered no";
+        EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a + "  --> Borrado", b}));
+        EXPECT_EQ(w.lastOutcome().reasons, QStringList{"no confirmado (1)"});
+        if (m.toTrash) {
+            const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+            EXPECT_TRUE(readAll(trash + "/info/a.wav.trashinfo").contains("Path=")) << "in the trash, restorable";
+            Trash::emptyAll();
+        }
+        w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
@@ -269,11 +365,7 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
     const QString a = put("P/a.wav", "a");
     ParaBorrar &w = window({a});
     w.CheckVaciarPapelera->setChecked(true);
-    QStringList questions;
-    Ask::setFunction([&](const QString &title, const QString &, const QStringList &) {
-        questions << title;
-        return 1; // No
-    });
+    answerFor = [](const QString &title) { return title == "Vaciar Papelera de reciclaje" ? 1 : 0; }; // No
     // An empty trash is emptied without a word.
     ASSERT_TRUE(Trash::emptyAll().done());
     EXPECT_TRUE(Module2::VaciarPapelera(QString(), 0).done());
@@ -295,7 +387,9 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
     select(w, {0});
     DialogAnswerer answer;
     w.cmdHecho->click();
-    EXPECT_EQ(questions, QStringList{"Vaciar Papelera de reciclaje"});
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_TRUE(questions[0].startsWith("Borrar definitivamente | "));
+    EXPECT_TRUE(questions[1].startsWith("Vaciar Papelera de reciclaje | "));
     EXPECT_FALSE(QFileInfo::exists(host("P/a.wav"))) << "a no to emptying still deletes";
 }
 
@@ -332,7 +426,7 @@ TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
     r.cmdRecuperar->click();
     EXPECT_EQ(readAll(host("P/a.wav")), Fixtures::noise(50000, 1));
     EXPECT_EQ(readAll(host("P/Sub/b.wav")), "b bytes");
-    EXPECT_EQ(r.Label1->text(), "Operación terminada");
+    EXPECT_EQ(r.Label1->text(), "Operación terminada   Recuperados: 2 de 2");
     EXPECT_FALSE(r.LabelCerrar->isHidden());
     EXPECT_EQ(r.lastOutcome().copied, 2);
 }
@@ -811,4 +905,250 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     EXPECT_FALSE(QFileInfo::exists(host("R/back.wav")));
     again.cmdRecuperar_Click();
     EXPECT_EQ(readAll(host("R/back.wav")), "b") << "once the analysis is over";
+}
+
+// The success text only when every selected file went; otherwise the
+// counts in the warning colour and each reason once, with its count.
+TEST_F(DeletionWindow, TheResultPanelSaysEverythingWentOnlyWhenItDid)
+{
+    const QString green = colourSheet(colorFromBgr(0xFF00)), warning = colourSheet(colorFromBgr(0x8080FF));
+    struct Case
+    {
+        const char *name;
+        QStringList files;   // listed and selected
+        QStringList missing; // listed and selected, gone before the run
+        bool backup;
+        QString panel;
+    };
+    put("Backup/t3.wav", "an older backup");
+    const Case cases[] = {
+        {"all went", {"A/t1.wav", "A/t2.wav"}, {}, false,
+         " >> Se han efectuado todas las operaciones << \nBorrados: 2    Omitidos: 0    Fallidos: 0"},
+        {"one missing", {"A/t1.wav"}, {"A/gone.wav", "A/gone2.wav"}, false,
+         "Borrados: 1    Omitidos: 2    Fallidos: 0\nno existe (2)"},
+        {"nothing went", {}, {"A/gone.wav"}, false, "Borrados: 0    Omitidos: 1    Fallidos: 0\nno existe (1)"},
+        {"names taken in the backup folder", {"A/t1.wav", "B/t1.wav", "A/t3.wav"}, {"A/gone.wav"}, true,
+         "Borrados: 1    Omitidos: 3    Fallidos: 0\nya existe una copia con ese nombre en " + win("Backup")
+             + " (2)\nno existe (1)\nHay 2 archivos con el mismo nombre que otro ya copiado: bórrelos en otra tanda "
+               "con otra carpeta de copia."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList lines;
+        for (const QString &f : c.files)
+            lines << put(f, f.toUtf8());
+        for (const QString &f : c.missing)
+            lines << put(f, "gone before the run");
+        ParaBorrar &w = window(lines);
+        for (const QString &f : c.missing)
+            QFile::remove(host(f));
+        w.CheckBackup->setChecked(c.backup);
+        w.ListBorrar->selectAll();
+        DialogAnswerer answer;
+        if (c.backup)
+            answer.queuePath(host("Backup"));
+        w.cmdHecho->click();
+        EXPECT_EQ(w.LabelEstado->text(), c.panel);
+        EXPECT_EQ(w.LabelEstado->styleSheet(), c.panel.startsWith(" >> Se han efectuado") ? green : warning);
+        w.close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(DeletionWindow, TheResultPanelCountsTheFilesThatCouldNotBeDeleted)
+{
+    RUN_AS_ORDINARY_USER();
+    const QString a = put("A/a.wav", "a"), b = put("Locked/b.wav", "b");
+    ASSERT_EQ(::chmod(QFile::encodeName(host("Locked")).constData(), 0555), 0);
+    ParaBorrar &w = window({a, b});
+    w.ListBorrar->selectAll();
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    ::chmod(QFile::encodeName(host("Locked")).constData(), 0755);
+    EXPECT_EQ(readAll(host("Locked/b.wav")), "b");
+    const QStringList panel = w.LabelEstado->text().split('\n');
+    ASSERT_EQ(panel.size(), 2) << w.LabelEstado->text().toStdString();
+    EXPECT_EQ(panel[0], "Borrados: 1    Omitidos: 0    Fallidos: 1");
+    EXPECT_TRUE(panel[1].startsWith("no se ha podido borrar: ")) << panel[1].toStdString();
+    EXPECT_TRUE(panel[1].endsWith("permiso denegado (1)")) << panel[1].toStdString();
+    EXPECT_EQ(w.LabelEstado->styleSheet(), colourSheet(colorFromBgr(0x8080FF)));
+}
+
+// Where the user decides, the list says when the folders hold projects the
+// analysis did not read (their takes may be offered).
+TEST_F(DeletionWindow, TheHintWarnsOfProjectsTheAnalysisLeftOut)
+{
+    put("P/Audio/a.wav", "a");
+    put("P/Audio/b.wav", "b");
+    put("P/Audio/c.wav", "c");
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/a.wav")}));
+    put("P/B.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
+    Form1 &f = form1();
+    f.AbrirRuta(win("P/A.vip"));
+    ASSERT_EQ(f.otherProjects, 1);
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    ASSERT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("P/Audio/b.wav"), win("P/Audio/c.wav")}));
+    EXPECT_TRUE(w.Label1->text().startsWith(" Los items que NO estén seleccionados, no se borrarán"));
+    EXPECT_TRUE(w.Label1->text().endsWith("\n" + Unused::otherProjectsNotice(1))) << w.Label1->text().toStdString();
+
+    // The whole folder analysed: every project counts, nothing to warn of.
+    f.AbrirRuta(win("P"));
+    ASSERT_EQ(Form1::lines(w.ListBorrar), QStringList{win("P/Audio/c.wav")});
+    EXPECT_EQ(w.Label1->text(), " Los items que NO estén seleccionados, no se borrarán    También se pueden eliminar de "
+                                "la lista pulsando tecla <Supr>");
+}
+
+// The run acts on the file the analysis listed, never on another one that
+// bears its name now or answers to it in another letter case.
+TEST_F(DeletionWindow, ARunTouchesOnlyTheFilesTheAnalysisListed)
+{
+    put("P/Audio/used.wav", "u");
+    put("P/Audio/x.wav", "listed");
+    put("P/Audio/Take.wav", "take");
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/used.wav")}));
+    Form1 &f = form1();
+    f.AbrirRuta(win("P"));
+    ASSERT_EQ(Form1::lines(f.ListBorrar), (QStringList{win("P/Audio/Take.wav"), win("P/Audio/x.wav")}));
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    w.ListBorrar->selectAll();
+    // Another file in x.wav's place (written beside it, so its inode is new),
+    // and Take.wav left only as take.wav.
+    write("P/Audio/x.new", "another file");
+    ASSERT_EQ(::rename(QFile::encodeName(host("P/Audio/x.new")).constData(),
+                       QFile::encodeName(host("P/Audio/x.wav")).constData()),
+              0);
+    ASSERT_TRUE(QFile::rename(host("P/Audio/Take.wav"), host("P/Audio/take.wav")));
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_EQ(readAll(host("P/Audio/x.wav")), "another file");
+    EXPECT_EQ(readAll(host("P/Audio/take.wav")), "take");
+    EXPECT_EQ(w.lastOutcome().deleted, 0);
+    EXPECT_EQ(w.lastOutcome().skipped, 2);
+    EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("P/Audio/Take.wav"), win("P/Audio/x.wav")}));
+    EXPECT_TRUE(w.LabelEstado->text().startsWith("Borrados: 0    Omitidos: 2    Fallidos: 0\n"))
+        << w.LabelEstado->text().toStdString();
+    const QString problems = w.lastOutcome().problems.join("\n");
+    EXPECT_TRUE(problems.contains(win("P/Audio/Take.wav") + "  ->  ")) << problems.toStdString();
+    EXPECT_TRUE(problems.contains(win("P/Audio/x.wav") + "  ->  ")) << problems.toStdString();
+}
+
+// After a new analysis in which a listed file was replaced, the window's
+// list names the new file: the texts alike do not make the lists alike.
+TEST_F(DeletionWindow, ANewAnalysisGivesTheWindowTheFilesItListed)
+{
+    put("P/Audio/used.wav", "u");
+    put("P/Audio/x.wav", "first");
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/used.wav")}));
+    Form1 &f = form1();
+    f.AbrirRuta(win("P"));
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    ASSERT_EQ(Form1::lines(w.ListBorrar), QStringList{win("P/Audio/x.wav")});
+    w.hide();
+    write("P/Audio/x.new", "second");
+    ASSERT_EQ(::rename(QFile::encodeName(host("P/Audio/x.new")).constData(),
+                       QFile::encodeName(host("P/Audio/x.wav")).constData()),
+              0);
+    f.AbrirRuta(win("P"));
+    f.CommandBorrado_Click();
+    ASSERT_TRUE(w.isVisible());
+    ASSERT_EQ(Form1::lines(w.ListBorrar), QStringList{win("P/Audio/x.wav")});
+    w.ListBorrar->selectAll();
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_EQ(w.lastOutcome().deleted, 1) << w.lastOutcome().problems.join("\n").toStdString();
+    EXPECT_FALSE(QFileInfo::exists(host("P/Audio/x.wav")));
+}
+
+// Every count is of what is left once a run is over.
+TEST_F(DeletionWindow, CountsAreOfWhatARunLeft)
+{
+    put("P/Audio/used.wav", "u");
+    for (const char *n : {"a", "b", "c", "d"})
+        put(QString("P/Audio/%1.wav").arg(n), n);
+    put("P/A.vip", Fixtures::vipBytes({win("P/Audio/used.wav")}));
+    Form1 &f = form1();
+    f.AbrirRuta(win("P"));
+    ASSERT_TRUE(f.LabelErase[1]->text().startsWith("Archivos no utilizados: 4"));
+    f.CommandBorrado_Click();
+    ParaBorrar &w = paraBorrar();
+    ASSERT_EQ(w.LabelErase->text(), "Archivos no utilizados: 4");
+    // A line taken out of the list with <Supr> is no longer offered.
+    select(w, {3});
+    QTest::keyClick(w.ListBorrar, Qt::Key_Delete);
+    select(w, {0, 2});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    ASSERT_EQ(w.lastOutcome().deleted, 2);
+    EXPECT_EQ(f.LabelErase[1]->text(), "Archivos no utilizados: 2");
+    EXPECT_EQ(w.LabelErase->text(), "Archivos no utilizados: 1");
+}
+
+// Nothing starts inside a deletion run: the associated-files window's
+// deletion and drop, the restore window's "Abrir log...", and closing the
+// deletion window (it stays, and the run ends) are each refused with the
+// busy text.
+TEST_F(DeletionWindow, NothingStartsInsideADeletionRun)
+{
+    use(form2Peer());
+    put("A/a.h2", "h");
+    put("C/c.h2", "h");
+    const QString one = put("P/one.wav", "1"), two = put("P/two.wav", "2");
+    ParaBorrar &w = window({one, two});
+    Form2 &assoc = form2();
+    assoc.show();
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(host("A"))});
+        assoc.ListAsociados_OLEDragDrop(&data);
+    }
+    ASSERT_EQ(Form1::lines(assoc.ListAsociados).mid(3), QStringList{win("A/a.h2")});
+    const QString busy = "Espere a que termine el borrado de archivos no utilizados.";
+    w.CheckConfirmar->setChecked(true);
+    QString assocDelete, assocDrop, open, closing;
+    QStringList assocLines;
+    bool stayed = false;
+    int dialogs = -1;
+    DialogAnswerer answer;
+    answerFor = [&](const QString &title) {
+        if (title != "Eliminar archivo" || !assocDelete.isNull())
+            return 0;
+        assoc.ListAsociados->selectAll();
+        assoc.cmdHecho_Click();
+        assocDelete = assoc.LabelEstado->text();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(host("C"))});
+        assoc.ListAsociados_OLEDragDrop(&data);
+        assocDrop = assoc.LabelEstado->text();
+        assocLines = Form1::lines(assoc.ListAsociados);
+        // The restore window, shown during the run (the run closed it as it
+        // started).
+        Recuperar &r = recuperar();
+        r.show();
+        const int before = answer.answered();
+        r.cmdOpen->click();
+        dialogs = answer.answered() - before;
+        open = r.Label1->text();
+        w.close();
+        stayed = paraBorrarLoaded() && w.isVisible();
+        closing = w.LabelEstado->text();
+        return 0;
+    };
+    // Closed in the run's own pass over the window's events, too.
+    QTimer::singleShot(0, &w, [&] { w.close(); });
+    w.ListBorrar->selectAll();
+    w.cmdHecho->click();
+    EXPECT_EQ(assocDelete, busy);
+    EXPECT_TRUE(QFileInfo::exists(host("A/a.h2")));
+    EXPECT_EQ(assocDrop, busy);
+    EXPECT_EQ(assocLines.mid(3), QStringList{win("A/a.h2")}) << "no scan";
+    EXPECT_EQ(dialogs, 0) << "no file dialog";
+    EXPECT_EQ(open, busy);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(closing, busy);
+    ASSERT_TRUE(paraBorrarLoaded());
+    EXPECT_EQ(w.lastOutcome().deleted, 2) << "the run went to its end";
+    EXPECT_FALSE(QFileInfo::exists(host("P/two.wav")));
 }

@@ -400,8 +400,8 @@ TEST_F(AssociatedWindow, DeletesToTheTrashEveryFileLineKeepingHeadersAndBlanks)
     EXPECT_TRUE(inTrash("a.h2"));
     EXPECT_TRUE(trashInfo("b.hdp").contains("Path=" + QUrl::toPercentEncoding(host("A/B/b.hdp"), "/")))
         << trashInfo("b.hdp").toStdString();
-    EXPECT_EQ(lines(w), (QStringList{" ", "Carpeta 1 -> D:\\A - 1 archivos  0 Mb. total", " ", " ",
-                                     "Carpeta 2 -> D:\\A\\B - 1 archivos  0 Mb. total", " "}));
+    EXPECT_EQ(lines(w), (QStringList{" ", "Carpeta 1 -> D:\\A - 0 archivos  0 Mb. total", " ", " ",
+                                     "Carpeta 2 -> D:\\A\\B - 0 archivos  0 Mb. total", " "}));
     EXPECT_EQ(selected(w).size(), 6) << "headers and blanks stay, selected";
     EXPECT_EQ(w.TextBorrados->toPlainText(), "Todos los archivos seleccionados de la lista ha sido borrados.");
     EXPECT_FALSE(w.TextBorrados->isHidden());
@@ -417,10 +417,14 @@ TEST_F(AssociatedWindow, ReadOnlyFileStaysWhenDeletingForGood)
     ASSERT_EQ(::chmod(QFile::encodeName(host("A/b.h2")).constData(), 0444), 0);
     Form2 &w = dropped("A");
     selectAll(w);
+    ASSERT_EQ(w.LabelSelec->text(), "2 seleccionados  0 Mb.");
     w.cmdHecho->click();
     EXPECT_FALSE(QFileInfo::exists(host("A/a.h2")));
     EXPECT_TRUE(QFileInfo::exists(host("A/b.h2")));
-    EXPECT_EQ(lines(w).mid(3), QStringList{win("A/b.h2")});
+    // Every count is of the lines left.
+    EXPECT_EQ(lines(w), (QStringList{" ", "Carpeta 1 -> D:\\A - 1 archivos  0 Mb. total", " ", win("A/b.h2")}));
+    EXPECT_EQ(w.LabelSelec->text(), "1 seleccionados  0 Mb.");
+    EXPECT_EQ(w.LabelTotal->text(), "1 archivos asociados en  1 carpetas  0 Mb. total");
     EXPECT_EQ(selected(w), QStringList{win("A/b.h2")});
     EXPECT_EQ(w.TextBorrados->toPlainText(), "Borrados: 1    Fallidos: 1");
     EXPECT_TRUE(w.LabelEstado->text().contains(win("A/b.h2") + "  ->  no se ha podido borrar: es de solo lectura"))
@@ -504,6 +508,8 @@ TEST_F(AssociatedWindow, EmptyingTheTrashFirstAsksOnceAndNoDeletesWithoutEmptyin
     EXPECT_TRUE(inTrash("viejo.txt"));
     EXPECT_FALSE(QFileInfo::exists(host("A/a.h2")));
     EXPECT_FALSE(QFileInfo::exists(host("A/b.h2")));
+    EXPECT_TRUE(w.LabelSelec->isHidden()) << "nothing is selected any more";
+    EXPECT_EQ(w.LabelTotal->text(), "0 archivos asociados en  0 carpetas  0 Mb. total");
 }
 
 TEST_F(AssociatedWindow, NothingSelectedSaysSoAndTheListStillAuditions)

@@ -284,6 +284,32 @@ TEST_F(RestoreWindow, TheHeaderOfALogOfTwoRunsIsTheNewestRuns)
     EXPECT_EQ(r.Label1->text(), "Hay: 2 Archivos borrados  1/2/2027 a las 08:00:00");
 }
 
+// A run that deleted nothing still adds its block: the header shown is that
+// of the newest run that lists files, and the restore says how many came
+// back of how many.
+TEST_F(RestoreWindow, TheHeaderIsThatOfTheNewestRunThatListsFiles)
+{
+    const QByteArray empty = "Archivos borrados  3/3/2027 a las 09:00:00\r\n" + QByteArray(61, '-') + "\r\n";
+    write("B/Archivos_Borrados.log", logBytes({"D:\\P\\a.wav"}) + "Archivos borrados  1/2/2027 a las 08:00:00\r\n"
+                                         + QByteArray(61, '-') + "\r\nD:\\P\\b.wav\r\nD:\\P\\c.wav\r\n" + empty
+                                         + empty);
+    write("B/a.wav", "a");
+    write("B/b.wav", "b");
+    write("P/keep.wav", "k");
+    Recuperar &r = restore();
+    EXPECT_EQ(readAll(host("P/a.wav")), "a");
+    EXPECT_EQ(r.Label1->text(), "Operación terminada   Recuperados: 2 de 3    No reemplazados: 0    Fallidos: 1");
+    unloadRecuperar();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Recuperar &again = recuperar();
+    again.leerLog(win("B/Archivos_Borrados.log"));
+    EXPECT_EQ(again.Label1->text(), "Hay: 3 Archivos borrados  1/2/2027 a las 08:00:00");
+
+    // A log of empty blocks only names the newest.
+    EXPECT_EQ(DeletionLog::read(QString::fromLatin1(logBytes({}) + empty).split("\r\n")).label,
+              "Archivos borrados  3/3/2027 a las 09:00:00");
+}
+
 TEST_F(RestoreWindow, AMissingFolderIsMadeOnlyAfterYes)
 {
     for (const bool yes : {false, true}) {

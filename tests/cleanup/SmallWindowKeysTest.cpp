@@ -1,6 +1,7 @@
 #include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
 #include "main/Form1.h"
+#include "platform/Ask.h"
 #include "platform/Settings.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/Fixtures.h"
@@ -77,6 +78,8 @@ TEST_F(SmallWindowKeys, EscapeClosesTheDeletionWindowAsSalirDoesButNotDuringARun
         w.Cancela->click();
     });
     DialogAnswerer answer;
+    // The deletion for good is agreed to, as a user who means it.
+    Ask::setFunction([](const QString &, const QString &, const QStringList &) { return 0; });
     w.cmdHecho->click();
     EXPECT_TRUE(stayed) << "a run walks the window's list: it stays";
 
