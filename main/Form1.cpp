@@ -298,6 +298,7 @@ void Form1::AbrirFichero_Click()
     cancelar = false;
     unreadableProjects.clear();
     passedOverAudio = 0;
+    answeringTogether = 0;
     refusedProjects.clear();
     otherProjects = 0;
     damagedProjects.clear();

@@ -183,6 +183,8 @@ public:
     QStringList unreadableProjects;
     // Audio files the inventory passed over: no Windows path can name them.
     int passedOverAudio = 0;
+    // Files kept because they answer together to one used name.
+    int answeringTogether = 0;
     // Projects the run looked at and found unusable (no audio path), and
     // the projects of the inventoried folders that it did not analyse,
     // although analysing their folder would.

@@ -79,6 +79,7 @@ void Form1::AbrirRutas(const QStringList &rutas)
     DragVip.clear();
     unreadableProjects.clear();
     passedOverAudio = 0;
+    answeringTogether = 0;
     refusedProjects.clear();
     otherProjects = 0;
     damagedProjects.clear();
@@ -152,6 +153,8 @@ void Form1::AbrirRutas(const QStringList &rutas)
 QString Form1::unreadableSummary() const
 {
     QString notice = passedOverAudio > 0 ? Unused::passedOverNotice(passedOverAudio) : QString();
+    if (answeringTogether > 0)
+        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::answeringTogetherNotice(answeringTogether);
     if (otherProjects > 0)
         notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::otherProjectsNotice(otherProjects);
     for (const QString &p : damagedProjects)

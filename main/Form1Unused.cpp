@@ -148,6 +148,7 @@ void Form1::BuscarNoUtilizados()
     };
     Unused::removeUsed(List1, matcher, barProgress(), &m_inventoryLinks);
     m_usedNormalFiles = matcher.normalFiles(&barProgress());
+    answeringTogether = matcher.keptAnsweringTogether();
 
     const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;

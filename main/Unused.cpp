@@ -19,21 +19,25 @@
 namespace Unused {
 namespace {
 
+// The key of a path's file name (WinFs::nameKey).
 QString nameKey(const QString &path)
 {
-    return Buscar::Obtener_Nombre_Archivo(path).toCaseFolded();
+    return WinFs::nameKey(Buscar::Obtener_Nombre_Archivo(path));
 }
 
-// Two names are the same name (nameKey) when they fold to the same text.
-// Folding keeps every character in its plane, so the lengths agree too.
-bool sameName(QStringView a, QStringView b)
-{
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// A hash of the folded name: equal names give equal hashes.
+// A hash of the name's key: names with one key give one hash. Below U+0300
+// the key is the folding of each character, taken as it goes (and folding
+// a folded character changes it no more).
 quint64 nameHash(QStringView name)
 {
+    QString key;
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x300) {
+            key = WinFs::nameKey(name);
+            name = key;
+            break;
+        }
+    }
     quint64 h = 1469598103934665603ULL;
     for (qsizetype i = 0; i < name.size(); ++i) {
         char16_t c = name[i].unicode();
@@ -66,13 +70,15 @@ struct Fd
 // length and the same bytes, in large blocks.
 Comparison compareOpened(const QString &file1, const QString &host1, const QString &file2, const QString &host2)
 {
-    // A folder cannot be opened as a file.
+    // Only regular files are read: a folder cannot be, and a pipe put in
+    // place of a file would hold the analysis (opened without waiting for
+    // a writer).
     struct stat sa, sb;
-    Fd a{::open(QFile::encodeName(host1).constData(), O_RDONLY | O_CLOEXEC)};
-    if (a.fd < 0 || ::fstat(a.fd, &sa) != 0 || S_ISDIR(sa.st_mode))
+    Fd a{::open(QFile::encodeName(host1).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (a.fd < 0 || ::fstat(a.fd, &sa) != 0 || !S_ISREG(sa.st_mode))
         return {Sameness::Unreadable, file1};
-    Fd b{::open(QFile::encodeName(host2).constData(), O_RDONLY | O_CLOEXEC)};
-    if (b.fd < 0 || ::fstat(b.fd, &sb) != 0 || S_ISDIR(sb.st_mode))
+    Fd b{::open(QFile::encodeName(host2).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (b.fd < 0 || ::fstat(b.fd, &sb) != 0 || !S_ISREG(sb.st_mode))
         return {Sameness::Unreadable, file2};
     if (sa.st_size != sb.st_size)
         return {};
@@ -173,7 +179,14 @@ bool takesPart(const QString &usedLine)
 
 bool extendsPath(QStringView l, QStringView u)
 {
-    return l.size() > u.size() + 1 && l[u.size()] == u'.' && sameName(l.left(u.size()), u);
+    // Before one of the dots of its name (an accent in the other Unicode
+    // form has another length: each dot is tried).
+    const qsizetype name = l.lastIndexOf(u'\\') + 1;
+    for (qsizetype dot = l.indexOf(u'.', name + 1); dot > 0 && dot + 1 < l.size(); dot = l.indexOf(u'.', dot + 1)) {
+        if (WinFs::sameName(l.left(dot), u))
+            return true;
+    }
+    return false;
 }
 
 bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &compare)
@@ -182,16 +195,19 @@ bool lineMatches(const QString &l, const QString &u, const Matcher::Compare &com
         return false;
     if (l == u || extendsPath(l, u))
         return true;
-    if (nameKey(l) == nameKey(u)) {
-        if (!WinFs::findNormalFile(l) || !WinFs::findNormalFile(u))
-            return true;
-        return compare(l, u).result != Sameness::Different;
-    }
+    const std::vector<WinFs::Answer> files = WinFs::answers(u);
     const WinFs::FileStat sl = WinFs::statPath(l);
-    if (!exists(sl))
+    for (const WinFs::Answer &f : files)
+        if (exists(sl) && sl.id == f.stat.id)
+            return true;
+    if (nameKey(l) != nameKey(u))
         return false;
-    const WinFs::FileStat su = WinFs::statPath(u);
-    return exists(su) && sl.id == su.id;
+    if (!sl.isFile || sl.hidden || files.empty() || files.front().stat.hidden)
+        return true;
+    for (const WinFs::Answer &f : files)
+        if (compare(l, f.path).result != Sameness::Different)
+            return true;
+    return false;
 }
 
 Matcher::Matcher(const QStringList &usedLines, Compare compare) : m_compare(std::move(compare))
@@ -241,7 +257,7 @@ int Matcher::firstNamed(QStringView name) const
     if (it == m_nameHead.constEnd())
         return -1;
     int u = *it;
-    while (u >= 0 && !sameName(Buscar::nombreArchivoView(m_used[u]), name))
+    while (u >= 0 && !WinFs::sameName(Buscar::nombreArchivoView(m_used[u]), name))
         u = m_nameNext[size_t(u)];
     return u;
 }
@@ -249,7 +265,7 @@ int Matcher::firstNamed(QStringView name) const
 int Matcher::nextNamed(int u, QStringView name) const
 {
     u = m_nameNext[size_t(u)];
-    while (u >= 0 && !sameName(Buscar::nombreArchivoView(m_used[u]), name))
+    while (u >= 0 && !WinFs::sameName(Buscar::nombreArchivoView(m_used[u]), name))
         u = m_nameNext[size_t(u)];
     return u;
 }
@@ -259,13 +275,20 @@ const WinFs::FileStat &Matcher::usedStat(int index)
     static const WinFs::FileStat kMissing;
     StatState &state = m_statState[size_t(index)];
     if (state == StatState::NotLooked) {
-        const WinFs::FileStat st = WinFs::statPath(m_used[index]);
-        if (st.exists) {
+        std::vector<WinFs::Answer> found = WinFs::answers(m_used[index]);
+        if (!found.empty()) {
             // Kept for the files that are there only: a project naming
             // thousands of missing files costs no record for each.
             if (m_stat.empty())
                 m_stat.resize(size_t(m_used.size()));
-            m_stat[size_t(index)] = st;
+            m_stat[size_t(index)] = found.front().stat;
+            if (found.front().stat.caseBlind)
+                m_hosts.insert(index, found.front().host);
+            if (found.size() > 1) {
+                for (const WinFs::Answer &a : found)
+                    m_togetherIds.insert({a.stat.id.device, a.stat.id.inode});
+                m_together.insert(index, std::move(found));
+            }
             state = StatState::There;
         } else {
             state = StatState::Missing;
@@ -274,12 +297,41 @@ const WinFs::FileStat &Matcher::usedStat(int index)
     return state == StatState::There ? m_stat[size_t(index)] : kMissing;
 }
 
-QString Matcher::usedHost(int index)
+int Matcher::answerCount(int index)
 {
-    // Where the look found it: the path as written unless another letter
-    // case had to be looked for.
-    const WinFs::FileStat &st = usedStat(index);
-    return st.exists && !st.caseBlind ? DriveMap::instance().toHost(m_used[index]) : WinFs::hostPath(m_used[index]);
+    if (!usedStat(index).exists)
+        return 0;
+    const auto it = m_together.constFind(index);
+    return it == m_together.constEnd() ? 1 : int(it->size());
+}
+
+const WinFs::FileStat &Matcher::answerStat(Ref r)
+{
+    if (r.answer == 0)
+        return usedStat(r.used);
+    return m_together.find(r.used)->at(size_t(r.answer)).stat;
+}
+
+QString Matcher::answerHost(Ref r) const
+{
+    const auto it = m_together.constFind(r.used);
+    if (it != m_together.constEnd())
+        return it->at(size_t(r.answer)).host;
+    // Where the look found it: the path as written unless another spelling
+    // had to be looked for.
+    return m_hosts.value(r.used, DriveMap::instance().toHost(m_used[r.used]));
+}
+
+QString Matcher::answerPath(Ref r) const
+{
+    const auto it = m_together.constFind(r.used);
+    return it != m_together.constEnd() ? it->at(size_t(r.answer)).path : m_used[r.used];
+}
+
+void Matcher::noteKept(const WinFs::FileId &id)
+{
+    if (m_togetherIds.contains({id.device, id.inode}))
+        m_togetherKept.insert({id.device, id.inode});
 }
 
 QHash<QString, bool> Matcher::normalFiles(Progress *progress) const
@@ -314,12 +366,12 @@ void Matcher::indexIds(Progress *progress)
     for (int i = 0; i < m_used.size(); ++i) {
         if (progress && (i & 63) == 63)
             progress->pump();
-        const WinFs::FileStat &st = usedStat(i);
-        if (!exists(st))
-            continue;
-        m_ids.insert({st.id.device, st.id.inode});
-        if (st.isLink || st.links > 1)
-            m_usedAliases = true;
+        for (int k = 0, n = answerCount(i); k < n; ++k) {
+            const WinFs::FileStat &st = answerStat({i, k});
+            m_ids.insert({st.id.device, st.id.inode});
+            if (st.isLink || st.links > 1)
+                m_usedAliases = true;
+        }
     }
 }
 
@@ -334,26 +386,35 @@ bool Matcher::matches(const QString &l, bool mayBeLink)
     if (first >= 0) {
         QString host;
         const WinFs::FileStat lst = WinFs::statPath(l, &host);
+        // Named like a used take but no regular file (a pipe, a dangling
+        // link) or hidden: it may stand for the take; never offered.
         if (!lst.isFile || lst.hidden)
             return true;
         if (m_plainCompare) {
-            NameGroup &group = nameGroup(first, name);
-            if (group.anyMissing)
-                return true;
             if (!m_idsReady)
                 indexIds(nullptr);
-            if (m_ids.contains({lst.id.device, lst.id.inode}))
+            if (m_ids.contains({lst.id.device, lst.id.inode})) {
+                noteKept(lst.id);
+                return true;
+            }
+            NameGroup &group = nameGroup(first, name);
+            if (group.anyMissing)
                 return true;
             return sameContents(l, host, lst, group);
         }
         for (int u = first; u >= 0; u = nextNamed(u, name)) {
-            const WinFs::FileStat &ust = usedStat(u);
-            if (!ust.isFile || ust.hidden)
+            const int n = answerCount(u);
+            if (n == 0 || usedStat(u).hidden)
                 return true;
-            if (ust.id == lst.id)
-                return true;
-            if (compareWith(l, host, lst, u))
-                return true;
+            for (int k = 0; k < n; ++k) {
+                if (answerStat({u, k}).id == lst.id) {
+                    noteKept(lst.id);
+                    return true;
+                }
+            }
+            for (int k = 0; k < n; ++k)
+                if (compareWith(l, host, lst, {u, k}))
+                    return true;
         }
     }
     // The same file under another name. Two names of one file need a link:
@@ -383,20 +444,20 @@ bool Matcher::extendsUsed(const QString &l) const
     return false;
 }
 
-bool Matcher::compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u)
+bool Matcher::compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, Ref r)
 {
     Comparison c;
     if (m_plainCompare) {
         // What compareFiles(l, used) finds, from the looks already taken.
-        const WinFs::FileStat &ust = usedStat(u);
-        if (exists(lst) && exists(ust) && lst.id == ust.id)
+        const WinFs::FileStat &ust = answerStat(r);
+        if (exists(lst) && lst.id == ust.id)
             c = {Sameness::Identical, {}};
-        else if (lst.isFile && ust.isFile && lst.size != ust.size)
+        else if (lst.isFile && lst.size != ust.size)
             c = {};
         else
-            c = compareOpened(l, host, m_used[u], usedHost(u));
+            c = compareOpened(l, host, answerPath(r), answerHost(r));
     } else {
-        c = m_compare(l, m_used[u]);
+        c = m_compare(l, answerPath(r));
     }
     if (c.result == Sameness::Identical)
         return true;
@@ -415,12 +476,13 @@ Matcher::NameGroup &Matcher::nameGroup(int first, QStringView name)
         return *it;
     NameGroup group;
     for (int u = first; u >= 0; u = nextNamed(u, name)) {
-        const WinFs::FileStat &ust = usedStat(u);
-        if (!ust.isFile || ust.hidden) {
+        const int n = answerCount(u);
+        if (n == 0 || usedStat(u).hidden) {
             group.anyMissing = true;
             break;
         }
-        group.bySize[ust.size].all.push_back(u);
+        for (int k = 0; k < n; ++k)
+            group.bySize[answerStat({u, k}).size].all.push_back({u, k});
     }
     return *m_groups.insert(first, std::move(group));
 }
@@ -438,28 +500,28 @@ bool Matcher::sameContents(const QString &l, const QString &host, const WinFs::F
         return compareWith(l, host, lst, bucket.all.front());
     if (!bucket.digested) {
         bucket.digested = true;
-        for (int u : bucket.all) {
-            if (const std::optional<quint64> d = headDigest(m_used[u], usedHost(u)))
-                bucket.byDigest[*d].push_back(u);
+        for (const Ref r : bucket.all) {
+            if (const std::optional<quint64> d = headDigest(answerPath(r), answerHost(r)))
+                bucket.byDigest[*d].push_back(r);
             else
-                bucket.unreadable.push_back(u);
+                bucket.unreadable.push_back(r);
         }
     }
     const std::optional<quint64> dl = headDigest(l, host);
     if (!dl) {
         // Its first bytes cannot be read: the full comparison says so.
-        for (int u : bucket.all)
-            if (compareWith(l, host, lst, u))
+        for (const Ref r : bucket.all)
+            if (compareWith(l, host, lst, r))
                 return true;
         return false;
     }
     const auto dit = bucket.byDigest.constFind(*dl);
     if (dit != bucket.byDigest.constEnd())
-        for (int u : *dit)
-            if (compareWith(l, host, lst, u))
+        for (const Ref r : *dit)
+            if (compareWith(l, host, lst, r))
                 return true;
-    for (int u : bucket.unreadable)
-        if (compareWith(l, host, lst, u))
+    for (const Ref r : bucket.unreadable)
+        if (compareWith(l, host, lst, r))
             return true;
     return false;
 }
@@ -469,11 +531,11 @@ std::optional<quint64> Matcher::headDigest(const QString &file, const QString &h
     const auto it = m_digests.constFind(file);
     if (it != m_digests.constEnd())
         return *it;
-    Fd f{::open(QFile::encodeName(host).constData(), O_RDONLY | O_CLOEXEC)};
+    Fd f{::open(QFile::encodeName(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (f.fd < 0)
         return std::nullopt; // the full comparison reports it
     struct stat st;
-    if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode))
+    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     constexpr qint64 kHead = 64 * 1024;
     const qint64 want = std::min<qint64>(kHead, qint64(st.st_size));
@@ -562,6 +624,13 @@ QString passedOverNotice(int count)
 {
     return QStringLiteral(" >>> AVISO <<<   Se han pasado por alto %1 archivos de audio cuyo nombre no puede "
                           "escribirse en Windows (no se ofrecen para borrar)")
+        .arg(count);
+}
+
+QString answeringTogetherNotice(int count)
+{
+    return QStringLiteral(" >>> AVISO <<<   Hay %1 archivos que responden a un mismo nombre usado sin distinguir "
+                          "mayúsculas: no se ofrece ninguno para borrar.")
         .arg(count);
 }
 

@@ -51,14 +51,17 @@ struct Comparison
 Comparison compareFiles(const QString &file1, const QString &file2);
 
 // Decides whether an inventory line names a file the projects use. A line
-// matches a used line when the texts are equal; or when both file names are
-// equal, letters in either case, and one of the two files is missing (the
-// used one may have been moved there), or both are present with the same
-// contents, or one of them cannot be read (kept: nothing is offered for
-// deletion because of a read error); or when both name the same existing
-// file (device and inode); or when the line is a used path followed by "."
-// and more ("x.mp3.wav" beside a used "x.mp3", letters in either case): the
-// project may name a take whose name it holds in full by a part of it.
+// matches a used line when the texts are equal; or when it names one of the
+// files the used path names (WinFs::answers: several when the spelling is
+// not on the disk and several names answer to it, and then each of them is
+// kept); or when both file names are the same name (WinFs::nameKey: accents
+// in either Unicode form, letters in either case) and the line is no
+// regular file or is hidden, or the used file is missing (it may have been
+// moved there), or the two have the same contents, or one of them cannot be
+// read (kept: nothing is offered for deletion because of a read error).
+// Or when the line is a used path followed by "." and more ("x.mp3.wav"
+// beside a used "x.mp3", names compared as above): the project may name a
+// take whose name it holds in full by a part of it.
 // Header lines (">"), "FreezeData" lines and blank lines of the used list
 // take no part.
 //
@@ -87,22 +90,38 @@ public:
     // second look at them.
     QHash<QString, bool> normalFiles(Progress *progress = nullptr) const;
 
+    // The files kept so far because they answer, with another one, to a used
+    // path whose spelling is not on the disk (each file once).
+    int keptAnsweringTogether() const { return int(m_togetherKept.size()); }
+
 private:
-    // The index of the used lines: exact texts, and file names in either
-    // letter case (chains of used indices, in list order, by a hash of the
-    // folded name).
+    // One of the files a used line names: its index, and which of its answers.
+    struct Ref
+    {
+        int used;
+        int answer;
+    };
+    // The index of the used lines: exact texts, and file names by their key
+    // (chains of used indices, in list order, by a hash of the key).
     void index(Progress *progress);
     int firstNamed(QStringView name) const;
     // `l` is a used path followed by "." and more.
     bool extendsUsed(const QString &l) const;
     int nextNamed(int u, QStringView name) const;
+    // The first answer of a used line (not there: no answer).
     const WinFs::FileStat &usedStat(int index);
-    // The host path of a used file, for reading it.
-    QString usedHost(int index);
+    // How many files a used line names (looked at once).
+    int answerCount(int index);
+    const WinFs::FileStat &answerStat(Ref r);
+    // Where it was found, for reading it, and its Windows path as spelt there.
+    QString answerHost(Ref r) const;
+    QString answerPath(Ref r) const;
     // A digest of the first bytes of a file, read once; nothing when it
     // cannot be read.
     std::optional<quint64> headDigest(const QString &file, const QString &host);
     void indexIds(Progress *progress);
+    // Notes an inventory file kept as one of the files a used line names.
+    void noteKept(const WinFs::FileId &id);
 
     Compare m_compare;
     QStringList m_used;
@@ -111,16 +130,21 @@ private:
     QHash<quint64, int> m_nameHead;
     std::vector<int> m_nameNext;
     std::vector<WinFs::FileStat> m_stat;
+    // The used lines whose file was found under another spelling: its host.
+    QHash<int, QString> m_hosts;
+    // The used lines that several files answer to: all of them.
+    QHash<int, std::vector<WinFs::Answer>> m_together;
+    QSet<std::pair<quint64, quint64>> m_togetherIds, m_togetherKept;
     QHash<QString, quint64> m_digests;
     // The used files of one name, by length and, where several share a
     // length, by the digest of their first bytes: an inventory file is then
     // compared in full only with the used files that could be its copy.
     struct SizeBucket
     {
-        std::vector<int> all;
+        std::vector<Ref> all;
         bool digested = false;
-        QHash<quint64, std::vector<int>> byDigest;
-        std::vector<int> unreadable; // their first bytes could not be read
+        QHash<quint64, std::vector<Ref>> byDigest;
+        std::vector<Ref> unreadable; // their first bytes could not be read
     };
     struct NameGroup
     {
@@ -132,7 +156,7 @@ private:
     // Whether `l` (found at `host`, looked at as `lst`) is the copy of a
     // used file of its name (contents, or a file that cannot be read).
     bool sameContents(const QString &l, const QString &host, const WinFs::FileStat &lst, NameGroup &group);
-    bool compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, int u);
+    bool compareWith(const QString &l, const QString &host, const WinFs::FileStat &lst, Ref r);
     QHash<int, NameGroup> m_groups;
     bool m_plainCompare = false; // the file comparison is the real one
     enum class StatState : unsigned char { NotLooked, Missing, There };
@@ -147,7 +171,8 @@ private:
 // True for a used line that takes part in the match.
 bool takesPart(const QString &usedLine);
 
-// True when `line` is `used` followed by "." and more, letters in either case.
+// True when `line` is `used` followed by "." and more, compared as
+// WinFs::sameName() compares names.
 bool extendsPath(QStringView line, QStringView used);
 
 // The literal rule between one inventory line and one used line (the
@@ -195,6 +220,9 @@ int passedOverAudio(const QStringList &passedOver);
 
 // The status text that tells how many files were passed over.
 QString passedOverNotice(int count);
+// The status text that tells how many files were kept because they answer
+// together to one used name.
+QString answeringTogetherNotice(int count);
 // The status box's warning that `count` projects of the inventoried folders
 // were not analysed (the files only they use look unused).
 QString otherProjectsNotice(int count);

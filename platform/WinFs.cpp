@@ -22,10 +22,17 @@
 namespace WinFs {
 namespace {
 
-// The key under which a name is found case-blind: each character folded as
-// QString::compare(..., Qt::CaseInsensitive) folds it, so two names have the
-// same key exactly when that comparison finds them equal.
-QString foldKey(QStringView s)
+// Below U+0300 every text is already in normalisation form C, and so is
+// its case folding: most names need no normalising at all.
+bool composed(QStringView s)
+{
+    for (const QChar c : s)
+        if (c.unicode() >= 0x300)
+            return false;
+    return true;
+}
+
+QString folded(QStringView s)
 {
     QString out;
     out.reserve(s.size());
@@ -141,15 +148,47 @@ bool forEachName(const QByteArray &dirName, Progress *progress, F f)
     return true;
 }
 
-// The first name of each case-blind key of a folder, in listing order.
-// Names of one key are equal case-blind, so the first of them in listing
-// order is the least by plain comparison: no sort is needed.
+// The sign of QString::compare(a, b, Qt::CaseInsensitive): over ASCII,
+// where case folding is lower case, without calling it.
+int foldedCompare(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *x = reinterpret_cast<const char16_t *>(a.constData());
+    const char16_t *y = reinterpret_cast<const char16_t *>(b.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t p = x[i], q = y[i];
+        if (p == q)
+            continue;
+        if ((p | q) >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive); // the equal start folds alike
+        if (p >= u'A' && p <= u'Z')
+            p += 32;
+        if (q >= u'A' && q <= u'Z')
+            q += 32;
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+// The order of a folder's listing: case-blind, then by plain comparison.
+bool namedBefore(const QString &a, const QString &b)
+{
+    const int c = foldedCompare(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// The names of a folder by their key (nameKey): the first of each key in
+// listing order, and the others of a key that several names answer to, in
+// listing order after it.
 struct Listing
 {
     DirStamp stamp;
     qint64 checkedNs = 0; // when the folder last had `stamp` (monotonic)
     bool settled = false; // else it is listed again at its next use
+    bool read = false;    // it is a folder, and it could be read
     QHash<QString, QString> firstByKey;
+    QHash<QString, QStringList> moreByKey;
 };
 
 QHash<QString, Listing> g_listing;
@@ -165,12 +204,20 @@ const Listing &listingOf(const QString &hostDir)
     l.checkedNs = monotonicNs();
     l.stamp = stampOf(hostDir);
     l.settled = settled(l.stamp);
-    forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
-        const QString name = QFile::decodeName(n);
-        QString &first = l.firstByKey[foldKey(name)];
-        if (first.isNull() || name < first)
-            first = name;
+    l.read = forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
+        QString name = QFile::decodeName(n);
+        const QString key = nameKey(name);
+        QString &first = l.firstByKey[key];
+        if (first.isNull()) {
+            first = std::move(name);
+            return;
+        }
+        if (namedBefore(name, first))
+            std::swap(name, first);
+        l.moreByKey[key] << std::move(name);
     });
+    for (QStringList &more : l.moreByKey)
+        std::sort(more.begin(), more.end(), namedBefore);
     return *g_listing.insert(hostDir, std::move(l));
 }
 
@@ -223,7 +270,7 @@ QString joined(const QString &folder, const QString &name)
 // The case-blind resolution of a Windows path whose exact host path was
 // just found not to exist: component by component from the drive's root,
 // each name taken as written when it exists, else the first name of the
-// folder's listing equal to it in either letter case, else as written. `missing` (when given) is
+// folder's listing that answers to it (nameKey), else as written. `missing` (when given) is
 // set when a name was found neither way: then nothing is below it, and the
 // rest of the path is as written.
 QString resolveCaseBlind(const QString &windowsPath, bool *missing)
@@ -262,16 +309,17 @@ QString resolveCaseBlind(const QString &windowsPath, bool *missing)
         const bool knownAbsent = asWritten && i + 1 > from;
         if (knownAbsent || !hostExists(next)) {
             const Listing &l = listingOf(cur);
-            const auto hit = l.firstByKey.constFind(foldKey(part));
+            const auto hit = l.firstByKey.constFind(nameKey(part));
             if (hit != l.firstByKey.constEnd()) {
                 next = joined(cur, *hit);
             } else {
                 // Found neither way: nothing lies below. Remembered for the
-                // folders of the path below `cur`, when `cur` was reached as
-                // written (then its listing alone decides).
+                // folders of the path below `cur`, when `cur` is a folder
+                // reached as written (then its listing alone decides, also
+                // for answers(), which goes through it as well).
                 if (missing)
                     *missing = true;
-                if (asWritten && i + 1 < n && l.settled)
+                if (asWritten && i + 1 < n && l.settled && l.read)
                     g_missing.insert(exact[n - 1], MissingFolder{cur, l.stamp, l.checkedNs});
                 for (qsizetype j = i; j < n; ++j)
                     cur = joined(cur, parts[j]);
@@ -282,6 +330,115 @@ QString resolveCaseBlind(const QString &windowsPath, bool *missing)
         cur = next;
     }
     return cur;
+}
+
+// What one look at `name` (its lstat `st`) tells, the link followed.
+FileStat lookAt(const QByteArray &name, const QString &host, struct stat st)
+{
+    FileStat out;
+    out.exists = true;
+    if (S_ISLNK(st.st_mode)) {
+        out.isLink = true;
+        // A link whose target is gone names nothing that can be read.
+        if (::stat(name.constData(), &st) != 0)
+            return out;
+    }
+    out.isDir = S_ISDIR(st.st_mode);
+    out.isFile = S_ISREG(st.st_mode);
+    out.size = qint64(st.st_size);
+    out.id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
+    out.links = quint64(st.st_nlink);
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const qsizetype last = host.lastIndexOf(u'/');
+    out.hidden = host.size() > last + 1 && host[last + 1] == u'.';
+    return out;
+}
+
+// A folder (a link to one included) or, for the last name, a regular file.
+bool isKind(const QString &host, bool folder)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(host).constData(), &st) != 0)
+        return false;
+    return folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+}
+
+// answers() once the path as written was found not to name a regular file.
+std::vector<Answer> answersCaseBlind(const QString &windowsPath)
+{
+    std::vector<Answer> out;
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    const QString root = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
+    const QStringList parts = collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts);
+    const qsizetype n = parts.size();
+    if (n == 0 || root.isEmpty())
+        return out;
+
+    // As in resolveCaseBlind: the deepest folder of the path as written
+    // that is there, every folder above it is there as written too.
+    QStringList exact{root};
+    for (qsizetype i = 0; i < n; ++i)
+        exact << joined(exact.last(), parts[i]);
+    qsizetype from = 0;
+    for (qsizetype k = n - 1; k > 0; --k) {
+        if (listedJustNow(exact[k]) || isKind(exact[k], true)) {
+            from = k;
+            break;
+        }
+    }
+    struct Reached
+    {
+        QString host;
+        QString path; // the Windows path as the names found spell it
+        bool asWritten;
+    };
+    QString start = collapsed.left(2);
+    for (qsizetype i = 0; i < from; ++i)
+        start += u'\\' + parts[i];
+    std::vector<Reached> reached{{exact[from], start, true}};
+    for (qsizetype i = from; i < n && !reached.empty(); ++i) {
+        const QString &part = parts[i];
+        const bool last = i + 1 == n;
+        std::vector<Reached> next;
+        for (const Reached &r : reached) {
+            const QString asWritten = joined(r.host, part);
+            // Reached as written, the name as written is known not to be
+            // there (the search for `from`, or the caller's look).
+            if (!r.asWritten && isKind(asWritten, !last)) {
+                next.push_back({asWritten, r.path + u'\\' + part, r.asWritten});
+                continue;
+            }
+            const Listing &l = listingOf(r.host);
+            const QString key = nameKey(part);
+            const auto first = l.firstByKey.constFind(key);
+            if (first == l.firstByKey.constEnd()) {
+                // No name answers: nothing lies below (see resolveCaseBlind).
+                if (r.asWritten && !last && l.settled && l.read)
+                    g_missing.insert(exact[n - 1], MissingFolder{r.host, l.stamp, l.checkedNs});
+                continue;
+            }
+            QStringList names{*first};
+            names << l.moreByKey.value(key);
+            for (const QString &name : std::as_const(names)) {
+                const QString host = joined(r.host, name);
+                if (name != part && isKind(host, !last))
+                    next.push_back({host, r.path + u'\\' + name, false});
+            }
+        }
+        reached = std::move(next);
+    }
+    for (const Reached &r : reached) {
+        const QByteArray name = QFile::encodeName(r.host);
+        struct stat st;
+        if (::lstat(name.constData(), &st) != 0)
+            continue;
+        FileStat fs = lookAt(name, r.host, st);
+        if (!fs.isFile)
+            continue;
+        fs.caseBlind = true;
+        out.push_back(Answer{r.path, r.host, fs});
+    }
+    return out;
 }
 
 } // namespace
@@ -330,55 +487,82 @@ QString hostPath(const QString &windowsPath)
     return resolveCaseBlind(windowsPath, nullptr);
 }
 
+QString nameKey(QStringView name)
+{
+    if (composed(name))
+        return folded(name);
+    const QString nfc = name.toString().normalized(QString::NormalizationForm_C);
+    // Folding may take a letter out of the composed form (or into it).
+    return folded(nfc).normalized(QString::NormalizationForm_C);
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    if (composed(a) && composed(b))
+        return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    return nameKey(a) == nameKey(b);
+}
+
 FileStat statPath(const QString &windowsPath, QString *host)
 {
-    FileStat out;
     QString h = DriveMap::instance().toHost(windowsPath);
     if (h.isEmpty())
-        return out;
+        return {};
     // Under a folder a case-blind resolution found missing, and nothing
     // changed since: nothing is there.
     const qsizetype slash = h.lastIndexOf(u'/');
     if (slash > 0 && !g_missing.isEmpty() && knownMissingFolder(h.left(slash)))
-        return out;
+        return {};
     QByteArray name = QFile::encodeName(h);
     struct stat st;
+    bool caseBlind = false;
     if (::lstat(name.constData(), &st) != 0) {
         bool missing = false;
         h = resolveCaseBlind(windowsPath, &missing);
         if (missing)
-            return out;
+            return {};
         name = QFile::encodeName(h);
         if (::lstat(name.constData(), &st) != 0)
-            return out;
-        out.caseBlind = true;
+            return {};
+        caseBlind = true;
     }
     if (host)
         *host = h;
-    out.exists = true;
-    if (S_ISLNK(st.st_mode)) {
-        out.isLink = true;
-        // A link whose target is gone names nothing that can be read.
-        if (::stat(name.constData(), &st) != 0)
-            return out;
-    }
-    out.isDir = S_ISDIR(st.st_mode);
-    out.isFile = S_ISREG(st.st_mode);
-    out.size = qint64(st.st_size);
-    out.id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
-    out.links = quint64(st.st_nlink);
-    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    const qsizetype last = h.lastIndexOf(u'/');
-    out.hidden = h.size() > last + 1 && h[last + 1] == u'.';
+    FileStat out = lookAt(name, h, st);
+    out.caseBlind = caseBlind;
     return out;
+}
+
+std::vector<Answer> answers(const QString &windowsPath)
+{
+    const QString h = DriveMap::instance().toHost(windowsPath);
+    if (h.isEmpty())
+        return {};
+    const qsizetype slash = h.lastIndexOf(u'/');
+    if (slash > 0 && !g_missing.isEmpty() && knownMissingFolder(h.left(slash)))
+        return {};
+    const QByteArray name = QFile::encodeName(h);
+    struct stat st;
+    if (::lstat(name.constData(), &st) == 0) {
+        const FileStat exact = lookAt(name, h, st);
+        if (exact.isFile)
+            return {Answer{windowsPath, h, exact}};
+    }
+    return answersCaseBlind(windowsPath);
 }
 
 bool findNormalFile(const QString &windowsPath, QString *host)
 {
     // Regular files only: a pipe or device named like a project would block
     // or never end when read.
-    const FileStat st = statPath(windowsPath, host);
-    return st.isFile && !st.hidden;
+    for (const Answer &a : answers(windowsPath)) {
+        if (!a.stat.hidden) {
+            if (host)
+                *host = a.host;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool isDirectory(const QString &windowsPath)
@@ -404,33 +588,9 @@ QDateTime lastModified(const QString &windowsPath)
 
 namespace {
 
-// The sign of QString::compare(a, b, Qt::CaseInsensitive): over ASCII,
-// where case folding is lower case, without calling it.
-int foldedCompare(const QString &a, const QString &b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    const char16_t *x = reinterpret_cast<const char16_t *>(a.constData());
-    const char16_t *y = reinterpret_cast<const char16_t *>(b.constData());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t p = x[i], q = y[i];
-        if (p == q)
-            continue;
-        if ((p | q) >= 0x80)
-            return a.compare(b, Qt::CaseInsensitive); // the equal start folds alike
-        if (p >= u'A' && p <= u'Z')
-            p += 32;
-        if (q >= u'A' && q <= u'Z')
-            q += 32;
-        if (p != q)
-            return p < q ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
 bool listedBefore(const Entry &a, const Entry &b)
 {
-    const int c = foldedCompare(a.name, b.name);
-    return c != 0 ? c < 0 : a.name < b.name;
+    return namedBefore(a.name, b.name);
 }
 
 // Sorted case-blind, then by plain comparison: pieces sorted and merged,

@@ -10,7 +10,8 @@ class Progress;
 
 // Windows file semantics over the host file system, for Windows paths
 // ("D:\a\b.wav", through the drive map).
-//  - Names are found case-blind when the exact case is missing, as on NTFS.
+//  - Names are found case-blind when the exact case is missing, as on NTFS,
+//    and whatever the Unicode form of their accents (nameKey).
 //  - Hidden = a name starting with "."; no file is a system file.
 //  - A folder's entries come sorted by name, case-blind, so every run and
 //    every machine sees the same order.
@@ -34,6 +35,15 @@ struct Entry
 // never offered for deletion.
 bool isWindowsName(QByteArrayView raw);
 bool isWindowsName(const QString &name);
+
+// The key under which names answer to one another: both in Unicode
+// normalisation form C, then letters in either case (as
+// QString::compare(..., Qt::CaseInsensitive) folds them). A name copied
+// from another system may spell "ó" as "o" and a combining accent; a
+// project spells it as one character: both have one key.
+QString nameKey(QStringView name);
+// nameKey(a) == nameKey(b), without making the keys of plain names.
+bool sameName(QStringView a, QStringView b);
 
 struct FileId
 {
@@ -63,14 +73,33 @@ struct FileStat
 // receives the host path that was looked at.
 FileStat statPath(const QString &windowsPath, QString *host = nullptr);
 
+// A regular file that a Windows path names, as one look found it.
+struct Answer
+{
+    QString path;  // the Windows path as the file system spells it
+    QString host;
+    FileStat stat; // isFile is true
+};
+
+// Every regular file (or link to one) that a Windows path may name, the
+// exact spelling first: at each level of the path the name as written
+// when it is there (a folder, or at the end a regular file), else every
+// name of the folder that answers to it (nameKey), in listing order. So a
+// path that exists as written has one answer; one whose spelling is not on
+// the disk may have several, in several folders (and the program that
+// wrote it opened one of them, it cannot be told which). A pipe, a device
+// or a dangling link is never an answer. None when nothing answers.
+std::vector<Answer> answers(const QString &windowsPath);
+
 // The host path of a Windows path, resolving each component case-blind when
 // the exact name is missing. "" when the drive is not mapped. A path that
 // does not exist comes back as far as it could be resolved, the rest as given.
 QString hostPath(const QString &windowsPath);
 
 // The "directory query for normal files": true when the path names an
-// existing file that is not a folder and not hidden (hidden counts as missing).
-// `host`, when given, receives the file's host path.
+// existing regular file that is not hidden (hidden counts as missing),
+// that is when one of its answers is not hidden. `host`, when given,
+// receives the host path of the first such answer.
 bool findNormalFile(const QString &windowsPath, QString *host = nullptr);
 
 bool isDirectory(const QString &windowsPath);

@@ -234,8 +234,11 @@ TEST_F(UnusedFiles, ProjectFoldersAreDistinctAndEndInABackslash)
 TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
 {
     // Random libraries: copies with the same and with other bytes, missing
-    // used files, names in other letter cases, nested project folders.
-    const QStringList words = {"Take", "voz", "Bajo", "guitar", "Coro", "drum", "Piano", "ñu"};
+    // used files, names in other letter cases and accents in either Unicode
+    // form (also side by side in one folder), pipes and dangling links named
+    // like takes, nested project folders.
+    const QStringList words = {"Take", "voz", "Bajo", "guitar", "Coro", "drum", "Piano", "ñu", "Canci\u00f3n",
+                               "Cancio\u0301n", "CANCIO\u0301N"};
     const QStringList exts = {"wav", "WAV", "mp3", "h2", "hdp", "flac", "aif", "cue", "ogg", "txt", "mp3.wav", "WAV.ogg"};
     for (quint32 seed = 1; seed <= 25; ++seed) {
         QRandomGenerator rng(seed);
@@ -265,18 +268,32 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
             else
                 ::link(QFile::encodeName(target).constData(), QFile::encodeName(alias).constData());
         }
+        for (int k = 0; k < 6; ++k) {
+            const QString like = files[rng.bounded(int(files.size()))];
+            const QString folder = lib.path() + u'/' + like.section(u'/', 0, -2) + u'/';
+            const QString name = like.section(u'/', -1);
+            const QString odd = k == 2 ? folder + name.toLower() : folder + "Otro/" + name.toUpper();
+            QDir().mkpath(odd.left(odd.lastIndexOf(u'/')));
+            if (k > 2) // another take beside it that answers to its name
+                Fixtures::writeFile(folder + (k == 3 ? name.toUpper() : name.toLower()), Fixtures::noise(40, k));
+            else if (k == 0)
+                ::mkfifo(QFile::encodeName(odd).constData(), 0600);
+            else
+                QFile::link(lib.path() + "/nowhere", odd);
+        }
         QStringList used;
         for (int p = 0; p < 3; ++p) {
             used << " " << "1 --> " + win("P" + QString::number(p) + "/p.vip") << " ";
             for (int k = 0; k < 12; ++k) {
                 QString rel = files[rng.bounded(int(files.size()))];
-                switch (rng.bounded(4)) {
+                switch (rng.bounded(6)) {
                 case 0: rel = rel.toUpper(); break;                   // case variant
                 case 1: rel = "P9/" + rel.section(u'/', -1); break;  // missing, same name
                 case 2:                                                // a part of a dotted name
                     if (rel.indexOf(u'.') < rel.lastIndexOf(u'.'))
                         rel.truncate(rel.lastIndexOf(u'.'));
                     break;
+                case 3: rel = rel.normalized(QString::NormalizationForm_C).toLower(); break;
                 default: break;
                 }
                 used << win(rel);

@@ -29,6 +29,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 class UnusedWindow : public WindowTest
@@ -133,6 +135,80 @@ TEST_F(UnusedWindow, TakesOfADamagedProjectAndInnerExtensionsAreKept)
     f.AbrirRuta(win("P/Cortado.vip"));
     EXPECT_EQ(f.ListProyectos->count(), 0);
     EXPECT_EQ(f.TextDecode->toPlainText(), notice);
+}
+
+TEST_F(UnusedWindow, AUsedNameIsFoundWhateverItsSpellingOnTheDisk)
+{
+    // Each case a project folder of its own: what is on the disk, what the
+    // project names, and what the analysis offers, finds missing and says.
+    // "\u0301" after a letter is the accent as another system's copy spells
+    // it; the project's code page has one character for "ó".
+    struct Case
+    {
+        const char *what;
+        QList<std::pair<QString, QByteArray>> files;
+        QStringList pipes, danglingLinks, used, offered, missing;
+        int together; // the files the status box says answer together
+    };
+    const QList<Case> cases = {
+        {"a decomposed accent is the take", {{"Audio/Cancio\u0301n.wav", "take"}, {"Audio/otra.wav", "o"}},
+         {}, {}, {"Audio/Canción.wav"}, {"Audio/otra.wav"}, {}, 0},
+        {"the namesakes of a missing take, in either form",
+         {{"Viejas/CANCIO\u0301N.WAV", "moved"}, {"Viejas/Canción.wav", "moved too"}}, {}, {},
+         {"Audio/Canción.wav"}, {}, {"Audio/Canción.wav"}, 0},
+        {"a copy in the other form: by its bytes",
+         {{"Audio/Canción.wav", "take"}, {"Copia/cancio\u0301n.wav", "take"}, {"Otra/cancio\u0301n.wav", "other"}},
+         {}, {}, {"Audio/Canción.wav"}, {"Otra/cancio\u0301n.wav"}, {}, 0},
+        {"two case variants and no exact spelling", {{"Audio/Take.wav", "one"}, {"Audio/take.WAV", "two"}}, {}, {},
+         {"Audio/TAKE.WAV"}, {}, {}, 2},
+        {"the accent's two forms and two cases", {{"Audio/Cancio\u0301n.wav", "1"}, {"Audio/CANCIÓN.WAV", "2"}}, {},
+         {}, {"Audio/Canción.wav"}, {}, {}, 2},
+        {"the exact spelling is the one used", {{"Audio/Take.wav", "one"}, {"Audio/take.WAV", "two"}}, {}, {},
+         {"Audio/Take.wav"}, {"Audio/take.WAV"}, {}, 0},
+        {"two folders answer", {{"audio/x.wav", "1"}, {"Audio/x.wav", "2"}, {"AUDIO/y.wav", "3"}}, {}, {},
+         {"AuDio/x.wav"}, {"AUDIO/y.wav"}, {}, 2},
+        {"a pipe and a dangling link named like a used take",
+         {{"Audio/take.wav", "t"}, {"Viejas/spare.wav", "s"}}, {"Viejas/take.wav"}, {"Otras/TAKE.wav"},
+         {"Audio/take.wav"}, {"Viejas/spare.wav"}, {}, 0},
+        {"a pipe and a dangling link are not the used take",
+         {{"Audio/voz.wav", "v"}, {"Copia/Voz.wav", "other bytes"}}, {"Audio/VOZ.wav"}, {"Audio/vOz.wav"},
+         {"Audio/Voz.wav"}, {"Copia/Voz.wav"}, {}, 0},
+    };
+    Form1 &f = form1();
+    for (qsizetype k = 0; k < cases.size(); ++k) {
+        const Case &c = cases[k];
+        const QString top = "C" + QString::number(k) + "/";
+        for (const auto &[rel, bytes] : c.files)
+            write(top + rel, bytes);
+        for (const QString &rel : c.pipes) {
+            QDir().mkpath(QFileInfo(host(top + rel)).path());
+            ASSERT_EQ(::mkfifo(QFile::encodeName(host(top + rel)).constData(), 0600), 0) << c.what;
+        }
+        for (const QString &rel : c.danglingLinks) {
+            QDir().mkpath(QFileInfo(host(top + rel)).path());
+            ASSERT_TRUE(QFile::link(host(top + "nowhere.wav"), host(top + rel))) << c.what;
+        }
+        QStringList used, offered, missing{"1 --> " + win(top + "Tema.vip")};
+        for (const QString &rel : c.used)
+            used << win(top + rel);
+        for (const QString &rel : c.offered)
+            offered << win(top + rel);
+        for (const QString &rel : c.missing)
+            missing << win(top + rel);
+        openProject(f, write(top + "Tema.vip", Fixtures::vipBytes(used)));
+
+        QStringList got = Form1::lines(f.ListBorrar);
+        got.sort();
+        offered.sort();
+        EXPECT_EQ(got, offered) << c.what;
+        EXPECT_EQ(Form1::lines(perdidos().ListPerdidos), missing) << c.what;
+        const QString status = f.TextDecode->isHidden() ? QString() : f.TextDecode->toPlainText();
+        const QString notice = " >>> AVISO <<<   Hay " + QString::number(c.together)
+            + " archivos que responden a un mismo nombre usado sin distinguir mayúsculas: no se ofrece ninguno "
+              "para borrar.";
+        EXPECT_EQ(status.count(notice), c.together > 0 ? 1 : 0) << c.what << ": " << qPrintable(status);
+        EXPECT_FALSE(c.together == 0 && status.contains("responden a un mismo nombre")) << c.what;
+    }
 }
 
 TEST_F(UnusedWindow, NothingUnusedShowsTheNoneCaption)

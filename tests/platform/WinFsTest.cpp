@@ -25,9 +25,30 @@ bool lexists(const QString &host)
     return ::lstat(QFile::encodeName(host).constData(), &st) == 0;
 }
 
+// Two names answer to each other when they are equal in Unicode
+// normalisation form C, letters in either case.
+bool answersTo(const QString &a, const QString &b)
+{
+    return a.normalized(QString::NormalizationForm_C)
+               .compare(b.normalized(QString::NormalizationForm_C), Qt::CaseInsensitive)
+        == 0;
+}
+
+QString joinedHost(const QString &folder, const QString &name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// A folder (through a link too) or, `last`, a regular file.
+bool isKind(const QString &host, bool last)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(host).constData(), &st) == 0 && (last ? S_ISREG(st.st_mode) : S_ISDIR(st.st_mode));
+}
+
 // The case-blind resolution written out plainly: from the drive's root, each
 // name as written when it exists, else the first name of the folder's
-// listing equal to it in either letter case, else as written.
+// listing that answers to it, else as written.
 QString referenceHostPath(const QString &windowsPath)
 {
     const QString direct = DriveMap::instance().toHost(windowsPath);
@@ -39,7 +60,7 @@ QString referenceHostPath(const QString &windowsPath)
         QString next = cur == "/" ? "/" + part : cur + "/" + part;
         if (!lexists(next)) {
             for (const WinFs::Entry &e : WinFs::listHostDir(cur)) {
-                if (e.name.compare(part, Qt::CaseInsensitive) == 0) {
+                if (answersTo(e.name, part)) {
                     next = cur == "/" ? "/" + e.name : cur + "/" + e.name;
                     break;
                 }
@@ -48,6 +69,37 @@ QString referenceHostPath(const QString &windowsPath)
         cur = next;
     }
     return cur;
+}
+
+// Every regular file a Windows path names, written out plainly: level by
+// level from the drive's root, in each folder reached the name as written
+// when it is a folder (at the end a regular file), else every name of the
+// folder's listing that answers to it and is one.
+QStringList referenceAnswers(const QString &windowsPath)
+{
+    const QString direct = DriveMap::instance().toHost(windowsPath);
+    if (direct.isEmpty())
+        return {};
+    if (isKind(direct, true))
+        return {direct};
+    const QString collapsed = DriveMap::collapse(windowsPath);
+    QStringList reached{DriveMap::instance().toHost(collapsed.left(2) + u'\\')};
+    const QStringList parts = collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const bool last = i + 1 == parts.size();
+        QStringList next;
+        for (const QString &folder : reached) {
+            if (isKind(joinedHost(folder, parts[i]), last)) {
+                next << joinedHost(folder, parts[i]);
+                continue;
+            }
+            for (const WinFs::Entry &e : WinFs::listHostDir(folder))
+                if (e.name != parts[i] && answersTo(e.name, parts[i]) && isKind(joinedHost(folder, e.name), last))
+                    next << joinedHost(folder, e.name);
+        }
+        reached = next;
+    }
+    return parts.isEmpty() ? QStringList() : reached;
 }
 
 // A folder's time a minute back, so that what is seen in it may be kept.
@@ -155,10 +207,12 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
 {
     // Names that differ in letter case only, letters whose case folding is
     // not their lower case ("ſ" folds to "s", "ς" to "σ", the Kelvin sign to
-    // "k", "ß" to itself), links to
-    // folders, a dangling link, a file where a folder is looked for, and
-    // names that are nowhere.
-    const QStringList names = {"a", "A", "b", "\u00f1", "\u00d1", "k", "\u212a", "\u00df", "SS", "s", "\u017f", "\u03c2", "\u03a3", "Audio", "AUDIO", "x.wav"};
+    // "k", "ß" to itself), accents in both Unicode forms, links to folders,
+    // a dangling link, a pipe, a file where a folder is looked for, and
+    // names that are nowhere. Every answer of each path too.
+    const QStringList names = {"a", "A", "b", "\u00f1", "\u00d1", "k", "\u212a", "\u00df", "SS", "s", "\u017f",
+                               "\u03c2", "\u03a3", "Audio", "AUDIO", "x.wav", "\u00f3", "o\u0301", "O\u0301",
+                               "\u00d3.wav", "o\u0301.WAV"};
     for (quint32 seed = 1; seed <= 12; ++seed) {
         QTemporaryDir lib;
         ASSERT_TRUE(lib.isValid());
@@ -166,16 +220,20 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
         DriveMap::instance().reload();
         WinFs::clearCache();
         QRandomGenerator rng(seed);
-        QStringList made{""};
-        for (int i = 0; i < 40; ++i) {
+        QStringList made{""}, entries;
+        for (int i = 0; i < 60; ++i) {
             const QString parent = made[rng.bounded(int(made.size()))];
             const QString rel = (parent.isEmpty() ? "" : parent + "/") + names[rng.bounded(int(names.size()))];
             const QString host = lib.path() + "/" + rel;
             if (lexists(host))
                 continue;
-            switch (rng.bounded(5)) {
+            entries << rel;
+            switch (rng.bounded(6)) {
             case 0:
                 Fixtures::writeFile(host, "f");
+                break;
+            case 4:
+                ::mkfifo(QFile::encodeName(host).constData(), 0600);
                 break;
             case 1:
                 QFile::link(lib.path() + "/" + made[rng.bounded(int(made.size()))], host);
@@ -188,6 +246,23 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
                 made << rel;
             }
         }
+        // Names beside names that answer to them, files and folders.
+        for (int i = 0; i < 30; ++i) {
+            const QString rel = entries[rng.bounded(int(entries.size()))];
+            const qsizetype slash = rel.lastIndexOf(u'/');
+            const QString name = rel.mid(slash + 1);
+            const QString other = rng.bounded(2) ? name.toUpper() : name.toLower().normalized(QString::NormalizationForm_D);
+            const QString host = lib.path() + "/" + rel.left(slash + 1) + other;
+            if (lexists(host))
+                continue;
+            if (rng.bounded(2)) {
+                Fixtures::writeFile(host, "f");
+            } else {
+                QDir().mkpath(host);
+                made << rel.left(slash + 1) + other;
+            }
+            entries << rel.left(slash + 1) + other;
+        }
         // Some folders a minute old, so that what the resolution sees in
         // them is kept, and some fresh.
         for (const QString &rel : made)
@@ -195,7 +270,19 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
                 age(lib.path() + "/" + rel);
         for (int q = 0; q < 400; ++q) {
             QString w = "D:";
-            const int depth = 1 + int(rng.bounded(4));
+            // Half of the paths are an entry's in other spellings.
+            const int depth = q % 2 ? 0 : 1 + int(rng.bounded(4));
+            if (q % 2) {
+                for (QString n : entries[rng.bounded(int(entries.size()))].split(u'/')) {
+                    switch (rng.bounded(4)) {
+                    case 0: n = n.toUpper(); break;
+                    case 1: n = n.toLower(); break;
+                    case 2: n = n.normalized(QString::NormalizationForm_D); break;
+                    default: break;
+                    }
+                    w += "\\" + n;
+                }
+            }
             for (int d = 0; d < depth; ++d) {
                 QString n = names[rng.bounded(int(names.size()))];
                 if (rng.bounded(3) == 0)
@@ -204,6 +291,13 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
                     n = "nada";
                 w += "\\" + n;
             }
+            QStringList answered;
+            for (const WinFs::Answer &a : WinFs::answers(w)) {
+                answered << a.host;
+                EXPECT_TRUE(a.stat.isFile) << qPrintable(a.host);
+                EXPECT_EQ(DriveMap::instance().toHost(a.path), a.host);
+            }
+            ASSERT_EQ(answered, referenceAnswers(w)) << qPrintable(w) << " seed " << seed;
             const QString expected = referenceHostPath(w);
             ASSERT_EQ(WinFs::hostPath(w), expected) << qPrintable(w) << " seed " << seed;
             QString host;
