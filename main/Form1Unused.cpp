@@ -150,14 +150,27 @@ void Form1::BuscarNoUtilizados()
     m_usedNormalFiles = matcher.normalFiles(&barProgress());
     answeringTogether = matcher.keptAnsweringTogether();
 
-    const Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
+    Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;
     if (unused.duplicates > 0)
         Alerta(1, QStringLiteral("Eliminando duplicado: ") + unused.lastDuplicate, true);
     // Each line with the exact file it names: the deletion acts on that file
-    // or on none.
-    const Unused::Offered offered = Unused::recordFiles(unused.lines, m_inventoryExtras.hostFolders, barProgress());
-    fillList(ListBorrar, offered.lines, false, &offered.records);
+    // or on none. A piece at a time: the records of a million lines at once
+    // take long to let go of.
+    constexpr qsizetype kPiece = 4096;
+    ListBorrar->setUpdatesEnabled(false);
+    ListBorrar->clear();
+    for (qsizetype from = 0; from < unused.lines.size(); from += kPiece) {
+        const Unused::Offered part =
+            Unused::recordFiles(unused.lines.mid(from, kPiece), m_inventoryExtras.hostFolders, barProgress());
+        const int first = ListBorrar->count();
+        ListBorrar->addItems(part.lines);
+        for (int i = 0; i < part.lines.size(); ++i)
+            ListBorrar->item(first + i)->setData(kRecordRole, QVariant::fromValue(part.records[size_t(i)]));
+        barProgress().pump();
+    }
+    ListBorrar->setUpdatesEnabled(true);
+    releaseInPieces(unused.lines, barProgress());
     passedOverAudio = Unused::passedOverAudio(m_inventoryExtras.passedOver);
     if (passedOverAudio > 0)
         Alerta(3, Unused::passedOverNotice(passedOverAudio), true);

@@ -566,11 +566,13 @@ bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, co
             // The lines not examined yet stay, as an interrupted match leaves them.
             for (qsizetype j = i + 1; j < inventory.size(); ++j)
                 kept << inventory[j];
-            inventory = kept;
+            std::swap(inventory, kept);
+            releaseInPieces(kept, progress);
             return false;
         }
     }
-    inventory = kept;
+    std::swap(inventory, kept);
+    releaseInPieces(kept, progress);
     return true;
 }
 
@@ -665,7 +667,8 @@ UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folder
         progress.pump();
     }
 
-    QSet<QString> seen;
+    // Views of the lines: a set of a million copies takes long to let go.
+    QSet<QStringView> seen;
     seen.reserve(out.lines.size());
     QStringList unique;
     unique.reserve(out.lines.size());
@@ -681,8 +684,9 @@ UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folder
         seen.insert(line);
         unique << line;
     }
-    out.lines = unique;
-    progress.pump();
+    seen = {};
+    std::swap(out.lines, unique);
+    releaseInPieces(unique, progress);
     out.cancelled = progress.cancelled();
     return out;
 }

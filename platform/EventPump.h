@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <functional>
 
 // Long work runs on the GUI thread and lets window events run as it goes, so
@@ -68,3 +69,18 @@ public:
     bool cancelled() const override { return false; }
     void pump() override {}
 };
+
+// Lets go of a long list's elements (a QList or a std::vector) a piece at a
+// time with events run between the pieces, and leaves it empty: a million
+// names take a while to free.
+template <typename List>
+void releaseInPieces(List &list, Progress &progress)
+{
+    constexpr qsizetype kPiece = 4096;
+    while (!list.empty()) {
+        const qsizetype n = std::min(qsizetype(list.size()), kPiece);
+        list.erase(list.end() - n, list.end());
+        progress.pump();
+    }
+    List().swap(list);
+}

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <ctime>
 #include <memory>
@@ -593,31 +594,79 @@ bool listedBefore(const Entry &a, const Entry &b)
     return namedBefore(a.name, b.name);
 }
 
-// Sorted case-blind, then by plain comparison: pieces sorted and merged,
-// with events let run between them (a folder may hold tens of thousands of
-// names).
-void sortListing(std::vector<Entry> &entries, Progress *progress)
+constexpr size_t kPiece = 4096;
+
+// A folder's entries as they are read, in pieces of kPiece: one vector
+// grown to a million entries would move them all at once, more than once.
+using Pieces = std::vector<std::vector<Entry>>;
+
+// The entries of the pieces, sorted case-blind, then by plain comparison:
+// pieces sorted and merged, with events let run between them (a folder may
+// hold a million names).
+std::vector<Entry> sortedListing(Pieces &pieces, Progress *progress)
 {
-    constexpr size_t kPiece = 4096;
-    const size_t n = entries.size();
+    size_t n = 0;
+    for (const std::vector<Entry> &p : pieces)
+        n += p.size();
+    std::vector<Entry> entries;
+    if (pieces.size() == 1) {
+        entries = std::move(pieces.front());
+    } else {
+        entries.reserve(n);
+        for (std::vector<Entry> &p : pieces) {
+            std::move(p.begin(), p.end(), std::back_inserter(entries));
+            std::vector<Entry>().swap(p);
+            if (progress)
+                progress->pump();
+        }
+    }
     if (!progress || n <= kPiece) {
         std::sort(entries.begin(), entries.end(), listedBefore);
         if (progress)
             progress->pump();
-        return;
+        return entries;
     }
     for (size_t from = 0; from < n; from += kPiece) {
         std::sort(entries.begin() + qsizetype(from), entries.begin() + qsizetype(std::min(n, from + kPiece)),
                   listedBefore);
         progress->pump();
     }
+    // Merged from one vector into the other and back, element by element:
+    // the last merge of a million names is one long stretch otherwise.
+    std::vector<Entry> spare;
+    spare.reserve(n);
+    std::vector<Entry> *from = &entries, *to = &spare;
+    int sincePump = 0;
     for (size_t width = kPiece; width < n; width *= 2) {
-        for (size_t from = 0; from + width < n; from += 2 * width) {
-            std::inplace_merge(entries.begin() + qsizetype(from), entries.begin() + qsizetype(from + width),
-                               entries.begin() + qsizetype(std::min(n, from + 2 * width)), listedBefore);
-            progress->pump();
+        size_t k = 0;
+        const auto put = [&](Entry &e) {
+            if (k < to->size())
+                (*to)[k] = std::move(e);
+            else
+                to->push_back(std::move(e));
+            ++k;
+            if (++sincePump == 4096) {
+                sincePump = 0;
+                progress->pump();
+            }
+        };
+        for (size_t left = 0; left < n; left += 2 * width) {
+            const size_t mid = std::min(n, left + width), end = std::min(n, left + 2 * width);
+            size_t i = left, j = mid;
+            while (i < mid && j < end)
+                put(listedBefore((*from)[j], (*from)[i]) ? (*from)[j++] : (*from)[i++]);
+            while (i < mid)
+                put((*from)[i++]);
+            while (j < end)
+                put((*from)[j++]);
         }
+        std::swap(from, to);
     }
+    if (from != &entries)
+        entries.swap(spare);
+    // What is left in the spare vector are moved-from names.
+    releaseInPieces(spare, *progress);
+    return entries;
 }
 
 } // namespace
@@ -634,8 +683,8 @@ std::vector<Entry> listHostDir(const QByteArray &dirName, int *error)
 
 std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress, int *error)
 {
-    std::vector<Entry> out;
-    const bool read = forEachName(dirName, progress, [&out](const char *n, unsigned char type, int fd) {
+    Pieces pieces(1);
+    const bool read = forEachName(dirName, progress, [&pieces](const char *n, unsigned char type, int fd) {
         Entry entry;
         entry.raw = QByteArray(n);
         entry.name = QFile::decodeName(entry.raw);
@@ -654,13 +703,14 @@ std::vector<Entry> listHostDir(const QByteArray &dirName, Progress *progress, in
         } else {
             entry.isDir = type == DT_DIR;
         }
-        out.push_back(std::move(entry));
+        if (pieces.back().size() == kPiece)
+            pieces.emplace_back().reserve(kPiece);
+        pieces.back().push_back(std::move(entry));
     });
     // Nothing runs between the failed open and here: errno is still its.
     if (error)
         *error = read ? 0 : errno;
-    sortListing(out, progress);
-    return out;
+    return sortedListing(pieces, progress);
 }
 
 AnalysisLooks::AnalysisLooks(Progress &progress) : m_previous(g_lookupProgress)

@@ -107,7 +107,7 @@ int extentOf(const QFont &font, int count, const TextAt &textAt, Progress *progr
     TextMeasure measure(font);
     int extent = 10;
     for (int i = 0; i < count; ++i) {
-        if (progress && (i & 1023) == 1023)
+        if (progress && (i & 255) == 255)
             progress->pump();
         const int w = measure.width(textAt(i)) + 10;
         if (i == 0)

@@ -87,10 +87,11 @@ void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QS
         for (size_t k = 0; k < node.entries.size(); ++k) {
             for (quint32 bits = masks.matches(node.entries[k].name); bits != 0; bits &= bits - 1)
                 byPattern[size_t(__builtin_ctz(bits))].push_back(Hit{at, int(k)});
-        }
-        if (progress && (sincePump += int(node.entries.size()) + 1) >= 1024) {
-            sincePump = 0;
-            progress->pump();
+            // One folder may hold a million names.
+            if (progress && ++sincePump == 1024) {
+                sincePump = 0;
+                progress->pump();
+            }
         }
         for (auto it = node.children.rbegin(); it != node.children.rend(); ++it)
             stack.push_back(*it);
@@ -155,10 +156,9 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
     std::vector<Node> nodes = walk(withSlash(f), progress);
     if (extras) {
         const WinPattern::Mask vip(QStringLiteral("*.vip"));
-        size_t seen = 0;
+        int seen = 0;
         for (const Node &node : nodes) {
-            seen += node.entries.size() + 1;
-            if (progress && seen >= 4096) {
+            if (progress && ++seen >= 1024) {
                 seen = 0;
                 progress->pump();
             }
@@ -168,6 +168,10 @@ void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringL
             for (const WinFs::Entry &e : node.entries) {
                 if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
                     extras->projects << node.folder + e.name;
+                if (progress && ++seen >= 1024) {
+                    seen = 0;
+                    progress->pump();
+                }
             }
         }
     }
