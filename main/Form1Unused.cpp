@@ -135,7 +135,7 @@ int Form1::countOtherProjects()
 
 void Form1::BuscarNoUtilizados()
 {
-    const QStringList used = readList(ListUtilizados);
+    QStringList used = readList(ListUtilizados);
     if (used.isEmpty())
         return;
     Alerta(2, QStringLiteral("Buscando archivos no utilizados "), true);
@@ -149,6 +149,8 @@ void Form1::BuscarNoUtilizados()
     Unused::removeUsed(List1, matcher, barProgress(), &m_inventoryLinks);
     m_usedNormalFiles = matcher.normalFiles(&barProgress());
     answeringTogether = matcher.keptAnsweringTogether();
+    matcher.release(barProgress());
+    releaseInPieces(used, barProgress());
 
     Unused::UnusedList unused = Unused::unusedAudio(List1, m_inventoryFolders, barProgress());
     TotalNoUtilizados = unused.found;
@@ -204,7 +206,7 @@ void Form1::BuscarPerdidos()
             return cancelar;
         });
     // Taken once: a later search looks at the files again.
-    m_usedNormalFiles.clear();
+    releaseHashInPieces(m_usedNormalFiles, barProgress());
     fillList(window.ListPerdidos, missing.lines, true);
     Module2::TablaPerdidos = missing.lines;
     window.TextEncontrados->setText(Unused::missingSummary(missing.missing));

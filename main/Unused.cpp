@@ -359,6 +359,22 @@ void Matcher::prepare(Progress &progress)
         indexIds(&progress);
 }
 
+void Matcher::release(Progress &progress)
+{
+    releaseInPieces(m_used, progress);
+    releaseHashInPieces(m_exact, progress);
+    releaseHashInPieces(m_nameHead, progress);
+    releaseInPieces(m_nameNext, progress);
+    releaseInPieces(m_stat, progress);
+    releaseInPieces(m_statState, progress);
+    releaseHashInPieces(m_hosts, progress);
+    releaseHashInPieces(m_together, progress);
+    releaseHashInPieces(m_togetherIds, progress);
+    releaseHashInPieces(m_digests, progress);
+    releaseHashInPieces(m_groups, progress);
+    releaseHashInPieces(m_ids, progress);
+}
+
 void Matcher::indexIds(Progress *progress)
 {
     m_idsReady = true;

@@ -82,6 +82,11 @@ public:
     // match does it on its first line otherwise).
     void prepare(Progress &progress);
 
+    // Lets go of what the match built, a piece at a time with events run
+    // between (tens of thousands of used files make a large index). Nothing
+    // may be matched afterwards; the counts stay.
+    void release(Progress &progress);
+
     // Called with the file that could not be read, each time it happens.
     std::function<void(const QString &)> onUnreadable;
 

@@ -84,3 +84,18 @@ void releaseInPieces(List &list, Progress &progress)
     }
     List().swap(list);
 }
+
+// The same for a QHash or a QSet: its elements erased a piece at a time.
+template <typename Hash>
+void releaseHashInPieces(Hash &hash, Progress &progress)
+{
+    int n = 0;
+    for (auto it = hash.begin(); it != hash.end();) {
+        it = hash.erase(it);
+        if (++n == 4096) {
+            n = 0;
+            progress.pump();
+        }
+    }
+    Hash().swap(hash);
+}

@@ -205,18 +205,28 @@ const Listing &listingOf(const QString &hostDir)
     l.checkedNs = monotonicNs();
     l.stamp = stampOf(hostDir);
     l.settled = settled(l.stamp);
-    l.read = forEachName(QFile::encodeName(hostDir), g_lookupProgress, [&l](const char *n, unsigned char, int) {
-        QString name = QFile::decodeName(n);
+    // The names first, then the table made at its size: grown as the names
+    // come, it is built again at each doubling, at once.
+    std::vector<QString> names;
+    l.read = forEachName(QFile::encodeName(hostDir), g_lookupProgress,
+                         [&names](const char *n, unsigned char, int) { names.push_back(QFile::decodeName(n)); });
+    l.firstByKey.reserve(qsizetype(names.size()));
+    int sincePump = 0;
+    for (QString &name : names) {
         const QString key = nameKey(name);
         QString &first = l.firstByKey[key];
         if (first.isNull()) {
             first = std::move(name);
-            return;
+        } else {
+            if (namedBefore(name, first))
+                std::swap(name, first);
+            l.moreByKey[key] << std::move(name);
         }
-        if (namedBefore(name, first))
-            std::swap(name, first);
-        l.moreByKey[key] << std::move(name);
-    });
+        if (g_lookupProgress && ++sincePump == 1024) {
+            sincePump = 0;
+            g_lookupProgress->pump();
+        }
+    }
     for (QStringList &more : l.moreByKey)
         std::sort(more.begin(), more.end(), namedBefore);
     return *g_listing.insert(hostDir, std::move(l));
