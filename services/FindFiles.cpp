@@ -419,7 +419,7 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
             void setValue(qint64) override {}
             bool cancelled() const override { return false; }
         } pumping;
-        const std::vector<WinFs::Entry> entries = WinFs::listHostDir(p.host, &pumping);
+        std::vector<WinFs::Entry> entries = WinFs::listHostDir(p.host, &pumping);
 
         std::vector<const WinFs::Entry *> subFolders;
         if (m_searchSubDirs) {
@@ -433,7 +433,13 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
             }
         }
 
+        int sincePump = 0;
         for (const WinFs::Entry &e : entries) {
+            // A folder may hold a million names.
+            if (++sincePump == 1024) {
+                sincePump = 0;
+                EventPump::pumpEvents();
+            }
             // Folders (and links to folders) are never reported.
             if (e.isDir)
                 continue;
@@ -481,6 +487,8 @@ void cFindFiles::pvSearchFolder(const QString &folder, Walk &walk)
         for (auto it = subFolders.rbegin(); it != subFolders.rend(); ++it)
             stack.push_back(Pending{p.folder + (*it)->name + u'\\', hostChild(p.host, (*it)->raw),
                                     p.windowsNames && (*it)->windowsName});
+        subFolders.clear();
+        releaseInPieces(entries, pumping);
     }
 }
 
