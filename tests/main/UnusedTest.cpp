@@ -17,6 +17,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -350,6 +352,16 @@ TEST_F(UnusedFiles, CompareFilesByContent)
     const Unused::Comparison gone = Unused::compareFiles(a, win("gone.bin"));
     EXPECT_EQ(gone.result, S::Unreadable);
     EXPECT_EQ(gone.unreadable, win("gone.bin"));
+    // A pipe is never read as a file (with no writer, opening it would wait
+    // for one: this test holds one open so that it cannot hang).
+    const QByteArray fifo = QFile::encodeName(dir.path() + "/pipe.bin");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int writer = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    const Unused::Comparison pipe = Unused::compareFiles(win("pipe.bin"), a);
+    ::close(writer);
+    EXPECT_EQ(pipe.result, S::Unreadable);
+    EXPECT_EQ(pipe.unreadable, win("pipe.bin"));
 }
 
 TEST_F(UnusedFiles, MissingListLayout)
