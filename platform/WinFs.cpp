@@ -430,9 +430,11 @@ std::vector<Answer> answersCaseBlind(const QString &windowsPath)
             }
             QStringList names{*first};
             names << l.moreByKey.value(key);
+            // At the end, whatever they are: only the regular files below
+            // answer.
             for (const QString &name : std::as_const(names)) {
                 const QString host = joined(r.host, name);
-                if (name != part && isKind(host, !last))
+                if (name != part && (last || isKind(host, true)))
                     next.push_back({host, r.path + u'\\' + name, false});
             }
         }

@@ -171,8 +171,8 @@ TEST_F(UnusedWindow, AUsedNameIsFoundWhateverItsSpellingOnTheDisk)
          {{"Audio/take.wav", "t"}, {"Viejas/spare.wav", "s"}}, {"Viejas/take.wav"}, {"Otras/TAKE.wav"},
          {"Audio/take.wav"}, {"Viejas/spare.wav"}, {}, 0},
         {"a pipe and a dangling link are not the used take",
-         {{"Audio/voz.wav", "v"}, {"Copia/Voz.wav", "other bytes"}}, {"Audio/VOZ.wav"}, {"Audio/vOz.wav"},
-         {"Audio/Voz.wav"}, {"Copia/Voz.wav"}, {}, 0},
+         {{"Audio/voz.wav", "v"}, {"Copia/Voz.wav", "other bytes"}}, {"Audio/Voz.wav", "Audio/VOZ.wav"},
+         {"Audio/vOz.wav"}, {"Audio/Voz.wav"}, {"Copia/Voz.wav"}, {}, 0},
     };
     Form1 &f = form1();
     for (qsizetype k = 0; k < cases.size(); ++k) {
