@@ -497,6 +497,10 @@ QString hostPath(const QString &windowsPath)
     const QString direct = DriveMap::instance().toHost(windowsPath);
     if (direct.isEmpty() || hostExists(direct))
         return direct;
+    // The file that findNormalFile() and the match take, when one answers.
+    const std::vector<Answer> found = answersCaseBlind(windowsPath);
+    if (!found.empty())
+        return found.front().host;
     return resolveCaseBlind(windowsPath, nullptr);
 }
 
@@ -530,10 +534,17 @@ FileStat statPath(const QString &windowsPath, QString *host)
     struct stat st;
     bool caseBlind = false;
     if (::lstat(name.constData(), &st) != 0) {
-        bool missing = false;
-        h = resolveCaseBlind(windowsPath, &missing);
-        if (missing)
-            return {};
+        // The file that findNormalFile() and the match take, when one
+        // answers; else what the walk from the root reaches.
+        const std::vector<Answer> found = answersCaseBlind(windowsPath);
+        if (!found.empty()) {
+            h = found.front().host;
+        } else {
+            bool missing = false;
+            h = resolveCaseBlind(windowsPath, &missing);
+            if (missing)
+                return {};
+        }
         name = QFile::encodeName(h);
         if (::lstat(name.constData(), &st) != 0)
             return {};
@@ -567,8 +578,23 @@ std::vector<Answer> answers(const QString &windowsPath)
 bool findNormalFile(const QString &windowsPath, QString *host)
 {
     // Regular files only: a pipe or device named like a project would block
-    // or never end when read.
-    for (const Answer &a : answers(windowsPath)) {
+    // or never end when read. The name as written, when it is there, is the
+    // one looked at (as statPath() and hostPath() take it).
+    const QString h = DriveMap::instance().toHost(windowsPath);
+    if (h.isEmpty())
+        return false;
+    const qsizetype slash = h.lastIndexOf(u'/');
+    if (slash > 0 && !g_missing.isEmpty() && knownMissingFolder(h.left(slash)))
+        return false;
+    const QByteArray name = QFile::encodeName(h);
+    struct stat st;
+    if (::lstat(name.constData(), &st) == 0) {
+        const FileStat exact = lookAt(name, h, st);
+        if (host && exact.isFile && !exact.hidden)
+            *host = h;
+        return exact.isFile && !exact.hidden;
+    }
+    for (const Answer &a : answersCaseBlind(windowsPath)) {
         if (!a.stat.hidden) {
             if (host)
                 *host = a.host;

@@ -68,9 +68,11 @@ struct FileStat
     bool caseBlind = false; // found through another letter case than written
 };
 
-// One stat of a Windows path, resolved case-blind when the exact name is
-// missing. `exists` false when it cannot be found. `host`, when given,
-// receives the host path that was looked at.
+// One stat of a Windows path: the name as written when it is there, else
+// the first of its answers (see answers()) when a regular file answers,
+// else what the resolution of each component case-blind reaches. `exists`
+// false when it cannot be found. `host`, when given, receives the host path
+// that was looked at.
 FileStat statPath(const QString &windowsPath, QString *host = nullptr);
 
 // A regular file that a Windows path names, as one look found it.
@@ -91,15 +93,15 @@ struct Answer
 // or a dangling link is never an answer. None when nothing answers.
 std::vector<Answer> answers(const QString &windowsPath);
 
-// The host path of a Windows path, resolving each component case-blind when
-// the exact name is missing. "" when the drive is not mapped. A path that
-// does not exist comes back as far as it could be resolved, the rest as given.
+// The host path of a Windows path, found as statPath() finds it. "" when
+// the drive is not mapped. A path that does not exist comes back as far as
+// it could be resolved, the rest as given.
 QString hostPath(const QString &windowsPath);
 
 // The "directory query for normal files": true when the path names an
-// existing regular file that is not hidden (hidden counts as missing),
-// that is when one of its answers is not hidden. `host`, when given,
-// receives the host path of the first such answer.
+// existing regular file that is not hidden (hidden counts as missing): the
+// name as written when it is there, else the first answer that is not
+// hidden (see answers()). `host`, when given, receives its host path.
 bool findNormalFile(const QString &windowsPath, QString *host = nullptr);
 
 bool isDirectory(const QString &windowsPath);

@@ -46,14 +46,19 @@ bool isKind(const QString &host, bool last)
     return ::stat(QFile::encodeName(host).constData(), &st) == 0 && (last ? S_ISREG(st.st_mode) : S_ISDIR(st.st_mode));
 }
 
-// The case-blind resolution written out plainly: from the drive's root, each
-// name as written when it exists, else the first name of the folder's
-// listing that answers to it, else as written.
+QStringList referenceAnswers(const QString &windowsPath);
+
+// The case-blind resolution written out plainly: the path as written when
+// it exists, else its first answer when a regular file answers, else from
+// the drive's root each name as written when it exists, else the first name
+// of the folder's listing that answers to it, else as written.
 QString referenceHostPath(const QString &windowsPath)
 {
     const QString direct = DriveMap::instance().toHost(windowsPath);
     if (direct.isEmpty() || lexists(direct))
         return direct;
+    if (const QStringList answers = referenceAnswers(windowsPath); !answers.isEmpty())
+        return answers.front();
     const QString collapsed = DriveMap::collapse(windowsPath);
     QString cur = DriveMap::instance().toHost(collapsed.left(2) + u'\\');
     for (const QString &part : collapsed.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
@@ -298,6 +303,14 @@ TEST_F(WinFsTest, CaseBlindResolutionGivesWhatTheWalkFromTheRootGives)
                 EXPECT_EQ(DriveMap::instance().toHost(a.path), a.host);
             }
             ASSERT_EQ(answered, referenceAnswers(w)) << qPrintable(w) << " seed " << seed;
+            // The normal file: the name as written when it is there, else
+            // the first answer.
+            const QString direct = DriveMap::instance().toHost(w);
+            const QString normal = lexists(direct) ? (isKind(direct, true) ? direct : QString())
+                                                   : answered.value(0);
+            QString found;
+            ASSERT_EQ(WinFs::findNormalFile(w, &found), !normal.isEmpty()) << qPrintable(w) << " seed " << seed;
+            EXPECT_EQ(found, normal) << qPrintable(w);
             const QString expected = referenceHostPath(w);
             ASSERT_EQ(WinFs::hostPath(w), expected) << qPrintable(w) << " seed " << seed;
             QString host;
