@@ -159,6 +159,8 @@ TEST_F(UnusedWindow, AUsedNameIsFoundWhateverItsSpellingOnTheDisk)
         {"a copy in the other form: by its bytes",
          {{"Audio/Canción.wav", "take"}, {"Copia/cancio\u0301n.wav", "take"}, {"Otra/cancio\u0301n.wav", "other"}},
          {}, {}, {"Audio/Canción.wav"}, {"Otra/cancio\u0301n.wav"}, {}, 0},
+        {"a take named by a part of its name, in the other form", {{"Audio/Cancio\u0301n.mp3.wav", "take"}}, {}, {},
+         {"Audio/Canción.mp3"}, {}, {"Audio/Canción.mp3"}, 0},
         {"two case variants and no exact spelling", {{"Audio/Take.wav", "one"}, {"Audio/take.WAV", "two"}}, {}, {},
          {"Audio/TAKE.WAV"}, {}, {}, 2},
         {"the accent's two forms and two cases", {{"Audio/Cancio\u0301n.wav", "1"}, {"Audio/CANCIÓN.WAV", "2"}}, {},
