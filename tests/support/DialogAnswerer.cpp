@@ -12,13 +12,45 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
+
+namespace {
+std::vector<const DialogAnswerer *> &liveAnswerers()
+{
+    static std::vector<const DialogAnswerer *> live;
+    return live;
+}
+} // namespace
 
 DialogAnswerer::DialogAnswerer(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
 {
     m_timer->setInterval(15);
     connect(m_timer, &QTimer::timeout, this, &DialogAnswerer::tick);
     m_timer->start();
+    liveAnswerers().push_back(this);
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+    auto &live = liveAnswerers();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+bool DialogAnswerer::anotherAnswers(const QWidget *dialog) const
+{
+    const bool fileDialog = qobject_cast<const QFileDialog *>(dialog) != nullptr;
+    for (const DialogAnswerer *other : liveAnswerers()) {
+        if (other == this)
+            continue;
+        if (other->m_pending)
+            return true;
+        if (fileDialog ? m_paths.isEmpty() && !other->m_paths.isEmpty()
+                       : m_buttons.isEmpty() && !other->m_buttons.isEmpty())
+            return true;
+    }
+    return false;
 }
 
 void DialogAnswerer::queuePath(const QString &hostPath)
@@ -41,7 +73,7 @@ void DialogAnswerer::tick()
                 break;
             }
     }
-    if (m_pending || !w || !w->isVisible())
+    if (m_pending || !w || !w->isVisible() || anotherAnswers(w))
         return;
     ++m_answered;
     // The answer is given from the event loop, not from this tick: a dialog

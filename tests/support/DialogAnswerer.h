@@ -13,13 +13,16 @@ class QWidget;
 // dialog with the next queued path (or cancels it when none is queued or the
 // queued answer is ""), any other dialog with its first button (or the button
 // queued for it). What each dialog said is kept and, when asked, printed on
-// stderr.
+// stderr. Where several answerers live at once (a fixture's and one a step
+// makes for itself), the one that has an answer queued for the kind of
+// dialog shown answers it, and never two at once.
 class DialogAnswerer final : public QObject
 {
     Q_OBJECT
 
 public:
     explicit DialogAnswerer(QObject *parent = nullptr);
+    ~DialogAnswerer() override;
 
     void queuePath(const QString &hostPath);  // "" cancels that dialog
     void queueButton(int index);              // next message: press this button
@@ -34,6 +37,9 @@ Q_SIGNALS:
 
 private:
     void tick();
+    // Another live answerer has an answer queued for this dialog, or is
+    // answering a dialog now.
+    bool anotherAnswers(const QWidget *dialog) const;
     // Notes what the dialog says and returns the answer to give it.
     std::function<void()> answer(QWidget *dialog);
 
