@@ -9,7 +9,7 @@
 
 #include <QHash>
 #include <QSet>
-#include <QSaveFile>
+#include <QScopeGuard>
 
 #include "platform/FileRecord.h"
 #include "platform/SysCalls.h"
@@ -57,17 +57,23 @@ void setError(QString *error, const QString &text)
 
 } // namespace
 
-bool Writer::open(const QString &hostFolder, const QString &date, const QString &time, QString *error)
+bool Writer::open(int folderFd, const QString &date, const QString &time, QString *error)
 {
     close();
-    m_name = hostFolder + u'/' + fileName();
-    const QByteArray name = QFile::encodeName(m_name);
+    m_dirFd = folderFd >= 0 ? ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (m_dirFd < 0) {
+        setError(error, SafeFs::systemReason(folderFd >= 0 ? errno : EBADF));
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(fileName());
     // Not blocking and not through a link: a pipe named like the log would
     // hang the run, a link would write somewhere else.
-    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    m_fd = ::openat(m_dirFd, name.constData(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                    0644);
     if (m_fd < 0) {
         setError(error, errno == ELOOP ? fileName() + QStringLiteral(" es un enlace simbólico")
                                        : SafeFs::systemReason(errno));
+        close();
         return false;
     }
     struct stat st;
@@ -136,6 +142,9 @@ void Writer::close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    if (m_dirFd >= 0)
+        ::close(m_dirFd);
+    m_dirFd = -1;
 }
 
 bool Writer::write(const QStringList &lines, QString *error)
@@ -164,13 +173,26 @@ bool Writer::switchToUtf8(QString *error)
 {
     // A path that Windows-1252 cannot hold: the whole log becomes UTF-8
     // with a byte-order mark (never a "?" in place of a letter), rewritten
-    // block by block beside it and put in its place in one step.
-    QSaveFile out(m_name);
-    if (!out.open(QIODevice::WriteOnly)) {
-        setError(error, out.errorString());
+    // block by block beside it in the same folder, brought to the disk and
+    // put in its place in one step.
+    QByteArray temp;
+    int failed = 0;
+    const int out = SafeFs::createTemporary(m_dirFd, &temp, &failed);
+    if (out < 0) {
+        setError(error, SafeFs::systemReason(failed));
         return false;
     }
-    out.write("\xEF\xBB\xBF");
+    bool done = false;
+    const auto cleanUp = qScopeGuard([&] {
+        if (!done) {
+            ::close(out);
+            ::unlinkat(m_dirFd, temp.constData(), 0);
+        }
+    });
+    if (!SafeFs::writeFully(out, "\xEF\xBB\xBF", 3)) {
+        setError(error, SafeFs::systemReason(errno));
+        return false;
+    }
     std::vector<char> block(1 << 20);
     for (qint64 at = 0; at < m_size;) {
         const qint64 want = std::min<qint64>(qint64(block.size()), m_size - at);
@@ -179,25 +201,29 @@ bool Writer::switchToUtf8(QString *error)
             return false;
         }
         const QByteArray utf8 = Ansi::decode(QByteArrayView(block.data(), want)).toUtf8();
-        if (out.write(utf8) != utf8.size()) {
-            setError(error, out.errorString());
+        if (!SafeFs::writeFully(out, utf8.constData(), utf8.size())) {
+            setError(error, SafeFs::systemReason(errno));
             return false;
         }
         at += want;
     }
-    if (!out.commit()) {
-        setError(error, out.errorString());
-        return false;
-    }
-    close();
-    const QByteArray name = QFile::encodeName(m_name);
-    m_fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (m_fd < 0) {
+    ::fchmod(out, 0644);
+    if (::fdatasync(out) != 0) {
         setError(error, SafeFs::systemReason(errno));
         return false;
     }
+    // The rename replaces the name's entry, never anything a link there
+    // would lead to.
+    if (::renameat(m_dirFd, temp.constData(), m_dirFd, QFile::encodeName(fileName()).constData()) != 0) {
+        setError(error, SafeFs::systemReason(errno));
+        return false;
+    }
+    done = true;
+    ::fcntl(out, F_SETFL, ::fcntl(out, F_GETFL) | O_APPEND);
     struct stat st;
-    m_size = ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
+    m_size = ::fstat(out, &st) == 0 ? qint64(st.st_size) : 0;
+    ::close(m_fd);
+    m_fd = out;
     m_utf8 = true;
     return true;
 }

@@ -31,12 +31,15 @@ public:
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
 
-    // Opens (or creates) the log in `hostFolder` and writes the run's header
-    // lines, on disk when it returns true. False, with the reason, when it
-    // cannot be written, or when something other than a regular file (a
-    // pipe, a link, a folder) bears the log's name. Of an existing log only
-    // its first and last bytes are read.
-    bool open(const QString &hostFolder, const QString &date, const QString &time, QString *error);
+    // Opens (or creates) the log in the open folder `folderFd` and writes
+    // the run's header lines, on disk when it returns true. The writer keeps
+    // its own handle of that folder: the log is opened, and rewritten when it
+    // turns to UTF-8, through it alone, wherever the folder's path leads
+    // meanwhile. False, with the reason, when it cannot be written, or when
+    // something other than a regular file (a link, a pipe, a folder) bears
+    // the log's name: nothing is ever written through a link. Of an existing
+    // log only its first and last bytes are read.
+    bool open(int folderFd, const QString &date, const QString &time, QString *error);
     // Writes one line whole or not at all: a line that cannot be written in
     // full is taken back, so the log never ends in half a line.
     bool add(const QString &line, QString *error);
@@ -48,7 +51,7 @@ private:
     bool write(const QStringList &lines, QString *error);
     bool switchToUtf8(QString *error);
 
-    QString m_name;
+    int m_dirFd = -1;
     int m_fd = -1;
     qint64 m_size = 0;
     bool m_utf8 = false;

@@ -3,6 +3,7 @@
 #include "cleanup/DeletionLog.h"
 #include "main/FolderLists.h"
 #include "platform/Ask.h"
+#include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/Trash.h"
 #include "platform/WinFs.h"
@@ -39,24 +40,24 @@ ShellResult FileOps::trash(const FileRecord &file, const QString &shown, bool co
     return Trash::moveToTrash(file);
 }
 
-ShellResult FileOps::remove(const FileRecord &file)
+ShellResult FileOps::remove(const SafeFs::Folder &folder, const FileRecord &file)
 {
-    return SafeFs::remove(file);
+    return SafeFs::remove(folder, file);
 }
 
-ShellResult FileOps::removeUnlessReadOnly(const FileRecord &file)
+ShellResult FileOps::removeUnlessReadOnly(const SafeFs::Folder &folder, const FileRecord &file)
 {
-    return SafeFs::remove(file, SafeFs::ReadOnly::Keep);
+    return SafeFs::remove(folder, file, SafeFs::ReadOnly::Keep);
 }
 
-void FileOps::beginCopies(const QString &folderHost)
+void FileOps::beginCopies(const SafeFs::Folder &folder, const QString &shown, Progress &progress)
 {
-    m_copies = std::make_unique<ShellCopy::Batch>(folderHost);
+    m_copies = std::make_unique<ShellCopy::Batch>(folder.fd(), shown, &progress);
 }
 
-ShellResult FileOps::addCopy(const FileRecord &file, const QString &name)
+ShellResult FileOps::addCopy(const FileRecord &file)
 {
-    return m_copies->add(file, name);
+    return m_copies ? m_copies->add(file) : ShellResult::failed(QStringLiteral("no hay carpeta de copia"));
 }
 
 int FileOps::pendingCopies() const
@@ -74,18 +75,20 @@ std::vector<ShellCopy::Batch::Committed> FileOps::commitCopies()
     return m_copies ? m_copies->commit() : std::vector<ShellCopy::Batch::Committed>();
 }
 
-QStringList FileOps::namesIn(const QString &folderHost)
+bool FileOps::withdrawCopy(const ShellCopy::Batch::Committed &copy)
 {
-    QStringList out;
-    for (const WinFs::Entry &e : WinFs::listHostDir(folderHost))
-        out << e.name;
-    return out;
+    return m_copies && m_copies->withdraw(copy);
 }
 
-bool FileOps::openLog(const QString &folderHost, const QString &date, const QString &time, QString *why)
+QList<QByteArray> FileOps::namesIn(const SafeFs::Folder &folder, Progress &progress)
+{
+    return SafeFs::namesIn(folder, [&progress] { progress.pump(); });
+}
+
+bool FileOps::openLog(const SafeFs::Folder &folder, const QString &date, const QString &time, QString *why)
 {
     m_log = std::make_shared<Log>();
-    return m_log->writer.open(folderHost, date, time, why);
+    return m_log->writer.open(folder.fd(), date, time, why);
 }
 
 bool FileOps::addLogLine(const QString &line, QString *why)
@@ -120,6 +123,37 @@ QString skipReason(const SafeFs::Check &c)
     return c.status == SafeFs::Check::Missing ? QStringLiteral("no existe") : c.reason;
 }
 
+// The platform's hidden file: a name that starts with ".". A search for
+// normal files does not see it, so it counts as absent.
+bool isHidden(const FileRecord &record)
+{
+    return record.name().startsWith('.');
+}
+
+// The backup folder the user chose (a Windows path), opened once for the
+// whole run: every name below its drive's root without following a link.
+SafeFs::Folder openBackupFolder(const QString &windowsFolder, QString *error)
+{
+    const QString path = DriveMap::collapse(windowsFolder);
+    const QString root = path.isEmpty() ? QString() : DriveMap::instance().root(path[0]);
+    if (root.isEmpty()) {
+        *error = QStringLiteral("la carpeta no existe o su unidad no está disponible");
+        return {};
+    }
+    QByteArray rel;
+    for (const QString &n : path.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
+        if (!rel.isEmpty())
+            rel += '/';
+        rel += QFile::encodeName(n);
+    }
+    SafeFs::Check why;
+    SafeFs::Folder folder = SafeFs::Folder::open(QFile::encodeName(root), rel, &why);
+    if (!folder.isOpen())
+        *error = why.status == SafeFs::Check::Missing ? QStringLiteral("la carpeta no existe o su unidad no está disponible")
+                                                      : why.reason;
+    return folder;
+}
+
 class Runner
 {
 public:
@@ -139,6 +173,7 @@ private:
     void copyOne(size_t index);
     void commitBatch();
     bool batchDue() const;
+    void breakLog(const QString &why);
 
     const std::vector<Item> &m_items;
     const Options &m_o;
@@ -148,7 +183,7 @@ private:
     Report m_report;
 
     bool m_backup = false;
-    QString m_backupHost;
+    SafeFs::Folder m_backupFolder; // the one handle of the backup folder for the whole run
     QSet<QString> m_backupNames; // case-folded: the restore finds copies by name
     std::vector<size_t> m_waiting; // copied, not yet committed
     QElapsedTimer m_waitingSince;
@@ -190,17 +225,26 @@ void Runner::act(size_t index, bool afterCopy)
         settle(index, Status::Skipped, QStringLiteral("no confirmado"));
         return;
     }
+    // The folder that holds the file, held open: the file is removed through
+    // it, and whether it is gone is asked of it, whatever its path leads to
+    // meanwhile.
+    SafeFs::Check why;
+    const SafeFs::Folder folder = SafeFs::Folder::parentOf(item.record, &why);
+    if (!folder.isOpen()) {
+        settle(index, Status::Skipped, skipReason(why));
+        return;
+    }
     const ShellResult r = m_o.toTrash        ? m_files.trash(item.record, item.path, m_o.confirm)
-                          : m_o.keepReadOnly ? m_files.removeUnlessReadOnly(item.record)
-                                             : m_files.remove(item.record);
+                          : m_o.keepReadOnly ? m_files.removeUnlessReadOnly(folder, item.record)
+                                             : m_files.remove(folder, item.record);
     if (r.outcome == ShellResult::Declined) {
         settle(index, Status::Skipped, QStringLiteral("no confirmado"));
         return;
     }
+    const SafeFs::Check now = SafeFs::compare(folder, item.record.name(), item.record);
     if (!r.done()) {
         // The file may have changed or gone since it was looked at: that is
         // a reason to keep it, not a failure of the deletion.
-        const SafeFs::Check now = SafeFs::check(item.record);
         if (now.status == SafeFs::Check::Changed && afterCopy)
             settle(index, Status::Skipped, QStringLiteral("el archivo ha cambiado después de su copia de seguridad"));
         else if (!now.ok())
@@ -211,8 +255,7 @@ void Runner::act(size_t index, bool afterCopy)
         return;
     }
     // Counted only when the file is really gone from where it was.
-    const SafeFs::Check after = SafeFs::check(item.record);
-    if (after.status != SafeFs::Check::Missing && after.status != SafeFs::Check::Replaced) {
+    if (now.status != SafeFs::Check::Missing && now.status != SafeFs::Check::Replaced) {
         settle(index, Status::Failed, QStringLiteral("el archivo sigue en su carpeta"));
         return;
     }
@@ -235,7 +278,7 @@ void Runner::copyOne(size_t index)
         settle(index, Status::Skipped, QStringLiteral("ya existe una copia con ese nombre en ") + m_o.backupFolder);
         return;
     }
-    const ShellResult r = m_files.addCopy(item.record, name);
+    const ShellResult r = m_files.addCopy(item.record);
     if (!r.done()) {
         const SafeFs::Check now = SafeFs::check(item.record);
         if (!now.ok())
@@ -257,9 +300,19 @@ bool Runner::batchDue() const
             || m_waitingSince.elapsed() >= kBatchMs);
 }
 
+void Runner::breakLog(const QString &why)
+{
+    m_logBroken = true;
+    if (m_report.stopped.isEmpty())
+        m_report.stopped = QStringLiteral("No se puede escribir el registro ") + DeletionLog::fileName()
+            + QStringLiteral(" en ") + m_o.backupFolder + QStringLiteral(": ") + why;
+}
+
 // Makes the waiting copies safe together (one flush for the lot), logs the
 // items whose copies are good, brings the log to the disk in one flush, and
-// only then deletes their files, in list order.
+// only then deletes their files, in list order. Once a line cannot be
+// written the run stops there: that item fails, the items after it are not
+// reached, and the copies that no line names are taken back.
 void Runner::commitBatch()
 {
     if (m_waiting.empty())
@@ -272,31 +325,32 @@ void Runner::commitBatch()
     for (size_t k = 0; k < waiting.size(); ++k) {
         const size_t index = waiting[k];
         const ShellCopy::Batch::Committed c = k < done.size() ? done[k] : ShellCopy::Batch::Committed{};
-        if (!c.result.done()) {
+        if (m_logBroken) {
+            if (c.result.done())
+                m_files.withdrawCopy(c);
+        } else if (!c.result.done()) {
             if (c.changed)
                 settle(index, Status::Skipped, QStringLiteral("el archivo ha cambiado durante su copia de seguridad"));
             else if (c.differs)
                 settle(index, Status::Failed, QStringLiteral("la copia de seguridad no es igual al original"));
             else
                 settle(index, Status::Failed, QStringLiteral("la copia de seguridad ha fallado: ") + c.result.reason);
-        } else if (m_logBroken || !m_files.addLogLine(m_items[index].path, &logError)) {
+        } else if (!m_files.addLogLine(m_items[index].path, &logError)) {
             // Without its line a file could not be restored: it stays, and
-            // so does every file after it.
-            m_logBroken = true;
+            // the run goes no further.
+            m_files.withdrawCopy(c);
+            breakLog(logError);
             settle(index, Status::Failed, QStringLiteral("no se puede escribir el registro: ") + logError);
         } else {
             logged.push_back(index);
         }
     }
-    if (!logged.empty() && !m_logBroken && !m_files.syncLog(&logError)) {
-        m_logBroken = true;
+    if (!logged.empty() && !m_files.syncLog(&logError)) {
+        breakLog(logError);
         for (size_t index : logged)
             settle(index, Status::Failed, QStringLiteral("no se puede escribir el registro: ") + logError);
         logged.clear();
     }
-    if (m_logBroken && m_report.stopped.isEmpty())
-        m_report.stopped = QStringLiteral("No se puede escribir el registro ") + DeletionLog::fileName()
-            + QStringLiteral(" en ") + m_o.backupFolder + QStringLiteral(": ") + logError;
     for (size_t index : logged) {
         act(index, true);
         m_progress.pump();
@@ -313,22 +367,21 @@ Report Runner::run()
     }
 
     if (m_backup) {
-        m_backupHost = WinFs::hostPath(m_o.backupFolder);
         QString error;
-        if (m_backupHost.isEmpty() || !WinFs::isDirectory(m_o.backupFolder))
-            error = QStringLiteral("la carpeta no existe o su unidad no está disponible");
-        else if (!m_files.openLog(m_backupHost, m_o.date, m_o.time, &error) && error.isEmpty())
+        m_backupFolder = openBackupFolder(m_o.backupFolder, &error);
+        if (m_backupFolder.isOpen() && !m_files.openLog(m_backupFolder, m_o.date, m_o.time, &error) && error.isEmpty())
             error = QStringLiteral("error de escritura");
         if (!error.isEmpty()) {
             // Without its log a backup cannot be restored: touch nothing.
             m_report.stopped = QStringLiteral("No se puede escribir el archivo ") + DeletionLog::fileName()
                 + QStringLiteral(" en la carpeta:\r\n") + m_o.backupFolder + QStringLiteral("\r\n") + error;
             m_files.closeLog();
+            m_report.notReached = int(m_items.size());
             return m_report;
         }
-        m_files.beginCopies(m_backupHost);
-        for (const QString &n : m_files.namesIn(m_backupHost))
-            m_backupNames.insert(n.toCaseFolded());
+        m_files.beginCopies(m_backupFolder, m_o.backupFolder, m_progress);
+        for (const QByteArray &n : m_files.namesIn(m_backupFolder, m_progress))
+            m_backupNames.insert(QFile::decodeName(n).toCaseFolded());
     }
     m_report.started = true;
     m_progress.setRange(0, std::max(0, m_o.rows - 1));
@@ -341,6 +394,10 @@ Report Runner::run()
             settle(i, Status::Skipped, QStringLiteral("en una carpeta protegida"));
         } else if (!item.record.isValid()) {
             settle(i, Status::Skipped, QStringLiteral("no se sabe qué archivo nombra esta línea"));
+        } else if (isHidden(item.record)) {
+            // Neither copied nor deleted, in any mode: as far as the run
+            // can see, no such file is there.
+            settle(i, Status::Skipped, QStringLiteral("no existe"));
         } else if (!m_backup) {
             act(i, false);
         } else {
@@ -360,12 +417,13 @@ Report Runner::run()
         }
     }
     commitBatch();
-    // What the run never reached is kept; a stop says why.
-    if (m_logBroken) {
-        for (size_t i = 0; i < m_items.size(); ++i) {
-            if (m_report.items[i].status == Status::NotReached)
-                m_report.problems << m_items[i].path + QStringLiteral("  ->  no se ha borrado: ") + m_report.stopped;
-        }
+    // What the run never reached is kept as it was; a stop says why.
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        if (m_report.items[i].status != Status::NotReached)
+            continue;
+        ++m_report.notReached;
+        if (m_logBroken)
+            m_report.problems << m_items[i].path + QStringLiteral("  ->  no alcanzado: la operación se ha detenido antes");
     }
     m_files.closeLog();
     return m_report;

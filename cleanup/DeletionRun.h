@@ -33,23 +33,27 @@ public:
     // Sends the recorded file to the trash; with `confirm`, asks first
     // (declined leaves it). Never deletes for good.
     virtual ShellResult trash(const FileRecord &file, const QString &shown, bool confirm);
-    // Deletes the recorded file for good.
-    virtual ShellResult remove(const FileRecord &file);
-    // Deletes the recorded file for good unless it is read-only (a delete
-    // without force).
-    virtual ShellResult removeUnlessReadOnly(const FileRecord &file);
+    // Deletes the recorded file for good, through `folder`, the open folder
+    // that holds it. A failure's reason is its cause alone.
+    virtual ShellResult remove(const SafeFs::Folder &folder, const FileRecord &file);
+    // The same unless the file is read-only (a delete without force).
+    virtual ShellResult removeUnlessReadOnly(const SafeFs::Folder &folder, const FileRecord &file);
 
-    // Backup copies into one folder (host path), made safe together.
-    virtual void beginCopies(const QString &folderHost);
-    virtual ShellResult addCopy(const FileRecord &file, const QString &name);
+    // Backup copies into the open backup folder (named `shown` in
+    // messages), made safe together; `progress` is pumped inside long
+    // copies and comparisons.
+    virtual void beginCopies(const SafeFs::Folder &folder, const QString &shown, Progress &progress);
+    virtual ShellResult addCopy(const FileRecord &file);
     virtual int pendingCopies() const;
     virtual qint64 pendingCopyBytes() const;
     virtual std::vector<ShellCopy::Batch::Committed> commitCopies();
+    // Takes back a committed copy that no log line names.
+    virtual bool withdrawCopy(const ShellCopy::Batch::Committed &copy);
     // The names already in the backup folder.
-    virtual QStringList namesIn(const QString &folderHost);
+    virtual QList<QByteArray> namesIn(const SafeFs::Folder &folder, Progress &progress);
 
-    // The deletion log of the backup folder.
-    virtual bool openLog(const QString &folderHost, const QString &date, const QString &time, QString *why);
+    // The deletion log of the open backup folder.
+    virtual bool openLog(const SafeFs::Folder &folder, const QString &date, const QString &time, QString *why);
     virtual bool addLogLine(const QString &line, QString *why);
     virtual bool syncLog(QString *why);
     virtual void closeLog();
@@ -82,6 +86,9 @@ struct Options
     int rows = 0;                 // the list's length (the progress runs over it)
 };
 
+// What became of one item. NotReached: the run stopped (a cancel, or the
+// log could not be written) before it came to the item, which was not
+// touched (no copy, no line, the file where it was).
 enum class Status { NotReached, Deleted, Skipped, Failed };
 
 struct ItemResult
@@ -96,12 +103,15 @@ struct Report
     int deleted = 0;
     int skipped = 0;
     int failed = 0;
+    int notReached = 0;     // items the run never came to (see Status::NotReached)
     bool started = false;   // false: nothing was touched (see `stopped`)
     bool cancelled = false; // the user cancelled
     // Why the run stopped before its end, other than a cancel (the log could
     // not be written); empty when it did not.
     QString stopped;
-    QStringList problems; // one line per skipped or failed item, with the reason
+    // One line per skipped or failed item with the reason, and per item not
+    // reached when the log stopped the run.
+    QStringList problems;
     // Of the skipped: those whose name was taken in the backup folder (by a
     // file there before the run, or copied earlier in it).
     int nameTaken = 0;

@@ -5,10 +5,12 @@
 
 #include <QFile>
 #include <QList>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -277,8 +279,13 @@ ShellResult remove(const FileRecord &record, ReadOnly readOnly)
     const Folder folder = Folder::parentOf(record, &why);
     if (!folder.isOpen())
         return why.result();
+    return remove(folder, record, readOnly);
+}
+
+ShellResult remove(const Folder &folder, const FileRecord &record, ReadOnly readOnly)
+{
     const QByteArray name = record.name();
-    why = compare(folder, name, record);
+    Check why = compare(folder, name, record);
     if (!why.ok())
         return why.result();
     if (readOnly == ReadOnly::Keep) {
@@ -291,13 +298,61 @@ ShellResult remove(const FileRecord &record, ReadOnly readOnly)
             return ShellResult::failed(QStringLiteral("es de solo lectura"));
     }
     if (::unlinkat(folder.fd(), name.constData(), 0) != 0)
-        return ShellResult::failed(QStringLiteral("no se ha podido borrar: ") + systemReason(errno));
+        return ShellResult::failed(systemReason(errno));
     // Gone means no file of that identity under that name any more.
     struct stat st;
     if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && quint64(st.st_dev) == record.device
         && quint64(st.st_ino) == record.inode)
         return ShellResult::failed(QStringLiteral("sigue en su carpeta después de borrarlo"));
     return ShellResult::ok();
+}
+
+QList<QByteArray> namesIn(const Folder &folder, const std::function<void()> &pump, int *error)
+{
+    QList<QByteArray> out;
+    if (error)
+        *error = 0;
+    // A reading of its own: the folder's handle keeps its place for others.
+    const int fd = folder.isOpen() ? ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    DIR *d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+        if (error)
+            *error = folder.isOpen() ? errno : EBADF;
+        if (fd >= 0)
+            ::close(fd);
+        return out;
+    }
+    while (const struct dirent *e = ::readdir(d)) {
+        const QByteArray n(e->d_name);
+        if (n == "." || n == "..")
+            continue;
+        out << n;
+        if (pump && (out.size() & 511) == 0)
+            pump();
+    }
+    ::closedir(d);
+    return out;
+}
+
+int createTemporary(int folderFd, QByteArray *name, int *error)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray n = ".velmar-copia-";
+        for (int i = 0; i < 8; ++i)
+            n += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const int fd = ::openat(folderFd, n.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            *name = n;
+            return fd;
+        }
+        if (errno != EEXIST) {
+            *error = errno;
+            return -1;
+        }
+    }
+    *error = EEXIST;
+    return -1;
 }
 
 bool writeFully(int fd, const char *from, qint64 size)

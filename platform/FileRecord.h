@@ -3,9 +3,11 @@
 #include "platform/ShellResult.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QMetaType>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The exact file a list line names, as it was when it was listed: its host
@@ -117,8 +119,24 @@ int openForReading(const FileRecord &record, Check *why);
 enum class ReadOnly { Remove, Keep };
 
 // Removes the recorded file for good. Done only when the file was the
-// recorded one right before, and is gone after.
+// recorded one right before, and is gone after. A failure's reason is its
+// cause alone ("permiso denegado"): the caller says what failed.
 ShellResult remove(const FileRecord &record, ReadOnly readOnly = ReadOnly::Remove);
+// The same through `folder`, the open folder that holds the file: it is
+// checked, removed and looked for afterwards through that one handle.
+ShellResult remove(const Folder &folder, const FileRecord &record, ReadOnly readOnly = ReadOnly::Remove);
+
+// The names in an open folder ("." and ".." left out), in the order the
+// folder gives them; `pump` (when given) is called every few hundred names
+// (a folder may hold hundreds of thousands). Nothing, with `error` set to
+// the system's error number, when it cannot be read.
+QList<QByteArray> namesIn(const Folder &folder, const std::function<void()> &pump = {}, int *error = nullptr);
+
+// Creates a file of a new hidden temporary name in the open folder
+// `folderFd` (never an existing name, never through a link), open for
+// reading and writing; its name in `name`. -1 with the system's error in
+// `error` otherwise.
+int createTemporary(int folderFd, QByteArray *name, int *error);
 
 // Writes all of `size` bytes at the file's position; false with errno set
 // otherwise (a disk that takes no byte at all is full: ENOSPC).

@@ -38,26 +38,9 @@ QString why(const QString &what, int error)
     return what + QStringLiteral(": ") + SafeFs::systemReason(error);
 }
 
-// A temporary name in the folder, made by this call alone.
 int createTemp(int folderFd, QByteArray *name, int *error)
 {
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray n = ".velmar-copia-";
-        for (int i = 0; i < 8; ++i)
-            n += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-        const int fd = ::openat(folderFd, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            *name = n;
-            return fd;
-        }
-        if (errno != EEXIST) {
-            *error = errno;
-            return -1;
-        }
-    }
-    *error = EEXIST;
-    return -1;
+    return SafeFs::createTemporary(folderFd, name, error);
 }
 
 // Gives the temporary file `temp` the name `name` only while nothing bears
@@ -187,6 +170,8 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
             done += put;
         }
         copied += got;
+        // A long file goes back a piece at a time, the window answering.
+        EventPump::pumpEvents();
     }
     const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
     ::futimens(out, times);
@@ -274,75 +259,116 @@ bool wholeFlushIsEnough(int folderFd)
 struct Batch::Entry
 {
     FileRecord record;
-    QString source;
-    QString target;
+    QByteArray name;  // the name the copy gets: the source's own
+    QByteArray temp;  // its temporary name in the folder; empty once named or gone
+    int fd = -1;      // the copy, open for writing and reading back
     qint64 size = 0;
-    std::unique_ptr<QTemporaryFile> copy;
+    quint64 device = 0;
+    quint64 inode = 0;
 };
 
-Batch::Batch(const QString &folderHost) : m_folder(QDir::cleanPath(folderHost)) {}
+namespace {
+
+CopyWrittenCall g_copyWritten = nullptr;
+
+} // namespace
+
+void setCopyWrittenForTest(CopyWrittenCall call)
+{
+    g_copyWritten = call;
+}
+
+Batch::Batch(int folderFd, const QString &shownFolder, Progress *progress)
+    : m_folder(shownFolder), m_folderFd(folderFd >= 0 ? ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0) : -1),
+      m_progress(progress)
+{
+}
 
 Batch::~Batch()
 {
     // Copies never committed go with their temporary files.
-    m_entries.clear();
+    for (const auto &e : m_entries)
+        drop(*e);
     if (m_folderFd >= 0)
         ::close(m_folderFd);
 }
 
-ShellResult Batch::add(const FileRecord &record, const QString &name)
+void Batch::drop(Entry &e)
+{
+    if (e.fd >= 0)
+        ::close(e.fd);
+    e.fd = -1;
+    if (!e.temp.isEmpty() && m_folderFd >= 0)
+        ::unlinkat(m_folderFd, e.temp.constData(), 0);
+    e.temp.clear();
+}
+
+void Batch::pump()
+{
+    if (m_progress)
+        m_progress->pump();
+    else
+        EventPump::pumpEvents();
+}
+
+ShellResult Batch::add(const FileRecord &record)
 {
     const QString sourceHost = QFile::decodeName(record.host());
-    if (m_folderFd < 0) {
-        // Opened before the copies are written, so that the flush in commit()
-        // reports a write error of any of them.
-        m_folderFd = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_folderFd < 0)
-            return ShellResult::failed(QStringLiteral("No se puede escribir en: ") + m_folder + QStringLiteral(" (")
-                                       + systemError(errno) + u')');
-    }
+    if (m_folderFd < 0)
+        return ShellResult::failed(QStringLiteral("No se puede escribir en: ") + m_folder);
+    // The source only while it is still the recorded file: opened without
+    // following a link and checked on the opened file itself.
     SafeFs::Check why;
-    const int fd = SafeFs::openForReading(record, &why);
-    if (fd < 0)
+    const int in = SafeFs::openForReading(record, &why);
+    if (in < 0)
         return why.result();
-    QFile in;
-    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return ShellResult::failed(QStringLiteral("No se puede leer: ") + sourceHost);
-    }
+    const auto closeIn = qScopeGuard([in] { ::close(in); });
     struct stat st;
-    if (::fstat(in.handle(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode))
         return ShellResult::failed(QStringLiteral("No se encuentra el archivo de origen: ") + sourceHost);
     auto e = std::make_unique<Entry>();
     e->record = record;
-    e->source = sourceHost;
-    e->target = m_folder + u'/' + name;
-    e->copy = std::make_unique<QTemporaryFile>(m_folder + QStringLiteral("/.velmar-copia-XXXXXX"));
-    if (!e->copy->open())
+    e->name = record.name();
+    int error = 0;
+    e->fd = createTemp(m_folderFd, &e->temp, &error);
+    if (e->fd < 0)
         return ShellResult::failed(QStringLiteral("No se puede escribir en: ") + m_folder + QStringLiteral(" (")
-                                   + e->copy->errorString() + u')');
+                                   + systemError(error) + u')');
+    auto dropOnFailure = qScopeGuard([&] { drop(*e); });
     m_a.resize(size_t(std::clamp<qint64>(qint64(st.st_size), 1, kBlock)));
     for (;;) {
-        const qint64 got = in.read(m_a.data(), qint64(m_a.size()));
+        const ssize_t got = ::read(in, m_a.data(), m_a.size());
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got < 0)
-            return ShellResult::failed(QStringLiteral("Error al leer: ") + sourceHost);
+            return ShellResult::failed(QStringLiteral("Error al leer: ") + sourceHost + QStringLiteral(" (")
+                                       + systemError(errno) + u')');
         if (got == 0)
             break;
         // Straight to the file, so that the reason of a failure is the
         // system's (a full disk is said to be full).
-        if (!writeFully(e->copy->handle(), m_a.data(), got))
+        if (!writeFully(e->fd, m_a.data(), got))
             return ShellResult::failed(QStringLiteral("Error al escribir la copia en ") + m_folder
                                        + QStringLiteral(" (") + systemError(errno) + u')');
         e->size += got;
+        // A long file is copied a piece at a time, the window answering.
+        pump();
     }
-    if (!e->copy->flush())
-        return ShellResult::failed(QStringLiteral("Error al escribir la copia en ") + m_folder);
     // The copy keeps the source's modification time and permissions (and
     // stays readable and writable by its owner).
     const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-    ::futimens(e->copy->handle(), times);
-    ::fchmod(e->copy->handle(), (st.st_mode & 0777) | S_IRUSR | S_IWUSR);
+    ::futimens(e->fd, times);
+    ::fchmod(e->fd, (st.st_mode & 0777) | S_IRUSR | S_IWUSR);
+    if (g_copyWritten)
+        g_copyWritten(e->fd);
+    struct stat copy;
+    if (::fstat(e->fd, &copy) != 0)
+        return ShellResult::failed(QStringLiteral("Error al escribir la copia en ") + m_folder + QStringLiteral(" (")
+                                   + systemError(errno) + u')');
+    e->device = quint64(copy.st_dev);
+    e->inode = quint64(copy.st_ino);
     m_bytes += e->size;
+    dropOnFailure.dismiss();
     m_entries.push_back(std::move(e));
     return ShellResult::ok();
 }
@@ -352,35 +378,36 @@ bool Batch::sameBytes(Entry &e, QString *why, bool *changed)
     // The source again as it was recorded: a file written to since (or put
     // in its place) is not the one the copy saves.
     SafeFs::Check check;
-    const int fd = SafeFs::openForReading(e.record, &check);
-    if (fd < 0) {
+    const int in = SafeFs::openForReading(e.record, &check);
+    if (in < 0) {
         *changed = check.status == SafeFs::Check::Changed;
         *why = check.reason;
         return false;
     }
-    QFile in;
+    const auto closeIn = qScopeGuard([in] { ::close(in); });
     struct stat st;
-    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(in.handle(), &st) != 0) {
-        *why = QStringLiteral("No se puede leer: ") + e.source;
+    if (::fstat(in, &st) != 0) {
+        *why = QStringLiteral("No se puede leer: ") + QFile::decodeName(e.record.host());
         return false;
     }
     if (qint64(st.st_size) != e.size)
         return false;
-    const int copyFd = e.copy->handle();
+    // Byte for byte, a piece at a time with the window answering between.
     const size_t block = size_t(std::clamp<qint64>(e.size, 1, kBlock));
     m_a.resize(block);
     m_b.resize(block);
     for (qint64 at = 0; at < e.size;) {
         const qint64 want = std::min<qint64>(e.size - at, qint64(block));
-        if (!readFully(in.handle(), m_a.data(), want, at) || !readFully(copyFd, m_b.data(), want, at))
+        if (!readFully(in, m_a.data(), want, at) || !readFully(e.fd, m_b.data(), want, at))
             return false;
         if (std::memcmp(m_a.data(), m_b.data(), size_t(want)) != 0)
             return false;
         at += want;
+        pump();
     }
     // Nothing after the end either.
     char extra;
-    return ::pread(in.handle(), &extra, 1, off_t(e.size)) == 0 && ::pread(copyFd, &extra, 1, off_t(e.size)) == 0;
+    return ::pread(in, &extra, 1, off_t(e.size)) == 0 && ::pread(e.fd, &extra, 1, off_t(e.size)) == 0;
 }
 
 std::vector<Batch::Committed> Batch::commit()
@@ -400,7 +427,7 @@ std::vector<Batch::Committed> Batch::commit()
     // waiting to be written to that disk.
     std::vector<int> files;
     for (const auto &e : m_entries)
-        files.push_back(e->copy->handle());
+        files.push_back(e->fd);
     const int folderFd = m_folderFd;
     const bool whole = files.size() > 1 && wholeFlushIsEnough(folderFd);
     const int flushed = EventPump::runBlocking([&files, folderFd, whole] {
@@ -422,8 +449,7 @@ std::vector<Batch::Committed> Batch::commit()
         for (size_t i = 0; i < m_entries.size(); ++i) {
             // Reading a batch's copies back takes a while: events run
             // between them, as they do during the flushes.
-            if ((i & 15) == 15)
-                EventPump::pumpEvents();
+            pump();
             Entry &e = *m_entries[i];
             QString why;
             bool changed = false;
@@ -431,17 +457,22 @@ std::vector<Batch::Committed> Batch::commit()
                 out[i].changed = changed;
                 if (why.isEmpty())
                     out[i].differs = true;
-                out[i].result = ShellResult::failed(why.isEmpty() ? QStringLiteral("La copia no es igual al original: ")
-                                                                        + e.target
+                out[i].result = ShellResult::failed(why.isEmpty() ? QStringLiteral("La copia no es igual al original")
                                                                   : why);
                 continue;
             }
-            if (!e.copy->rename(e.target)) {
-                out[i].result = ShellResult::failed(QStringLiteral("No se puede crear: ") + e.target
-                                                    + QStringLiteral(" (") + e.copy->errorString() + u')');
+            const int failed = nameWithoutReplacing(m_folderFd, e.temp, e.name);
+            if (failed != 0) {
+                out[i].result = ShellResult::failed(
+                    failed == EEXIST ? QStringLiteral("otro archivo ha tomado su nombre en ") + m_folder
+                                     : QStringLiteral("No se puede crear en ") + m_folder + QStringLiteral(" (")
+                            + systemError(failed) + u')');
                 continue;
             }
-            e.copy->setAutoRemove(false);
+            e.temp.clear();
+            out[i].name = e.name;
+            out[i].device = e.device;
+            out[i].inode = e.inode;
             named.push_back(i);
         }
         // 4. The names on disk.
@@ -455,7 +486,7 @@ std::vector<Batch::Committed> Batch::commit()
                 + systemError(namesFlushed) + u')';
             for (size_t i : named) {
                 // Ours, made a moment ago, and their sources are still there.
-                ::unlink(QFile::encodeName(m_entries[i]->target).constData());
+                withdraw(out[i]);
                 out[i].result = ShellResult::failed(why);
             }
         } else {
@@ -463,11 +494,22 @@ std::vector<Batch::Committed> Batch::commit()
                 out[i].result = ShellResult::ok();
         }
     }
+    for (const auto &e : m_entries)
+        drop(*e);
     m_entries.clear();
     m_bytes = 0;
-    ::close(m_folderFd);
-    m_folderFd = -1;
     return out;
+}
+
+bool Batch::withdraw(const Committed &copy)
+{
+    if (copy.name.isEmpty() || m_folderFd < 0)
+        return false;
+    struct stat st;
+    if (::fstatat(m_folderFd, copy.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+        || quint64(st.st_dev) != copy.device || quint64(st.st_ino) != copy.inode)
+        return false;
+    return ::unlinkat(m_folderFd, copy.name.constData(), 0) == 0;
 }
 
 } // namespace ShellCopy

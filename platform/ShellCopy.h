@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class Progress;
 class QDateTime;
 class QTemporaryFile;
 struct FileRecord;
@@ -55,26 +56,31 @@ using WriteCall = ssize_t (*)(int fd, const void *data, size_t size);
 void setRestoreWriteForTest(WriteCall call);
 
 // Backup copies of many files into one folder, made safe together: add()
-// writes a whole copy under no name (or a hidden temporary one) in the
-// folder; commit() brings every copy added since the last commit to the disk
-// at once (one flush for the lot rather than one per file), reads each back
-// against its source, then gives each good copy its name, never replacing a
-// file that is there, and brings the names to the disk. Asks nothing: the
-// caller has checked the folder and the names. A copy that is not committed,
-// or fails, leaves nothing behind.
+// writes a whole copy under a hidden temporary name in the folder; commit()
+// brings every copy added since the last commit to the disk at once (one
+// flush for the lot rather than one per file), reads each back against its
+// source byte for byte, then gives each good copy its name, never replacing
+// a file that is there, and brings the names to the disk. Asks nothing: the
+// caller has checked the folder and the names. A copy that is not
+// committed, or fails, leaves nothing behind.
 class Batch
 {
 public:
-    explicit Batch(const QString &folderHost);
+    // `folderFd` the open backup folder: the batch keeps its own handle of
+    // it, and every copy and name goes through that handle, wherever the
+    // folder's path leads meanwhile. `shownFolder` names it in messages.
+    // `progress` (when given) is pumped between the pieces of a copy and of
+    // its comparison, so that a long file does not hold the window.
+    Batch(int folderFd, const QString &shownFolder, Progress *progress = nullptr);
     ~Batch();
     Batch(const Batch &) = delete;
     Batch &operator=(const Batch &) = delete;
 
-    // Copies the recorded file to come under `name` in the folder. Failed,
-    // with the reason, when the file is not the recorded one any more (it is
-    // opened without following a link and checked on the opened file) or the
-    // copy cannot be written in full.
-    ShellResult add(const FileRecord &source, const QString &name);
+    // Copies the recorded file, to come under its own name in the folder.
+    // Failed, with the reason, when the file is not the recorded one any
+    // more (it is opened without following a link and checked on the opened
+    // file) or the copy cannot be written in full.
+    ShellResult add(const FileRecord &source);
 
     // Copies waiting for commit(), and their bytes.
     int pending() const { return int(m_entries.size()); }
@@ -85,21 +91,37 @@ public:
         ShellResult result;
         bool differs = false; // the copy read back was not the source: it was dropped
         bool changed = false; // the source is not the recorded file any more
+        QByteArray name;      // the copy's name in the folder, once named
+        quint64 device = 0;   // and the copy's identity
+        quint64 inode = 0;
     };
     // One result per add() that succeeded since the last commit, in order.
     // Done: the copy is on disk under its name, equal to its source byte for
     // byte, and its name is on disk too.
     std::vector<Committed> commit();
 
+    // Takes back a copy that commit() named (one that no log line will name):
+    // removed only while its name still holds that very copy.
+    bool withdraw(const Committed &copy);
+
 private:
     struct Entry;
     bool sameBytes(Entry &e, QString *why, bool *changed);
+    void drop(Entry &e);
+    void pump();
 
     QString m_folder;
-    int m_folderFd = -1; // opened before the copies it will flush are written
+    int m_folderFd = -1;
+    Progress *m_progress = nullptr;
     std::vector<std::unique_ptr<Entry>> m_entries;
     qint64 m_bytes = 0;
     std::vector<char> m_a, m_b;
 };
+
+// Tests make a copy differ from its source between its writing and its
+// comparison (a disk that kept other bytes): called with the copy's handle
+// once add() has written it. Unset: nothing happens there.
+using CopyWrittenCall = void (*)(int copyFd);
+void setCopyWrittenForTest(CopyWrittenCall call);
 
 } // namespace ShellCopy

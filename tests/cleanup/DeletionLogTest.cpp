@@ -2,6 +2,7 @@
 #include "main/FolderLists.h"
 #include "platform/Ansi.h"
 #include "platform/Settings.h"
+#include "tests/support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ TEST(DeletionLogFile, BlocksAreAppendedAndEveryLineEndsInCrLf)
     QString error;
     {
         DeletionLog::Writer w;
-        ASSERT_TRUE(w.open(dir.path(), "9/12/26", "10:00:00", &error)) << qPrintable(error);
+        ASSERT_TRUE(w.open(Fixtures::openFolder(dir.path()).fd(), "9/12/26", "10:00:00", &error)) << qPrintable(error);
         ASSERT_TRUE(w.add("D:\\Audio\\Toma 1.wav", &error));
         ASSERT_TRUE(w.add("D:\\Audio\\Canción.wav", &error));
         // Written lines are there for a reader at once; sync() puts them on
@@ -44,7 +45,7 @@ TEST(DeletionLogFile, BlocksAreAppendedAndEveryLineEndsInCrLf)
 
     // A second run keeps the record of the first.
     DeletionLog::Writer w2;
-    ASSERT_TRUE(w2.open(dir.path(), "10/12/26", "11:00:00", &error));
+    ASSERT_TRUE(w2.open(Fixtures::openFolder(dir.path()).fd(), "10/12/26", "11:00:00", &error));
     ASSERT_TRUE(w2.add("E:\\Otra\\b.wav", &error));
     w2.close();
     expected += "Archivos borrados  10/12/26 a las 11:00:00\r\n" + dashes + "\r\nE:\\Otra\\b.wav\r\n";
@@ -60,7 +61,7 @@ TEST(DeletionLogFile, APathWindows1252CannotHoldTurnsTheLogToUtf8)
     QTemporaryDir dir;
     QString error;
     DeletionLog::Writer w;
-    ASSERT_TRUE(w.open(dir.path(), "d", "t", &error));
+    ASSERT_TRUE(w.open(Fixtures::openFolder(dir.path()).fd(), "d", "t", &error));
     ASSERT_TRUE(w.add("D:\\a.wav", &error));
     ASSERT_TRUE(w.add("D:\\Запись.wav", &error));
     ASSERT_TRUE(w.add("D:\\b.wav", &error));
@@ -79,7 +80,7 @@ TEST(DeletionLogFile, ALogThatCannotBeCreatedIsReported)
     ASSERT_TRUE(QDir(dir.path()).mkdir("Archivos_Borrados.log"));
     DeletionLog::Writer w;
     QString error;
-    EXPECT_FALSE(w.open(dir.path(), "d", "t", &error));
+    EXPECT_FALSE(w.open(Fixtures::openFolder(dir.path()).fd(), "d", "t", &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

@@ -47,12 +47,12 @@ public:
         events << "trash " + shown;
         return onTrash ? onTrash(file) : FileOps::trash(file, shown, confirm);
     }
-    ShellResult remove(const FileRecord &file) override
+    ShellResult remove(const SafeFs::Folder &folder, const FileRecord &file) override
     {
         events << "remove " + QFile::decodeName(file.name());
         if (!logFile.isEmpty())
             linesOnDiskWhenRemoved << QString::fromUtf8(readAll(logFile));
-        return onRemove ? onRemove(file) : FileOps::remove(file);
+        return onRemove ? onRemove(file) : FileOps::remove(folder, file);
     }
     std::vector<ShellCopy::Batch::Committed> commitCopies() override
     {
@@ -422,7 +422,7 @@ TEST_F(DeletionRun, ALogLineIsNeverLeftHalfWritten)
 {
     DeletionLog::Writer w;
     QString why;
-    ASSERT_TRUE(w.open(host("Backup"), "d", "t", &why));
+    ASSERT_TRUE(w.open(Fixtures::openFolder(host("Backup")).fd(), "d", "t", &why));
     const qint64 before = QFileInfo(host("Backup/Archivos_Borrados.log")).size();
     // The disk fills up in the middle of the next line: the file may grow by
     // ten bytes only (the write stops there, as on a full disk).

@@ -58,15 +58,15 @@ public:
         ++trashed;
         return onTrash ? onTrash(file) : FileOps::trash(file, shown, confirm);
     }
-    ShellResult remove(const FileRecord &file) override
+    ShellResult remove(const SafeFs::Folder &folder, const FileRecord &file) override
     {
         ++removed;
-        return onRemove ? onRemove(file) : FileOps::remove(file);
+        return onRemove ? onRemove(file) : FileOps::remove(folder, file);
     }
-    ShellResult removeUnlessReadOnly(const FileRecord &file) override
+    ShellResult removeUnlessReadOnly(const SafeFs::Folder &folder, const FileRecord &file) override
     {
         ++removed;
-        return onRemove ? onRemove(file) : FileOps::removeUnlessReadOnly(file);
+        return onRemove ? onRemove(file) : FileOps::removeUnlessReadOnly(folder, file);
     }
 };
 

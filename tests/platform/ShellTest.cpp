@@ -138,12 +138,13 @@ TEST_F(Shell, BatchCopiesGetTheirNamesOnlyWhenCommittedAndNeverReplaceAFile)
     };
     const QStringList before = entries();
     {
-        ShellCopy::Batch batch(dir.path() + "/dst");
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(b), "b.wav").done());
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(c), "c.wav").done());
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(empty), "empty.wav").done());
-        EXPECT_EQ(batch.add(Fixtures::recordOf(dir.path() + "/src/none.wav"), "none.wav").outcome, ShellResult::Failed);
+        const SafeFs::Folder dst = Fixtures::openFolder(dir.path() + "/dst");
+        ShellCopy::Batch batch(dst.fd(), dir.path() + "/dst");
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a)).done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(b)).done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(c)).done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(empty)).done());
+        EXPECT_EQ(batch.add(Fixtures::recordOf(dir.path() + "/src/none.wav")).outcome, ShellResult::Failed);
         EXPECT_EQ(batch.pending(), 4);
         EXPECT_EQ(batch.pendingBytes(), 300000 + 7 + 7);
         EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/a.wav")) << "no name before the commit";
@@ -174,9 +175,10 @@ TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
     const QString b = write("src/b.wav", "b bytes");
     QDir().mkpath(dir.path() + "/dst");
     {
-        ShellCopy::Batch batch(dir.path() + "/dst");
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(b), "b.wav").done());
+        const SafeFs::Folder dst = Fixtures::openFolder(dir.path() + "/dst");
+        ShellCopy::Batch batch(dst.fd(), dir.path() + "/dst");
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a)).done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(b)).done());
         // The source changes after it was copied: the copy is not a backup
         // of what would be deleted.
         ASSERT_TRUE(Fixtures::writeFile(a, "changed bytes!"));
@@ -189,9 +191,9 @@ TEST_F(Shell, BatchDropsACopyThatIsNotItsSourceAndLeavesNothingUncommitted)
         EXPECT_EQ(readAll(dir.path() + "/dst/b.wav"), "b bytes");
 
         // Copies never committed go with the batch.
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(a), "a.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(a)).done());
         EXPECT_EQ(batch.commit().size(), 1u);
-        ASSERT_TRUE(batch.add(Fixtures::recordOf(write("src/late.wav", "late")), "late.wav").done());
+        ASSERT_TRUE(batch.add(Fixtures::recordOf(write("src/late.wav", "late"))).done());
     }
     EXPECT_EQ(readAll(dir.path() + "/dst/a.wav"), "changed bytes!");
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/dst/late.wav"));

@@ -64,6 +64,12 @@ FileRecord recordOfWindows(const QString &windowsPath)
     return FileRecord::take(windowsPath[0], QFile::encodeName(host)).value_or(FileRecord());
 }
 
+SafeFs::Folder openFolder(const QString &hostPath)
+{
+    SafeFs::Check why;
+    return SafeFs::Folder::open("/", QFile::encodeName(QDir::cleanPath(hostPath)).mid(1), &why);
+}
+
 bool writeRaw(const QByteArray &hostPath, const QByteArray &bytes)
 {
     const int fd = ::open(hostPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

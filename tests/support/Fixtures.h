@@ -44,6 +44,11 @@ FileRecord recordOf(const QString &hostPath);
 // The same for a Windows path.
 FileRecord recordOfWindows(const QString &windowsPath);
 
+// A folder (an absolute host path) held open as the program holds the
+// folders it writes into: every name from "/" opened without following a
+// link. Not open when it cannot be.
+SafeFs::Folder openFolder(const QString &hostPath);
+
 // Writes a file whose host path is given as bytes (a name that is not
 // UTF-8, say); its folder must exist. False on failure.
 bool writeRaw(const QByteArray &hostPath, const QByteArray &bytes);
