@@ -113,6 +113,10 @@ Check check(const FileRecord &record);
 // opened file itself. -1 with the reason otherwise. The caller closes it.
 int openForReading(const FileRecord &record, Check *why);
 
+// From this length on, removing a file (freeing its blocks) may take the
+// system long enough to hold the window: it is done beside the events.
+constexpr qint64 kLongFileBytes = qint64(32) << 20;
+
 // Whether a read-only file may be removed: a delete without force keeps a
 // file that no one may write to (its mode grants no write permission) or
 // that this process may not write to, as Windows keeps a read-only file.

@@ -190,11 +190,16 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
         return ShellResult::failed(QStringLiteral("la copia escrita no tiene la longitud de su copia de seguridad"));
 
     if (replace) {
-        // Only over the file the user agreed to replace, still a regular file.
+        // Only over the file the user agreed to replace, identified again
+        // (a regular file of the same device, inode, length and time):
+        // another file renamed over it meanwhile, or the same one written
+        // to, is not the file the question showed.
         struct stat now;
         if (::fstatat(dir, target.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
             return ShellResult::failed(QStringLiteral("el archivo que se iba a reemplazar ha desaparecido"));
-        if (!S_ISREG(now.st_mode) || now.st_dev != old.st_dev || now.st_ino != old.st_ino)
+        if (!S_ISREG(now.st_mode) || now.st_dev != old.st_dev || now.st_ino != old.st_ino
+            || now.st_size != old.st_size || now.st_mtim.tv_sec != old.st_mtim.tv_sec
+            || now.st_mtim.tv_nsec != old.st_mtim.tv_nsec)
             return ShellResult::failed(QStringLiteral("el archivo que se iba a reemplazar ha cambiado; no se reemplaza"));
         // rename() never follows a link in the target's place: at worst the
         // entry is replaced, nothing behind it is written.
