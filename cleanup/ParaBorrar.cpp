@@ -740,7 +740,17 @@ void ParaBorrar::BorrarSeleccionados()
         = Deletion::run(items, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
               if (r.status != Deletion::Status::Deleted)
                   return;
-              rows[k]->setText(items[k].path + mark());
+              {
+                  // A list view lays all its lines out again after any
+                  // change of their data, and over a million lines that
+                  // held the window at every pass of its events: the mark
+                  // is made quietly and the visible lines painted again
+                  // (a line keeps its height, and the list's width is its
+                  // own setting).
+                  const QSignalBlocker quiet(ListBorrar->model());
+                  rows[k]->setText(items[k].path + mark());
+              }
+              ListBorrar->viewport()->update();
               gone << items[k].path;
               ++NumBorrados;
               --m_noBorrados;

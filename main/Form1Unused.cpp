@@ -43,20 +43,41 @@ void Form1::quitarBorrados(const QStringList &gone)
 {
     if (gone.isEmpty())
         return;
-    const QSet<QString> set(gone.cbegin(), gone.cend());
-    // Each run of lines that go together goes in one removal: taken one by
-    // one, tens of thousands of lines held the window for a while.
+    // A deletion of a million files hands a million names: they are taken
+    // and their lines go in pieces with events between (the deletion that
+    // calls this is still running, so nothing else touches the list).
+    constexpr int kPiece = 4096;
+    QSet<QString> set;
+    set.reserve(gone.size());
+    for (qsizetype k = 0; k < gone.size(); ++k) {
+        set.insert(gone[k]);
+        if (k % kPiece == kPiece - 1)
+            EventPump::pumpEvents();
+    }
+    // Each run of lines that go together goes in one removal (at most a
+    // piece of them): taken one by one, tens of thousands of lines held the
+    // window for a while.
     const auto goes = [&](int row) { return set.contains(ListBorrar->item(row)->text()); };
+    int looked = 0;
     for (int i = ListBorrar->count() - 1; i >= 0;) {
+        if (++looked % kPiece == 0)
+            EventPump::pumpEvents();
         if (!goes(i)) {
             --i;
             continue;
         }
         int first = i;
-        while (first > 0 && goes(first - 1))
+        while (first > 0 && i - first + 1 < kPiece && goes(first - 1))
             --first;
         ListBorrar->model()->removeRows(first, i - first + 1);
         i = first - 1;
+        EventPump::pumpEvents();
+    }
+    // And so are the names, once done with.
+    for (auto it = set.begin(); it != set.end();) {
+        it = set.erase(it);
+        if (++looked % kPiece == 0)
+            EventPump::pumpEvents();
     }
     // The caption counts the files still offered.
     LabelErase[1]->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(ListBorrar->count()));
