@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -36,6 +37,8 @@ class Ops final : public Deletion::FileOps
 {
 public:
     std::function<ShellResult(const FileRecord &)> onRemove, onTrash;
+    std::function<void()> afterRemove; // runs after the real removal or trashing
+    bool commitEachCopy = false;       // a batch of one copy per item
     std::function<std::vector<ShellCopy::Batch::Committed>()> onCommit;
     std::function<bool(const QString &, QString *)> onLogLine;
     std::function<bool(QString *)> onSync;
@@ -45,15 +48,22 @@ public:
     ShellResult trash(const FileRecord &file, const QString &shown, bool confirm) override
     {
         events << "trash " + shown;
-        return onTrash ? onTrash(file) : FileOps::trash(file, shown, confirm);
+        const ShellResult r = onTrash ? onTrash(file) : FileOps::trash(file, shown, confirm);
+        if (afterRemove)
+            afterRemove();
+        return r;
     }
     ShellResult remove(const SafeFs::Folder &folder, const FileRecord &file) override
     {
         events << "remove " + QFile::decodeName(file.name());
         if (!logFile.isEmpty())
             linesOnDiskWhenRemoved << QString::fromUtf8(readAll(logFile));
-        return onRemove ? onRemove(file) : FileOps::remove(folder, file);
+        const ShellResult r = onRemove ? onRemove(file) : FileOps::remove(folder, file);
+        if (afterRemove)
+            afterRemove();
+        return r;
     }
+    int pendingCopies() const override { return commitEachCopy ? 1 << 20 : FileOps::pendingCopies(); }
     std::vector<ShellCopy::Batch::Committed> commitCopies() override
     {
         events << "commit";
@@ -71,6 +81,37 @@ public:
     }
     QStringList linesOnDiskWhenRemoved;
 };
+
+// A progress that counts its pumps and runs a test's action at each.
+class Pumped final : public Progress
+{
+public:
+    std::function<void(int pumps)> onPump;
+    int pumps = 0;
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+    void pump() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump(pumps);
+    }
+};
+
+// Everything in a folder but the log, and the log's lines after its header.
+QStringList namesBeside(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.removeAll("Archivos_Borrados.log");
+    return names;
+}
+
+QStringList loggedLines(const QString &log)
+{
+    QStringList lines = QString::fromUtf8(readAll(log)).split("\r\n", Qt::SkipEmptyParts);
+    return lines.mid(2);
+}
 
 class DeletionRun : public LibraryTest
 {
@@ -111,6 +152,15 @@ protected:
     {
         NoProgress none;
         return Deletion::run(list, o, ops, none);
+    }
+    Deletion::Report run(const std::vector<Deletion::Item> &list, const Deletion::Options &o, Progress &progress)
+    {
+        return Deletion::run(list, o, ops, progress);
+    }
+    void freshBackup()
+    {
+        QDir(host("Backup")).removeRecursively();
+        QDir().mkpath(host("Backup"));
     }
     static Deletion::Status status(const Deletion::Report &r, size_t i) { return r.items.at(i).status; }
     // Files in the user's trash.
@@ -297,27 +347,110 @@ TEST_F(DeletionRun, EachFileGoesOnlyAfterItsVerifiedCopyAndItsLineAreOnDisk)
     }
 }
 
-TEST_F(DeletionRun, ALogLineThatCannotBeWrittenKeepsItsFileAndStopsTheRun)
+// ---- which files go ----
+
+TEST_F(DeletionRun, AHiddenFileCountsAsAbsentInEveryMode)
 {
-    const auto list = items({"L/a.wav", "L/b.wav", "L/c.wav"});
-    ops.onLogLine = [this](const QString &line, QString *why) {
-        if (line.endsWith("b.wav")) {
-            *why = "el disco está lleno";
-            return false;
+    for (const Mode m : kModes) {
+        SCOPED_TRACE(QString("%1 %2").arg(m.toTrash).arg(m.backup).toStdString());
+        QDir(host("H")).removeRecursively();
+        freshBackup();
+        const auto list = items({"H/.take.wav", "H/b.wav"});
+        const Deletion::Report r = run(list, options(m.toTrash, m.backup));
+        EXPECT_EQ(status(r, 0), Status::Skipped);
+        EXPECT_EQ(r.items[0].reason, "no existe") << "reported as not found";
+        EXPECT_EQ(status(r, 1), Status::Deleted);
+        EXPECT_EQ(readAll(host("H/.take.wav")), "take H/.take.wav");
+        if (m.backup) {
+            EXPECT_EQ(namesBeside(host("Backup")), QStringList{"b.wav"}) << "not even copied";
+            EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("H/b.wav")});
         }
-        return ops.FileOps::addLogLine(line, why);
-    };
-    const Deletion::Report r = run(list, options(false, true));
-    EXPECT_EQ(status(r, 0), Status::Deleted);
-    EXPECT_EQ(status(r, 1), Status::Failed);
-    EXPECT_NE(status(r, 2), Status::Deleted);
-    EXPECT_TRUE(QFileInfo::exists(host("L/b.wav")));
-    EXPECT_TRUE(QFileInfo::exists(host("L/c.wav")));
-    EXPECT_FALSE(r.cancelled) << "a stop for the log is not a cancel";
-    EXPECT_TRUE(r.stopped.contains("el disco está lleno")) << r.stopped.toStdString();
+    }
+}
+
+// ---- outcomes ----
+
+TEST_F(DeletionRun, AFileGoneThroughItsHeldFolderIsCountedWhenThePathLeadsElsewhereAfter)
+{
+    // Right after the removal the file's folder is moved and a link to it
+    // put in its place: the file is gone from the folder it was removed
+    // from, whatever the path shows now.
+    for (const Mode m : kModes) {
+        SCOPED_TRACE(QString("%1 %2").arg(m.toTrash).arg(m.backup).toStdString());
+        QDir(host("G")).removeRecursively();
+        QDir(host("G-moved")).removeRecursively();
+        freshBackup();
+        const auto list = items({"G/a.wav"});
+        ops.afterRemove = [this] {
+            ASSERT_TRUE(QDir().rename(host("G"), host("G-moved")));
+            ASSERT_TRUE(QFile::link(host("G-moved"), host("G")));
+        };
+        const Deletion::Report r = run(list, options(m.toTrash, m.backup));
+        ops.afterRemove = {};
+        EXPECT_EQ(status(r, 0), Status::Deleted) << qPrintable(r.problems.join("\n"));
+        EXPECT_EQ(r.deleted, 1);
+        EXPECT_FALSE(QFileInfo::exists(host("G-moved/a.wav")));
+        QFile::remove(host("G"));
+    }
+}
+
+TEST_F(DeletionRun, AFailureSaysItsCauseOnce)
+{
+    RUN_AS_ORDINARY_USER();
+    const auto list = items({"RO/a.wav"});
+    ASSERT_EQ(::chmod(QFile::encodeName(host("RO")).constData(), 0555), 0);
+    const Deletion::Report r = run(list, options(false, false));
+    ::chmod(QFile::encodeName(host("RO")).constData(), 0755);
+    EXPECT_EQ(status(r, 0), Status::Failed);
+    EXPECT_EQ(r.items[0].reason, "no se ha podido borrar: permiso denegado");
+    EXPECT_EQ(r.problems, QStringList{win("RO/a.wav") + "  ->  no se ha podido borrar: permiso denegado"});
+    EXPECT_TRUE(QFileInfo::exists(host("RO/a.wav")));
+}
+
+// ---- the log ----
+
+TEST_F(DeletionRun, OnceTheLogCannotBeWrittenTheRunStopsAndTheRestIsNotReached)
+{
+    // The disk fills up with the log's second line: a file may grow no
+    // further than the header and the first line (as on a full disk, the
+    // write stops there). With every copy in one batch, and with a batch
+    // per item (later items then never copied at all).
+    for (const bool eachCopy : {false, true}) {
+        SCOPED_TRACE(eachCopy);
+        QDir(host("L")).removeRecursively();
+        freshBackup();
+        ops.commitEachCopy = eachCopy;
+        const auto list = items({"L/a.wav", "L/b.wav", "L/c.wav", "L/d.wav"});
+        const qint64 room = DeletionLog::header("9/12/2026", "10:00:00").size() + 2 + 63 + win("L/a.wav").size() + 2;
+        struct rlimit saved;
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = rlim_t(room);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Deletion::Report r = run(list, options(false, true));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_EQ(status(r, 0), Status::Deleted);
+        EXPECT_EQ(status(r, 1), Status::Failed);
+        EXPECT_EQ(status(r, 2), Status::NotReached);
+        EXPECT_EQ(status(r, 3), Status::NotReached);
+        EXPECT_EQ(r.deleted, 1);
+        EXPECT_EQ(r.failed, 1);
+        EXPECT_EQ(r.notReached, 2) << "not reached, not failed";
+        EXPECT_FALSE(r.cancelled) << "a stop for the log is not a cancel";
+        EXPECT_FALSE(r.stopped.isEmpty());
+        EXPECT_EQ(r.problems.filter("no alcanzado").size(), 2) << qPrintable(r.problems.join("\n"));
+        for (const char *kept : {"L/b.wav", "L/c.wav", "L/d.wav"})
+            EXPECT_EQ(readAll(host(kept)), "take " + QByteArray(kept)) << kept;
+        // No copy is left that no line names, and the log names a.wav alone.
+        EXPECT_EQ(namesBeside(host("Backup")), QStringList{"a.wav"});
+        EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("L/a.wav")});
+    }
 
     // A sync that fails keeps every file of its batch.
-    ops.onLogLine = {};
+    ops.commitEachCopy = false;
     ops.onSync = [](QString *why) {
         *why = "error de lectura o escritura en el disco";
         return false;
@@ -326,6 +459,159 @@ TEST_F(DeletionRun, ALogLineThatCannotBeWrittenKeepsItsFileAndStopsTheRun)
     EXPECT_EQ(status(s, 0), Status::Failed);
     EXPECT_TRUE(QFileInfo::exists(host("S/s.wav")));
     EXPECT_FALSE(s.stopped.isEmpty());
+}
+
+TEST_F(DeletionRun, ALogThatIsALinkIsNeverWrittenThroughAndNothingIsTouched)
+{
+    QTemporaryDir outside;
+    const QString target = outside.path() + "/target.txt";
+    ASSERT_TRUE(Fixtures::writeFile(target, "someone's notes"));
+    const QString dangling = outside.path() + "/none.txt";
+    for (const QString &to : {target, dangling}) {
+        SCOPED_TRACE(to.toStdString());
+        freshBackup();
+        ASSERT_TRUE(QFile::link(to, host("Backup/Archivos_Borrados.log")));
+        for (const bool toTrash : {false, true}) {
+            const auto list = items({"K/a.wav", "K/b.wav"});
+            const Deletion::Report r = run(list, options(toTrash, true));
+            EXPECT_FALSE(r.started);
+            EXPECT_TRUE(r.stopped.contains("enlace simbólico")) << r.stopped.toStdString();
+            EXPECT_EQ(r.deleted, 0);
+            EXPECT_EQ(r.notReached, 2);
+            EXPECT_TRUE(QFileInfo::exists(host("K/a.wav")));
+            EXPECT_TRUE(QFileInfo::exists(host("K/b.wav")));
+            EXPECT_EQ(readAll(target), "someone's notes");
+            EXPECT_FALSE(QFileInfo::exists(dangling));
+            EXPECT_TRUE(namesBeside(host("Backup")).isEmpty()) << "nothing copied";
+            EXPECT_TRUE(QFileInfo(host("Backup/Archivos_Borrados.log")).isSymLink());
+        }
+    }
+}
+
+// ---- the backup folder ----
+
+TEST_F(DeletionRun, TheLogAndEveryCopyGoToTheFolderOpenedWhenTheRunBegan)
+{
+    // After the first item the backup folder's path is made to lead
+    // elsewhere: a new folder in its place, or a link to another one.
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link);
+        QDir(host("M")).removeRecursively();
+        QDir(host("Held")).removeRecursively();
+        QDir(host("Other")).removeRecursively();
+        freshBackup();
+        QDir().mkpath(host("Other"));
+        const auto list = items({"M/a.wav", "M/b.wav", "M/c.wav"});
+        ops.commitEachCopy = true; // the folder is used again for every item
+        Pumped progress;
+        bool swapped = false;
+        progress.onPump = [&](int) {
+            if (swapped || QFileInfo::exists(host("M/a.wav")))
+                return;
+            swapped = true;
+            ASSERT_TRUE(QDir().rename(host("Backup"), host("Held")));
+            if (link)
+                ASSERT_TRUE(QFile::link(host("Other"), host("Backup")));
+            else
+                ASSERT_TRUE(QDir().mkpath(host("Backup")));
+        };
+        const Deletion::Report r = run(list, options(false, true), progress);
+        ASSERT_TRUE(swapped);
+        EXPECT_EQ(r.deleted, 3) << qPrintable(r.problems.join("\n"));
+        EXPECT_EQ(namesBeside(host("Held")), (QStringList{"a.wav", "b.wav", "c.wav"}));
+        EXPECT_EQ(loggedLines(host("Held/Archivos_Borrados.log")),
+                  (QStringList{win("M/a.wav"), win("M/b.wav"), win("M/c.wav")}));
+        const auto nothingIn = [](const QString &folder) {
+            return QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        EXPECT_TRUE(nothingIn(host("Other")));
+        if (!link)
+            EXPECT_TRUE(nothingIn(host("Backup")));
+        QFile::remove(host("Backup"));
+    }
+}
+
+TEST_F(DeletionRun, ALongCopyAndItsComparisonLetEventsRunBetweenTheirPieces)
+{
+    // One file of 8 MB: copied and compared a megabyte at a time, events
+    // between the pieces, not in one stretch.
+    write("Big/take.wav", Fixtures::noise(8 << 20, 7));
+    const auto list = items({"Big/take.wav"});
+    Pumped progress;
+    const Deletion::Report r = run(list, options(false, true), progress);
+    EXPECT_EQ(r.deleted, 1);
+    EXPECT_GE(progress.pumps, 16);
+}
+
+// ---- the source of a copy and the copy ----
+
+TEST_F(DeletionRun, AReplacedSourceIsNeitherCopiedNorLogged)
+{
+    // Another file of the same length and time now bears the name: only its
+    // device and inode tell it apart.
+    for (const bool toTrash : {false, true}) {
+        SCOPED_TRACE(toTrash);
+        QDir(host("R")).removeRecursively();
+        freshBackup();
+        const auto list = items({"R/a.wav", "R/b.wav"});
+        ASSERT_TRUE(Fixtures::replaceLookingTheSame(host("R/a.wav"), host("R/a-old.wav")));
+        const QByteArray replacement = readAll(host("R/a.wav"));
+        const Deletion::Report r = run(list, options(toTrash, true));
+        EXPECT_EQ(status(r, 0), Status::Skipped);
+        EXPECT_TRUE(r.problems.join("\n").contains("otro archivo tiene su nombre")) << qPrintable(r.problems.join("\n"));
+        EXPECT_EQ(status(r, 1), Status::Deleted);
+        EXPECT_EQ(readAll(host("R/a.wav")), replacement);
+        EXPECT_EQ(namesBeside(host("Backup")), QStringList{"b.wav"});
+        EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("R/b.wav")});
+    }
+}
+
+namespace {
+
+// A disk that kept other bytes than it was given: the first byte of each
+// copy is changed once it is written.
+void flipFirstByte(int fd)
+{
+    char c = 0;
+    if (::pread(fd, &c, 1, 0) == 1) {
+        c = char(c ^ 0x5A);
+        (void)::pwrite(fd, &c, 1, 0);
+    }
+}
+
+} // namespace
+
+TEST_F(DeletionRun, ACopyOfTheSameLengthWithOtherBytesIsRefusedAndItsSourceStays)
+{
+    // The copy spoilt between its writing and its comparison, and, on the
+    // plain road, the source rewritten in place between them (its length
+    // and time put back, so it still looks like the recorded file).
+    for (const bool spoilCopy : {true, false}) {
+        SCOPED_TRACE(spoilCopy);
+        QDir(host("C")).removeRecursively();
+        freshBackup();
+        const auto list = items({"C/a.wav", "C/b.wav"});
+        const QByteArray original = readAll(host("C/a.wav"));
+        QByteArray rewritten = original;
+        rewritten[0] = 'X';
+        if (spoilCopy) {
+            ShellCopy::setCopyWrittenForTest(&flipFirstByte);
+        } else {
+            ops.onCommit = [&] {
+                EXPECT_TRUE(Fixtures::rewriteUnseen(host("C/a.wav"), rewritten));
+                return ops.FileOps::commitCopies();
+            };
+        }
+        const Deletion::Report r = run(list, options(false, true));
+        ShellCopy::setCopyWrittenForTest(nullptr);
+        ops.onCommit = {};
+        EXPECT_EQ(status(r, 0), Status::Failed);
+        EXPECT_TRUE(r.problems.join("\n").contains("no es igual al original")) << qPrintable(r.problems.join("\n"));
+        EXPECT_EQ(readAll(host("C/a.wav")), spoilCopy ? original : rewritten);
+        EXPECT_EQ(status(r, 1), spoilCopy ? Status::Failed : Status::Deleted);
+        EXPECT_FALSE(QFileInfo::exists(host("Backup/a.wav")));
+        EXPECT_FALSE(loggedLines(host("Backup/Archivos_Borrados.log")).join("\n").contains("a.wav"));
+    }
 }
 
 TEST_F(DeletionRun, ABackupNameTakenInEitherLetterCaseIsNeverReplaced)

@@ -1,5 +1,6 @@
 #include "cleanup/DeletionLog.h"
 #include "cleanup/Recuperar.h"
+#include "cleanup/Restore.h"
 #include "main/Form1.h"
 
 #include "platform/Ansi.h"
@@ -24,6 +25,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include <fcntl.h>
@@ -355,21 +357,94 @@ TEST_F(RestoreWindow, AFileThatTakesTheNameDuringTheCopyIsNeverReplaced)
     EXPECT_EQ(QDir(host("P")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"a.wav"});
 }
 
-TEST_F(RestoreWindow, AFileSwappedForALinkWhileAskedIsNotReplaced)
+TEST_F(RestoreWindow, TheFileAskedAboutIsIdentifiedAgainRightBeforeItIsReplaced)
 {
-    write("P/a.wav", "newer");
-    ASSERT_TRUE(Fixtures::writeFile(outside.path() + "/t.wav", "outside"));
-    writeLog({"D:\\P\\a.wav"}, {{"a.wav", "backup"}});
-    Ask::setFunction([this](const QString &, const QString &, const QStringList &) {
-        QFile::remove(host("P/a.wav"));
-        QFile::link(outside.path() + "/t.wav", host("P/a.wav"));
-        return 0;
-    });
-    const Recuperar &r = restore();
-    EXPECT_EQ(r.lastOutcome().copied, 0);
-    EXPECT_EQ(r.lastOutcome().failed, 1);
-    EXPECT_TRUE(QFileInfo(host("P/a.wav")).isSymLink());
-    EXPECT_EQ(tree(outside.path()), (QMap<QString, QByteArray>{{"t.wav", "outside"}}));
+    // While the user is asked, the file in place becomes a link, another
+    // regular file is renamed over it, or it is written to.
+    const QString outsideFile = outside.path() + "/t.wav";
+    ASSERT_TRUE(Fixtures::writeFile(outsideFile, "outside"));
+    // Each is given the file's host path.
+    const struct
+    {
+        const char *what;
+        std::function<void(const QString &)> meanwhile;
+        QByteArray after; // what P/a.wav holds afterwards ("" for the link)
+    } rows[] = {
+        {"link",
+         [&](const QString &file) {
+             QFile::remove(file);
+             QFile::link(outsideFile, file);
+         },
+         ""},
+        {"renamed over",
+         [](const QString &file) {
+             Fixtures::writeFile(file + ".other", "another take");
+             ::rename(QFile::encodeName(file + ".other").constData(), QFile::encodeName(file).constData());
+         },
+         "another take"},
+        {"written to",
+         [](const QString &file) {
+             QFile f(file);
+             f.open(QIODevice::Append);
+             f.write(" and more");
+         },
+         "newer and more"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        QDir(host("P")).removeRecursively();
+        write("P/a.wav", "newer");
+        writeLog({"D:\\P\\a.wav"}, {{"a.wav", "backup"}});
+        Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
+            row.meanwhile(host("P/a.wav"));
+            return 0;
+        });
+        const Recuperar &r = restore();
+        EXPECT_EQ(r.lastOutcome().copied, 0);
+        EXPECT_EQ(r.lastOutcome().failed, 1);
+        EXPECT_TRUE(r.lastOutcome().problems.join("\n").contains("ha cambiado; no se reemplaza"))
+            << qPrintable(r.lastOutcome().problems.join("\n"));
+        if (row.after.isEmpty())
+            EXPECT_TRUE(QFileInfo(host("P/a.wav")).isSymLink());
+        else
+            EXPECT_EQ(readAll(host("P/a.wav")), row.after);
+        EXPECT_EQ(tree(outside.path()), (QMap<QString, QByteArray>{{"t.wav", "outside"}}));
+        unloadRecuperar();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(RestoreWindow, TheTargetOfALineRefusesWhatNoRestoreMayWriteWhoeverAsks)
+{
+    // Asked directly, not through the window (whose reading leaves such
+    // lines out first): no drive path, a Windows device name, no audio file.
+    const struct
+    {
+        QString line;
+        QString backup;
+        QString reason;
+    } rows[] = {
+        {"P\\rel.wav", "rel.wav", "no es la ruta de un archivo"},
+        {"D:\\a\\CON.wav", "CON.wav", "no es un nombre válido"},
+        {"D:\\a\\notes.txt", "notes.txt", "no es un archivo de audio"},
+    };
+    for (const auto &row : rows)
+        write("B/" + row.backup, "evil");
+    const SafeFs::Folder backups = Fixtures::openFolder(host("B"));
+    ASSERT_TRUE(backups.isOpen());
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.line.toStdString());
+        QString why;
+        EXPECT_FALSE(Restore::target(row.line, &why).has_value());
+        EXPECT_TRUE(why.contains(row.reason)) << qPrintable(why);
+        const ShellResult r = Restore::one(backups.fd(), row.line);
+        EXPECT_EQ(r.outcome, ShellResult::Failed);
+        EXPECT_TRUE(r.reason.contains(row.reason)) << qPrintable(r.reason);
+    }
+    EXPECT_FALSE(QFileInfo::exists(host("a")));
+    EXPECT_FALSE(QFileInfo::exists(host("P")));
+    QString why;
+    EXPECT_TRUE(Restore::target("D:\\a\\good.wav", &why).has_value()) << qPrintable(why);
 }
 
 TEST_F(RestoreWindow, ACopyShorterThanItsBackupIsNotReportedAsRestored)

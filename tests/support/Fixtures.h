@@ -56,6 +56,16 @@ bool writeRaw(const QByteArray &hostPath, const QByteArray &bytes);
 // Writes bytes to a host path, creating the folders; false on failure.
 bool writeFile(const QString &hostPath, const QByteArray &bytes);
 
+// Writes `bytes` over the start of an existing file in place (same inode)
+// and puts its modification time back as it was: the file still looks like
+// the one recorded (device, inode, length, time) but holds other bytes.
+bool rewriteUnseen(const QString &hostPath, const QByteArray &bytes);
+
+// Puts another file of the same length and modification time in the
+// place of `hostPath` (the old one moved to `keepAs`, so its inode number
+// cannot come back): only its device and inode tell it apart.
+bool replaceLookingTheSame(const QString &hostPath, const QString &keepAs);
+
 // A small random-but-fixed stream of bytes (for "different contents").
 QByteArray noise(int size, quint32 seed);
 
