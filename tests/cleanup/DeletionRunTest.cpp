@@ -64,6 +64,11 @@ public:
         return r;
     }
     int pendingCopies() const override { return commitEachCopy ? 1 << 20 : FileOps::pendingCopies(); }
+    ShellResult addCopy(const FileRecord &file) override
+    {
+        events << "copy " + QFile::decodeName(file.name());
+        return FileOps::addCopy(file);
+    }
     std::vector<ShellCopy::Batch::Committed> commitCopies() override
     {
         events << "commit";
@@ -337,7 +342,8 @@ TEST_F(DeletionRun, EachFileGoesOnlyAfterItsVerifiedCopyAndItsLineAreOnDisk)
     EXPECT_EQ(status(r, 2), Status::Deleted);
     EXPECT_TRUE(QFileInfo::exists(host("A/two.wav")));
     // Order: the copies, each good file's line, one sync, then the files.
-    EXPECT_EQ(ops.events, (QStringList{"commit", "line " + win("A/one.wav"), "line " + win("A/three.wav"), "sync",
+    EXPECT_EQ(ops.events, (QStringList{"copy one.wav", "copy two.wav", "copy three.wav", "commit",
+                                        "line " + win("A/one.wav"), "line " + win("A/three.wav"), "sync",
                                         "remove one.wav", "remove three.wav"}));
     ASSERT_EQ(ops.linesOnDiskWhenRemoved.size(), 2);
     for (const QString &onDisk : ops.linesOnDiskWhenRemoved) {
@@ -420,6 +426,7 @@ TEST_F(DeletionRun, OnceTheLogCannotBeWrittenTheRunStopsAndTheRestIsNotReached)
         QDir(host("L")).removeRecursively();
         freshBackup();
         ops.commitEachCopy = eachCopy;
+        ops.events.clear();
         const auto list = items({"L/a.wav", "L/b.wav", "L/c.wav", "L/d.wav"});
         const qint64 room = DeletionLog::header("9/12/2026", "10:00:00").size() + 2 + 63 + win("L/a.wav").size() + 2;
         struct rlimit saved;
@@ -444,8 +451,11 @@ TEST_F(DeletionRun, OnceTheLogCannotBeWrittenTheRunStopsAndTheRestIsNotReached)
         EXPECT_EQ(r.problems.filter("no alcanzado").size(), 2) << qPrintable(r.problems.join("\n"));
         for (const char *kept : {"L/b.wav", "L/c.wav", "L/d.wav"})
             EXPECT_EQ(readAll(host(kept)), "take " + QByteArray(kept)) << kept;
-        // No copy is left that no line names, and the log names a.wav alone.
+        // No copy is left that no line names, and the log names a.wav alone;
+        // copied one at a time, the items after b.wav were never copied.
         EXPECT_EQ(namesBeside(host("Backup")), QStringList{"a.wav"});
+        if (eachCopy)
+            EXPECT_EQ(ops.events.filter("copy "), (QStringList{"copy a.wav", "copy b.wav"}));
         EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("L/a.wav")});
     }
 
