@@ -394,7 +394,7 @@ Report Runner::run()
             settle(i, Status::Skipped, QStringLiteral("en una carpeta protegida"));
         } else if (!item.record.isValid()) {
             settle(i, Status::Skipped, QStringLiteral("no se sabe qué archivo nombra esta línea"));
-        } else if (isHidden(item.record)) {
+        } else if (m_o.hiddenCountsAsAbsent && isHidden(item.record)) {
             // Neither copied nor deleted, in any mode: as far as the run
             // can see, no such file is there.
             settle(i, Status::Skipped, QStringLiteral("no existe"));

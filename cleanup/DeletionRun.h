@@ -79,6 +79,11 @@ struct Options
     bool emptyTrashFirst = false;
     // For good: a read-only file is kept (and counted as failed).
     bool keepReadOnly = false;
+    // A hidden file (a name that starts with ".") counts as absent, as a
+    // search for normal files does not see it: neither copied nor deleted,
+    // reported as not found. The associated-files deletion, which takes
+    // every listed line, turns it off.
+    bool hiddenCountsAsAbsent = true;
     // The backup folder (a Windows path); empty: no backup.
     QString backupFolder;
     QStringList protectedFolders; // honoured in every mode

@@ -980,8 +980,10 @@ void Form2::cmdHecho_Click()
     // asks nothing.
     options.confirm = options.toTrash && CheckConfirmar->isChecked();
     options.emptyTrashFirst = CheckVaciarPapelera->isChecked();
-    // Deleted for good without force: a read-only file stays.
+    // Deleted for good without force: a read-only file stays; a listed
+    // hidden file goes like any other.
     options.keepReadOnly = true;
+    options.hiddenCountsAsAbsent = false;
     options.rows = rows;
     Deletion::FileOps realOps;
     Deletion::FileOps &files = m_ops ? *m_ops : realOps;

@@ -372,6 +372,10 @@ TEST_F(DeletionRun, AHiddenFileCountsAsAbsentInEveryMode)
             EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("H/b.wav")});
         }
     }
+    // The associated files' deletion takes a listed hidden file like any other.
+    Deletion::Options o = options(false, false);
+    o.hiddenCountsAsAbsent = false;
+    EXPECT_EQ(status(run(items({"H/.take.wav"}), o), 0), Status::Deleted);
 }
 
 // ---- outcomes ----
