@@ -6,7 +6,6 @@
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
 #include "platform/Trash.h"
-#include "platform/WinFs.h"
 #include "services/ShellOps.h"
 
 #include <QElapsedTimer>

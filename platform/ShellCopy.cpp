@@ -7,13 +7,9 @@
 #include "platform/SysCalls.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>

@@ -12,7 +12,6 @@
 
 class Progress;
 class QDateTime;
-class QTemporaryFile;
 struct FileRecord;
 
 // Copying a file into a folder the way the desktop shell does it: the user
