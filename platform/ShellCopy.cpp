@@ -25,7 +25,11 @@
 namespace ShellCopy {
 namespace {
 
-constexpr qint64 kBlockBytes = 1 << 20;
+// A copy goes a piece at a time, the window's events run between pieces:
+// small enough that one piece never holds the window (a write that makes
+// the system find room in a full memory takes a while), large enough that
+// the calls cost nothing beside the bytes.
+constexpr qint64 kBlockBytes = 128 * 1024;
 
 WriteCall g_restoreWrite = nullptr;
 
@@ -223,7 +227,7 @@ ShellResult restoreInto(int sourceFolderFd, const QByteArray &sourceName, const 
 
 namespace {
 
-constexpr qint64 kBlock = 1 << 20;
+constexpr qint64 kBlock = kBlockBytes;
 
 QString systemError(int error)
 {

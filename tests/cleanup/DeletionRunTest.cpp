@@ -547,7 +547,7 @@ TEST_F(DeletionRun, TheLogAndEveryCopyGoToTheFolderOpenedWhenTheRunBegan)
 
 TEST_F(DeletionRun, ALongCopyAndItsComparisonLetEventsRunBetweenTheirPieces)
 {
-    // One file of 8 MB: copied and compared a megabyte at a time, events
+    // One file of 8 MB: copied and compared a piece at a time, events
     // between the pieces, not in one stretch.
     write("Big/take.wav", Fixtures::noise(8 << 20, 7));
     const auto list = items({"Big/take.wav"});
