@@ -547,14 +547,24 @@ TEST_F(DeletionRun, TheLogAndEveryCopyGoToTheFolderOpenedWhenTheRunBegan)
 
 TEST_F(DeletionRun, ALongCopyAndItsComparisonLetEventsRunBetweenTheirPieces)
 {
-    // One file of 8 MB: copied and compared a piece at a time, events
-    // between the pieces, not in one stretch.
-    write("Big/take.wav", Fixtures::noise(8 << 20, 7));
+    // One file of 8 MB: copied, then compared with its source, a piece at a
+    // time with events between the pieces, not each in one stretch. The
+    // copy under its temporary name tells which: still growing, or whole
+    // and not yet named.
+    constexpr qint64 kSize = 8 << 20;
+    write("Big/take.wav", Fixtures::noise(int(kSize), 7));
     const auto list = items({"Big/take.wav"});
     Pumped progress;
+    int whileCopied = 0, whileCompared = 0;
+    progress.onPump = [&](int) {
+        const QFileInfoList temps = QDir(host("Backup")).entryInfoList({".velmar-copia-*"}, QDir::Files | QDir::Hidden);
+        if (temps.size() == 1)
+            ++(temps.first().size() < kSize ? whileCopied : whileCompared);
+    };
     const Deletion::Report r = run(list, options(false, true), progress);
     EXPECT_EQ(r.deleted, 1);
-    EXPECT_GE(progress.pumps, 16);
+    EXPECT_GE(whileCopied, 4);
+    EXPECT_GE(whileCompared, 4);
 }
 
 // ---- the source of a copy and the copy ----
