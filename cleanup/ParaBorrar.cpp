@@ -794,6 +794,11 @@ void ParaBorrar::BorrarSeleccionados()
     releaseInPieces(items);
     releaseInPieces(rows);
     releaseInPieces(report.items);
+    // The names of the files gone are the last to hold their paths.
+    while (!gone.isEmpty()) {
+        gone.resize(std::max<qsizetype>(0, gone.size() - 16384));
+        EventPump::pumpEvents();
+    }
 
     XP_Bar->hide();
     if (!report.started) {
