@@ -458,8 +458,9 @@ TEST_F(DeletionRun, OnceTheLogCannotBeWrittenTheRunStopsAndTheRestIsNotReached)
         // No copy is left that no line names, and the log names a.wav alone;
         // copied one at a time, the items after b.wav were never copied.
         EXPECT_EQ(namesBeside(host("Backup")), QStringList{"a.wav"});
-        if (eachCopy)
+        if (eachCopy) {
             EXPECT_EQ(ops.events.filter("copy "), (QStringList{"copy a.wav", "copy b.wav"}));
+        }
         EXPECT_EQ(loggedLines(host("Backup/Archivos_Borrados.log")), QStringList{win("L/a.wav")});
     }
 
@@ -539,8 +540,9 @@ TEST_F(DeletionRun, TheLogAndEveryCopyGoToTheFolderOpenedWhenTheRunBegan)
             return QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         };
         EXPECT_TRUE(nothingIn(host("Other")));
-        if (!link)
+        if (!link) {
             EXPECT_TRUE(nothingIn(host("Backup")));
+        }
         QFile::remove(host("Backup"));
     }
 }

@@ -172,12 +172,15 @@ TEST(WindowPlace, AWindowWithNoStoredPlaceOpensBesideTheMainWindowOffItsButtons)
         const QRect placed(w.pos(), w.size().grownBy(frame));
         EXPECT_TRUE(area.contains(placed)) << placed;
         EXPECT_FALSE(placed.intersects(buttonsOf())) << placed;
-        if (QString(row.where) == "right")
+        if (QString(row.where) == "right") {
             EXPECT_EQ(placed.topLeft(), row.main.topRight() + QPoint(1, 0));
-        if (QString(row.where) == "left")
+        }
+        if (QString(row.where) == "left") {
             EXPECT_EQ(placed.topRight(), row.main.topLeft() - QPoint(1, 0));
-        if (QString(row.where) == "off the buttons")
+        }
+        if (QString(row.where) == "off the buttons") {
             EXPECT_EQ(placed.size(), row.window.grownBy(frame)) << "the size it had";
+        }
     }
 
     // One not shown yet goes beside the main window where that stands when
