@@ -169,6 +169,8 @@ private:
     void settle(size_t index, Status status, const QString &reason = {});
     // Deletes one file whose copy and log line (backup mode) are safe.
     void act(size_t index, bool afterCopy);
+    // The user says yes to this item going (the question the mode asks).
+    bool agreed(const Item &item) const;
     void copyOne(size_t index);
     void commitBatch();
     bool batchDue() const;
@@ -213,14 +215,22 @@ void Runner::settle(size_t index, Status status, const QString &reason)
         m_onItem(index, r);
 }
 
+bool Runner::agreed(const Item &item) const
+{
+    return Ask::yes(QStringLiteral("Eliminar archivo"),
+                    m_o.toTrash ? QStringLiteral("¿Está seguro de que desea enviar \"") + item.path
+                                      + QStringLiteral("\" a la Papelera de reciclaje?")
+                                : QStringLiteral("¿Está seguro de que desea eliminar \"") + item.path
+                                      + QStringLiteral("\" definitivamente?"));
+}
+
 void Runner::act(size_t index, bool afterCopy)
 {
     const Item &item = m_items[index];
-    // The trash asks for itself; a deletion for good asks here.
-    if (!m_o.toTrash && m_o.confirm
-        && !Ask::yes(QStringLiteral("Eliminar archivo"), QStringLiteral("¿Está seguro de que desea eliminar \"")
-                                                             + item.path
-                                                             + QStringLiteral("\" definitivamente?"))) {
+    // A file backed up was asked about before its copy; otherwise the trash
+    // asks for itself and a deletion for good asks here.
+    const bool ask = m_o.confirm && !afterCopy;
+    if (!m_o.toTrash && ask && !agreed(item)) {
         settle(index, Status::Skipped, QStringLiteral("no confirmado"));
         return;
     }
@@ -233,7 +243,7 @@ void Runner::act(size_t index, bool afterCopy)
         settle(index, Status::Skipped, skipReason(why));
         return;
     }
-    const ShellResult r = m_o.toTrash        ? m_files.trash(item.record, item.path, m_o.confirm)
+    const ShellResult r = m_o.toTrash        ? m_files.trash(item.record, item.path, ask)
                           : m_o.keepReadOnly ? m_files.removeUnlessReadOnly(folder, item.record)
                                              : m_files.remove(folder, item.record);
     if (r.outcome == ShellResult::Declined) {
@@ -361,8 +371,10 @@ Report Runner::run()
     m_backup = !m_o.backupFolder.isEmpty();
     if (m_o.emptyTrashFirst) {
         const ShellResult r = m_files.emptyTrash();
-        if (r.outcome == ShellResult::Failed)
+        if (r.outcome == ShellResult::Failed) {
+            m_report.trashNotEmptied = r.reason;
             m_report.problems << QStringLiteral("Papelera: ") + r.reason;
+        }
     }
 
     if (m_backup) {
@@ -399,6 +411,10 @@ Report Runner::run()
             settle(i, Status::Skipped, QStringLiteral("no existe"));
         } else if (!m_backup) {
             act(i, false);
+        } else if (m_o.confirm && !agreed(item)) {
+            // Asked before its copy: a file the user keeps is neither copied
+            // nor named in the log, which lists only what went.
+            settle(i, Status::Skipped, QStringLiteral("no confirmado"));
         } else {
             copyOne(i);
         }

@@ -120,6 +120,9 @@ struct Report
     // Of the skipped: those whose name was taken in the backup folder (by a
     // file there before the run, or copied earlier in it).
     int nameTaken = 0;
+    // Why the trash was not emptied first, when the run was asked to and
+    // could not ("" otherwise): the run did not do all it was asked.
+    QString trashNotEmptied;
 };
 
 // Runs the deletion of `items`. `progress` shows the row reached, lets the

@@ -765,6 +765,7 @@ void ParaBorrar::BorrarSeleccionados()
     m_outcome.problems = report.problems;
     m_outcome.selected = int(items.size());
     m_outcome.nameTaken = report.nameTaken;
+    m_outcome.trashNotEmptied = report.trashNotEmptied;
     // Each reason once, with its count.
     QStringList reasons;
     QHash<QString, int> counts;
@@ -818,7 +819,7 @@ void ParaBorrar::showOutcome()
     const Outcome &o = m_outcome;
     // The success text only when every selected file went; a run that
     // deleted nothing never says it did.
-    const bool all = o.selected > 0 && o.deleted == o.selected;
+    const bool all = o.selected > 0 && o.deleted == o.selected && o.trashNotEmptied.isEmpty();
     QStringList lines;
     unsigned colour = kWarning;
     if (!o.stopped.isEmpty())
@@ -837,6 +838,8 @@ void ParaBorrar::showOutcome()
     if (o.selected > 0)
         lines << counts;
     lines << o.reasons;
+    if (!o.trashNotEmptied.isEmpty())
+        lines << QStringLiteral("Papelera: ") + o.trashNotEmptied;
     const QString collision
         = o.nameTaken > 0 ? QStringLiteral("Hay %1 archivos con el mismo nombre que otro ya copiado: bórrelos en otra "
                                            "tanda con otra carpeta de copia.")
@@ -848,7 +851,7 @@ void ParaBorrar::showOutcome()
     LabelEstado->setToolTip(o.problems.mid(0, 200).join(u'\n'));
     LabelEstado->setStyleSheet(colourSheet(colorFromBgr(colour)));
     LabelEstado->show();
-    if (o.failed > 0 || o.skipped > 0 || !o.stopped.isEmpty()) {
+    if (o.failed > 0 || o.skipped > 0 || !o.stopped.isEmpty() || !o.trashNotEmptied.isEmpty()) {
         QStringList shown = o.problems.mid(0, 20);
         if (!o.stopped.isEmpty())
             shown.prepend(o.stopped + QStringLiteral("\r\n"));

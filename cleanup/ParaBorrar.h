@@ -48,6 +48,7 @@ public:
         QStringList problems; // one line per skipped or failed item, with the reason
         int selected = 0;  // the files handed to the run
         int nameTaken = 0; // skipped: their name was taken in the backup folder
+        QString trashNotEmptied; // why the trash was not emptied first ("" when it was, or not asked)
         // Each reason an item was kept for, once, with how many it kept:
         // "<reason> (<count>)", in the order they first came.
         QStringList reasons;

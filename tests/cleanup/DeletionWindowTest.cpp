@@ -350,6 +350,15 @@ TEST_F(DeletionWindow, ConfirmingAsksBeforeEveryFileInEveryMode)
         EXPECT_EQ(readAll(host("P/b.wav")), "b") << "answered no";
         EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{a + "  --> Borrado", b}));
         EXPECT_EQ(w.lastOutcome().reasons, QStringList{"no confirmado (1)"});
+        if (m.backup) {
+            // The file kept was asked about before its copy: neither copied
+            // nor named in the log, which lists only what went.
+            EXPECT_FALSE(QFileInfo::exists(host("Backup/b.wav")));
+            EXPECT_TRUE(QFileInfo::exists(host("Backup/a.wav")));
+            const QString log = readAll(host("Backup/Archivos_Borrados.log"));
+            EXPECT_TRUE(log.contains("a.wav"));
+            EXPECT_FALSE(log.contains("b.wav")) << log.toStdString();
+        }
         if (m.toTrash) {
             const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
             EXPECT_TRUE(readAll(trash + "/info/a.wav.trashinfo").contains("Path=")) << "in the trash, restorable";
@@ -391,6 +400,28 @@ TEST_F(DeletionWindow, EmptyingTheTrashFirstIsAskedOnce)
     EXPECT_TRUE(questions[0].startsWith("Borrar definitivamente | "));
     EXPECT_TRUE(questions[1].startsWith("Vaciar Papelera de reciclaje | "));
     EXPECT_FALSE(QFileInfo::exists(host("P/a.wav"))) << "a no to emptying still deletes";
+}
+
+TEST_F(DeletionWindow, ATrashThatCouldNotBeEmptiedFirstIsNoSuccess)
+{
+    const QString a = put("P/a.wav", "a");
+    ParaBorrar &w = window({a});
+    w.CheckVaciarPapelera->setChecked(true);
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    write("Elsewhere/keep.wav", "keep");
+    ASSERT_TRUE(QDir().mkpath(trash + "/info"));
+    QDir(trash + "/files").removeRecursively();
+    ASSERT_TRUE(QFile::link(host("Elsewhere"), trash + "/files"));
+    select(w, {0});
+    DialogAnswerer answer;
+    w.cmdHecho->click();
+    EXPECT_FALSE(QFileInfo::exists(host("P/a.wav")));
+    EXPECT_EQ(readAll(host("Elsewhere/keep.wav")), "keep");
+    const QString panel = w.LabelEstado->text();
+    EXPECT_FALSE(panel.contains("Se han efectuado todas las operaciones")) << panel.toStdString();
+    EXPECT_TRUE(panel.contains("Borrados: 1    Omitidos: 0    Fallidos: 0")) << panel.toStdString();
+    EXPECT_TRUE(panel.contains("Papelera: ") && panel.contains("es un enlace")) << panel.toStdString();
+    ASSERT_TRUE(QFile::remove(trash + "/files"));
 }
 
 TEST_F(DeletionWindow, BackupRunCopiesVerifiesLogsThenDeletes)
