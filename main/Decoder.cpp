@@ -601,21 +601,36 @@ private:
                             m_readError = true;
                         return;
                     }
-                // Inside the path area for sure: up to FinDatos once known,
-                // else up to where the marker search has shown it cannot end.
-                const qint64 limit = std::min({m_end - 1, pos + kStep - 1, m_finKnown ? m_fin : m_sure});
-                const uchar *s = m_buf.get() + (pos - m_base);
-                const void *z = limit >= pos ? std::memchr(s, ':', size_t(limit - pos + 1)) : nullptr;
-                if (!z) {
-                    pos = std::max(pos, limit + 1);
-                    if (beyond(pos, false))
-                        return;
-                    m_pr.pump();
-                    if (m_pr.cancelled())
-                        return;
-                    continue;
+                qint64 q = pos;
+                if (pos < m_base) [[unlikely]] {
+                    // A long look ahead (a path being lengthened) let these
+                    // bytes go from the buffer: they are looked at again one
+                    // at a time, from the file.
+                    if (at(pos) != ':') {
+                        ++pos;
+                        tick(1);
+                        if (beyond(pos, false) || m_pr.cancelled())
+                            return;
+                        continue;
+                    }
+                } else {
+                    // Inside the path area for sure: up to FinDatos once
+                    // known, else up to where the marker search has shown it
+                    // cannot end.
+                    const qint64 limit = std::min({m_end - 1, pos + kStep - 1, m_finKnown ? m_fin : m_sure});
+                    const uchar *s = m_buf.get() + (pos - m_base);
+                    const void *z = limit >= pos ? std::memchr(s, ':', size_t(limit - pos + 1)) : nullptr;
+                    if (!z) {
+                        pos = std::max(pos, limit + 1);
+                        if (beyond(pos, false))
+                            return;
+                        m_pr.pump();
+                        if (m_pr.cancelled())
+                            return;
+                        continue;
+                    }
+                    q = pos + (static_cast<const uchar *>(z) - s);
                 }
-                const qint64 q = pos + (static_cast<const uchar *>(z) - s);
                 if (q > pos) {
                     // The bytes before the colon start nothing; a cancel seen
                     // after them ends the search.
