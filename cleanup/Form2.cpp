@@ -1,7 +1,7 @@
 #include "cleanup/Form2.h"
 
 #include "cleanup/DeletionRun.h"
-#include "cleanup/Recuperar.h"
+#include "main/Activity.h"
 #include "main/Asociados.h"
 #include "main/DroppedPaths.h"
 #include "main/Form1.h"
@@ -43,6 +43,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -106,11 +107,6 @@ Linea::Role roleOf(const QListWidgetItem *item)
     return Linea::Role(item->data(Form2::kRoleRole).toInt());
 }
 
-bool mainAnalysing()
-{
-    return form1Loaded() && (form1().Decoding || form1().analysisRunning());
-}
-
 QString numero(double mb)
 {
     return Asociados::textoMegas(mb);
@@ -154,7 +150,6 @@ class Peer final : public Peers::AssociatedFilesWindow
 {
 public:
     void unloadForm2() override { ::unloadForm2(); }
-    bool ocupado() override { return form2Loaded() && form2().ocupado(); }
     void show() override
     {
         Form2 &w = form2();
@@ -508,17 +503,7 @@ void Form2::SalvarFiltro()
 
 QString Form2::motivoOcupado() const
 {
-    if (m_escaneando)
-        return QStringLiteral("Espere a que termine la búsqueda de archivos asociados.");
-    if (m_borrando)
-        return QStringLiteral("Espere a que termine el borrado de archivos asociados.");
-    if (mainAnalysing())
-        return QStringLiteral("Espere a que termine el análisis de proyectos.");
-    if (recuperarLoaded() && recuperar().busy())
-        return QStringLiteral("Espere a que termine la recuperación de archivos.");
-    if (Peers::deletion().EstaBorrando())
-        return QStringLiteral("Espere a que termine el borrado de archivos no utilizados.");
-    return {};
+    return Activity::mayStart(Activity::Request::Associated).refusal;
 }
 
 void Form2::estado(const QString &text, bool problem)
@@ -533,7 +518,7 @@ void Form2::estado(const QString &text, bool problem)
 QStringList Form2::escanear(const QString &root)
 {
     ListAsociados->clear();
-    m_escaneando = true;
+    std::optional<Activity::Token> scanning(std::in_place, Activity::Kind::AssociatedScan);
     ScanProgress progress(*this);
     Asociados::Resultado r = Buscar::BuscarAsociados(root, General::ExtAsociados, progress);
     XP_BarFolder->hide();
@@ -563,7 +548,7 @@ QStringList Form2::escanear(const QString &root)
     }
     ListAsociados->setUpdatesEnabled(true);
     EventPump::pumpNow();
-    m_escaneando = false;
+    scanning.reset();
 
     m_pasadosPorAlto = int(r.pasadosPorAlto.size());
     QStringList notes;
@@ -588,10 +573,10 @@ void Form2::ajustarAncho(const QStringList &texts)
     EventPump::pumpNow();
     // A long list takes a while to measure: events run meanwhile, the window
     // counting as scanning (no drop, deletion or unload comes in between).
-    m_escaneando = true;
+    std::optional<Activity::Token> measuring(std::in_place, Activity::Kind::AssociatedScan);
     RunProgress progress;
     const int extent = Module3::AjustarScrollHorizontal(ListAsociados, texts, &progress);
-    m_escaneando = false;
+    measuring.reset();
     // Every line has one size (a long list is laid out at once): the width
     // of the widest, so no line is cut and the list scrolls across.
     if (ListAsociados->count() > 0)
@@ -748,7 +733,7 @@ void Form2::ListAsociados_Click()
         w->hide();
     ListFilter->hide();
     ImageICO->hide();
-    if (SeleccionEnCurso || m_borrando)
+    if (SeleccionEnCurso || borrando())
         return;
     if (ContarSeleccion() > 1 || ListAsociados->count() == 0)
         return;
@@ -788,7 +773,7 @@ void Form2::ListAsociados_DblClick(QListWidgetItem *item)
     ListFilter->hide();
     TextBorrados->hide();
     Peers::player().stop();
-    if (!item || m_borrando)
+    if (!item || borrando())
         return;
     item->setSelected(false);
     if (roleOf(item) != Linea::Header)
@@ -810,7 +795,7 @@ void Form2::ListAsociados_DblClick(QListWidgetItem *item)
 
 void Form2::ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    if (m_borrando)
+    if (borrando())
         return;
     if (key == Qt::Key_A && shift == Qt::ControlModifier) {
         ListFilter->hide();
@@ -924,7 +909,7 @@ void Form2::cmdHecho_Click()
     SeleccionEnCurso = true;
     // Busy from here: a long selection is read with the window's events
     // running between its pieces.
-    m_borrando = true;
+    std::optional<Activity::Token> deleting(std::in_place, Activity::Kind::AssociatedDeletion);
     RunProgress progress;
 
     // The selected rows, from the selection's runs as they stand now (what
@@ -962,7 +947,7 @@ void Form2::cmdHecho_Click()
     General::NumAsociados = count;
     General::TotalMbAsociados = 0;
     if (count == 0) {
-        m_borrando = false;
+        deleting.reset();
         form1().AvisoMsg(QStringLiteral("No hay nada seleccionado"), kTitulo);
         SeleccionEnCurso = false;
         return;
@@ -1052,7 +1037,7 @@ void Form2::cmdHecho_Click()
     if (mainShown)
         form1().showNormal();
     showNormal();
-    m_borrando = false;
+    deleting.reset();
     mostrarBorrados();
     SeleccionEnCurso = false;
     Timer1->stop();

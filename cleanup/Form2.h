@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/Activity.h"
 #include "main/Peers.h"
 #include "services/SingleWindow.h"
 
@@ -82,9 +83,9 @@ public:
 
     // A scan or a deletion of this window is running: the window cannot be
     // unloaded, and the main window starts no analysis and no reset.
-    bool escaneando() const { return m_escaneando; }
-    bool borrando() const { return m_borrando; }
-    bool ocupado() const { return m_escaneando || m_borrando; }
+    bool escaneando() const { return Activity::running(Activity::Kind::AssociatedScan); }
+    bool borrando() const { return Activity::running(Activity::Kind::AssociatedDeletion); }
+    bool ocupado() const { return Activity::arbiter().associatedBusy(); }
 
     // What the last deletion did.
     struct Outcome
@@ -161,8 +162,6 @@ private:
     void recontar(Progress &progress);
 
     bool SeleccionEnCurso = false;
-    bool m_escaneando = false;
-    bool m_borrando = false;
     bool m_closing = false;
     bool m_totalConMb = false; // LabelTotal as a drop writes it (with the size)
     int m_pasadosPorAlto = 0;

@@ -45,7 +45,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTime>
 #include <QTimer>
@@ -108,12 +107,6 @@ namespace {
 class Peer final : public Peers::DeletionWindow
 {
 public:
-    // A restore writes files back as a deletion removes them: the same
-    // commands wait for it.
-    bool EstaBorrando() override
-    {
-        return (paraBorrarLoaded() && paraBorrar().EstaBorrando) || (recuperarLoaded() && recuperar().busy());
-    }
     void toggleVisible() override
     {
         ParaBorrar &w = paraBorrar();
@@ -552,7 +545,6 @@ void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
 
 void ParaBorrar::setRunning(bool running)
 {
-    EstaBorrando = running;
     Cancela->setVisible(running);
     // Nothing the run reads may change under it.
     for (QCheckBox *c : {CheckBackup, CheckConfirmar, CheckBorrarPapelera, CheckVaciarPapelera})
@@ -563,15 +555,11 @@ void ParaBorrar::setRunning(bool running)
 
 void ParaBorrar::cmdHecho_Click()
 {
-    // Nor inside a restore, which writes files back meanwhile.
-    if (EstaBorrando || !cmdHecho->isVisible() || (recuperarLoaded() && recuperar().busy()))
-        return;
-    // No deletion inside a running analysis or search of the main window:
-    // its lists are being rebuilt.
-    if (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
-        return;
-    // Nor inside a scan or a deletion of the associated-files window.
-    if (form2Loaded() && form2().ocupado())
+    // Not inside a run of its own, nor a restore, which writes files back
+    // meanwhile, nor a running analysis or search of the main window (its
+    // lists are being rebuilt), nor a scan or a deletion of the
+    // associated-files window.
+    if (!cmdHecho->isVisible() || !Activity::mayStart(Activity::Request::Deletion))
         return;
     if (!CheckBackup->isChecked() && !CheckBorrarPapelera->isChecked() && !confirmarSinCopia())
         return;
@@ -597,10 +585,13 @@ void ParaBorrar::cmdHecho_Click()
             return;
         }
     }
-    setRunning(true);
-    CancelaOp = false;
-    BorrarSeleccionados();
-    setRunning(false);
+    {
+        const Activity::Token running(Activity::Kind::Deletion);
+        setRunning(true);
+        CancelaOp = false;
+        BorrarSeleccionados();
+        setRunning(false);
+    }
     CancelaOp = false;
     showOutcome();
 }
@@ -610,7 +601,7 @@ bool ParaBorrar::confirmarSinCopia()
     // Nothing else starts while the files are counted and the question is
     // open, and the selection holds still: a long list is counted with the
     // window's events running.
-    const QScopedValueRollback busy(EstaBorrando, true);
+    const Activity::Token counting(Activity::Kind::Deletion);
     ListBorrar->setSelectionMode(QAbstractItemView::NoSelection);
     const auto selectable = qScopeGuard([this] { ListBorrar->setSelectionMode(QAbstractItemView::ExtendedSelection); });
     // The files the run would delete: selected, not deleted already, not

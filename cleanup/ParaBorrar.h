@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/Activity.h"
 #include "platform/FileRecord.h"
 #include "services/SingleWindow.h"
 
@@ -31,10 +32,12 @@ public:
     ParaBorrar();
     ~ParaBorrar() override;
 
-    // The run's state, read by the other windows.
+    // The run's state. `EstaBorrando`: this window's run (its count of the
+    // files and its question included) is on, as the arbiter knows it; the
+    // other windows ask Activity::EstaBorrando, which a restore holds too.
     QString ruta;
     bool CancelaOp = false;
-    bool EstaBorrando = false;
+    const Activity::View EstaBorrando{Activity::Kind::Deletion};
 
     // What the last run did.
     struct Outcome

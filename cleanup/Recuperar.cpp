@@ -3,8 +3,8 @@
 #include "services/ModAlpha.h"
 
 #include "cleanup/DeletionLog.h"
-#include "cleanup/Form2.h"
 #include "cleanup/Restore.h"
+#include "main/Activity.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/DriveMap.h"
@@ -163,11 +163,11 @@ void Recuperar::mousePressEvent(QMouseEvent *event)
 void Recuperar::cmdOpen_Click()
 {
     // Nothing is read or restored inside a deletion run.
-    if (m_busy)
-        return;
-    if (Peers::deletion().EstaBorrando()) {
-        Label1->setText(QStringLiteral("Espere a que termine el borrado de archivos no utilizados."));
-        Label1->show();
+    if (const Activity::Answer may = Activity::mayStart(Activity::Request::ReadLog); !may) {
+        if (!may.refusal.isEmpty()) {
+            Label1->setText(may.refusal);
+            Label1->show();
+        }
         return;
     }
     Peers::player().unloadFormMedia();
@@ -189,14 +189,13 @@ void Recuperar::closeLogFolder()
 
 void Recuperar::leerLog(const QString &file)
 {
-    if (m_busy)
+    if (Activity::running(Activity::Kind::Restore))
         return;
     if (Buscar::Obtener_Nombre_Archivo(file) != DeletionLog::fileName()) {
         notValid();
         return;
     }
-    m_busy = true;
-    const auto done = qScopeGuard([this] { m_busy = false; });
+    const Activity::Token reading(Activity::Kind::Restore);
     closeLogFolder();
     m_refused.clear();
     m_refusedCount = 0;
@@ -300,12 +299,10 @@ void Recuperar::cmdRecuperar_Click()
     // Nor inside an analysis or search of the main window, or a scan or
     // deletion of the associated-files window: they read the folders the
     // files go back to.
-    if (m_busy || Peers::deletion().EstaBorrando() || (form1Loaded() && (form1().Decoding || form1().analysisRunning()))
-        || (form2Loaded() && form2().ocupado()))
+    if (!Activity::mayStart(Activity::Request::Restore))
         return;
-    m_busy = true;
+    const Activity::Token restoring(Activity::Kind::Restore);
     RecuperarArchivos();
-    m_busy = false;
 }
 
 void Recuperar::RecuperarArchivos()

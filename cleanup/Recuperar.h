@@ -42,8 +42,6 @@ public:
         QStringList problems;
     };
     const Outcome &lastOutcome() const { return m_outcome; }
-    // A log is being read or restored (window events run meanwhile).
-    bool busy() const { return m_busy; }
     // What reading the last log left out, as the window told it.
     const QStringList &readProblems() const { return m_readProblems; }
 
@@ -69,7 +67,6 @@ private:
     QStringList m_refused;  // lines left out when the log was read, with the reason
     qint64 m_refusedCount = 0;
     QStringList m_readProblems;
-    bool m_busy = false; // reading or restoring: the buttons do nothing
     Outcome m_outcome;
     bool m_closing = false;
 };

@@ -84,9 +84,9 @@ bool BuscarEnTodasUnidades(Form1 &f, const QString &file, QListWidget *mlist)
 {
     // The walk lets events run: while it does, no analysis may start and no
     // second search may begin (both would work on the lists under it).
-    if (f.analysisRunning())
+    if (!Activity::mayStart(Activity::Request::Search))
         return false;
-    Form1::Running running(f.runningDepth());
+    const Activity::Token running(Activity::Kind::Search);
     // A cancel of an earlier run must not cut this search short.
     f.cancelar = false;
     f.Iniciar_Clock();

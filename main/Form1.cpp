@@ -123,7 +123,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragMove: {
             auto *e = static_cast<QDropEvent *>(event);
             // While a run is on, the pointer says the drop will not be taken.
-            if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando()) {
+            if (!Activity::mayStart(Activity::Request::ListCommand)) {
                 e->ignore();
                 return true;
             }
@@ -261,7 +261,7 @@ void Form1::Inicio()
 
 void Form1::AbrirFichero_Click()
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
+    if (!mayStart(Activity::Request::Analysis))
         return;
     TextDecode->hide();
     LabelIndice->hide();
@@ -275,22 +275,22 @@ void Form1::AbrirFichero_Click()
         return;
     SalvaListados->setVisible(false);
     // The dialog let events run: a run may have started meanwhile.
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
+    if (!mayStart(Activity::Request::Analysis))
         return;
     {
         // The lists of an earlier analysis go first, a piece at a time (a
         // list of a hundred thousand lines takes a while to empty).
-        Running emptying(m_running);
+        const Activity::Token emptying(Activity::Kind::Analysis);
         m_progress->pump();
         for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
             emptyList(l);
         Peers::deletion().unusedListChanged();
     }
-    if (Peers::deletion().EstaBorrando() || Decoding || asociadosOcupado())
+    if (!mayStart(Activity::Request::Analysis))
         return;
 
     cmdReset_Click();
-    Running running(m_running);
+    const Activity::Token running(Activity::Kind::Analysis);
     // Each project file is read once in this analysis.
     Decoder::CacheScope projectsOnce;
     // A cancel left over from an earlier run must not make this project
@@ -422,7 +422,7 @@ bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
 
 void Form1::cmdReset_Click()
 {
-    if (Peers::deletion().EstaBorrando() || asociadosOcupado())
+    if (!mayStart(Activity::Request::Reset))
         return;
     // Emptying the lists under a running analysis would leave it working on
     // nothing (and every file of the folders would look unused): cancel it
@@ -462,7 +462,7 @@ void Form1::cmdReset_Click()
 
 void Form1::cmdCancelar_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Activity::EstaBorrando())
         return;
     cancelar = true;
     Decoding = false;
@@ -519,7 +519,7 @@ void Form1::LlenarListUtilizados()
 
 void Form1::DescodificarProyectos()
 {
-    Running running(m_running);
+    const Activity::Token running(Activity::Kind::Analysis);
     LabelAdd[0]->hide();
     TextDecode->show();
     int conAudio = 0;
@@ -573,7 +573,7 @@ void Form1::DescodificarProyectos()
 
 void Form1::CommandBorrado_Click()
 {
-    if (!Peers::deletion().EstaBorrando())
+    if (!Activity::EstaBorrando())
         Peers::deletion().toggleVisible();
 }
 
@@ -582,19 +582,17 @@ void Form1::cmdAsociados_Click()
     Peers::associated().show();
 }
 
-bool Form1::asociadosOcupado()
+bool Form1::mayStart(Activity::Request what)
 {
-    if (!Peers::associated().ocupado())
-        return false;
-    Alerta(3,
-           QStringLiteral(" >>> AVISO <<<   Espere a que termine la búsqueda o el borrado de archivos asociados."),
-           true);
-    return true;
+    const Activity::Answer answer = Activity::mayStart(what);
+    if (!answer.refusal.isEmpty())
+        Alerta(3, answer.refusal, true);
+    return bool(answer);
 }
 
 void Form1::CarpetasBuscar_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Activity::EstaBorrando())
         return;
     UnidadesBuscar &w = unidadesBuscar();
     w.show();
@@ -603,7 +601,7 @@ void Form1::CarpetasBuscar_Click()
 
 void Form1::CarpetasNoBorrar_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Activity::EstaBorrando())
         return;
     FormNoBorrar &w = formNoBorrar();
     w.show();

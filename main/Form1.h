@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/Activity.h"
 #include "main/Decoder.h"
 #include "platform/FileRecord.h"
 #include "services/CuadroMensaje.h"
@@ -34,8 +35,8 @@ class QTimer;
 
 // The main window: the four result lists of an analysis and the commands
 // that run it. Long work runs here, on the GUI thread, letting window events
-// run as it goes; `Decoding` and the running-routine guard keep a second
-// analysis from starting inside a running one.
+// run as it goes; `Decoding` and the tokens its routines hold (see
+// Activity) keep a second analysis from starting inside a running one.
 class Form1 final : public QMainWindow
 {
     Q_OBJECT
@@ -44,8 +45,10 @@ public:
     Form1();
     ~Form1() override;
 
-    // Analysis state.
-    bool Decoding = false;
+    // Analysis state. `Decoding` is set and cleared by hand as an analysis
+    // goes (a cancel clears it while the routine is still on the stack);
+    // the arbiter knows it.
+    Activity::Switch Decoding{Activity::Kind::Decoding};
     bool cancelar = false;
     bool Actualizar = false;
     QString Path;
@@ -232,10 +235,11 @@ public:
     void CommandBorrado_Click();
     // Shows the associated-files window, not modal, at any time.
     void cmdAsociados_Click();
-    // True, and the status box says why, while the associated-files window
-    // scans or deletes: a reset or a new analysis would unload it under its
-    // own running loop.
-    bool asociadosOcupado();
+    // Whether `what` may start now (see Activity::Arbiter); a refusal with
+    // a text says it in the status box (the associated-files window scans
+    // or deletes: a reset or a new analysis would unload it under its own
+    // running loop).
+    bool mayStart(Activity::Request what);
     void CarpetasBuscar_Click();
     void CarpetasNoBorrar_Click();
 
@@ -259,10 +263,11 @@ public:
     // The look of every message of this window.
     CuadroMensaje::Look mainLook() const;
 
-    // True while an analysis routine of this window is on the stack, even
-    // after a cancel has cleared `Decoding`: nothing may start a second one
-    // or empty the lists until it has unwound.
-    bool analysisRunning() const { return m_running > 0; }
+    // True while an analysis routine of this window (its listings and its
+    // search included) is on the stack, even after a cancel has cleared
+    // `Decoding`: nothing may start a second one or empty the lists until
+    // it has unwound.
+    bool analysisRunning() const { return Activity::arbiter().analysisRunning(); }
 
     // Lines of a result list (tests and the headless tool read them).
     static QStringList lines(const QListWidget *list);
@@ -321,23 +326,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-public:
-    // Keeps the count of analysis routines on the stack (the searches that
-    // let events run hold it too).
-    class Running
-    {
-    public:
-        explicit Running(int &depth) : m_depth(depth) { ++m_depth; }
-        ~Running() { --m_depth; }
-        Running(const Running &) = delete;
-        Running &operator=(const Running &) = delete;
-
-    private:
-        int &m_depth;
-    };
-
-    int &runningDepth() { return m_running; }
-
 private:
     class BarProgress;
     friend class BarProgress;
@@ -371,9 +359,6 @@ private:
     // The list Shape1 frames, followed wherever the layout moves it.
     QListWidget *m_framed = nullptr;
     void toFront();
-    // Set while this window's own code changes a list's selection: the
-    // click handlers then do nothing.
-    bool m_selecting = false;
     ListadosOutcome m_listados;
     // One listing written through the held listings folder.
     bool writeListing(const NoLinkWrite::Folder &folder, const QString &name, QListWidget *List,
@@ -420,7 +405,6 @@ private:
     ModuleArchivos::Extras m_inventoryExtras;
     // Used lines the match found to name a normal file, or not.
     QHash<QString, bool> m_usedNormalFiles;
-    int m_running = 0;
     QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;
 };

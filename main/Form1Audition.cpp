@@ -165,7 +165,7 @@ void Form1::ShowToolTip(QListWidget *List, const QString &cline, const QString &
 
 bool Form1::auditionBusy() const
 {
-    return Peers::deletion().EstaBorrando() || m_selecting || Decoding || analysisRunning();
+    return !Activity::mayStart(Activity::Request::Audition);
 }
 
 void Form1::auditionLine(QListWidget *list, const QString &cual)
@@ -264,13 +264,13 @@ void Form1::ListVip_Click()
 void Form1::ListUtilizados_Click()
 {
     ImageIcon->hide();
-    if (Peers::deletion().EstaBorrando() || m_selecting)
+    if (!Activity::mayStart(Activity::Request::ListClick))
         return;
     if (QListWidgetItem *item = ListUtilizados->currentItem(); item && item->text() == QStringLiteral(" ")) {
         item->setSelected(false);
         return;
     }
-    if (Decoding || analysisRunning())
+    if (!Activity::mayStart(Activity::Request::Audition))
         return;
     auditionLine(ListUtilizados, QStringLiteral("ListUtilizados"));
 }

@@ -24,7 +24,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 namespace {
 
@@ -146,9 +145,9 @@ void Form1::QuitarSeleccion(QListWidget *L)
 
 void Form1::ContarSeleccionados(QListWidget *L)
 {
-    // The window's own guard: a deletion or an analysis that is running
-    // keeps its busy flag whatever happens here.
-    const QScopedValueRollback<bool> selecting(m_selecting, true);
+    // A token of its own: a deletion or an analysis that is running stays
+    // running whatever happens here.
+    const Activity::Token selecting(Activity::Kind::Selection);
     LabelSelec->hide();
     int n = 0;
     for (int i = 0; i < L->count(); ++i) {
@@ -179,13 +178,13 @@ void Form1::ContarSeleccionados(QListWidget *L)
 void Form1::ListUtilizados_DblClick()
 {
     // Nothing while a run fills or empties the lists.
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (!Activity::mayStart(Activity::Request::ListCommand))
         return;
     TextDecode->hide();
     const int current = ListUtilizados->currentRow();
     if (current < 0)
         return;
-    const QScopedValueRollback<bool> selecting(m_selecting, true);
+    const Activity::Token selecting(Activity::Kind::Selection);
     ListUtilizados->item(current)->setSelected(false);
     // Up to the next project header, known by the shape its writer gives
     // it, whatever the file lines hold: a take in a folder named "VIP", or
@@ -236,7 +235,7 @@ void Form1::SalvaListados_Click()
 {
     // The command decodes every project again and lets events run: not
     // inside an analysis or a deletion, and nothing starts inside it.
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (!Activity::mayStart(Activity::Request::ListCommand))
         return;
     m_listados = ListadosOutcome();
     m_listados.ran = true;
@@ -256,7 +255,7 @@ void Form1::SalvaListados_Click()
         return;
     }
 
-    Running running(m_running);
+    const Activity::Token running(Activity::Kind::Listings);
     Decoding = true;
     cancelar = false;
     cmdCancelar->show();

@@ -45,7 +45,7 @@ void Form1::ListProyectosInfo_Click()
 
 void Form1::ListProyectos_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Activity::EstaBorrando())
         return;
     const QListWidgetItem *item = ListProyectos->currentItem();
     if (!item)
@@ -55,7 +55,7 @@ void Form1::ListProyectos_Click()
     const QString path = colon >= 1 ? text.mid(colon - 1) : text;
     Buscar::ICO(path, ImageICO);
     m_Item = -1;
-    if (!Decoding && !analysisRunning()) {
+    if (!Activity::arbiter().analysing()) {
         ImageSound->hide();
         ImageIcon->show();
         MostrarRuta(text);
@@ -66,7 +66,7 @@ void Form1::ListProyectos_Click()
 
 void Form1::ListProyectos_DblClick()
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (!Activity::mayStart(Activity::Request::ListCommand))
         return;
     // Nothing chosen, nothing to decode.
     if (ListProyectos->currentRow() < 0)
@@ -78,7 +78,7 @@ void Form1::ListProyectos_DblClick()
     cancelar = false;
     Decoding = true;
     {
-        Running running(m_running);
+        const Activity::Token running(Activity::Kind::Analysis);
         ListProyectos_Decode(ListProyectos->currentRow());
     }
     XP_ProgressBar1->hide();

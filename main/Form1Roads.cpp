@@ -28,7 +28,7 @@ void Form1::ListProyectos_OLEDragDrop(const QMimeData *data)
 {
     // A drop while an analysis runs would start a second one over the lists
     // the first is still filling; the user can cancel first.
-    if (Decoding || analysisRunning() || Peers::deletion().EstaBorrando())
+    if (!Activity::mayStart(Activity::Request::ListCommand))
         return;
     const QStringList paths = droppedPaths(data);
     if (paths.isEmpty()) {
@@ -47,7 +47,7 @@ void Form1::AbrirRuta(const QString &ruta)
 
 void Form1::AbrirRutas(const QStringList &rutas)
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning() || asociadosOcupado())
+    if (!mayStart(Activity::Request::Analysis))
         return;
     QStringList paths;
     bool backups = false;
@@ -61,8 +61,7 @@ void Form1::AbrirRutas(const QStringList &rutas)
         AvisoMsg(QStringLiteral("Este es un proyecto BAK y no se procesará"), QStringLiteral("Proyectos Vip's"));
         // The notice let events run: a drop or a command may have started
         // meanwhile.
-        if (paths.isEmpty() || Peers::deletion().EstaBorrando() || Decoding || analysisRunning()
-            || asociadosOcupado())
+        if (paths.isEmpty() || !mayStart(Activity::Request::Analysis))
             return;
     }
     paths.removeAll(QString());
@@ -71,7 +70,7 @@ void Form1::AbrirRutas(const QStringList &rutas)
     TextDecode->hide();
     LabelIndice->hide();
 
-    Running running(m_running);
+    const Activity::Token running(Activity::Kind::Analysis);
     // Each project file is read once in this analysis.
     Decoder::CacheScope projectsOnce;
     Decoding = true;
@@ -174,10 +173,8 @@ void Form1::resetAfterRun()
 {
     // The reset would cancel a run still on the stack; this is the run's own
     // ending, so it may empty the window.
-    const int depth = m_running;
-    m_running = 0;
+    const Activity::Lift ownEnd;
     cmdReset_Click();
-    m_running = depth;
 }
 
 void Form1::BuscarProyectosCarpeta()
@@ -211,7 +208,7 @@ void Form1::BuscarProyectosCarpeta()
     XP_ProgressBar1->show();
 
     {
-        Running running(m_running);
+        const Activity::Token running(Activity::Kind::Analysis);
         LlenarListUtilizados();
         LlenarListBorrar();
         BuscarPerdidos();
@@ -229,7 +226,7 @@ void Form1::BuscarProyectosCarpeta()
         return;
     }
     if (ListProyectos->count() > 0) {
-        Running running(m_running);
+        const Activity::Token running(Activity::Kind::Analysis);
         ListProyectos_Decode(0);
         ListProyectos->setCurrentRow(0);
         const QString name = Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text());

@@ -131,7 +131,7 @@ void Form1::HScroll1_Scroll()
 
 void Form1::cmdPlayer_Click()
 {
-    if (Peers::deletion().EstaBorrando() || Decoding || analysisRunning())
+    if (!Activity::mayStart(Activity::Request::ListCommand))
         return;
     Peers::player().toggleVisible();
     kVolumen.setValue(Peers::player().volume());

@@ -87,7 +87,7 @@ void Form1::quitarBorrados(const QStringList &gone)
 
 void Form1::LlenarListBorrar()
 {
-    Running running(m_running);
+    const Activity::Token running(Activity::Kind::Analysis);
     m_usedNormalFiles.clear();
     // Whatever shows a copy of the list empties it now: the new analysis may
     // find some of its files used.
@@ -237,7 +237,7 @@ void Form1::BuscarPerdidos()
 
 void Form1::cmdPerdidos_Click()
 {
-    if (Peers::deletion().EstaBorrando())
+    if (Activity::EstaBorrando())
         return;
     Perdidos &window = perdidos();
     if (window.isMinimized())

@@ -78,17 +78,13 @@ inline constexpr Settings::IntKey ToolTip{{"FormMediaToolTip"}, 0, 0, 1};
 inline constexpr Settings::PlaceKeys Place{{{"Player_Left"}, 0}, {{"Player_Top"}, 0}};
 } // namespace PlayerKeys
 
-// The deletion window `ParaBorrar`.
+// The deletion window `ParaBorrar`. (Whether its run is on, the windows ask
+// Activity::EstaBorrando.)
 class DeletionWindow
 {
 public:
     virtual ~DeletionWindow() = default;
 
-    // `ParaBorrar.EstaBorrando`: a deletion run is in progress (false when
-    // the window is not loaded), or a restore, which writes files back as
-    // a deletion removes them. While it is, the main window's commands and
-    // list clicks do nothing.
-    virtual bool EstaBorrando() = 0;
     // Shows the window when hidden (loading it), hides it when shown.
     virtual void toggleVisible() = 0;
     // Loads the window and has it take the main window's unused list.
@@ -115,12 +111,9 @@ public:
     virtual ~AssociatedFilesWindow() = default;
 
     // Unloads the window (it stores its settings); nothing when it is not
-    // loaded, or while its scan or deletion runs.
+    // loaded, or while its scan or deletion runs (the main window then
+    // starts no analysis and no reset: see Activity::Request).
     virtual void unloadForm2() = 0;
-    // A scan or a deletion of the window is running (false when it is not
-    // loaded): the main window then starts no analysis and no reset, which
-    // would unload the window under its own running loop.
-    virtual bool ocupado() = 0;
     // Shows the window, not modal, in front of the others. The first showing
     // loads it, and a window that loads while the main window lists
     // projects scans the folder of the first one.

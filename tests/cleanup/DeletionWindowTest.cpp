@@ -718,7 +718,6 @@ TEST_F(DeletionWindow, ANewAnalysisEmptiesAnOpenWindowAndOffersOnlyItsOwnList)
     struct Told final : Peers::DeletionWindow
     {
         explicit Told(ParaBorrar &window) : w(window) {}
-        bool EstaBorrando() override { return paraBorrarPeer().EstaBorrando(); }
         void toggleVisible() override { paraBorrarPeer().toggleVisible(); }
         void CopiarListBorrados() override { paraBorrarPeer().CopiarListBorrados(); }
         void unusedListChanged() override
@@ -802,7 +801,7 @@ TEST_F(DeletionWindow, ASelectionCountDuringARunLeavesTheRunBusy)
     bool busyAfterCount = false;
     Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
         f.ContarSeleccionados(f.ListBorrar);
-        busyAfterCount = w.EstaBorrando && Peers::deletion().EstaBorrando();
+        busyAfterCount = w.EstaBorrando && Activity::EstaBorrando();
         return 1; // keep the file
     });
     select(w, {0});
@@ -885,7 +884,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     // take from the user do nothing.
     bool busy = false;
     duringRestore() = [&] {
-        busy = Peers::deletion().EstaBorrando();
+        busy = Activity::EstaBorrando();
         w.ListBorrar->selectAll();
         w.cmdHecho_Click();
         f.AbrirRuta(win("P"));
@@ -898,7 +897,7 @@ TEST_F(DeletionWindow, NothingStartsInsideARestoreNorARestoreInsideADeletion)
     EXPECT_EQ(readAll(host("R/back.wav")), "b");
     EXPECT_EQ(readAll(host("P/Audio/spare.wav")), "s") << "nothing deleted inside the restore";
     EXPECT_EQ(f.ListProyectos->count(), 0) << "no analysis inside the restore";
-    EXPECT_FALSE(Peers::deletion().EstaBorrando());
+    EXPECT_FALSE(Activity::EstaBorrando());
 
     // While a deletion runs (here, while it asks about its file), a restore
     // window opened again restores nothing.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "main/Activity.h"
 #include "main/Peers.h"
 #include "tests/support/DialogAnswerer.h"
 #include "tests/support/LibraryTest.h"
@@ -50,14 +51,14 @@ struct FakePlayer : Peers::PlayerWindow
     std::optional<Peers::PlayerState> stateValue;
 };
 
+// Their runs are the arbiter's: `running` and `busy` hold a token while set.
 struct FakeDeletion : Peers::DeletionWindow
 {
-    bool EstaBorrando() override { return running; }
     void toggleVisible() override { ++toggles; }
     void CopiarListBorrados() override { ++copies; }
     void unusedListChanged() override { ++listChanges; }
 
-    bool running = false;
+    Activity::Switch running{Activity::Kind::Deletion};
     int toggles = 0, copies = 0, listChanges = 0;
 };
 
@@ -70,9 +71,8 @@ struct FakeRestore : Peers::RestoreWindow
 struct FakeAssociated : Peers::AssociatedFilesWindow
 {
     void unloadForm2() override { ++unloads; }
-    bool ocupado() override { return busy; }
     void show() override { ++shows; }
-    bool busy = false;
+    Activity::Switch busy{Activity::Kind::AssociatedScan};
     int unloads = 0, shows = 0;
 };
 
