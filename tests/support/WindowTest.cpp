@@ -50,6 +50,9 @@ void WindowTest::TearDown()
     answerer.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SingleWindows::destroyAll();
+    // Every run the test started has ended, early returns and nested runs
+    // included: nothing is left holding a token.
+    EXPECT_TRUE(Activity::arbiter().idle()) << "a run still counts as running";
     Peers::uninstall();
     Form1::setEndProcess({});
     resetShared();
