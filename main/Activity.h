@@ -87,7 +87,8 @@ namespace Texts {
 // The main window's status box, while the associated-files window works.
 inline const QString kAssociatedBusy = QStringLiteral(
     " >>> AVISO <<<   Espere a que termine la búsqueda o el borrado de archivos asociados.");
-// The associated-files window's status line, and the restore window's.
+// The associated-files window's status line; the last one is the restore
+// window's label too.
 inline const QString kScanning = QStringLiteral("Espere a que termine la búsqueda de archivos asociados.");
 inline const QString kDeletingAssociated = QStringLiteral("Espere a que termine el borrado de archivos asociados.");
 inline const QString kAnalysing = QStringLiteral("Espere a que termine el análisis de proyectos.");
