@@ -18,6 +18,7 @@
 #include "main/Decoder.h"
 #include "main/Form1.h"
 #include "main/Perdidos.h"
+#include "main/ProjectItem.h"
 #include "main/Unused.h"
 #include "main/UsedList.h"
 #include "platform/DriveMap.h"
@@ -194,11 +195,11 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     t.start();
     QStringList items;
     for (int i = 0; i < f.List1.size(); ++i)
-        items << QString::number(i + 1) + QStringLiteral(" --> ") + f.List1[i];
+        items << ProjectItem::make(i + 1, f.List1[i]);
     Decoder::State st;
     QStringList used;
     for (const QString &item : std::as_const(items))
-        Decoder::ExtraerNombres_Archivos(Decoder::itemPath(item), &used, UsedList::headerLine(item), true, st, none);
+        Decoder::ExtraerNombres_Archivos(ProjectItem::path(item), &used, UsedList::headerLine(item), true, st, none);
     UsedList::removeDuplicates(used, {});
     used = UsedList::spaced(used);
     s.decode = t.seconds();

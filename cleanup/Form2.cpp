@@ -13,6 +13,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/DropLater.h"
+#include "services/ListPieces.h"
 #include "services/FitLabel.h"
 #include "services/ModAlpha.h"
 #include "services/Module3Ui.h"
@@ -985,21 +986,9 @@ void Form2::cmdHecho_Click()
     // put; the window's events run between pieces. The lines that stay
     // selected are selected again afterwards, at once: removing rows under
     // thousands of selected runs moves every one of them.
-    constexpr int kPiece = 4096;
     ListAsociados->setUpdatesEnabled(false);
     ListAsociados->clearSelection();
-    for (int last = rows - 1; last >= 0;) {
-        if (!gone[size_t(last)]) {
-            --last;
-            continue;
-        }
-        int first = last;
-        while (first > 0 && gone[size_t(first - 1)] && last - first + 1 < kPiece)
-            --first;
-        ListAsociados->model()->removeRows(first, last - first + 1);
-        last = first - 1;
-        progress.pump();
-    }
+    ListPieces::removeRows(ListAsociados, [&](int row) { return bool(gone[size_t(row)]); }, &progress);
     QItemSelection stay;
     const QAbstractItemModel *model = ListAsociados->model();
     for (int i = 0, now = 0; i < rows;) {

@@ -13,6 +13,7 @@
 #include "platform/WinFs.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
+#include "services/ListPieces.h"
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
 
@@ -40,19 +41,6 @@ using ModAlpha::kMinOpacity;
 // The window's settings.
 constexpr Settings::PlaceKeys kPlace{{{"Recuperar_Left"}, 0}, {{"Recuperar_Top"}, 0}};
 constexpr Settings::IntKey kOpacity = ModAlpha::opacityKey("HScroll6");
-
-// Events run as a long list is measured.
-class Pumping final : public Progress
-{
-public:
-    void setRange(qint64, qint64) override {}
-    void setValue(qint64) override {}
-    bool cancelled() const override { return false; }
-};
-
-} // namespace
-
-namespace {
 
 class Peer final : public Peers::RestoreWindow
 {
@@ -234,11 +222,8 @@ void Recuperar::leerLog(const QString &file)
         Label1->setText(c.label);
         // A log of tens of thousands of lines goes in in pieces, events
         // running between them (the window is busy meanwhile).
-        constexpr qsizetype kPiece = 1024;
-        for (qsizetype at = 0; at < c.paths.size() && !m_closing; at += kPiece) {
-            ListRecuperar->addItems(c.paths.mid(at, kPiece));
-            EventPump::pumpEvents();
-        }
+        PumpingProgress pumping;
+        ListPieces::fill(ListRecuperar, c.paths, &pumping, 1024, [this] { return m_closing; });
         if (m_closing)
             return;
         for (const DeletionLog::Refused &r : c.refused)
@@ -267,7 +252,7 @@ void Recuperar::leerLog(const QString &file)
             QMessageBox::warning(this, QStringLiteral("Recuperar archivos"),
                                  m_readProblems.join(QStringLiteral("\r\n\r\n")));
         if (ListRecuperar->count() > 0) {
-            Pumping pumping;
+            PumpingProgress pumping;
             Module3::AjustarScrollHorizontal(ListRecuperar, c.paths, &pumping);
             if (m_closing)
                 return;

@@ -1,5 +1,6 @@
 #include "main/Decoder.h"
 
+#include "main/ProjectItem.h"
 #include "platform/Ansi.h"
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
@@ -805,17 +806,6 @@ int fileDecodings()
 
 } // namespace Testing
 
-QString itemPath(const QString &f)
-{
-    const qsizetype gt = f.indexOf(u'>');
-    if (gt < 0)
-        return f;
-    qsizetype i = gt + 1;
-    while (i < f.size() && f[i] == u' ')
-        ++i;
-    return f.mid(i);
-}
-
 QString LeerCabecera(const QString &windowsPath, State &st, Progress &progress)
 {
     st.InicioDatos = 0;
@@ -888,7 +878,7 @@ bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString 
     st.fullNames.clear();
     if (!f.toLower().contains(QStringLiteral(".vip")))
         return false;
-    const QString path = itemPath(f);
+    const QString path = ProjectItem::path(f);
     QString host;
     const WinFs::FileStat look = WinFs::statPath(path, &host);
     if (!look.isFile || look.hidden)

@@ -146,10 +146,6 @@ void resetLargestBuffer();
 int fileDecodings();
 } // namespace Testing
 
-// The path part of a project-list item: the text after the first ">" with
-// leading blanks removed, or the text itself when it holds no ">".
-QString itemPath(const QString &f);
-
 } // namespace Decoder
 
 namespace Buscar {

@@ -2,6 +2,7 @@
 
 #include "main/FolderListWindows.h"
 #include "main/Peers.h"
+#include "main/ProjectItem.h"
 #include "main/UsedList.h"
 #include "platform/EventPump.h"
 #include "platform/Twips.h"
@@ -11,6 +12,7 @@
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
 #include "services/Dialogo.h"
+#include "services/ListPieces.h"
 #include "services/DropLater.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
@@ -85,7 +87,7 @@ Form1::Form1()
         const QListWidgetItem *item = ListProyectos->currentItem();
         if (!item && ListProyectos->count() > 0)
             item = ListProyectos->item(0);
-        return item ? Buscar::Obtener_Nombre_Path(Buscar::Obtener_VipPath(item->text()), false) : QString();
+        return item ? Buscar::Obtener_Nombre_Path(ProjectItem::path(item->text()), false) : QString();
     });
 }
 
@@ -176,45 +178,23 @@ void Form1::setLines(QListWidget *list, const QStringList &l)
 
 void Form1::fillList(QListWidget *list, const QStringList &l, bool fit, const std::vector<FileRecord> *records)
 {
-    // Added in pieces: a list of a hundred thousand lines takes a while, and
-    // Qt adds pieces faster than one whole list at once.
-    constexpr qsizetype kPiece = 4096;
-    list->setUpdatesEnabled(false);
-    list->clear();
-    for (qsizetype from = 0; from < l.size(); from += kPiece) {
-        const int first = list->count();
-        list->addItems(l.mid(from, kPiece));
-        if (records) {
-            for (int i = first; i < list->count() && size_t(i) < records->size(); ++i)
-                list->item(i)->setData(kRecordRole, QVariant::fromValue((*records)[size_t(i)]));
-        }
-        m_progress->pump();
+    ListPieces::fill(list, l, m_progress.get());
+    if (records) {
+        for (int i = 0; i < list->count() && size_t(i) < records->size(); ++i)
+            list->item(i)->setData(kRecordRole, QVariant::fromValue((*records)[size_t(i)]));
     }
-    list->setUpdatesEnabled(true);
     if (fit)
         Module3::AjustarScrollHorizontal(list, l, m_progress.get());
 }
 
 QStringList Form1::readList(const QListWidget *list)
 {
-    QStringList out;
-    out.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i) {
-        out << list->item(i)->text();
-        if ((i & 4095) == 4095)
-            m_progress->pump();
-    }
-    return out;
+    return ListPieces::read(list, m_progress.get());
 }
 
 void Form1::emptyList(QListWidget *list)
 {
-    constexpr int kPiece = 4096;
-    while (list->count() > 0) {
-        const int n = std::min(list->count(), kPiece);
-        list->model()->removeRows(list->count() - n, n);
-        m_progress->pump();
-    }
+    ListPieces::empty(list, m_progress.get());
 }
 
 QString Form1::getPath(const QString &sPath, const QString &Caracter)
@@ -230,7 +210,7 @@ QString Form1::getPath(const QString &sPath, const QString &Caracter)
 bool Form1::ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test)
 {
     const bool found = Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
-    noteDamaged(Decoder::itemPath(f));
+    noteDamaged(ProjectItem::path(f));
     return found;
 }
 
@@ -358,7 +338,7 @@ void Form1::AbrirFichero_Click()
                 ? (line.contains(backup) || line.contains(nombre))
                 : (!line.contains(QStringLiteral("_BAK")) && line == nombre);
             if (take)
-                projects << QString::number(n++) + QStringLiteral(" --> ") + line;
+                projects << ProjectItem::make(n++, line);
         } else {
             refusedProjects.insert(line);
         }
@@ -534,7 +514,7 @@ void Form1::DescodificarProyectos()
         const QString &item = items[i];
         if (!(!CheckBAK->isChecked() && item.contains(QStringLiteral("_BAK")))) {
             Alerta(1, QStringLiteral("Descodificando: ") + item, true);
-            const QString path = Decoder::itemPath(item);
+            const QString path = ProjectItem::path(item);
             if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
                 ++conAudio;
             fullNames << dec.fullNames;

@@ -1,6 +1,7 @@
 #include "main/Form1.h"
 
 #include "main/Peers.h"
+#include "main/ProjectItem.h"
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Class1.h"
@@ -51,9 +52,7 @@ void Form1::ListProyectos_Click()
     if (!item)
         return;
     const QString text = item->text();
-    const qsizetype colon = text.indexOf(u':');
-    const QString path = colon >= 1 ? text.mid(colon - 1) : text;
-    Buscar::ICO(path, ImageICO);
+    Buscar::ICO(ProjectItem::path(text), ImageICO);
     m_Item = -1;
     if (!Activity::arbiter().analysing()) {
         ImageSound->hide();
@@ -102,7 +101,7 @@ void Form1::ListProyectos_Decode(int Index)
     // loaded is not loaded just to be hidden).
     if (Peers::player().isVisible())
         Peers::player().setVisible(false);
-    const QString path = Buscar::Obtener_VipPath(ListProyectos->item(Index)->text());
+    const QString path = ProjectItem::path(ListProyectos->item(Index)->text());
     cmdPerdidos->hide();
     CommandBorrado->hide();
     cmdCancelar->show();

@@ -3,6 +3,7 @@
 #include "main/BuscarVips.h"
 #include "main/DroppedPaths.h"
 #include "main/Peers.h"
+#include "main/ProjectItem.h"
 #include "main/Unused.h"
 #include "platform/DriveMap.h"
 #include "platform/WinFs.h"
@@ -187,7 +188,7 @@ void Form1::BuscarProyectosCarpeta()
     int n = 1;
     for (const QString &line : List1) {
         if (CheckBAK->isChecked() || !line.contains(QStringLiteral("_BAK")))
-            items << QString::number(n++) + QStringLiteral(" --> ") + line;
+            items << ProjectItem::make(n++, line);
         if (cancelar)
             break;
     }
@@ -198,7 +199,7 @@ void Form1::BuscarProyectosCarpeta()
     if (DirVip.isEmpty() && ListProyectos->count() > 0)
         DirVip = Buscar::Obtener_Nombre_Path(ListProyectos->item(0)->text(), false);
     if (DragVip.isEmpty() && ListProyectos->count() > 0)
-        DragVip = Buscar::Obtener_VipPath(ListProyectos->item(0)->text());
+        DragVip = ProjectItem::path(ListProyectos->item(0)->text());
 
     setFocus();
     ShowIco->hide();

@@ -4,9 +4,11 @@
 
 #include "main/Perdidos.h"
 #include "main/Peers.h"
+#include "main/ProjectItem.h"
 #include "main/Unused.h"
 #include "platform/EventPump.h"
 #include "platform/WinFs.h"
+#include "services/ListPieces.h"
 #include "services/Module2.h"
 #include "services/Module3Ui.h"
 #include "services/ModuleArchivos.h"
@@ -54,25 +56,10 @@ void Form1::quitarBorrados(const QStringList &gone)
         if (k % kPiece == kPiece - 1)
             EventPump::pumpEvents();
     }
-    // Each run of lines that go together goes in one removal (at most a
-    // piece of them): taken one by one, tens of thousands of lines held the
-    // window for a while.
-    const auto goes = [&](int row) { return set.contains(ListBorrar->item(row)->text()); };
+    // Each run of lines that go together goes in one removal.
+    PumpingProgress pumping;
+    ListPieces::removeRows(ListBorrar, [&](int row) { return set.contains(ListBorrar->item(row)->text()); }, &pumping);
     int looked = 0;
-    for (int i = ListBorrar->count() - 1; i >= 0;) {
-        if (++looked % kPiece == 0)
-            EventPump::pumpEvents();
-        if (!goes(i)) {
-            --i;
-            continue;
-        }
-        int first = i;
-        while (first > 0 && i - first + 1 < kPiece && goes(first - 1))
-            --first;
-        ListBorrar->model()->removeRows(first, i - first + 1);
-        i = first - 1;
-        EventPump::pumpEvents();
-    }
     // And so are the names, once done with.
     for (auto it = set.begin(); it != set.end();) {
         it = set.erase(it);
@@ -136,7 +123,7 @@ int Form1::countOtherProjects()
     // not list, but an analysis of their folder would, are counted here.
     QSet<QString> listed;
     for (const QString &item : lines(ListProyectos))
-        listed.insert(Decoder::itemPath(item));
+        listed.insert(ProjectItem::path(item));
     int n = 0;
     for (const QString &p : m_inventoryExtras.projects) {
         if (listed.contains(p) || refusedProjects.contains(p) || unreadableProjects.contains(p)

@@ -1,6 +1,6 @@
 #include "main/UsedList.h"
 
-#include "main/Decoder.h"
+#include "main/ProjectItem.h"
 #include "platform/EventPump.h"
 
 #include <QHash>
@@ -11,7 +11,7 @@ namespace UsedList {
 QString headerLine(const QString &item)
 {
     const qsizetype gt = item.indexOf(u'>');
-    return item.left(gt + 1) + u' ' + Decoder::itemPath(item);
+    return item.left(gt + 1) + u' ' + ProjectItem::path(item);
 }
 
 bool isHeader(const QString &line)

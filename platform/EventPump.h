@@ -70,6 +70,16 @@ public:
     void pump() override {}
 };
 
+// A progress that shows nothing and is never cancelled, but lets events run
+// at each pump.
+class PumpingProgress final : public Progress
+{
+public:
+    void setRange(qint64, qint64) override {}
+    void setValue(qint64) override {}
+    bool cancelled() const override { return false; }
+};
+
 // Lets go of a long list's elements (a QList or a std::vector) a piece at a
 // time with events run between the pieces, and leaves it empty: a million
 // names take a while to free.
