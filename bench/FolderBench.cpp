@@ -14,7 +14,7 @@
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
-#include "main/BuscarVips.h"
+#include "main/Analysis.h"
 #include "main/Decoder.h"
 #include "main/Form1.h"
 #include "main/Perdidos.h"
@@ -189,13 +189,13 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     s.walk = t.seconds();
     WinFs::clearCache();
     t.start();
-    Buscar::BuscarVips(f, folder);
+    const QStringList projects = searchProjects(folder, none);
     s.search = t.seconds();
 
     t.start();
     QStringList items;
-    for (int i = 0; i < f.List1.size(); ++i)
-        items << ProjectItem::make(i + 1, f.List1[i]);
+    for (int i = 0; i < projects.size(); ++i)
+        items << ProjectItem::make(i + 1, projects[i]);
     Decoder::State st;
     QStringList used;
     for (const QString &item : std::as_const(items))
@@ -315,8 +315,9 @@ Figures measure(const QString &root, double scale)
         fig.unused = f.ListBorrar->count();
         fig.missing = perdidosLoaded() ? pathLines(Form1::lines(perdidos().ListPerdidos)) : 0;
         roadUnused = Form1::lines(f.ListBorrar);
-        if (!f.unreadableProjects.isEmpty())
-            std::fprintf(stderr, "unreadable projects: %lld\n", static_cast<long long>(f.unreadableProjects.size()));
+        if (!f.analysis()->unreadableProjects.isEmpty())
+            std::fprintf(stderr, "unreadable projects: %lld\n",
+                         static_cast<long long>(f.analysis()->unreadableProjects.size()));
         unloadPerdidos();
         unloadForm1();
     }

@@ -11,6 +11,7 @@
 #include "main/FolderLists.h"
 #include "main/Peers.h"
 #include "main/Perdidos.h"
+#include "main/Analysis.h"
 #include "main/Unused.h"
 #include "platform/Ask.h"
 #include "platform/EventPump.h"
@@ -21,6 +22,7 @@
 #include "services/BuscarIcon.h"
 #include "services/BuscarPaths.h"
 #include "services/Dialogo.h"
+#include "services/ListPieces.h"
 #include "services/Module3Ui.h"
 #include "services/Pictures.h"
 #include "services/ShellOps.h"
@@ -114,15 +116,21 @@ public:
         if (w.isVisible())
             w.raise();
     }
-    void CopiarListBorrados() override { paraBorrar().tomarLista(); }
-    void unusedListChanged() override
+    void unusedListChanged(const std::shared_ptr<const Analysis> &analysis, const std::vector<bool> &gone,
+                           Progress *progress) override
     {
         if (paraBorrarLoaded())
-            paraBorrar().tomarLista();
+            paraBorrar().tomarLista({analysis, gone}, progress);
     }
 };
 
 } // namespace
+
+ParaBorrar::Offered ParaBorrar::offered()
+{
+    const Peers::MainWindow *main = Peers::mainWindow();
+    return main ? Offered{main->analysisShown(), main->unusedGone()} : Offered{};
+}
 
 Peers::DeletionWindow &paraBorrarPeer()
 {
@@ -273,8 +281,8 @@ ParaBorrar::~ParaBorrar()
 
 void ParaBorrar::Form_Load()
 {
-    if (form1Loaded() && !sameAsMain())
-        CopiarListBorrados(Form1::lines(form1().ListBorrar), form1().unusedRecords());
+    if (const Offered now = offered(); stale(now))
+        CopiarListBorrados(now, nullptr);
     WindowPlace::restore(this, kPlace);
     CheckAudio->setChecked(storedCheck(kCheckKeys[0]));
     Peers::player().stopAndClear();
@@ -301,43 +309,35 @@ void ParaBorrar::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // Shown again after a new analysis: the list must be that analysis's,
     // whatever its count (a stale list could name files the new projects use).
-    if (!EstaBorrando && form1Loaded() && !sameAsMain())
-        tomarLista();
+    if (const Offered now = offered(); !EstaBorrando && stale(now))
+        tomarLista(now, nullptr);
 }
 
-bool ParaBorrar::sameAsMain() const
+bool ParaBorrar::stale(const Offered &now) const
 {
-    const Form1 &f = form1();
-    if (unmarkedLines() != Form1::lines(f.ListBorrar))
+    if (m_edited)
+        return true;
+    const quint64 taken = m_analysis ? m_analysis->number : 0;
+    const quint64 current = now.analysis ? now.analysis->number : 0;
+    if (taken == current)
         return false;
-    for (int i = 0; i < ListBorrar->count(); ++i) {
-        if (ListBorrar->item(i)->data(Form1::kRecordRole) != f.ListBorrar->item(i)->data(Form1::kRecordRole))
-            return false;
-    }
-    return true;
+    // An empty list is no stale copy of another empty list.
+    const qsizetype offeredLines = now.analysis ? qsizetype(now.analysis->unused.size())
+            - std::count(now.gone.begin(), now.gone.end(), true)
+                                                : 0;
+    return ListBorrar->count() > 0 || offeredLines > 0;
 }
 
-void ParaBorrar::tomarLista()
+const FileRecord &ParaBorrar::recordAt(int row) const
 {
-    if (EstaBorrando || !form1Loaded())
+    return m_analysis->unused[size_t(m_rowEntry[size_t(row)])].record;
+}
+
+void ParaBorrar::tomarLista(const Offered &now, Progress *progress)
+{
+    if (EstaBorrando)
         return;
-    // The main window's lines with their records; inside its running
-    // analysis, letting events run as a long list is read (see
-    // CopiarListBorrados).
-    const QListWidget *main = form1().ListBorrar;
-    const bool pump = form1().analysisRunning();
-    QStringList lines;
-    std::vector<FileRecord> records;
-    lines.reserve(main->count());
-    records.reserve(size_t(main->count()));
-    for (int i = 0; i < main->count(); ++i) {
-        const QListWidgetItem *item = main->item(i);
-        lines << item->text();
-        records.push_back(item->data(Form1::kRecordRole).value<FileRecord>());
-        if (pump && (i & 4095) == 4095)
-            EventPump::pumpEvents();
-    }
-    CopiarListBorrados(lines, records);
+    CopiarListBorrados(now, progress);
     LabelEstado->hide();
     cmdHecho->setVisible(ListBorrar->count() > 0);
 }
@@ -352,36 +352,27 @@ QStringList ParaBorrar::unmarkedLines() const
     return out;
 }
 
-void ParaBorrar::CopiarListBorrados(const QStringList &lines, const std::vector<FileRecord> &records)
+void ParaBorrar::CopiarListBorrados(const Offered &now, Progress *progress)
 {
-    // Inside a running analysis of the main window (whose guards keep every
-    // command out, this window's run included) the windows answer while a
-    // long list is copied.
-    struct Pumping final : Progress
-    {
-        void setRange(qint64, qint64) override {}
-        void setValue(qint64) override {}
-        bool cancelled() const override { return false; }
-    } pumping;
-    Progress *progress = form1Loaded() && form1().analysisRunning() ? &pumping : nullptr;
-    constexpr qsizetype kPiece = 4096;
-    if (progress) {
-        while (ListBorrar->count() > 0) {
-            const int n = std::min(ListBorrar->count(), int(kPiece));
-            ListBorrar->model()->removeRows(ListBorrar->count() - n, n);
-            progress->pump();
+    m_analysis = now.analysis;
+    m_edited = false;
+    m_rowEntry.clear();
+    QStringList lines;
+    if (m_analysis) {
+        const std::vector<Unused::UnusedEntry> &unused = m_analysis->unused;
+        for (size_t i = 0; i < unused.size(); ++i) {
+            if (i < now.gone.size() && now.gone[i])
+                continue;
+            lines << unused[i].line;
+            m_rowEntry.push_back(qsizetype(i));
+            if (progress && (i & 4095) == 4095)
+                progress->pump();
         }
     }
-    ListBorrar->clear();
-    for (qsizetype from = 0; from < lines.size(); from += kPiece) {
-        const int first = ListBorrar->count();
-        ListBorrar->addItems(lines.mid(from, kPiece));
-        for (int i = first; i < ListBorrar->count() && size_t(i) < records.size(); ++i)
-            ListBorrar->item(i)->setData(Form1::kRecordRole, QVariant::fromValue(records[size_t(i)]));
-        if (progress)
-            progress->pump();
-    }
-    Module3::AjustarScrollHorizontal(ListBorrar, progress);
+    if (progress)
+        ListPieces::empty(ListBorrar, progress);
+    ListPieces::fill(ListBorrar, lines, progress);
+    Module3::AjustarScrollHorizontal(ListBorrar, lines, progress);
     LabelErase->setText(QStringLiteral("Archivos no utilizados: ") + QString::number(lines.size()));
     m_noBorrados = int(lines.size());
     mostrarAviso();
@@ -391,7 +382,7 @@ void ParaBorrar::mostrarAviso()
 {
     // The user decides here: a list that may name files of projects the
     // analysis did not read says so while it is shown.
-    const int others = form1Loaded() && ListBorrar->count() > 0 ? form1().otherProjects : 0;
+    const int others = m_analysis && ListBorrar->count() > 0 ? m_analysis->otherProjects : 0;
     Label1->setText(others > 0 ? kHint + u'\n' + Unused::otherProjectsNotice(others) : kHint);
 }
 
@@ -499,6 +490,8 @@ void ParaBorrar::deleteSelectedLines()
         if (!ListBorrar->item(i)->text().endsWith(mark()))
             --m_noBorrados;
         delete ListBorrar->takeItem(i);
+        m_rowEntry.erase(m_rowEntry.begin() + i);
+        m_edited = true;
     }
 }
 
@@ -718,7 +711,7 @@ void ParaBorrar::BorrarSeleccionados()
         QListWidgetItem *item = ListBorrar->item(i);
         if (!item->isSelected() || item->text().endsWith(mark()))
             continue;
-        items.push_back({i, item->text(), item->data(Form1::kRecordRole).value<FileRecord>()});
+        items.push_back({i, item->text(), m_analysis->unused[size_t(m_rowEntry[size_t(i)])].record});
         rows.push_back(item);
     }
 
@@ -726,7 +719,7 @@ void ParaBorrar::BorrarSeleccionados()
     NumBorrados = 0;
     Deletion::FileOps files;
     RunProgress progress(*this);
-    QStringList gone;
+    std::vector<qsizetype> gone;
     Deletion::Report report
         = Deletion::run(items, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
               if (r.status != Deletion::Status::Deleted)
@@ -742,7 +735,8 @@ void ParaBorrar::BorrarSeleccionados()
                   rows[k]->setText(items[k].path + mark());
               }
               ListBorrar->viewport()->update();
-              gone << items[k].path;
+              gone.push_back(m_rowEntry[size_t(items[k].row)]);
+              m_edited = true;
               ++NumBorrados;
               --m_noBorrados;
           });
@@ -781,16 +775,12 @@ void ParaBorrar::BorrarSeleccionados()
     if (notReached > 0 && !report.cancelled)
         m_outcome.reasons << QStringLiteral("no se ha llegado a ellos (") + QString::number(notReached) + u')';
     // The files that are gone are no longer offered by the main window.
-    if (form1Loaded())
-        form1().quitarBorrados(gone);
+    if (Peers::MainWindow *main = Peers::mainWindow(); main && m_analysis)
+        main->quitarBorrados(m_analysis->number, gone);
     releaseInPieces(items);
     releaseInPieces(rows);
     releaseInPieces(report.items);
-    // The names of the files gone are the last to hold their paths.
-    while (!gone.isEmpty()) {
-        gone.resize(std::max<qsizetype>(0, gone.size() - 16384));
-        EventPump::pumpEvents();
-    }
+    releaseInPieces(gone);
 
     XP_Bar->hide();
     if (!report.started) {

@@ -8,7 +8,11 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
+
+struct Analysis;
+class Progress;
 
 class QCheckBox;
 class QLabel;
@@ -20,7 +24,7 @@ class QScrollBar;
 class QTimer;
 namespace Peers { class DeletionWindow; }
 
-// The deletion window: a copy of the main window's unused files, the options
+// The deletion window: the unused files the main window offers, the options
 // of the run, and the run itself (recycle bin or for good, optionally after
 // a verified backup copy recorded in "Archivos_Borrados.log"). Always in
 // front of the other windows.
@@ -68,13 +72,23 @@ public:
     void Label1_Click();
     void Timer1_Timer();
 
-    // Copies the main window's unused list into this one, each line with the
-    // file it names (nothing selected), and sets the count label.
-    void CopiarListBorrados(const QStringList &lines, const std::vector<FileRecord> &records);
-    // Takes the main window's list as it is now (after an analysis began or
-    // ended): `cmdHecho` is offered only over a list with items. Nothing
-    // while a run is on.
-    void tomarLista();
+    // What the main window offers (see Peers::DeletionWindow): an
+    // analysis, and the entries deletions removed from it.
+    struct Offered
+    {
+        std::shared_ptr<const Analysis> analysis;
+        std::vector<bool> gone;
+    };
+    // What it offers now (nothing without a main window).
+    static Offered offered();
+    // Takes `now` (after an analysis began or ended): `cmdHecho` is offered
+    // only over a list with items. Nothing while a run is on. With
+    // `progress`, events run as a long list is taken.
+    void tomarLista(const Offered &now, Progress *progress = nullptr);
+    // The analysis this window's list comes from (null before it took one).
+    const std::shared_ptr<const Analysis> &analysis() const { return m_analysis; }
+    // The file a line names (a line of the list now).
+    const FileRecord &recordAt(int row) const;
 
     // The list's lines without their "  --> Borrado" marks.
     QStringList unmarkedLines() const;
@@ -128,9 +142,12 @@ private:
     void mostrarAviso();
     // The count label: the lines not marked as deleted.
     void contarNoBorrados();
-    // Whether this list is the main window's: the same lines naming the
-    // same files.
-    bool sameAsMain() const;
+    // Whether this list is not the one offered now: another analysis, or a
+    // list changed here since it was taken (lines removed or deleted).
+    bool stale(const Offered &now) const;
+    // Fills the list with the offered entries, each line with the file it
+    // names (nothing selected), and sets the count label.
+    void CopiarListBorrados(const Offered &now, Progress *progress);
     class RunProgress;
 
     QString CarpetaElegida; // the backup folder chosen last (kept between runs)
@@ -138,6 +155,10 @@ private:
     int m_noBorrados = 0; // lines not marked as deleted
     Outcome m_outcome;
     bool m_closing = false;
+    std::shared_ptr<const Analysis> m_analysis;
+    // The entry of the analysis each line names.
+    std::vector<qsizetype> m_rowEntry;
+    bool m_edited = false;
 };
 
 // The one deletion window, created on first use.

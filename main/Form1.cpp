@@ -75,12 +75,43 @@ private:
     qint64 m_value = 0;
 };
 
+// The steps of an analysis, shown as they come.
+class Form1::Steps final : public AnalysisSteps
+{
+public:
+    explicit Steps(Form1 &f) : m_form(f) {}
+    void status(int colour, const QString &text) override { m_form.Alerta(colour, text, true); }
+    void searching(bool started) override
+    {
+        if (started)
+            m_form.setCursor(Qt::WaitCursor);
+        else
+            m_form.unsetCursor();
+    }
+    void projectAccepted(const Analysis &a) override { m_form.mostrarProyectoElegido(a); }
+    void projectsListed(const Analysis &a) override
+    {
+        if (a.road == Analysis::Road::Project)
+            m_form.mostrarProyectosElegidos(a);
+        else
+            m_form.BuscarProyectosCarpeta(a);
+    }
+    void usedListed(const Analysis &a) override { m_form.LlenarListUtilizados(a); }
+    void unusedListed(const Analysis &a) override { m_form.LlenarListBorrar(a); }
+    void missingListed(const Analysis &a) override { m_form.BuscarPerdidos(a); }
+
+private:
+    Form1 &m_form;
+};
+
 Form1::Form1()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmar"));
     m_progress = std::make_unique<BarProgress>(*this);
+    m_analysis = emptyAnalysis();
     buildControls();
+    Peers::setMainWindow(this);
     // The dialogs start in the folder of the project shown, when they have
     // none of their own yet.
     Dialogo::setProjectFolder([this] {
@@ -93,6 +124,8 @@ Form1::Form1()
 
 Form1::~Form1()
 {
+    if (Peers::mainWindow() == this)
+        Peers::setMainWindow(nullptr);
     Dialogo::setProjectFolder({});
     WindowPlace::setMainWindow(nullptr, {});
     SingleWindow<Form1>::release(this);
@@ -176,20 +209,11 @@ void Form1::setLines(QListWidget *list, const QStringList &l)
     list->setUpdatesEnabled(true);
 }
 
-void Form1::fillList(QListWidget *list, const QStringList &l, bool fit, const std::vector<FileRecord> *records)
+void Form1::fillList(QListWidget *list, const QStringList &l, bool fit)
 {
     ListPieces::fill(list, l, m_progress.get());
-    if (records) {
-        for (int i = 0; i < list->count() && size_t(i) < records->size(); ++i)
-            list->item(i)->setData(kRecordRole, QVariant::fromValue((*records)[size_t(i)]));
-    }
     if (fit)
         Module3::AjustarScrollHorizontal(list, l, m_progress.get());
-}
-
-QStringList Form1::readList(const QListWidget *list)
-{
-    return ListPieces::read(list, m_progress.get());
 }
 
 void Form1::emptyList(QListWidget *list)
@@ -209,29 +233,12 @@ QString Form1::getPath(const QString &sPath, const QString &Caracter)
 
 bool Form1::ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test)
 {
-    const bool found = Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
-    noteDamaged(ProjectItem::path(f));
-    return found;
-}
-
-void Form1::noteDamaged(const QString &project)
-{
-    if (dec.damaged.isEmpty() || damagedProjects.contains(project))
-        return;
-    damagedProjects << project;
-    damagedPaths << dec.damaged;
+    return Decoder::ExtraerNombres_Archivos(f, list, titulo, test, dec, *m_progress);
 }
 
 QString Form1::LeerCabecera(const QString &f)
 {
     return Decoder::LeerCabecera(f, dec, *m_progress);
-}
-
-bool Form1::Valido(const QString &archivo)
-{
-    const bool valid = Buscar::Valido(archivo, dec, *m_progress);
-    noteDamaged(archivo);
-    return valid;
 }
 
 void Form1::Inicio()
@@ -264,7 +271,7 @@ void Form1::AbrirFichero_Click()
         m_progress->pump();
         for (QListWidget *l : {ListVip, ListUtilizados, ListBorrar, ListProyectos})
             emptyList(l);
-        Peers::deletion().unusedListChanged();
+        mostrarAnalisis(emptyAnalysis());
     }
     if (!mayStart(Activity::Request::Analysis))
         return;
@@ -276,39 +283,41 @@ void Form1::AbrirFichero_Click()
     // A cancel left over from an earlier run must not make this project
     // look empty.
     cancelar = false;
-    unreadableProjects.clear();
-    passedOverAudio = 0;
-    answeringTogether = 0;
-    refusedProjects.clear();
-    otherProjects = 0;
-    damagedProjects.clear();
-    damagedPaths.clear();
-    WinFs::clearCache();
-
-    if (!Valido(chosen)) {
-        // A file the dialog showed but that cannot be found by its name (a
-        // name that is not UTF-8 shows altered) cannot be read either.
-        if (dec.readError || !WinFs::findNormalFile(chosen))
+    const std::shared_ptr<const Analysis> a = analizar(Analysis::Road::Project, {chosen});
+    if (a->refusal != Analysis::Refusal::None) {
+        if (a->refusal == Analysis::Refusal::Unreadable)
             Alerta(3, QStringLiteral(" >>> AVISO <<<   No se puede leer el proyecto: ") + chosen, true);
-        else if (!damagedProjects.isEmpty())
-            Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio\r\n") + unreadableSummary(),
+        else if (!a->damagedProjects.isEmpty())
+            Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio\r\n") + a->summary(),
                    true);
         else
             Alerta(3, QStringLiteral(" >>> AVISO <<<   Este proyecto no tiene archivos de audio"), true);
         return;
     }
+    cmdReset->show();
+    Decoding = false;
+    avisoFinal(*a);
+}
 
+std::shared_ptr<const Analysis> Form1::analizar(Analysis::Road road, const QStringList &paths)
+{
+    AnalysisRequest request;
+    request.road = road;
+    request.paths = paths;
+    request.includeBak = CheckBAK->isChecked();
+    Steps steps(*this);
+    std::shared_ptr<const Analysis> a = analyse(request, barProgress(), steps);
+    if (a->refusal == Analysis::Refusal::None && !a->noProjects)
+        mostrarAnalisis(a);
+    return a;
+}
+
+void Form1::mostrarProyectoElegido(const Analysis &a)
+{
     Decoding = true;
-    Path = chosen;
-    Path.remove(QChar(0));
-    DirVip = getPath(Path, QStringLiteral("\\"));
-
-    const QString nombre = Buscar::Obtener_VipPath(Path);
-    QString backup = nombre;
-    backup.replace(QStringLiteral(".VIP"), QStringLiteral("_BAK.VIP"));
-
-    Buscar::ICO(chosen, ImageICO);
-
+    Path = a.chosen;
+    DirVip = a.folder;
+    Buscar::ICO(a.chosen, ImageICO);
     cmdPerdidos->hide();
     CommandBorrado->hide();
     cmdCancelar->show();
@@ -316,67 +325,22 @@ void Form1::AbrirFichero_Click()
     for (QLineEdit *t : TextNum1)
         t->hide();
     ShowIco->hide();
-
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
     LabelAviso->show();
+}
 
-    // The projects of the folder, as the file system lists them.
-    List1.clear();
-    for (const WinFs::Entry &e : WinFs::listHostDir(WinFs::hostPath(DirVip))) {
-        if (e.isDir || e.name.startsWith(u'.') || !WinPattern::matches(QStringLiteral("*.vip"), e.name))
-            continue;
-        List1 << DirVip + e.name;
-        m_progress->pump();
-    }
-
-    int n = 1;
-    const QStringList candidates = List1;
-    QStringList projects;
-    for (const QString &line : candidates) {
-        if (Valido(line)) {
-            const bool take = CheckBAK->isChecked()
-                ? (line.contains(backup) || line.contains(nombre))
-                : (!line.contains(QStringLiteral("_BAK")) && line == nombre);
-            if (take)
-                projects << ProjectItem::make(n++, line);
-        } else {
-            refusedProjects.insert(line);
-        }
-        m_progress->pump();
-    }
-    setLines(ListProyectos, projects);
-
+void Form1::mostrarProyectosElegidos(const Analysis &a)
+{
+    setLines(ListProyectos, a.projectItems());
     Module3::AjustarScrollHorizontal(ListProyectos);
     ListProyectos->show();
     captionProjectList();
-
     PathVip = LeerCabecera(Path);
-
-    if (decodeIntoListVip(Path, nombre)) {
+    if (decodeIntoListVip(Path, a.chosenName)) {
         ListVip->show();
-        B_listProyectos = nombre;
+        B_listProyectos = a.chosenName;
     }
-
     Alerta(1, QStringLiteral(": "), false);
-
-    LlenarListUtilizados();
-    LlenarListBorrar();
-
-    TextDecode->hide();
-    XP_ProgressBar1->hide();
-    LabelAviso->hide();
-    DragVip.clear();
-
-    cancelar = false;
-    cmdCancelar->hide();
-    SalvaListados->setVisible(true);
-
-    BuscarPerdidos();
-
-    cmdReset->show();
-    Decoding = false;
-    if (!unreadableSummary().isEmpty())
-        Alerta(3, unreadableSummary(), true);
 }
 
 bool Form1::decodeIntoListVip(const QString &path, const QString &shownName)
@@ -457,7 +421,8 @@ void Form1::emptyResults()
     ListProyectos->clear();
     ListVip->clear();
     ListUtilizados->clear();
-    clearUnusedList();
+    ListBorrar->clear();
+    mostrarAnalisis(emptyAnalysis());
     for (const auto *captions : {&LabelCheck, &LabelCount, &LabelAdd, &LabelErase})
         for (QLabel *l : *captions)
             l->hide();
@@ -488,67 +453,21 @@ void Form1::LimpiarListas()
         t->hide();
 }
 
-void Form1::LlenarListUtilizados()
+void Form1::LlenarListUtilizados(const Analysis &a)
 {
     ListUtilizados->clear();
-    dec.NumArchivos = 0;
-    DescodificarProyectos();
-    LabelAdd[0]->show();
-    LabelAdd[1]->show();
-}
-
-void Form1::DescodificarProyectos()
-{
-    const Activity::Token running(Activity::Kind::Analysis);
     LabelAdd[0]->hide();
     TextDecode->show();
-    int conAudio = 0;
-    int duplicados = 0;
-    const QStringList items = lines(ListProyectos);
-    m_progress->setRange(0, items.size());
-
-    QStringList used;
-    fullNames.clear();
-    bool stopped = false;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QString &item = items[i];
-        if (!(!CheckBAK->isChecked() && item.contains(QStringLiteral("_BAK")))) {
-            Alerta(1, QStringLiteral("Descodificando: ") + item, true);
-            const QString path = ProjectItem::path(item);
-            if (ExtraerNombres_Archivos(path, &used, UsedList::headerLine(item), true))
-                ++conAudio;
-            fullNames << dec.fullNames;
-            // A project cut short while it was read may have named more.
-            if (dec.readError && !unreadableProjects.contains(path))
-                unreadableProjects << path;
-        }
-        m_progress->setValue(i);
-        m_progress->pump();
-        if (cancelar) {
-            stopped = true;
-            break;
-        }
-    }
-
-    if (!stopped) {
-        m_progress->setRange(0, used.size());
-        QString lastRemoved;
-        duplicados = UsedList::removeDuplicates(used, [&](const QString &l) { lastRemoved = l; }, m_progress.get());
-        if (duplicados > 0)
-            Alerta(1, QStringLiteral("Eliminando duplicado: ") + lastRemoved, true);
-        m_progress->pump();
-        used = UsedList::spaced(used);
-    }
-    fillList(ListUtilizados, used, true);
-
+    fillList(ListUtilizados, a.used, true);
     TextDecode->hide();
-    LabelAdd[0]->hide();
-    LabelAdd[1]->hide();
-    LabelAdd[0]->setText(UsedList::summary(dec.NumArchivos, conAudio, duplicados));
-    LabelAdd[0]->show();
+    LabelAdd[0]->setText(UsedList::summary(a.usedAppended, a.projectsWithAudio, a.usedDuplicates));
     LabelAdd[1]->setText(DirVip);
     LabelAdd[0]->show();
     LabelAdd[1]->show();
+    // Whatever shows a copy of the unused list empties it now: the new
+    // analysis may find some of its files used.
+    ListBorrar->clear();
+    m_unusedRows.clear();
 }
 
 void Form1::CommandBorrado_Click()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "main/Activity.h"
+#include "main/Analysis.h"
 #include "main/Decoder.h"
+#include "main/Peers.h"
 #include "platform/FileRecord.h"
 #include "services/CuadroMensaje.h"
 #include "services/ModuleArchivos.h"
@@ -37,7 +39,7 @@ class QTimer;
 // that run it. Long work runs here, on the GUI thread, letting window events
 // run as it goes; `Decoding` and the tokens its routines hold (see
 // Activity) keep a second analysis from starting inside a running one.
-class Form1 final : public QMainWindow
+class Form1 final : public QMainWindow, public Peers::MainWindow
 {
     Q_OBJECT
 
@@ -56,7 +58,6 @@ public:
     QString PathVip;
     QString B_listProyectos;
     QString DragVip;
-    int TotalNoUtilizados = 0;
     QString ZoomPath;
     // The file being auditioned: the clicked path or the copy found for it.
     QString Buscado;
@@ -129,9 +130,6 @@ public:
     Class1 *TipBorrar = nullptr;
     Class1 *TipProyectos = nullptr;
 
-    // The hidden scratch list.
-    QStringList List1;
-
     // The decoder's shared state (start and end of the last path area, the
     // paths counted in list mode).
     Decoder::State dec;
@@ -166,7 +164,6 @@ public:
     // The decoder, over this window's progress bar and cancel flag.
     bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test);
     QString LeerCabecera(const QString &f);
-    bool Valido(const QString &archivo);
 
     // The dropped-path road: a project file or a folder given by a drop or on
     // the command line (a Windows path).
@@ -179,31 +176,9 @@ public:
     // A drop on the project list: its local files and folders together; a
     // drop without files resets the window.
     void ListProyectos_OLEDragDrop(const QMimeData *data);
-    // Builds the project list from List1 and runs the analysis.
-    void BuscarProyectosCarpeta();
-    // Projects found on the folder road that exist but could not be read:
-    // the unused list is incomplete for their folders.
-    QStringList unreadableProjects;
-    // Audio files the inventory passed over: no Windows path can name them.
-    int passedOverAudio = 0;
-    // Files kept because they answer together to one used name.
-    int answeringTogether = 0;
-    // Projects the run looked at and found unusable (no audio path), and
-    // the projects of the inventoried folders that it did not analyse,
-    // although analysing their folder would.
-    QSet<QString> refusedProjects;
-    int otherProjects = 0;
-    // Projects the run read that have a header but no end marker (a copy
-    // cut short): they name no path and are not listed, but the audio paths
-    // their bytes still hold count as used, and the status box names each.
-    QStringList damagedProjects;
-    QStringList damagedPaths;
-    // What the listed projects' bytes spell in full after their paths, up to
-    // the NUL ("x.wav (2).wma" after "x.wav"): kept like used files.
-    QStringList fullNames;
-    // What the status box says at the end of an analysis about these ("" when
-    // there is nothing to say).
-    QString unreadableSummary() const;
+    // The analysis shown (never null; an emptied window shows an analysis
+    // of nothing). Shared read-only: whoever holds it keeps it alive.
+    const std::shared_ptr<const Analysis> &analysis() const { return m_analysis; }
 
     // The project list: a click shows the project, a double click decodes it
     // into ListVip.
@@ -214,21 +189,16 @@ public:
     static QString infoPanelText();
 
     // The item data role that holds the exact file (FileRecord) of a line of
-    // the unused list, here and in the deletion window.
+    // the associated-files list.
     static constexpr int kRecordRole = Qt::UserRole + 7;
-    // The unused list: each line with its file's record. Whatever shows a
-    // copy of it (the deletion window) is told at once.
+    // Shows an analysis that found only these unused files, each line with
+    // its file's record (the headless tool and the tests offer lists so).
     void setUnusedList(const QStringList &lines, const std::vector<FileRecord> &records);
-    void clearUnusedList();
-    // The lines of the unused list with their records.
-    std::vector<FileRecord> unusedRecords() const;
     // Files a deletion removed leave the unused list.
-    void quitarBorrados(const QStringList &gone);
+    void quitarBorrados(quint64 number, const std::vector<qsizetype> &gone) override;
+    std::shared_ptr<const Analysis> analysisShown() const override { return m_analysis; }
+    std::vector<bool> unusedGone() const override { return m_unusedGone; }
 
-    void LlenarListUtilizados();
-    // The unused files of the project folders, and the used files missing
-    // from disk.
-    void LlenarListBorrar();
     void cmdPerdidos_Click();
 
     // The deletion window and the folder lists.
@@ -329,11 +299,11 @@ protected:
 private:
     class BarProgress;
     friend class BarProgress;
+    class Steps;
+    friend class Steps;
 
     // The progress bar, cancel flag and pump as a long loop sees them.
     Progress &barProgress();
-    // Takes note of `project` when the decoding just done found it damaged.
-    void noteDamaged(const QString &project);
     void buildControls();
     void buildLists(QWidget *central);
     void buildStatus(QWidget *central);
@@ -369,25 +339,33 @@ private:
     // The player window to its stored place.
     void placePlayer();
     std::array<QString, 4> ToolTips;
-    // Fills a result list with `lines` (and each line's record, when given)
-    // a few thousand at a time, letting events run in between; then, with
-    // `fit`, fits its scroll extent. Only a running analysis calls it: its
-    // guards keep the list to it meanwhile.
-    void fillList(QListWidget *list, const QStringList &lines, bool fit,
-                  const std::vector<FileRecord> *records = nullptr);
-    // lines(), letting events run as a long list is read (same guards).
-    QStringList readList(const QListWidget *list);
+    // Fills a result list with `lines` a few thousand at a time, letting
+    // events run in between; then, with `fit`, fits its scroll extent. Only a
+    // running analysis calls it: its guards keep the list to it meanwhile.
+    void fillList(QListWidget *list, const QStringList &lines, bool fit);
     // Empties a list a few thousand lines at a time, letting events run in
     // between (same guards).
     void emptyList(QListWidget *list);
     // Decodes one project into ListVip with its captions; true when it names
     // audio files.
     bool decodeIntoListVip(const QString &path, const QString &shownName);
-    void DescodificarProyectos();
-    void ListarArchivosCarpetas();
-    void BuscarNoUtilizados();
-    int countOtherProjects();
-    void BuscarPerdidos();
+    // The analysis of `request` over this window's progress, shown step by
+    // step, then shown whole.
+    std::shared_ptr<const Analysis> analizar(Analysis::Road road, const QStringList &paths);
+    // The steps of an analysis as the window shows them.
+    void mostrarProyectoElegido(const Analysis &a);
+    void mostrarProyectosElegidos(const Analysis &a);
+    void BuscarProyectosCarpeta(const Analysis &a);
+    void LlenarListUtilizados(const Analysis &a);
+    void LlenarListBorrar(const Analysis &a);
+    void BuscarPerdidos(const Analysis &a);
+    // The status box after a road's analysis.
+    void avisoFinal(const Analysis &a);
+    // Shows `a` as the window's analysis and offers its unused files to the
+    // deletion window; the one shown before is let go of.
+    void mostrarAnalisis(std::shared_ptr<const Analysis> a);
+    // The unused list from the analysis shown (less what deletions removed).
+    void fillUnusedList();
     void LimpiarListas();
     // Empties the four result lists and hides their captions and the
     // commands that work on them; unloads the player and associated-files
@@ -398,13 +376,11 @@ private:
     // The reset at the end of a run (the run's own guard is lifted for it).
     void resetAfterRun();
 
-    // Inventory lines that are folders: never offered for deletion.
-    QSet<QString> m_inventoryFolders;
-    QSet<QString> m_inventoryLinks;
-    // Where the inventory found each folder, and what it passed over.
-    ModuleArchivos::Extras m_inventoryExtras;
-    // Used lines the match found to name a normal file, or not.
-    QHash<QString, bool> m_usedNormalFiles;
+    std::shared_ptr<const Analysis> m_analysis;
+    // The entries of the analysis shown that deletions removed, and the
+    // entry of each line of ListBorrar.
+    std::vector<bool> m_unusedGone;
+    std::vector<qsizetype> m_unusedRows;
     QElapsedTimer m_clock;
     std::unique_ptr<BarProgress> m_progress;
 };

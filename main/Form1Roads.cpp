@@ -77,13 +77,6 @@ void Form1::AbrirRutas(const QStringList &rutas)
     Decoding = true;
     LimpiarListas();
     DragVip.clear();
-    unreadableProjects.clear();
-    passedOverAudio = 0;
-    answeringTogether = 0;
-    refusedProjects.clear();
-    otherProjects = 0;
-    damagedProjects.clear();
-    damagedPaths.clear();
 
     Alerta(1, QString(), false);
     LabelAviso->setText(QStringLiteral("Descodificando datos... esperar a que termine."));
@@ -101,73 +94,44 @@ void Form1::AbrirRutas(const QStringList &rutas)
     destroyListTips();
     Iniciar_Clock();
     XP_ProgressBar1->show();
-    WinFs::clearCache();
 
-    // The projects of every path, each once, in the order dropped; the
-    // folder shown is that of the last path that holds one.
-    QStringList projects;
-    QSet<QString> listed;
-    const auto take = [&](const QString &project) {
-        if (!listed.contains(project)) {
-            listed.insert(project);
-            projects << project;
-        }
-    };
-    QString shownFolder;
-    for (const QString &ruta : std::as_const(paths)) {
-        const WinFs::FileStat st = WinFs::statPath(ruta);
-        const bool isFile = st.isFile && !st.hidden;
-        if (isFile && ruta.right(4).toLower() == QStringLiteral(".vip")) {
-            if (Valido(ruta)) {
-                take(ruta);
-                shownFolder = Buscar::Obtener_Nombre_Path(ruta, false);
-            } else if (dec.readError) {
-                unreadableProjects << ruta;
-            }
-        } else if (!isFile && Buscar::BuscarVips(*this, ruta)) {
-            for (const QString &project : std::as_const(List1))
-                take(project);
-            shownFolder = ruta;
-        }
-        if (cancelar)
-            break;
-    }
-    List1 = projects;
-    Module3::AjustarScrollHorizontal(ListProyectos);
-    if (!projects.isEmpty() && !cancelar) {
-        Path = shownFolder;
-        BuscarProyectosCarpeta();
-    } else {
+    const std::shared_ptr<const Analysis> a = analizar(Analysis::Road::Paths, paths);
+    if (a->noProjects) {
+        Module3::AjustarScrollHorizontal(ListProyectos);
         Decoding = false;
         resetAfterRun();
+    } else {
+        cmdCancelar->hide();
+        cmdPerdidos->show();
+        XP_ProgressBar1->hide();
+        LabelAviso->hide();
+        Alerta(1, QStringLiteral(": "), false);
+        Decoding = false;
+        cmdReset->show();
+        if (cancelar) {
+            resetAfterRun();
+        } else if (ListProyectos->count() > 0) {
+            const Activity::Token shown(Activity::Kind::Analysis);
+            ListProyectos_Decode(0);
+            ListProyectos->setCurrentRow(0);
+            const QString name = Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text());
+            LabelCount[1]->setText(name);
+            ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, name);
+        }
     }
 
     Lapso();
     SalvaListados->setVisible(true);
     Peers::player().stopAndClear();
     XP_ProgressBar1->hide();
-    if (!unreadableSummary().isEmpty())
-        Alerta(3, unreadableSummary(), true);
+    avisoFinal(*a);
 }
 
-QString Form1::unreadableSummary() const
+void Form1::avisoFinal(const Analysis &a)
 {
-    QString notice = passedOverAudio > 0 ? Unused::passedOverNotice(passedOverAudio) : QString();
-    if (answeringTogether > 0)
-        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::answeringTogetherNotice(answeringTogether);
-    if (otherProjects > 0)
-        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + Unused::otherProjectsNotice(otherProjects);
-    for (const QString &p : damagedProjects)
-        notice += (notice.isEmpty() ? QString() : QStringLiteral("\r\n")) + QStringLiteral(" >>> AVISO <<<   El proyecto ")
-            + p + QStringLiteral(" parece dañado (le falta el final): sus archivos de audio se conservan.");
-    if (unreadableProjects.isEmpty())
-        return notice;
-    QString text = QStringLiteral(" >>> AVISO <<<   No se han podido leer %1 proyectos; sin ellos la lista de "
-                                  "no utilizados no es fiable y no se ofrece ningún archivo para borrar:")
-                       .arg(unreadableProjects.size());
-    for (const QString &p : unreadableProjects)
-        text += QStringLiteral("\r\n") + p;
-    return notice.isEmpty() ? text : text + QStringLiteral("\r\n") + notice;
+    const QString summary = a.summary();
+    if (!summary.isEmpty())
+        Alerta(3, summary, true);
 }
 
 void Form1::resetAfterRun()
@@ -178,28 +142,19 @@ void Form1::resetAfterRun()
     cmdReset_Click();
 }
 
-void Form1::BuscarProyectosCarpeta()
+void Form1::BuscarProyectosCarpeta(const Analysis &a)
 {
+    Module3::AjustarScrollHorizontal(ListProyectos);
+    Path = a.folder;
     TextDecode->hide();
     DirVip = Path;
     Decoding = true;
-
-    QStringList items;
-    int n = 1;
-    for (const QString &line : List1) {
-        if (CheckBAK->isChecked() || !line.contains(QStringLiteral("_BAK")))
-            items << ProjectItem::make(n++, line);
-        if (cancelar)
-            break;
-    }
-    setLines(ListProyectos, items);
+    setLines(ListProyectos, a.projectItems());
     Module3::AjustarScrollHorizontal(ListProyectos);
     ListProyectosInfo->hide();
-
-    if (DirVip.isEmpty() && ListProyectos->count() > 0)
-        DirVip = Buscar::Obtener_Nombre_Path(ListProyectos->item(0)->text(), false);
-    if (DragVip.isEmpty() && ListProyectos->count() > 0)
-        DragVip = ProjectItem::path(ListProyectos->item(0)->text());
+    DirVip = a.folder;
+    if (DragVip.isEmpty() && !a.projects.empty())
+        DragVip = a.projects.front().path;
 
     setFocus();
     ShowIco->hide();
@@ -207,31 +162,4 @@ void Form1::BuscarProyectosCarpeta()
 
     Alerta(1, QStringLiteral("Descodificando: ") + DragVip, true);
     XP_ProgressBar1->show();
-
-    {
-        const Activity::Token running(Activity::Kind::Analysis);
-        LlenarListUtilizados();
-        LlenarListBorrar();
-        BuscarPerdidos();
-    }
-
-    cmdCancelar->hide();
-    cmdPerdidos->show();
-    XP_ProgressBar1->hide();
-    LabelAviso->hide();
-    Alerta(1, QStringLiteral(": "), false);
-    Decoding = false;
-    cmdReset->show();
-    if (cancelar) {
-        resetAfterRun();
-        return;
-    }
-    if (ListProyectos->count() > 0) {
-        const Activity::Token running(Activity::Kind::Analysis);
-        ListProyectos_Decode(0);
-        ListProyectos->setCurrentRow(0);
-        const QString name = Buscar::Obtener_Nombre_Archivo(ListProyectos->item(0)->text());
-        LabelCount[1]->setText(name);
-        ToolTipShow(QStringLiteral("ListProyectos"), ListProyectos, name);
-    }
 }

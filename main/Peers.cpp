@@ -6,6 +6,7 @@ namespace Peers {
 namespace {
 
 std::optional<Windows> g_windows;
+MainWindow *g_main = nullptr;
 
 const Windows &windows(const char *which)
 {
@@ -24,6 +25,16 @@ void install(const Windows &w)
 void uninstall()
 {
     g_windows.reset();
+}
+
+void setMainWindow(MainWindow *window)
+{
+    g_main = window;
+}
+
+MainWindow *mainWindow()
+{
+    return g_main;
 }
 
 bool installed()

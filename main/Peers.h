@@ -4,9 +4,14 @@
 
 #include <QString>
 
-#include <climits>
-#include <optional>
+class Progress;
 
+#include <climits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct Analysis;
 class QListWidget;
 
 // The windows above the main window in the build (the player, the deletion
@@ -87,11 +92,29 @@ public:
 
     // Shows the window when hidden (loading it), hides it when shown.
     virtual void toggleVisible() = 0;
-    // Loads the window and has it take the main window's unused list.
-    virtual void CopiarListBorrados() = 0;
-    // The main window's unused list was emptied or filled: a loaded window
-    // takes the new list at once, shown or hidden; nothing when not loaded.
-    virtual void unusedListChanged() = 0;
+    // The unused files the main window offers now: the unused entries of
+    // `analysis` less those a deletion removed (`gone`, by index; empty:
+    // none). A loaded window takes them at once, shown or hidden, unless a
+    // run is on; a window loaded later asks the main window. With
+    // `progress`, events run as a long list is taken (the caller keeps every
+    // command out meanwhile).
+    virtual void unusedListChanged(const std::shared_ptr<const Analysis> &analysis, const std::vector<bool> &gone,
+                                   Progress *progress) = 0;
+};
+
+// The main window as the windows above it reach it.
+class MainWindow
+{
+public:
+    virtual ~MainWindow() = default;
+
+    // The unused entries of analysis `number` (by index) that a deletion
+    // removed: they leave the main window's unused list. Nothing when it
+    // shows another analysis now.
+    virtual void quitarBorrados(quint64 number, const std::vector<qsizetype> &gone) = 0;
+    // What the window offers now (as last handed to the deletion window).
+    virtual std::shared_ptr<const Analysis> analysisShown() const = 0;
+    virtual std::vector<bool> unusedGone() const = 0;
 };
 
 // The restore window `Recuperar`.
@@ -134,6 +157,10 @@ void install(const Windows &windows);
 // Forgets the installed windows (tests, between two of them).
 void uninstall();
 bool installed();
+
+// The main window, while there is one (nullptr otherwise).
+void setMainWindow(MainWindow *window);
+MainWindow *mainWindow();
 
 // The installed windows. Called before install(), each ends the program
 // with a message: a call that nobody can answer is a fault of the build,

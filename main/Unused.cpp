@@ -225,9 +225,12 @@ void Matcher::index(Progress *progress)
     m_indexed = true;
     const QStringList given = std::exchange(m_used, QStringList());
     m_used.reserve(given.size());
+    m_givenCount = given.size();
     for (qsizetype i = 0; i < given.size(); ++i) {
-        if (takesPart(given[i]))
+        if (takesPart(given[i])) {
             m_used << given[i];
+            m_givenIndex.push_back(int(i));
+        }
         if (progress && (i & 1023) == 1023)
             progress->pump();
     }
@@ -351,6 +354,24 @@ QHash<QString, bool> Matcher::normalFiles(Progress *progress) const
     return out;
 }
 
+std::vector<signed char> Matcher::looks(Progress *progress) const
+{
+    std::vector<signed char> out;
+    if (!m_indexed)
+        return out;
+    out.assign(size_t(m_givenCount), -1);
+    for (int i = 0; i < m_used.size(); ++i) {
+        signed char &look = out[size_t(m_givenIndex[size_t(i)])];
+        if (m_statState[size_t(i)] == StatState::Missing)
+            look = 0;
+        else if (m_statState[size_t(i)] == StatState::There)
+            look = m_stat[size_t(i)].isFile && !m_stat[size_t(i)].hidden ? 1 : 0;
+        if (progress && (i & 1023) == 1023)
+            progress->pump();
+    }
+    return out;
+}
+
 void Matcher::prepare(Progress &progress)
 {
     if (!m_indexed)
@@ -365,6 +386,7 @@ void Matcher::release(Progress &progress)
     releaseHashInPieces(m_exact, progress);
     releaseHashInPieces(m_nameHead, progress);
     releaseInPieces(m_nameNext, progress);
+    releaseInPieces(m_givenIndex, progress);
     releaseInPieces(m_stat, progress);
     releaseInPieces(m_statState, progress);
     releaseHashInPieces(m_hosts, progress);
@@ -563,25 +585,30 @@ std::optional<quint64> Matcher::headDigest(const QString &file, const QString &h
     return digest;
 }
 
-bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
+namespace {
+
+// `mayBeLink(line)`: whether the line may name a symbolic link.
+template <typename List, typename Line, typename MayBeLink>
+bool removeUsedFrom(List &inventory, Matcher &matcher, Progress &progress, Line line, MayBeLink mayBeLink)
 {
     // A missing used file may make its folder be read for another letter
     // case of its name, and a folder may be large.
     const WinFs::AnalysisLooks lookups(progress);
     matcher.prepare(progress);
-    progress.setRange(0, inventory.size());
-    QStringList kept;
-    kept.reserve(inventory.size());
-    for (qsizetype i = 0; i < inventory.size(); ++i) {
-        const bool mayBeLink = !linkLines || linkLines->contains(inventory[i]);
-        if (!matcher.matches(inventory[i], mayBeLink))
-            kept << inventory[i];
+    const qsizetype size = qsizetype(inventory.size());
+    progress.setRange(0, size);
+    List kept;
+    kept.reserve(size);
+    for (qsizetype i = 0; i < size; ++i) {
+        auto &item = inventory[size_t(i)];
+        if (!matcher.matches(line(item), mayBeLink(item)))
+            kept.push_back(std::move(item));
         progress.setValue(i);
         progress.pump();
         if (progress.cancelled()) {
             // The lines not examined yet stay, as an interrupted match leaves them.
-            for (qsizetype j = i + 1; j < inventory.size(); ++j)
-                kept << inventory[j];
+            for (qsizetype j = i + 1; j < size; ++j)
+                kept.push_back(std::move(inventory[size_t(j)]));
             std::swap(inventory, kept);
             releaseInPieces(kept, progress);
             return false;
@@ -590,6 +617,22 @@ bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, co
     std::swap(inventory, kept);
     releaseInPieces(kept, progress);
     return true;
+}
+
+} // namespace
+
+bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
+{
+    return removeUsedFrom(
+        inventory, matcher, progress, [](const QString &l) -> const QString & { return l; },
+        [linkLines](const QString &l) { return !linkLines || linkLines->contains(l); });
+}
+
+bool removeUsed(std::vector<InventoryEntry> &inventory, Matcher &matcher, Progress &progress)
+{
+    return removeUsedFrom(
+        inventory, matcher, progress, [](const InventoryEntry &e) -> const QString & { return e.line; },
+        [](const InventoryEntry &e) { return e.isLink; });
 }
 
 Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress)
@@ -628,6 +671,35 @@ Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &
     return out;
 }
 
+std::vector<UnusedEntry> recordFiles(const std::vector<InventoryEntry> &entries, Progress &progress, int *leftOut)
+{
+    std::vector<UnusedEntry> out;
+    out.reserve(entries.size());
+    // The entries of one folder come together: its part is made once.
+    const QByteArray *hostFolder = nullptr;
+    std::optional<FileRecord::InFolder> folder;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const InventoryEntry &e = entries[i];
+        const qsizetype slash = e.line.lastIndexOf(u'\\');
+        if (slash > 1 && (!hostFolder || *hostFolder != e.hostFolder)) {
+            hostFolder = &e.hostFolder;
+            folder.emplace(e.line[0], e.hostFolder);
+        }
+        std::optional<FileRecord> record;
+        if (slash > 1 && folder)
+            record = folder->take(QStringView(e.line).mid(slash + 1).toUtf8());
+        if (!record) {
+            if (leftOut)
+                ++*leftOut;
+        } else {
+            out.push_back(UnusedEntry{e.line, std::move(*record)});
+        }
+        if ((i & 255) == 255)
+            progress.pump();
+    }
+    return out;
+}
+
 int passedOverAudio(const QStringList &passedOver)
 {
     QSet<QString> seen;
@@ -659,25 +731,31 @@ QString otherProjectsNotice(int count)
         .arg(count);
 }
 
-UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
+namespace {
+
+// `line(item)` its text, `isFolder(item)` whether it names a folder.
+template <typename Out, typename List, typename Line, typename IsFolder>
+void unusedFrom(Out &out, const List &remaining, Progress &progress, Line line, IsFolder isFolder)
 {
-    UnusedList out;
-    progress.setRange(0, remaining.size());
-    for (qsizetype i = 0; i < remaining.size(); ++i) {
-        const QString &line = remaining[i];
-        if (!isAudioEnding(line))
+    const qsizetype size = qsizetype(remaining.size());
+    progress.setRange(0, size);
+    auto &lines = out.lines;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto &item = remaining[size_t(i)];
+        const QString &l = line(item);
+        if (!isAudioEnding(l))
             continue;
-        if (line.contains(kFreeze))
+        if (l.contains(kFreeze))
             continue;
         // A folder named like an audio file: deleting it would take every
         // file inside, used ones too.
-        if (!folderLines.contains(line)) {
-            out.lines << line;
+        if (!isFolder(item)) {
+            lines.push_back(item);
             ++out.found;
         }
         if (progress.cancelled()) {
             out.cancelled = true;
-            return out;
+            return;
         }
         progress.setValue(i);
         progress.pump();
@@ -685,25 +763,45 @@ UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folder
 
     // Views of the lines: a set of a million copies takes long to let go.
     QSet<QStringView> seen;
-    seen.reserve(out.lines.size());
-    QStringList unique;
-    unique.reserve(out.lines.size());
-    for (qsizetype i = 0; i < out.lines.size(); ++i) {
-        const QString &line = out.lines[i];
+    seen.reserve(qsizetype(lines.size()));
+    std::remove_reference_t<decltype(lines)> unique;
+    unique.reserve(lines.size());
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const auto &item = lines[size_t(i)];
+        const QString &l = line(item);
         if ((i & 1023) == 1023)
             progress.pump();
-        if (seen.contains(line)) {
+        if (seen.contains(l)) {
             ++out.duplicates;
-            out.lastDuplicate = line;
+            out.lastDuplicate = l;
             continue;
         }
-        seen.insert(line);
-        unique << line;
+        seen.insert(l);
+        unique.push_back(item);
     }
     seen = {};
-    std::swap(out.lines, unique);
+    std::swap(lines, unique);
     releaseInPieces(unique, progress);
     out.cancelled = progress.cancelled();
+}
+
+} // namespace
+
+UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
+{
+    UnusedList out;
+    unusedFrom(
+        out, remaining, progress, [](const QString &l) -> const QString & { return l; },
+        [&folderLines](const QString &l) { return folderLines.contains(l); });
+    return out;
+}
+
+UnusedEntries unusedAudio(const std::vector<InventoryEntry> &remaining, Progress &progress)
+{
+    UnusedEntries out;
+    unusedFrom(
+        out, remaining, progress, [](const InventoryEntry &e) -> const QString & { return e.line; },
+        [](const InventoryEntry &e) { return e.isFolder; });
     return out;
 }
 
@@ -728,19 +826,20 @@ QString captionUnreadable()
     return QStringLiteral("No se ofrece ningún archivo para borrar: hay proyectos que no se han podido leer");
 }
 
-MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
+MissingList missingList(const QStringList &usedLines, const std::function<bool(qsizetype, const QString &)> &isMissing,
                         const std::function<bool()> &cancelled)
 {
     static const QString kDashes(100, u'-');
     MissingList out;
     bool firstHeader = true;
-    for (const QString &line : usedLines) {
+    for (qsizetype i = 0; i < usedLines.size(); ++i) {
+        const QString &line = usedLines[i];
         if (line.contains(u'>')) {
             if (!firstHeader)
                 out.lines << kDashes;
             firstHeader = false;
             out.lines << line;
-        } else if (!line.trimmed().isEmpty() && isMissing(line)) {
+        } else if (!line.trimmed().isEmpty() && isMissing(i, line)) {
             out.lines << line;
             ++out.missing;
         }
@@ -765,6 +864,13 @@ MissingList missingList(const QStringList &usedLines, const std::function<bool(c
     }
     out.lines = unique;
     return out;
+}
+
+MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
+                        const std::function<bool()> &cancelled)
+{
+    return missingList(
+        usedLines, [&isMissing](qsizetype, const QString &line) { return isMissing(line); }, cancelled);
 }
 
 QString missingSummary(int missing)

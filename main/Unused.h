@@ -2,6 +2,7 @@
 
 #include "platform/FileRecord.h"
 #include "platform/WinFs.h"
+#include "services/ModuleArchivos.h"
 
 #include <QHash>
 #include <QSet>
@@ -19,6 +20,15 @@ class Progress;
 // one a project uses, which of the rest are offered for deletion, and which
 // used files are missing.
 namespace Unused {
+
+using InventoryEntry = ModuleArchivos::Inventory::Entry;
+
+// A line of the unused list and the exact file it names.
+struct UnusedEntry
+{
+    QString line;
+    FileRecord record;
+};
 
 // The inventory patterns, in the order each folder is listed with them.
 const QStringList &patterns();
@@ -94,6 +104,9 @@ public:
     // WinFs::findNormalFile), by line: the missing-files list needs no
     // second look at them.
     QHash<QString, bool> normalFiles(Progress *progress = nullptr) const;
+    // The same by the index of the line in the lines given: 1 a normal
+    // file, 0 not, -1 not looked at.
+    std::vector<signed char> looks(Progress *progress = nullptr) const;
 
     // The files kept so far because they answer, with another one, to a used
     // path whose spelling is not on the disk (each file once).
@@ -130,6 +143,9 @@ private:
 
     Compare m_compare;
     QStringList m_used;
+    // The index of each used line that takes part in the lines given.
+    std::vector<int> m_givenIndex;
+    qsizetype m_givenCount = 0;
     bool m_indexed = false;
     QSet<QString> m_exact;
     QHash<quint64, int> m_nameHead;
@@ -192,6 +208,8 @@ bool lineMatches(const QString &inventoryLine, const QString &usedLine,
 // case-blind resolution included: the caller keeps other commands out.
 bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress,
                 const QSet<QString> *linkLines = nullptr);
+// The same over the entries of an inventory (each says whether it is a link).
+bool removeUsed(std::vector<InventoryEntry> &inventory, Matcher &matcher, Progress &progress);
 
 struct UnusedList
 {
@@ -205,6 +223,16 @@ struct UnusedList
 // The audio files left in the inventory after the match: "FreezeData" paths
 // and folders (`folderLines`) are never offered for deletion.
 UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress);
+// The same over inventory entries (each says whether it is a folder).
+struct UnusedEntries
+{
+    std::vector<InventoryEntry> lines;
+    int found = 0;
+    int duplicates = 0;
+    QString lastDuplicate;
+    bool cancelled = false;
+};
+UnusedEntries unusedAudio(const std::vector<InventoryEntry> &remaining, Progress &progress);
 
 // The exact file of each unused line, as it is now: its host path from the
 // folder the listing walked (`hostFolders`, see ModuleArchivos::Extras) and
@@ -218,6 +246,10 @@ struct Offered
     int leftOut = 0;
 };
 Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress);
+// The same over inventory entries, from the folder each was found in;
+// `leftOut`, when given, counts the entries left out.
+std::vector<UnusedEntry> recordFiles(const std::vector<InventoryEntry> &entries, Progress &progress,
+                                     int *leftOut = nullptr);
 
 // The files the listing passed over (see ModuleArchivos::Extras::passedOver)
 // that the unused list would have taken: each audio path once.
@@ -249,6 +281,9 @@ struct MissingList
     int missing = 0;
 };
 MissingList missingList(const QStringList &usedLines, const std::function<bool(const QString &)> &isMissing,
+                        const std::function<bool()> &cancelled);
+// The same, `isMissing` told the index of the used line too.
+MissingList missingList(const QStringList &usedLines, const std::function<bool(qsizetype, const QString &)> &isMissing,
                         const std::function<bool()> &cancelled);
 
 QString missingSummary(int missing);

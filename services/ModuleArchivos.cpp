@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace ModuleArchivos {
@@ -62,12 +63,18 @@ std::vector<Node> walk(const QString &folder, Progress *progress)
     return nodes;
 }
 
+QString withSlash(const QString &folder)
+{
+    return folder.endsWith(u'\\') ? folder : folder + u'\\';
+}
+
 // The listing of every pattern, from one pass over the walked tree: each
 // entry is matched against all the patterns at once and noted under each
 // pattern it matches, in walk order; then the patterns' lists follow one
 // another, as one walk per pattern would give them.
-void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QStringList &list,
-                 QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras, Progress *progress)
+// `Sink`: reserve(n) room for n more entries, add(node, entry) one entry, passedOver(text).
+template <typename Sink>
+void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, Sink &sink, Progress *progress)
 {
     if (nodes.empty() || patterns.isEmpty())
         return;
@@ -99,24 +106,17 @@ void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QS
     qsizetype total = 0;
     for (const std::vector<Hit> &hits : byPattern)
         total += qsizetype(hits.size());
-    // Grown by half again at least: a list filled folder by folder must not
-    // be copied once per folder.
-    if (list.capacity() < list.size() + total)
-        list.reserve(std::max(list.size() + total, list.capacity() + list.capacity() / 2));
+    sink.reserve(total);
     for (const std::vector<Hit> &hits : byPattern) {
         for (const Hit &h : hits) {
             const Node &node = nodes[size_t(h.node)];
             const WinFs::Entry &e = node.entries[size_t(h.entry)];
             if (!node.windowsNames || !e.windowsName) {
-                if (extras && !e.isDir)
-                    extras->passedOver << node.folder + e.name;
+                if (!e.isDir)
+                    sink.passedOver(node.folder + e.name);
                 continue;
             }
-            list << node.folder + e.name;
-            if (folderLines && e.isDir)
-                folderLines->insert(list.constLast());
-            if (linkLines && e.isLink)
-                linkLines->insert(list.constLast());
+            sink.add(node, e);
             if (progress && ++sincePump == 4096) {
                 sincePump = 0;
                 progress->pump();
@@ -125,12 +125,111 @@ void emitListing(const std::vector<Node> &nodes, const QStringList &patterns, QS
     }
     // More than 32 patterns: the rest one walk each.
     for (qsizetype p = 32; p < patterns.size(); ++p)
-        emitListing(nodes, QStringList{patterns[p]}, list, folderLines, linkLines, extras, progress);
+        emitListing(nodes, QStringList{patterns[p]}, sink, progress);
 }
 
-QString withSlash(const QString &folder)
+// Grown by half again at least: a list filled folder by folder must not be
+// copied once per folder.
+template <typename List>
+void makeRoom(List &list, qsizetype more)
 {
-    return folder.endsWith(u'\\') ? folder : folder + u'\\';
+    const qsizetype size = qsizetype(list.size());
+    const qsizetype capacity = qsizetype(list.capacity());
+    if (capacity < size + more)
+        list.reserve(std::max(size + more, capacity + capacity / 2));
+}
+
+// The lines and the sets of lines that are folders or links.
+struct LineSink
+{
+    QStringList &list;
+    QSet<QString> *folderLines;
+    QSet<QString> *linkLines;
+    Extras *extras;
+    void reserve(qsizetype n) { makeRoom(list, n); }
+    void add(const Node &node, const WinFs::Entry &e)
+    {
+        list << node.folder + e.name;
+        if (folderLines && e.isDir)
+            folderLines->insert(list.constLast());
+        if (linkLines && e.isLink)
+            linkLines->insert(list.constLast());
+    }
+    void passedOver(const QString &text)
+    {
+        if (extras)
+            extras->passedOver << text;
+    }
+};
+
+// Each line with what the walk knew of it.
+struct EntrySink
+{
+    Inventory &inventory;
+    void reserve(qsizetype n) { makeRoom(inventory.entries, n); }
+    void add(const Node &node, const WinFs::Entry &e)
+    {
+        inventory.entries.push_back(Inventory::Entry{node.folder + e.name, node.host, e.isDir, e.isLink});
+    }
+    void passedOver(const QString &text) { inventory.passedOver << text; }
+};
+
+// The tree under `folder` walked once: `projects` gets the projects met on
+// the walk, `hostFolder` each folder's host path.
+std::vector<Node> walkFolder(const QString &folder, QStringList *projects,
+                             const std::function<void(const Node &)> &hostFolder, Progress *progress)
+{
+    QString f = folder;
+    QuitarNulos(f);
+    std::vector<Node> nodes = walk(withSlash(f), progress);
+    if (projects) {
+        const WinPattern::Mask vip(QStringLiteral("*.vip"));
+        int seen = 0;
+        for (const Node &node : nodes) {
+            if (progress && ++seen >= 1024) {
+                seen = 0;
+                progress->pump();
+            }
+            if (!node.windowsNames)
+                continue;
+            if (hostFolder)
+                hostFolder(node);
+            for (const WinFs::Entry &e : node.entries) {
+                if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
+                    *projects << node.folder + e.name;
+                if (progress && ++seen >= 1024) {
+                    seen = 0;
+                    progress->pump();
+                }
+            }
+        }
+    }
+    return nodes;
+}
+
+// Letting go of a large tree's entries takes a while too, and one folder may
+// hold tens of thousands of them: with `progress`, they go in pieces.
+void release(std::vector<Node> &nodes, Progress *progress)
+{
+    if (!progress)
+        return;
+    size_t freed = 0;
+    const auto pumpEvery = [&](size_t n) {
+        freed += n;
+        if (freed >= 4096) {
+            freed = 0;
+            progress->pump();
+        }
+    };
+    for (Node &node : nodes) {
+        while (!node.entries.empty()) {
+            const size_t n = std::min<size_t>(node.entries.size(), 4096);
+            node.entries.resize(node.entries.size() - n);
+            pumpEvery(n);
+        }
+        std::vector<WinFs::Entry>().swap(node.entries);
+        pumpEvery(1);
+    }
 }
 
 } // namespace
@@ -151,52 +250,20 @@ void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
                     QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras, Progress *progress)
 {
-    QString f = folder;
-    QuitarNulos(f);
-    std::vector<Node> nodes = walk(withSlash(f), progress);
-    if (extras) {
-        const WinPattern::Mask vip(QStringLiteral("*.vip"));
-        int seen = 0;
-        for (const Node &node : nodes) {
-            if (progress && ++seen >= 1024) {
-                seen = 0;
-                progress->pump();
-            }
-            if (!node.windowsNames)
-                continue;
-            extras->hostFolders.insert(node.folder, node.host);
-            for (const WinFs::Entry &e : node.entries) {
-                if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
-                    extras->projects << node.folder + e.name;
-                if (progress && ++seen >= 1024) {
-                    seen = 0;
-                    progress->pump();
-                }
-            }
-        }
-    }
-    emitListing(nodes, patterns, list, folderLines, linkLines, extras, progress);
-    if (progress) {
-        // Letting go of a large tree's entries takes a while too, and one
-        // folder may hold tens of thousands of them: they go in pieces.
-        size_t freed = 0;
-        const auto pumpEvery = [&](size_t n) {
-            freed += n;
-            if (freed >= 4096) {
-                freed = 0;
-                progress->pump();
-            }
-        };
-        for (Node &node : nodes) {
-            while (!node.entries.empty()) {
-                const size_t n = std::min<size_t>(node.entries.size(), 4096);
-                node.entries.resize(node.entries.size() - n);
-                pumpEvery(n);
-            }
-            std::vector<WinFs::Entry>().swap(node.entries);
-            pumpEvery(1);
-        }
-    }
+    std::vector<Node> nodes = walkFolder(
+        folder, extras ? &extras->projects : nullptr,
+        [extras](const Node &node) { extras->hostFolders.insert(node.folder, node.host); }, progress);
+    LineSink sink{list, folderLines, linkLines, extras};
+    emitListing(nodes, patterns, sink, progress);
+    release(nodes, progress);
+}
+
+void BuscarArchivos(const QString &folder, const QStringList &patterns, Inventory &into, Progress *progress)
+{
+    std::vector<Node> nodes = walkFolder(folder, &into.projects, {}, progress);
+    EntrySink sink{into};
+    emitListing(nodes, patterns, sink, progress);
+    release(nodes, progress);
 }
 
 } // namespace ModuleArchivos

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class Progress;
 
 // The recursive listing of the files under a folder that match a search
@@ -55,5 +57,24 @@ struct Extras
 void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
                     QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr,
                     Extras *extras = nullptr, Progress *progress = nullptr);
+
+// What one walk (or several, appended) found, each line with what the walk
+// knew of it.
+struct Inventory
+{
+    struct Entry
+    {
+        QString line;       // the Windows path
+        QByteArray hostFolder; // its folder exactly as the file system gave it (see Extras::hostFolders)
+        bool isFolder = false; // a folder or a link to one
+        bool isLink = false;   // a symbolic link
+    };
+    std::vector<Entry> entries;
+    QStringList passedOver; // see Extras
+    QStringList projects;   // see Extras
+};
+
+// The same walk appending to `into`.
+void BuscarArchivos(const QString &folder, const QStringList &patterns, Inventory &into, Progress *progress);
 
 } // namespace ModuleArchivos

@@ -196,7 +196,7 @@ TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
 {
     ParaBorrar &w = window({win("old1.wav"), win("old2.wav")});
     w.hide();
-    Form1::setLines(form1().ListBorrar, {win("new1.wav"), win("new2.wav")});
+    offer({win("new1.wav"), win("new2.wav")});
     w.show();
     EXPECT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("new1.wav"), win("new2.wav")}));
 
@@ -204,10 +204,10 @@ TEST_F(DeletionWindow, ShownAgainAfterANewAnalysisItOffersTheNewList)
     w.hide();
     put("new2.wav", "the file listed now");
     const FileRecord now = Fixtures::recordOfWindows(win("new2.wav"));
-    ASSERT_NE(now, w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>());
-    form1().ListBorrar->item(1)->setData(Form1::kRecordRole, QVariant::fromValue(now));
+    ASSERT_NE(now, w.recordAt(1));
+    offer({win("new1.wav"), win("new2.wav")});
     w.show();
-    EXPECT_EQ(w.ListBorrar->item(1)->data(Form1::kRecordRole).value<FileRecord>(), now);
+    EXPECT_EQ(w.recordAt(1), now);
 }
 
 TEST_F(DeletionWindow, NoRunStartsWhileTheMainWindowAnalyses)
@@ -719,10 +719,10 @@ TEST_F(DeletionWindow, ANewAnalysisEmptiesAnOpenWindowAndOffersOnlyItsOwnList)
     {
         explicit Told(ParaBorrar &window) : w(window) {}
         void toggleVisible() override { paraBorrarPeer().toggleVisible(); }
-        void CopiarListBorrados() override { paraBorrarPeer().CopiarListBorrados(); }
-        void unusedListChanged() override
+        void unusedListChanged(const std::shared_ptr<const Analysis> &analysis, const std::vector<bool> &gone,
+                               Progress *progress) override
         {
-            paraBorrarPeer().unusedListChanged();
+            paraBorrarPeer().unusedListChanged(analysis, gone, progress);
             if (seenDuring < 0) {
                 seenDuring = w.ListBorrar->count();
                 offeredDuring = w.cmdHecho->isVisible();
@@ -1015,7 +1015,7 @@ TEST_F(DeletionWindow, TheHintWarnsOfProjectsTheAnalysisLeftOut)
     put("P/B.vip", Fixtures::vipBytes({win("P/Audio/b.wav")}));
     Form1 &f = form1();
     f.AbrirRuta(win("P/A.vip"));
-    ASSERT_EQ(f.otherProjects, 1);
+    ASSERT_EQ(f.analysis()->otherProjects, 1);
     f.CommandBorrado_Click();
     ParaBorrar &w = paraBorrar();
     ASSERT_EQ(Form1::lines(w.ListBorrar), (QStringList{win("P/Audio/b.wav"), win("P/Audio/c.wav")}));

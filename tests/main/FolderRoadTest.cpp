@@ -382,7 +382,7 @@ TEST_F(FolderRoadWindow, NamesNoWindowsPathCanHoldAreNeverOffered)
     // "fin.wav " does not end in an audio ending: it is not counted.
     EXPECT_TRUE(f.TextDecode->toPlainText().contains(Unused::passedOverNotice(int(odd.size()) - 1)))
         << f.TextDecode->toPlainText().toStdString();
-    EXPECT_EQ(f.unusedRecords().at(0), Fixtures::recordOf(dir.path() + "/P/Audio/normal.wav"));
+    EXPECT_EQ(f.analysis()->unused.at(0).record, Fixtures::recordOf(dir.path() + "/P/Audio/normal.wav"));
 }
 
 TEST_F(FolderRoadWindow, AProjectWhoseNameIsNotUtf8IsTreatedAsUnreadable)

@@ -276,8 +276,11 @@ TEST_F(ResultLists, DeletedFilesLeaveTheUnusedListAndTheOthersStayInOrder)
     const QList<QStringList> gone = {{}, {"D:\\a.wav"}, {"D:\\f.wav"}, {"D:\\a.wav", "D:\\c.wav", "D:\\d.wav"},
                                      {"D:\\b.wav", "D:\\f.wav", "D:\\e.wav"}, lines};
     for (const QStringList &g : gone) {
-        fill(f.ListBorrar, lines);
-        f.quitarBorrados(g);
+        f.setUnusedList(lines, std::vector<FileRecord>(size_t(lines.size())));
+        std::vector<qsizetype> entries;
+        for (const QString &l : g)
+            entries.push_back(lines.indexOf(l));
+        f.quitarBorrados(f.analysis()->number, entries);
         QStringList expected;
         for (const QString &l : lines)
             if (!g.contains(l))

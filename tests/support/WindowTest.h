@@ -55,11 +55,13 @@ struct FakePlayer : Peers::PlayerWindow
 struct FakeDeletion : Peers::DeletionWindow
 {
     void toggleVisible() override { ++toggles; }
-    void CopiarListBorrados() override { ++copies; }
-    void unusedListChanged() override { ++listChanges; }
+    void unusedListChanged(const std::shared_ptr<const Analysis> &, const std::vector<bool> &, Progress *) override
+    {
+        ++listChanges;
+    }
 
     Activity::Switch running{Activity::Kind::Deletion};
-    int toggles = 0, copies = 0, listChanges = 0;
+    int toggles = 0, listChanges = 0;
 };
 
 struct FakeRestore : Peers::RestoreWindow
