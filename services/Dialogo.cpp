@@ -2,6 +2,7 @@
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
+#include "platform/SpanishDate.h"
 #include "platform/WinFs.h"
 #include "services/NameIcons.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <QTreeView>
 #include <QUrl>
 
 #include <dirent.h>
@@ -83,6 +85,34 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         option->text = caption(index);
     }
+};
+
+// The detail view's date column as the program writes dates, whatever the
+// system's locale (Qt's own model writes it in the system's).
+class SpanishDates final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static QString text(const QModelIndex &index)
+    {
+        const auto *model = qobject_cast<const QFileSystemModel *>(index.model());
+        if (model && index.column() == kDateColumn)
+            return SpanishDate::dateTime(model->lastModified(index));
+        return index.data(Qt::DisplayRole).toString();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == kDateColumn)
+            option->text = text(index);
+    }
+
+private:
+    // The file model's columns: name, size, type, date modified.
+    static constexpr int kDateColumn = 3;
 };
 
 // A dialog that understands a typed Windows path, by the Enter key or its
@@ -172,6 +202,8 @@ void prepare(DriveDialog &dlg, QWidget *owner, const QString &carpetaInicial)
     dlg.setSidebarUrls(driveUrls());
     if (auto *sidebar = dlg.findChild<QListView *>(QStringLiteral("sidebar")))
         sidebar->setItemDelegate(new DriveLetters(sidebar));
+    if (auto *details = dlg.findChild<QTreeView *>(QStringLiteral("treeView")))
+        details->setItemDelegate(new SpanishDates(details));
     const QString initial = hostFolder(carpetaInicial);
     dlg.setDirectory(listable(initial) ? initial : startFolder(owner));
 }
@@ -216,6 +248,12 @@ QString sidebarText(const QAbstractItemView *sidebar, int row)
     const QModelIndex place = sidebar->model()->index(row, 0);
     return dynamic_cast<const DriveLetters *>(sidebar->itemDelegate()) ? DriveLetters::caption(place)
                                                                         : place.data(Qt::DisplayRole).toString();
+}
+
+QString detailText(const QAbstractItemView *details, const QModelIndex &index)
+{
+    return dynamic_cast<const SpanishDates *>(details->itemDelegate()) ? SpanishDates::text(index)
+                                                                       : index.data(Qt::DisplayRole).toString();
 }
 
 QStringList nameFilters(const QString &filtro)

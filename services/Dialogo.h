@@ -6,6 +6,7 @@
 #include <functional>
 
 class QAbstractItemView;
+class QModelIndex;
 class QWidget;
 
 namespace Dialogo {
@@ -50,6 +51,10 @@ QString startFolder(const QWidget *owner);
 // What a dialog's sidebar shows on a row: the drive letter and ":" for a
 // mapped drive's root, else the place's own name (exposed for tests).
 QString sidebarText(const QAbstractItemView *sidebar, int row);
+
+// What a dialog's detail view shows at `index`: its date column as the
+// program writes dates (exposed for tests).
+QString detailText(const QAbstractItemView *details, const QModelIndex &index);
 
 // The Qt name filters for a "Description|pattern" text, each shown as the
 // description is written (exposed for tests).

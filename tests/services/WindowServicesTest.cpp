@@ -5,6 +5,8 @@
 #include "services/ModuleVersion.h"
 #include "services/WindowPlace.h"
 #include "tests/support/OrdinaryUser.h"
+#include "tests/support/CLocale.h"
+#include "platform/SpanishDate.h"
 
 #include "platform/DriveMap.h"
 #include "platform/Settings.h"
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFileIconProvider>
 #include <QLineEdit>
 #include <QScreen>
@@ -468,6 +471,35 @@ TEST(Dialogo, ATypedWindowsPathOfAMappedDriveOpensThereInBothDialogs)
         EXPECT_EQ(ModuleOpen::SeleccionarCarpeta(nullptr), "Q:\\Audio\\Tema");
         EXPECT_EQ(seen, (QStringList{tema, tema})) << "the file dialog, then the folder dialog";
     }
+}
+
+TEST(Dialogo, TheDetailViewWritesDatesAsThePrograms)
+{
+    RUN_UNDER_C_LOCALE();
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Tema.vip");
+    ASSERT_TRUE(Fixtures::writeFile(file, "x"));
+    const QDateTime when(QDate(2026, 12, 10), QTime(9, 5));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    QString shown;
+    whenModal([&](QDialog *d) {
+        auto *details = d->findChild<QAbstractItemView *>(QStringLiteral("treeView"));
+        auto *model = d->findChild<QFileSystemModel *>();
+        if (details && model) {
+            QModelIndex at;
+            // The model lists the folder in the background.
+            QTRY_VERIFY_WITH_TIMEOUT((at = model->index(file)).isValid() && model->lastModified(at).isValid(), 5000);
+            shown = Dialogo::detailText(details, at.siblingAtColumn(3));
+        }
+        d->reject();
+    });
+    Dialogo::AbrirArchivo(nullptr, "Proyectos (*.vip)|*.vip", "t", dir.path());
+    EXPECT_EQ(shown, SpanishDate::dateTime(when));
+    EXPECT_EQ(shown, "10/12/26 9:05");
 }
 
 TEST(Dialogo, EachDialogStartsWhereItWasLastAnsweredElseAtTheProjectElseOnTheFirstDrive)
