@@ -6,7 +6,6 @@
 #include "cleanup/DeletionRun.h"
 #include "cleanup/Form2.h"
 #include "cleanup/Recuperar.h"
-#include "main/Form1.h"
 #include "main/FolderListWindows.h"
 #include "main/FolderLists.h"
 #include "main/Peers.h"
@@ -344,7 +343,7 @@ void ParaBorrar::tomarLista(const Offered &now, Progress *progress)
 
 QStringList ParaBorrar::unmarkedLines() const
 {
-    QStringList out = Form1::lines(ListBorrar);
+    QStringList out = ListPieces::read(ListBorrar, nullptr);
     for (QString &l : out) {
         if (l.endsWith(mark()))
             l.chop(mark().size());
@@ -424,9 +423,10 @@ void ParaBorrar::CheckAudio_Click()
         Peers::player().stopAndClear();
         return;
     }
-    if (!form1().Decoding) {
+    Peers::MainWindow *main = Peers::mainWindow();
+    if (main && !main->decoding()) {
         QListWidgetItem *item = ListBorrar->currentItem();
-        form1().PlayAudio(item ? item->text() : QString());
+        main->PlayAudio(item ? item->text() : QString());
     }
 }
 
@@ -479,7 +479,8 @@ bool ParaBorrar::eventFilter(QObject *watched, QEvent *event)
 void ParaBorrar::ListBorrar_MouseMove(const QPoint &at)
 {
     // The main window shows the number of the line under the mouse.
-    form1().ViewItem(ListBorrar, at, QStringLiteral("ListBorrar"));
+    if (Peers::MainWindow *main = Peers::mainWindow())
+        main->ViewItem(ListBorrar, at, QStringLiteral("ListBorrar"));
 }
 
 void ParaBorrar::deleteSelectedLines()
@@ -521,15 +522,14 @@ void ParaBorrar::ListBorrar_MouseDown(Qt::MouseButton button, QPoint at)
         if (!playable.contains(ext)) {
             TextSound->setPlainText(QStringLiteral("Este archivo no se puede reproducir"));
             TextSound->show();
-        } else {
-            Form1 &f = form1();
-            f.PlayAudio(path);
+        } else if (Peers::MainWindow *main = Peers::mainWindow()) {
+            main->PlayAudio(path);
             TextSound->hide();
             Buscar::ICO(path, ImageICO);
             ImageICO->show();
-            f.Buscado = path;
-            f.InfoAudio(ext);
-            f.ShowToolTip(ListBorrar, path, f.Buscado);
+            main->setBuscado(path);
+            main->InfoAudio(ext);
+            main->ShowToolTip(ListBorrar, path, path);
         }
     }
     raise();
@@ -680,8 +680,8 @@ void ParaBorrar::BorrarSeleccionados()
     // Protected folders that could not be read are no empty list: no run.
     const FolderLists::ProtectedFolders protegidas = FolderLists::readProtectedFolders();
     if (!protegidas.error.isEmpty()) {
-        if (form1Loaded())
-            form1().Alerta(3, protegidas.error, true);
+        if (Peers::MainWindow *main = Peers::mainWindow())
+            main->Alerta(3, protegidas.error, true);
         QMessageBox::warning(this, QStringLiteral("Archivos que se borraran"), protegidas.error);
         return;
     }

@@ -5,7 +5,6 @@
 #include "cleanup/DeletionLog.h"
 #include "cleanup/Restore.h"
 #include "main/Activity.h"
-#include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
@@ -159,8 +158,8 @@ void Recuperar::cmdOpen_Click()
         return;
     }
     Peers::player().unloadFormMedia();
-    if (form1Loaded())
-        form1().ListPath->hide();
+    if (Peers::MainWindow *main = Peers::mainWindow())
+        main->hideListPath();
     const QString file = Dialogo::AbrirArchivo(this, QStringLiteral("Archivos_Borrados (*.log)|*.log"),
                                                QStringLiteral("Salva un archivo"), QString());
     if (file.isEmpty())
@@ -263,12 +262,9 @@ void Recuperar::leerLog(const QString &file)
         return;
     }
     closeLogFolder();
-    if (form1Loaded()) {
-        Form1 &f1 = form1();
-        Form1::setLines(f1.ListPath, {QStringLiteral(" >>> AVISO <<< "),
-                                      QStringLiteral("   Este archivo no tiene archivos para recuperar")});
-        f1.ListPath->show();
-    }
+    if (Peers::MainWindow *main = Peers::mainWindow())
+        main->showInListPath({QStringLiteral(" >>> AVISO <<< "),
+                              QStringLiteral("   Este archivo no tiene archivos para recuperar")});
     hide();
     close();
 }

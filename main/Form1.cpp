@@ -209,6 +209,27 @@ void Form1::setLines(QListWidget *list, const QStringList &l)
     list->setUpdatesEnabled(true);
 }
 
+int Form1::projectCount() const
+{
+    return ListProyectos->count();
+}
+
+QString Form1::projectLine(int row) const
+{
+    return ListProyectos->item(row)->text();
+}
+
+void Form1::hideListPath()
+{
+    ListPath->hide();
+}
+
+void Form1::showInListPath(const QStringList &l)
+{
+    setLines(ListPath, l);
+    ListPath->show();
+}
+
 void Form1::fillList(QListWidget *list, const QStringList &l, bool fit)
 {
     ListPieces::fill(list, l, m_progress.get());

@@ -62,10 +62,10 @@ public:
     // The file being auditioned: the clicked path or the copy found for it.
     QString Buscado;
     // Starts the information text of Buscado for a lower-case extension.
-    void InfoAudio(const QString &t);
+    void InfoAudio(const QString &t) override;
     // Loads a file into the player window and plays it (nothing for "" or a
     // missing file).
-    void PlayAudio(const QString &audio);
+    void PlayAudio(const QString &audio) override;
     // Places the player window where it was stored and shows or hides it (a
     // shown player is not moved).
     void SituarPlayer(bool visible);
@@ -73,7 +73,7 @@ public:
     void ToolTipShow(const QString &cual, QListWidget *v_List, const QString &archivo);
     // The general balloon on `List` for `cline` (a found copy), with the
     // misplaced-file note.
-    void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo);
+    void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo) override;
     // A click on an audio line auditions it.
     void ListVip_Click();
     void ListUtilizados_Click();
@@ -84,7 +84,7 @@ public:
     // LabelIndice, or for the list "Player" " Item: <n> " in the player's
     // own label. Nothing over an empty list, below the last line or while an
     // analysis runs. The list takes the keyboard focus.
-    void ViewItem(QListWidget *List, const QPoint &pos, const QString &lista);
+    void ViewItem(QListWidget *List, const QPoint &pos, const QString &lista) override;
     // True when two or more lines are selected.
     static bool HaySeleccion(const QListWidget *List);
     // Deselects the separator lines " " of `L` and counts the other selected
@@ -215,21 +215,21 @@ public:
 
     // The status box: colour code 1 to 4 (any other keeps the colour), text,
     // visible flag. The box grows to 250 twips per wrapped line.
-    void Alerta(int color, const QString &texto, bool visible);
+    void Alerta(int color, const QString &texto, bool visible) override;
     void MostrarRuta(const QString &texto);
 
     // The elapsed-time clock of a long operation and the message routines.
-    void Iniciar_Clock();
+    void Iniciar_Clock() override;
     void Timer1_Timer();
     // The clock box's background; an invalid colour gives the default.
     void colorLapso(const QColor &colour);
-    void Lapso();
+    void Lapso() override;
     QString Tiempo;
     double cl = 0; // seconds taken by the last Lapso
     // "mm:ss:00" for a time in seconds (whole seconds above 59 round halves
     // to even).
     static QString formatLapso(double seconds);
-    void AvisoMsg(const QString &texto, const QString &mensaje);
+    void AvisoMsg(const QString &texto, const QString &mensaje) override;
     // The look of every message of this window.
     CuadroMensaje::Look mainLook() const;
 
@@ -297,6 +297,19 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // The rest of what the windows above reach through Peers::MainWindow.
+    bool decoding() const override { return bool(Decoding); }
+    void hideClock() override;
+    QString tiempo() const override { return Tiempo; }
+    void setBuscado(const QString &file) override { Buscado = file; }
+    int projectCount() const override;
+    QString projectLine(int row) const override;
+    void hideListPath() override;
+    void showInListPath(const QStringList &lines) override;
+    bool windowShown() const override { return isVisible(); }
+    void minimize() override { showMinimized(); }
+    void showNormally() override { showNormal(); }
+
     class BarProgress;
     friend class BarProgress;
     class Steps;

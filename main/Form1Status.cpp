@@ -35,6 +35,12 @@ void Form1::Iniciar_Clock()
     Peers::player().stopAndClear();
 }
 
+void Form1::hideClock()
+{
+    TextLapsoTotal->hide();
+    LabelTime->hide();
+}
+
 void Form1::colorLapso(const QColor &colour)
 {
     if (colour.isValid()) {

@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 
 #include <QString>
+#include <QStringList>
 
 class Progress;
 
@@ -13,6 +14,7 @@ class Progress;
 
 struct Analysis;
 class QListWidget;
+class QPoint;
 
 // The windows above the main window in the build (the player, the deletion
 // and restore windows, the associated-files window) build on it, so the main
@@ -102,7 +104,9 @@ public:
                                    Progress *progress) = 0;
 };
 
-// The main window as the windows above it reach it.
+// The main window as the windows above it reach it: they are built on top of
+// it, so they know it by this alone. Whoever calls it asks mainWindow()
+// first: there is none before the main window is made or after it is gone.
 class MainWindow
 {
 public:
@@ -115,6 +119,48 @@ public:
     // What the window offers now (as last handed to the deletion window).
     virtual std::shared_ptr<const Analysis> analysisShown() const = 0;
     virtual std::vector<bool> unusedGone() const = 0;
+
+    // True while an analysis of the main window runs (it shows no line
+    // numbers and starts no audition meanwhile).
+    virtual bool decoding() const = 0;
+
+    // The elapsed-time clock: started (shown, with the player stopped and
+    // emptied), its box and caption hidden again, stopped (its time kept),
+    // and the time it took as "mm:ss:00".
+    virtual void Iniciar_Clock() = 0;
+    virtual void hideClock() = 0;
+    virtual void Lapso() = 0;
+    virtual QString tiempo() const = 0;
+
+    // The status box: colour code 1 to 4 (any other keeps the colour), text,
+    // visible flag.
+    virtual void Alerta(int color, const QString &texto, bool visible) = 0;
+    // A message in the main window's look, with the button "Salir".
+    virtual void AvisoMsg(const QString &texto, const QString &mensaje) = 0;
+
+    // The audition: loads a file into the player window and plays it
+    // (nothing for "" or a missing file); the file being auditioned; its
+    // information text started for an extension; the general balloon on
+    // `List` for `cline` (`archivo` being the file found for it).
+    virtual void PlayAudio(const QString &audio) = 0;
+    virtual void setBuscado(const QString &file) = 0;
+    virtual void InfoAudio(const QString &t) = 0;
+    virtual void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo) = 0;
+    // The number of the line of `List` under `pos` shown as the main window
+    // shows it for its own lists (`lista` "Player": in the player's label).
+    virtual void ViewItem(QListWidget *List, const QPoint &pos, const QString &lista) = 0;
+
+    // The project list: how many lines it has, and line `row`'s text.
+    virtual int projectCount() const = 0;
+    virtual QString projectLine(int row) const = 0;
+    // The path list below the status box: hidden, or shown with `lines`.
+    virtual void hideListPath() = 0;
+    virtual void showInListPath(const QStringList &lines) = 0;
+
+    // The window itself: whether it is shown, minimised, shown normally.
+    virtual bool windowShown() const = 0;
+    virtual void minimize() = 0;
+    virtual void showNormally() = 0;
 };
 
 // The restore window `Recuperar`.

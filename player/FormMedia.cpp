@@ -1,7 +1,6 @@
 #include "player/FormMedia.h"
 #include "services/WindowPlace.h"
 
-#include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/Ask.h"
 #include "platform/DriveMap.h"
@@ -72,7 +71,8 @@ void setLook(QListWidget *list, quint32 fore, quint32 back, int size, bool bold)
 // An analysis of the main window is running.
 bool decoding()
 {
-    return form1Loaded() && form1().Decoding;
+    const Peers::MainWindow *main = Peers::mainWindow();
+    return main && main->decoding();
 }
 
 } // namespace
@@ -371,7 +371,8 @@ void FormMedia::ListPlay_MouseMove(const QPoint &pos)
         ListPlay->setFocus();
         Module3::AjustarScrollHorizontal(ListPlay);
     }
-    form1().ViewItem(ListPlay, pos, QStringLiteral("Player"));
+    if (Peers::MainWindow *main = Peers::mainWindow())
+        main->ViewItem(ListPlay, pos, QStringLiteral("Player"));
 }
 
 void FormMedia::ListPlay_MouseDown(Qt::MouseButton button)
@@ -424,13 +425,14 @@ void FormMedia::ListPlay_Click()
     }
 
     WM->stop();
-    Form1 &f = form1();
-    f.Buscado = line;
-    f.InfoAudio(line.right(3));
-    QPointer<FormMedia> self(this);
-    f.PlayAudio(line);
-    if (!self)
-        return;
+    if (Peers::MainWindow *main = Peers::mainWindow()) {
+        main->setBuscado(line);
+        main->InfoAudio(line.right(3));
+        QPointer<FormMedia> self(this);
+        main->PlayAudio(line);
+        if (!self)
+            return;
+    }
     Buscar::ICO(line, ImageICO);
     ImageICO->show();
     TipPlay->Create(ListPlay);

@@ -447,6 +447,8 @@ TEST_F(PlayerWindow, ClickOnTheHelpTextPlaysNothingAndSelectsNothing)
 
 TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
 {
+    // The main window plays the clicked file: it is there, as in the program.
+    form1();
     const QString take = put("Tomas/Voz 1.wav", wave(8000));
     put("Tomas/vacío.wav", QByteArray());
     FormMedia &w = shown();
@@ -507,6 +509,7 @@ TEST_F(PlayerWindow, ClickOnAFilePlaysItAndASeparatorStopsIt)
 
 TEST_F(PlayerWindow, AFileClickIsAuditionedByTheMainWindow)
 {
+    form1();
     put("A/TOMA.WAV", wave(500));
     FormMedia &w = shown();
     auto src = source({"D:\\A\\TOMA.WAV"}, {0});
@@ -568,6 +571,8 @@ TEST_F(PlayerWindow, ADoubleClickOnAProjectHidesThePlayerAndKeepsItsPlaylist)
 
 TEST_F(PlayerWindow, MouseOverALineShowsItsNumber)
 {
+    // The main window numbers the line, as it does for its own lists.
+    form1();
     FormMedia &w = shown();
     const QRect r = w.ListPlay->visualItemRect(w.ListPlay->item(3));
     QTest::mouseMove(w.ListPlay->viewport(), r.center());
