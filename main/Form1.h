@@ -47,18 +47,16 @@ public:
     Form1();
     ~Form1() override;
 
+    // What the tests, the headless tools and the main window's own small
+    // windows read and drive; the rest stays inside the window.
+
     // Analysis state. `Decoding` is set and cleared by hand as an analysis
     // goes (a cancel clears it while the routine is still on the stack);
     // the arbiter knows it.
     Activity::Switch Decoding{Activity::Kind::Decoding};
     bool cancelar = false;
-    bool Actualizar = false;
-    QString Path;
     QString DirVip;
-    QString PathVip;
     QString B_listProyectos;
-    QString DragVip;
-    QString ZoomPath;
     // The file being auditioned: the clicked path or the copy found for it.
     QString Buscado;
     // Starts the information text of Buscado for a lower-case extension.
@@ -66,14 +64,6 @@ public:
     // Loads a file into the player window and plays it (nothing for "" or a
     // missing file).
     void PlayAudio(const QString &audio) override;
-    // Places the player window where it was stored and shows or hides it (a
-    // shown player is not moved).
-    void SituarPlayer(bool visible);
-    // The information text of a list's current line into its balloon.
-    void ToolTipShow(const QString &cual, QListWidget *v_List, const QString &archivo);
-    // The general balloon on `List` for `cline` (a found copy), with the
-    // misplaced-file note.
-    void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo) override;
     // A click on an audio line auditions it.
     void ListVip_Click();
     void ListUtilizados_Click();
@@ -85,32 +75,15 @@ public:
     // own label. Nothing over an empty list, below the last line or while an
     // analysis runs. The list takes the keyboard focus.
     void ViewItem(QListWidget *List, const QPoint &pos, const QString &lista) override;
-    // True when two or more lines are selected.
-    static bool HaySeleccion(const QListWidget *List);
     // Deselects the separator lines " " of `L` and counts the other selected
     // lines that are not project headers; two or more stop the player and
     // show "<n> seleccionados" in LabelSelec.
     void ContarSeleccionados(QListWidget *L);
-    static void QuitarSeleccion(QListWidget *L);
     // Selects the file lines below the double-clicked line of the used-files
     // list up to the next project header.
     void ListUtilizados_DblClick();
-    // The mouse over a result list or the project list: the line under it,
-    // the window to the front, the list framed by Shape1.
-    void resultListMouseMove(QListWidget *list, const QPoint &pos);
-    void ListProyectos_MouseMove(const QPoint &pos);
 
-    // The listings: one file per listed project, "Archivos Totales.log" and
-    // "Archivos a Borrar.log" in "Listados" under the project folder.
-    // Nothing while an analysis or a deletion runs; it holds `Decoding` for
-    // its length and stops at a cancel.
-    void SalvaListados_Click();
-    // Writes `List` as a listing to `file` (a Windows path); "" writes
-    // nothing. False with the reason in *error when the file could not be
-    // written whole.
-    bool SalvarListados(const QString &file, QListWidget *List, const QString &tituloA = QString(),
-                        const QString &tituloB = QString(), QString *error = nullptr);
-    // What the last SalvaListados_Click did.
+    // What the last SalvaListados_Click (the listings) did.
     struct ListadosOutcome
     {
         bool ran = false;
@@ -120,19 +93,12 @@ public:
     };
     const ListadosOutcome &lastListados() const { return m_listados; }
 
-    // Shows the About window when hidden, hides it when shown.
-    void About_Click();
-
     // The list balloons.
     Class1 *TipGeneral = nullptr;
     Class1 *TipVip = nullptr;
     Class1 *TipUtilizados = nullptr;
     Class1 *TipBorrar = nullptr;
     Class1 *TipProyectos = nullptr;
-
-    // The decoder's shared state (start and end of the last path area, the
-    // paths counted in list mode).
-    Decoder::State dec;
 
     // Start-up: options, opacity, first-run notice, the command-line path
     // (the program's arguments) and the caption.
@@ -141,17 +107,7 @@ public:
     void GuardarYSalir();
     // How the process ends (tests replace it to stay alive).
     static void setEndProcess(std::function<void()> end);
-    int m_Item = -1;
-    void SalvarToolTips();
-    void CheckToolTips_Click();
-    void CheckDragDrop_Click();
-    void CheckLogo_Click();
-    void CheckPlayer_Click();
-    void HScroll1_Scroll();
     void cmdPlayer_Click();
-    // The command-line text as one path: quotes removed, a host path turned
-    // into a Windows path.
-    static QString commandLinePath(const QStringList &arguments);
 
     // Commands.
     void AbrirFichero_Click();
@@ -161,18 +117,9 @@ public:
 
     static QString getPath(const QString &sPath, const QString &Caracter);
 
-    // The decoder, over this window's progress bar and cancel flag.
-    bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test);
-    QString LeerCabecera(const QString &f);
-
     // The dropped-path road: a project file or a folder given by a drop or on
     // the command line (a Windows path).
     void AbrirRuta(const QString &ruta);
-    // Several such paths analysed together: every project they hold is
-    // listed and counts as a user of its takes; the folder shown is that of
-    // the last path holding a project. A path containing "_BAK" (with the
-    // box unticked) is left out after one notice.
-    void AbrirRutas(const QStringList &rutas);
     // A drop on the project list: its local files and folders together; a
     // drop without files resets the window.
     void ListProyectos_OLEDragDrop(const QMimeData *data);
@@ -180,11 +127,8 @@ public:
     // of nothing). Shared read-only: whoever holds it keeps it alive.
     const std::shared_ptr<const Analysis> &analysis() const { return m_analysis; }
 
-    // The project list: a click shows the project, a double click decodes it
-    // into ListVip.
-    void ListProyectos_Click();
+    // The project list: a double click decodes a project into ListVip.
     void ListProyectos_DblClick();
-    void ListProyectos_Decode(int Index);
     void ListProyectosInfo_Click();
     static QString infoPanelText();
 
@@ -196,22 +140,9 @@ public:
     void setUnusedList(const QStringList &lines, const std::vector<FileRecord> &records);
     // Files a deletion removed leave the unused list.
     void quitarBorrados(quint64 number, const std::vector<qsizetype> &gone) override;
-    std::shared_ptr<const Analysis> analysisShown() const override { return m_analysis; }
-    std::vector<bool> unusedGone() const override { return m_unusedGone; }
-
-    void cmdPerdidos_Click();
 
     // The deletion window and the folder lists.
     void CommandBorrado_Click();
-    // Shows the associated-files window, not modal, at any time.
-    void cmdAsociados_Click();
-    // Whether `what` may start now (see Activity::Arbiter); a refusal with
-    // a text says it in the status box (the associated-files window scans
-    // or deletes: a reset or a new analysis would unload it under its own
-    // running loop).
-    bool mayStart(Activity::Request what);
-    void CarpetasBuscar_Click();
-    void CarpetasNoBorrar_Click();
 
     // The status box: colour code 1 to 4 (any other keeps the colour), text,
     // visible flag. The box grows to 250 twips per wrapped line.
@@ -220,18 +151,14 @@ public:
 
     // The elapsed-time clock of a long operation and the message routines.
     void Iniciar_Clock() override;
-    void Timer1_Timer();
     // The clock box's background; an invalid colour gives the default.
     void colorLapso(const QColor &colour);
     void Lapso() override;
     QString Tiempo;
-    double cl = 0; // seconds taken by the last Lapso
     // "mm:ss:00" for a time in seconds (whole seconds above 59 round halves
     // to even).
     static QString formatLapso(double seconds);
     void AvisoMsg(const QString &texto, const QString &mensaje) override;
-    // The look of every message of this window.
-    CuadroMensaje::Look mainLook() const;
 
     // True while an analysis routine of this window (its listings and its
     // search included) is on the stack, even after a cancel has cleared
@@ -266,7 +193,6 @@ public:
     QLabel *ImageIcon = nullptr;
     QLabel *ImageSound = nullptr;
     QLabel *Shape1 = nullptr;
-    QProgressBar *XP_ProgressBar1 = nullptr;
     QPushButton *AbrirFichero = nullptr;
     QPushButton *cmdCancelar = nullptr;
     QPushButton *cmdReset = nullptr;
@@ -274,7 +200,6 @@ public:
     QPushButton *CommandBorrado = nullptr;
     QPushButton *cmdAsociados = nullptr;
     QAction *SalvaListados = nullptr;
-    QAction *CarpetasBuscar = nullptr;
     QAction *CarpetasNoBorrar = nullptr;
     QAction *RecuperaBorrados = nullptr;
     QAction *About = nullptr;
@@ -287,7 +212,6 @@ public:
     QLabel *Label1 = nullptr;
     QPushButton *cmdPlayer = nullptr;
     QPushButton *Salir = nullptr;
-    QTimer *Timer1 = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -302,6 +226,9 @@ private:
     void hideClock() override;
     QString tiempo() const override { return Tiempo; }
     void setBuscado(const QString &file) override { Buscado = file; }
+    // The general balloon on `List` for `cline` (a found copy), with the
+    // misplaced-file note.
+    void ShowToolTip(QListWidget *List, const QString &cline, const QString &archivo) override;
     int projectCount() const override;
     QString projectLine(int row) const override;
     void hideListPath() override;
@@ -309,6 +236,90 @@ private:
     bool windowShown() const override { return isVisible(); }
     void minimize() override { showMinimized(); }
     void showNormally() override { showNormal(); }
+    std::shared_ptr<const Analysis> analysisShown() const override { return m_analysis; }
+    std::vector<bool> unusedGone() const override { return m_unusedGone; }
+
+    // Analysis state.
+    bool Actualizar = false;
+    QString Path;
+    QString PathVip;
+    QString DragVip;
+    QString ZoomPath;
+    // The decoder's shared state (start and end of the last path area, the
+    // paths counted in list mode).
+    Decoder::State dec;
+    int m_Item = -1;
+    double cl = 0; // seconds taken by the last Lapso
+    // The controls only the window itself touches.
+    QProgressBar *XP_ProgressBar1 = nullptr;
+    QAction *CarpetasBuscar = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Places the player window where it was stored and shows or hides it (a
+    // shown player is not moved).
+    void SituarPlayer(bool visible);
+    // The information text of a list's current line into its balloon.
+    void ToolTipShow(const QString &cual, QListWidget *v_List, const QString &archivo);
+    // True when two or more lines are selected.
+    static bool HaySeleccion(const QListWidget *List);
+    static void QuitarSeleccion(QListWidget *L);
+    // The mouse over a result list or the project list: the line under it,
+    // the window to the front, the list framed by Shape1.
+    void resultListMouseMove(QListWidget *list, const QPoint &pos);
+    void ListProyectos_MouseMove(const QPoint &pos);
+
+    // The listings: one file per listed project, "Archivos Totales.log" and
+    // "Archivos a Borrar.log" in "Listados" under the project folder.
+    // Nothing while an analysis or a deletion runs; it holds `Decoding` for
+    // its length and stops at a cancel.
+    void SalvaListados_Click();
+    // Writes `List` as a listing to `file` (a Windows path); "" writes
+    // nothing. False with the reason in *error when the file could not be
+    // written whole.
+    bool SalvarListados(const QString &file, QListWidget *List, const QString &tituloA = QString(),
+                        const QString &tituloB = QString(), QString *error = nullptr);
+
+    // Shows the About window when hidden, hides it when shown.
+    void About_Click();
+
+    void SalvarToolTips();
+    void CheckToolTips_Click();
+    void CheckDragDrop_Click();
+    void CheckLogo_Click();
+    void CheckPlayer_Click();
+    void HScroll1_Scroll();
+    // The command-line text as one path: quotes removed, a host path turned
+    // into a Windows path.
+    static QString commandLinePath(const QStringList &arguments);
+
+    // The decoder, over this window's progress bar and cancel flag.
+    bool ExtraerNombres_Archivos(const QString &f, QStringList *list, const QString &titulo, bool test);
+    QString LeerCabecera(const QString &f);
+
+    // Several paths of the dropped-path road analysed together: every
+    // project they hold is listed and counts as a user of its takes; the
+    // folder shown is that of the last path holding a project. A path
+    // containing "_BAK" (with the box unticked) is left out after one notice.
+    void AbrirRutas(const QStringList &rutas);
+
+    // The project list: a click shows the project; decoding one into ListVip.
+    void ListProyectos_Click();
+    void ListProyectos_Decode(int Index);
+
+    void cmdPerdidos_Click();
+    // Shows the associated-files window, not modal, at any time.
+    void cmdAsociados_Click();
+    // Whether `what` may start now (see Activity::Arbiter); a refusal with
+    // a text says it in the status box (the associated-files window scans
+    // or deletes: a reset or a new analysis would unload it under its own
+    // running loop).
+    bool mayStart(Activity::Request what);
+    void CarpetasBuscar_Click();
+    void CarpetasNoBorrar_Click();
+
+    void Timer1_Timer();
+    // The look of every message of this window.
+    CuadroMensaje::Look mainLook() const;
 
     class BarProgress;
     friend class BarProgress;
