@@ -535,6 +535,22 @@ TEST_F(PlayerWindow, AFileClickIsAuditionedByTheMainWindow)
     EXPECT_EQ(w.tipTitle(), "TOMA.WAV");
 }
 
+TEST_F(PlayerWindow, ItNeverMakesTheMainWindow)
+{
+    // The main window reaches down to the player, never the other way: with
+    // none there, a click or a mouse move over a line makes none.
+    put("A/TOMA.WAV", wave(500));
+    FormMedia &w = shown();
+    auto src = source({"D:\\A\\TOMA.WAV"}, {0});
+    w.CopiarListas(src.get(), "Lista 1");
+    clickLine(w, 1);
+    const QRect r = w.ListPlay->visualItemRect(w.ListPlay->item(1));
+    QMouseEvent move(QEvent::MouseMove, QPointF(r.center()), w.ListPlay->viewport()->mapToGlobal(QPointF(r.center())),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.ListPlay->viewport(), &move);
+    EXPECT_FALSE(form1Loaded());
+}
+
 TEST_F(PlayerWindow, PlayAudioIgnoresEmptyAndMissingPaths)
 {
     FormMedia &w = formMedia();
