@@ -4,7 +4,6 @@
 #include "main/Activity.h"
 #include "main/Asociados.h"
 #include "main/DroppedPaths.h"
-#include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/EventPump.h"
 #include "platform/Settings.h"
@@ -452,14 +451,15 @@ void Form2::Form_Load()
         HScroll2->setValue(kKeyOpacidad.value());
     }
     HScroll2_Scroll();
-    if (form1Loaded() && form1().ListProyectos->count() > 0) {
+    if (const Peers::MainWindow *main = Peers::mainWindow(); main && main->projectCount() > 0) {
         show();
         ListFilter->hide();
         HacerLista();
-        if (General::NumCarpetasAsociados == 0 && !m_closing) {
-            form1().AvisoMsg(QStringLiteral("No hay archivos asociados en los ")
-                                 + QString::number(form1().ListProyectos->count()) + QStringLiteral(" proyectos"),
-                             QStringLiteral("Asociados a Proyectos VIP"));
+        Peers::MainWindow *now = Peers::mainWindow();
+        if (now && General::NumCarpetasAsociados == 0 && !m_closing) {
+            now->AvisoMsg(QStringLiteral("No hay archivos asociados en los ")
+                              + QString::number(now->projectCount()) + QStringLiteral(" proyectos"),
+                          QStringLiteral("Asociados a Proyectos VIP"));
             Salir->show();
         }
     }
@@ -542,7 +542,7 @@ QStringList Form2::escanear(const QString &root)
         auto *item = new QListWidgetItem(l.text);
         item->setData(kRoleRole, int(l.role));
         if (l.role == Linea::File)
-            item->setData(Form1::kRecordRole, QVariant::fromValue(l.record));
+            item->setData(kRecordRole, QVariant::fromValue(l.record));
         ListAsociados->addItem(item);
         if ((i & 511) == 511)
             progress.pump();
@@ -595,28 +595,27 @@ void Form2::HacerLista()
     for (QWidget *w : {static_cast<QWidget *>(LabelTotal), static_cast<QWidget *>(LabelTotFolder),
                        static_cast<QWidget *>(TextNota), static_cast<QWidget *>(TextBorrados)})
         w->hide();
-    if (!form1Loaded() || form1().ListProyectos->count() == 0)
+    Peers::MainWindow *main = Peers::mainWindow();
+    if (!main || main->projectCount() == 0)
         return;
     if (const QString why = motivoOcupado(); !why.isEmpty()) {
         estado(why, true);
         return;
     }
-    Form1 &f = form1();
-    const QString root = Buscar::Obtener_Nombre_Path(f.ListProyectos->item(0)->text(), true);
-    f.Iniciar_Clock();
-    f.TextLapsoTotal->hide();
-    f.LabelTime->hide();
+    const QString root = Buscar::Obtener_Nombre_Path(main->projectLine(0), true);
+    main->Iniciar_Clock();
+    main->hideClock();
     const QStringList texts = escanear(root);
-    f.Lapso();
+    main->Lapso();
     LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
-                            + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+                            + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + main->tiempo());
     if (ListAsociados->count() > 0) {
         LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
                             + QString::number(General::NumCarpetasAsociados) + QStringLiteral(" Carpetas"));
         m_totalConMb = false;
         LabelTotal->show();
         LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
-                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + main->tiempo());
         LabelTotFolder->show();
         LabelSelec->hide();
         TextNota->show();
@@ -651,15 +650,18 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
             return;
         ListAsociados->clear();
         CargarFiltro();
-        Form1 &f = form1();
-        f.TextLapsoTotal->hide();
-        f.Iniciar_Clock();
-        f.LabelTime->hide();
-        f.TextLapsoTotal->hide();
+        // The main window's clock times the scan, its box hidden.
+        Peers::MainWindow *main = Peers::mainWindow();
+        if (main) {
+            main->Iniciar_Clock();
+            main->hideClock();
+        }
         const QStringList texts = escanear(path);
-        f.Lapso();
+        if (main)
+            main->Lapso();
+        const QString tiempo = main ? main->tiempo() : QString();
         LabelTotFolder->setText(QString::number(General::NumCarpetasEscaneadas)
-                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+                                + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + tiempo);
         LabelTotFolder->show();
         if (ListAsociados->count() > 0) {
             LabelTotal->setText(QString::number(General::NumAsociados) + QStringLiteral(" archivos asociados en  ")
@@ -668,7 +670,7 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
             m_totalConMb = true;
             LabelTotal->show();
             LabelTotFolder->setText(QStringLiteral("En  ") + QString::number(General::NumCarpetasEscaneadas)
-                                    + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + f.Tiempo);
+                                    + QStringLiteral(" Carpetas escaneadas en un tiempo de : ") + tiempo);
             LabelTotFolder->show();
             LabelSelec->hide();
             TextNota->show();
@@ -690,7 +692,7 @@ int Form2::ContarSeleccion()
     for (const QListWidgetItem *item : ListAsociados->selectedItems()) {
         ++count;
         if (roleOf(item) == Linea::File) {
-            const qint64 size = item->data(Form1::kRecordRole).value<FileRecord>().size;
+            const qint64 size = item->data(kRecordRole).value<FileRecord>().size;
             if (size > 0)
                 bytes += size;
         }
@@ -764,7 +766,8 @@ void Form2::ListAsociados_Click()
     // A missing audio file plays nothing and says nothing.
     if (!WinFs::findNormalFile(audio))
         return;
-    form1().PlayAudio(audio);
+    if (Peers::MainWindow *main = Peers::mainWindow())
+        main->PlayAudio(audio);
     Buscar::ICO(audio, ImageICO);
     ImageICO->show();
 }
@@ -939,7 +942,7 @@ void Form2::cmdHecho_Click()
         const QListWidgetItem *item = ListAsociados->item(i);
         if (roleOf(item) != Linea::File)
             continue;
-        const FileRecord record = item->data(Form1::kRecordRole).value<FileRecord>();
+        const FileRecord record = item->data(kRecordRole).value<FileRecord>();
         if (record.size > 0)
             bytes += record.size;
         items.push_back({i, item->text(), record});
@@ -949,15 +952,17 @@ void Form2::cmdHecho_Click()
     General::TotalMbAsociados = 0;
     if (count == 0) {
         deleting.reset();
-        form1().AvisoMsg(QStringLiteral("No hay nada seleccionado"), kTitulo);
+        if (Peers::MainWindow *main = Peers::mainWindow())
+            main->AvisoMsg(QStringLiteral("No hay nada seleccionado"), kTitulo);
         SeleccionEnCurso = false;
         return;
     }
     mostrarSeleccion(count, bytes);
     FrameOpciones->hide();
-    const bool mainShown = form1Loaded() && form1().isVisible();
+    Peers::MainWindow *main = Peers::mainWindow();
+    const bool mainShown = main && main->windowShown();
     if (mainShown)
-        form1().showMinimized();
+        main->minimize();
     showMinimized();
 
     Deletion::Options options;
@@ -1023,8 +1028,8 @@ void Form2::cmdHecho_Click()
     releaseInPieces(items, progress);
     releaseInPieces(report.items, progress);
 
-    if (mainShown)
-        form1().showNormal();
+    if (Peers::MainWindow *now = Peers::mainWindow(); mainShown && now)
+        now->showNormally();
     showNormal();
     deleting.reset();
     mostrarBorrados();
@@ -1061,7 +1066,7 @@ void Form2::recontar(Progress &progress)
         if (roleOf(item) != Linea::Header) {
             if (roleOf(item) == Linea::File) {
                 // A file line before any header (none is written so).
-                const qint64 size = item->data(Form1::kRecordRole).value<FileRecord>().size;
+                const qint64 size = item->data(kRecordRole).value<FileRecord>().size;
                 ++files;
                 if (size > 0)
                     allBytes += size;
@@ -1079,7 +1084,7 @@ void Form2::recontar(Progress &progress)
         qint64 n = 0, blockBytes = 0;
         for (; j < rows && roleOf(ListAsociados->item(j)) == Linea::File; ++j) {
             const QListWidgetItem *file = ListAsociados->item(j);
-            const qint64 size = file->data(Form1::kRecordRole).value<FileRecord>().size;
+            const qint64 size = file->data(kRecordRole).value<FileRecord>().size;
             ++n;
             if (size > 0)
                 blockBytes += size;

@@ -44,10 +44,11 @@ public:
     Form2();
     ~Form2() override;
 
-    // The item data role that holds a line's role (Asociados::Linea::Role):
-    // every rule of the window goes by it, never by the line's text. A file
-    // line also holds its file's record under Form1::kRecordRole.
+    // The item data roles of a line: its role (Asociados::Linea::Role), by
+    // which every rule of the window goes, never by the line's text; and for
+    // a file line its file's exact record (FileRecord).
     static constexpr int kRoleRole = Qt::UserRole + 8;
+    static constexpr int kRecordRole = Qt::UserRole + 7;
 
     // The settings key of the filter's type `index` (0 WAV ... 4 FLAC).
     static QString filterKey(int index);

@@ -132,9 +132,6 @@ public:
     void ListProyectosInfo_Click();
     static QString infoPanelText();
 
-    // The item data role that holds the exact file (FileRecord) of a line of
-    // the associated-files list.
-    static constexpr int kRecordRole = Qt::UserRole + 7;
     // Shows an analysis that found only these unused files, each line with
     // its file's record (the headless tool and the tests offer lists so).
     void setUnusedList(const QStringList &lines, const std::vector<FileRecord> &records);
@@ -154,7 +151,6 @@ public:
     // The clock box's background; an invalid colour gives the default.
     void colorLapso(const QColor &colour);
     void Lapso() override;
-    QString Tiempo;
     // "mm:ss:00" for a time in seconds (whole seconds above 59 round halves
     // to even).
     static QString formatLapso(double seconds);
@@ -250,6 +246,7 @@ private:
     Decoder::State dec;
     int m_Item = -1;
     double cl = 0; // seconds taken by the last Lapso
+    QString Tiempo; // and as "mm:ss:00"
     // The controls only the window itself touches.
     QProgressBar *XP_ProgressBar1 = nullptr;
     QAction *CarpetasBuscar = nullptr;

@@ -300,6 +300,8 @@ TEST_F(AssociatedWindow, FilterChangeIsSavedAndReachesTheNextScan)
 
 TEST_F(AssociatedWindow, ClickAuditionsTheAudioFileTheLineBelongsTo)
 {
+    // The main window plays the clicked line's audio: it is there, as in the program.
+    form1();
     put("h2o/Take 1.h2");
     put("h2o/Take 1.wav");
     put("h2o/Take 2.hdp");
@@ -332,6 +334,7 @@ TEST_F(AssociatedWindow, ClickAuditionsTheAudioFileTheLineBelongsTo)
 
 TEST_F(AssociatedWindow, HeaderOfAFolderNamedLikeTheCaptionsIsAHeader)
 {
+    form1();
     put("Carpeta nueva/Take 1.h2");
     put("Carpeta nueva/Take 1.wav");
     Form2 &w = dropped("Carpeta nueva");
@@ -514,6 +517,7 @@ TEST_F(AssociatedWindow, EmptyingTheTrashFirstAsksOnceAndNoDeletesWithoutEmptyin
 
 TEST_F(AssociatedWindow, NothingSelectedSaysSoAndTheListStillAuditions)
 {
+    form1();
     put("A/Take.h2");
     put("A/Take.wav");
     Form2 &w = dropped("A");
