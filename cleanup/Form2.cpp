@@ -51,13 +51,10 @@ namespace {
 using Asociados::Linea;
 
 // How often a scan or a deletion lets the window's events run: often enough
-// that the window answers at once, seldom enough that repainting does not
-// cost more than the files.
-constexpr qint64 kSliceMs = 20;
-// A scan's steps after the walk (the list filled, its width measured) take
-// a few tens of milliseconds each: its slices are shorter, so that no slice
-// and step together keep the window waiting.
-constexpr qint64 kScanSliceMs = 10;
+// that the window answers at once even on a busy machine (a slice and the
+// step that ends it well under the 50 ms a person notices), seldom enough
+// that repainting does not cost more than the files.
+constexpr qint64 kSliceMs = 10;
 
 const QString kAyudaLista = QStringLiteral(
     "Clic en un item, reproduce el audio. Botón dcho Stop, Doble clic en una ruta selecciona todos sus archivos.");
@@ -216,7 +213,7 @@ public:
     }
     void pump() override
     {
-        if (m_pumped && !EventPump::isDue(kScanSliceMs))
+        if (m_pumped && !EventPump::isDue(kSliceMs))
             return;
         m_pumped = true;
         apply();
@@ -306,6 +303,11 @@ Form2::Form2()
     ListAsociados->setObjectName(QStringLiteral("ListAsociados"));
     ListAsociados->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListAsociados->setUniformItemSizes(true);
+    // Laid out a batch of lines at a time, the window's events running
+    // between batches: every line added, removed or resized lays the whole
+    // list out again, a million lines in one go otherwise.
+    ListAsociados->setLayoutMode(QListView::Batched);
+    ListAsociados->setBatchSize(2048);
     ListAsociados->setAcceptDrops(true);
     ListAsociados->viewport()->setAcceptDrops(true);
     ListAsociados->viewport()->setMouseTracking(true);
@@ -518,7 +520,7 @@ void Form2::estado(const QString &text, bool problem)
 
 QStringList Form2::escanear(const QString &root)
 {
-    ListAsociados->clear();
+    vaciar();
     std::optional<Activity::Token> scanning(std::in_place, Activity::Kind::AssociatedScan);
     ScanProgress progress(*this);
     Asociados::Resultado r = Buscar::BuscarAsociados(root, General::ExtAsociados, progress);
@@ -530,11 +532,13 @@ QStringList Form2::escanear(const QString &root)
     // The totals from the sizes the scan recorded, before the lines go in:
     // the same text, without reading every line back from the list.
     if (!r.lines.empty())
-        TotalesCarpetas(r.lines);
+        TotalesCarpetas(r.lines, progress);
 
-    // The lines go in in slices, the window's events run between them.
+    // The lines go in in slices, the window's events run between them; the
+    // index beside the list grows with it.
     QStringList texts;
     texts.reserve(qsizetype(r.lines.size()));
+    m_indice.reserve(r.lines.size());
     ListAsociados->setUpdatesEnabled(false);
     for (size_t i = 0; i < r.lines.size(); ++i) {
         Linea &l = r.lines[i];
@@ -544,11 +548,15 @@ QStringList Form2::escanear(const QString &root)
         if (l.role == Linea::File)
             item->setData(kRecordRole, QVariant::fromValue(l.record));
         ListAsociados->addItem(item);
-        if ((i & 511) == 511)
+        m_indice.add(l.role, l.record.size);
+        if ((i & 63) == 63)
             progress.pump();
     }
     ListAsociados->setUpdatesEnabled(true);
     EventPump::pumpNow();
+    // Half a million lines and folders let go at once hold the window.
+    releaseInPieces(r.lines, progress);
+    releaseInPieces(r.carpetas, progress);
     scanning.reset();
 
     m_pasadosPorAlto = int(r.pasadosPorAlto.size());
@@ -584,14 +592,30 @@ void Form2::ajustarAncho(const QStringList &texts)
         ListAsociados->setGridSize(QSize(extent, ListAsociados->sizeHintForRow(0)));
 }
 
-void Form2::TotalesCarpetas(std::vector<Linea> &lines)
+void Form2::TotalesCarpetas(std::vector<Linea> &lines, Progress &progress)
 {
-    General::TotalMbAsociados = Asociados::totales(lines);
+    General::TotalMbAsociados = Asociados::totales(lines, QLocale(), &progress);
+}
+
+void Form2::vaciar()
+{
+    m_indice.clear();
+    if (ListAsociados->count() > ListPieces::kPiece) {
+        // Events run between the pieces: nothing may start on the list, or
+        // pull it away, meanwhile.
+        const Activity::Token emptying(Activity::Kind::AssociatedScan);
+        RunProgress progress;
+        ListAsociados->setUpdatesEnabled(false);
+        ListAsociados->clearSelection();
+        ListPieces::empty(ListAsociados, &progress);
+        ListAsociados->setUpdatesEnabled(true);
+    }
+    ListAsociados->clear();
 }
 
 void Form2::HacerLista()
 {
-    ListAsociados->clear();
+    vaciar();
     for (QWidget *w : {static_cast<QWidget *>(LabelTotal), static_cast<QWidget *>(LabelTotFolder),
                        static_cast<QWidget *>(TextNota), static_cast<QWidget *>(TextBorrados)})
         w->hide();
@@ -648,7 +672,7 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
     for (const QString &path : paths) {
         if (!motivoOcupado().isEmpty())
             return;
-        ListAsociados->clear();
+        vaciar();
         CargarFiltro();
         // The main window's clock times the scan, its box hidden.
         Peers::MainWindow *main = Peers::mainWindow();
@@ -684,19 +708,93 @@ void Form2::ListAsociados_OLEDragDrop(const QMimeData *data)
     }
 }
 
+void Form2::Indice::clear()
+{
+    std::vector<unsigned char>().swap(roles);
+    std::vector<qint64>(1, 0).swap(bytesAbove);
+}
+
+void Form2::Indice::reserve(size_t rows)
+{
+    roles.reserve(rows);
+    bytesAbove.reserve(rows + 1);
+}
+
+void Form2::Indice::add(int role, qint64 size)
+{
+    roles.push_back((unsigned char)role);
+    bytesAbove.push_back(bytesAbove.back() + (role == Linea::File && size > 0 ? size : 0));
+}
+
+qint64 Form2::sizeOf(const QListWidgetItem *item)
+{
+    return roleOf(item) == Linea::File ? item->data(kRecordRole).value<FileRecord>().size : 0;
+}
+
+const Form2::Indice &Form2::indice()
+{
+    const int rows = ListAsociados->count();
+    if (!m_indice.covers(rows)) {
+        m_indice.clear();
+        m_indice.reserve(size_t(rows));
+        for (int i = 0; i < rows; ++i)
+            m_indice.add(roleOf(ListAsociados->item(i)), sizeOf(ListAsociados->item(i)));
+    }
+    return m_indice;
+}
+
+namespace {
+
+// Runs of rows in order, joined where they meet or overlap: a row is in one.
+std::vector<std::pair<int, int>> joined(std::vector<std::pair<int, int>> runs)
+{
+    std::sort(runs.begin(), runs.end());
+    std::vector<std::pair<int, int>> out;
+    for (const auto &run : runs) {
+        if (!out.empty() && run.first <= out.back().second + 1)
+            out.back().second = std::max(out.back().second, run.second);
+        else
+            out.push_back(run);
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::pair<int, int>> Form2::runsSeleccionados() const
+{
+    std::vector<std::pair<int, int>> runs;
+    for (const QItemSelectionRange &r : ListAsociados->selectionModel()->selection()) {
+        if (r.isValid())
+            runs.emplace_back(r.top(), r.bottom());
+    }
+    return joined(std::move(runs));
+}
+
+int Form2::seleccionados(qint64 &bytes) const
+{
+    // Without the index (the list is being emptied or its deleted lines
+    // removed, and few lines are selected then) the selected items are read.
+    const bool indexed = m_indice.covers(ListAsociados->count());
+    int count = 0;
+    bytes = 0;
+    for (const auto &[first, last] : runsSeleccionados()) {
+        count += last - first + 1;
+        if (indexed) {
+            bytes += m_indice.bytes(first, last);
+            continue;
+        }
+        for (int i = first; i <= last; ++i)
+            bytes += std::max<qint64>(0, sizeOf(ListAsociados->item(i)));
+    }
+    return count;
+}
+
 int Form2::ContarSeleccion()
 {
     General::TotalMbAsociados = 0;
-    int count = 0;
     qint64 bytes = 0;
-    for (const QListWidgetItem *item : ListAsociados->selectedItems()) {
-        ++count;
-        if (roleOf(item) == Linea::File) {
-            const qint64 size = item->data(kRecordRole).value<FileRecord>().size;
-            if (size > 0)
-                bytes += size;
-        }
-    }
+    const int count = seleccionados(bytes);
     if (count > 0) {
         LabelSelec->show();
         General::TotalMbAsociados = Asociados::megas(bytes);
@@ -710,22 +808,28 @@ void Form2::SeleccionarTodos()
 {
     const bool was = SeleccionEnCurso;
     SeleccionEnCurso = true;
-    // Every run of file lines in one selection, given at once: line by line,
-    // each line would be looked up among thousands of selected runs.
-    QItemSelection runs;
-    const QAbstractItemModel *model = ListAsociados->model();
-    for (int i = 0; i < ListAsociados->count();) {
-        if (roleOf(ListAsociados->item(i)) != Linea::File) {
+    // Every run of file lines, joined with what is selected already, in one
+    // selection given at once: line by line, or run by run over the runs
+    // selected before, each would be looked up among thousands of others.
+    std::vector<std::pair<int, int>> runs = runsSeleccionados();
+    const std::vector<unsigned char> &roles = indice().roles;
+    const int rows = int(roles.size());
+    for (int i = 0; i < rows;) {
+        if (roles[size_t(i)] != Linea::File) {
             ++i;
             continue;
         }
         const int first = i;
-        while (i < ListAsociados->count() && roleOf(ListAsociados->item(i)) == Linea::File)
+        while (i < rows && roles[size_t(i)] == Linea::File)
             ++i;
-        runs.select(model->index(first, 0), model->index(i - 1, 0));
+        runs.emplace_back(first, i - 1);
     }
+    QItemSelection all;
+    const QAbstractItemModel *model = ListAsociados->model();
+    for (const auto &[first, last] : joined(std::move(runs)))
+        all.select(model->index(first, 0), model->index(last, 0));
     ListAsociados->setUpdatesEnabled(false);
-    ListAsociados->selectionModel()->select(runs, QItemSelectionModel::Select);
+    ListAsociados->selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
     ListAsociados->setUpdatesEnabled(true);
     SeleccionEnCurso = was;
 }
@@ -782,24 +886,34 @@ void Form2::ListAsociados_DblClick(QListWidgetItem *item)
     item->setSelected(false);
     if (roleOf(item) != Linea::Header)
         return;
+    // The folder's file lines in one selection of their runs: line by line,
+    // each line would be looked up among the runs selected before it.
     int count = 0;
-    for (int i = ListAsociados->row(item) + 1; i < ListAsociados->count(); ++i) {
-        QListWidgetItem *next = ListAsociados->item(i);
-        const Linea::Role role = roleOf(next);
-        if (role == Linea::Blank)
+    QItemSelection runs;
+    const QAbstractItemModel *model = ListAsociados->model();
+    const std::vector<unsigned char> &roles = indice().roles;
+    const int rows = int(roles.size());
+    for (int i = ListAsociados->row(item) + 1; i < rows;) {
+        if (roles[size_t(i)] == Linea::Blank) {
+            ++i;
             continue;
-        if (role == Linea::Header)
+        }
+        if (roles[size_t(i)] == Linea::Header)
             break;
-        next->setSelected(true);
-        ++count;
+        const int first = i;
+        while (i < rows && roles[size_t(i)] == Linea::File)
+            ++i;
+        runs.select(model->index(first, 0), model->index(i - 1, 0));
+        count += i - first;
     }
+    ListAsociados->selectionModel()->select(runs, QItemSelectionModel::Select);
     LabelSelec->setText(QStringLiteral("Seleccionados ") + QString::number(count) + QStringLiteral(" archivos"));
     LabelSelec->show();
 }
 
 void Form2::ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    if (borrando())
+    if (borrando() || m_entregando)
         return;
     if (key == Qt::Key_A && shift == Qt::ControlModifier) {
         ListFilter->hide();
@@ -810,23 +924,43 @@ void Form2::ListAsociados_KeyDown(int key, Qt::KeyboardModifiers shift)
     }
     if (key != Qt::Key_Insert || ListAsociados->count() <= 1)
         return;
-    ListSound->clear();
     const bool was = SeleccionEnCurso;
     SeleccionEnCurso = true;
-    for (int i = 0; i < ListAsociados->count(); ++i) {
-        QListWidgetItem *item = ListAsociados->item(i);
-        if (!item->isSelected())
-            continue;
-        // Only the "hdp" and "hmp" kinds: each audio file has two associated
-        // files, and the player is given it once.
-        const QString ext = Buscar::Obtener_Extension(item->text()).toLower();
-        if (roleOf(item) == Linea::File && (ext == QStringLiteral("hmp") || ext == QStringLiteral("hdp"))) {
-            const QString audio = Asociados::audioDe(item->text(), General::ExtAsociados);
-            if (!audio.isEmpty())
-                ListSound->addItem(audio);
+    // Half a million selected lines take a while to read and hand over: the
+    // window's events run between pieces, the window counting as scanning
+    // (no scan, drop, deletion or unload comes in between) and taking no
+    // key meanwhile.
+    std::optional<Activity::Token> handing(std::in_place, Activity::Kind::AssociatedScan);
+    m_entregando = true;
+    RunProgress progress;
+    // The selected lines by the selection's runs as they stand now (asking
+    // each line whether it is selected looks it up among every run), then
+    // none selected.
+    const std::vector<unsigned char> &roles = indice().roles;
+    QStringList audios;
+    int looked = 0;
+    for (const auto &[first, last] : runsSeleccionados()) {
+        for (int i = first; i <= last; ++i) {
+            if ((++looked & 1023) == 0)
+                progress.pump();
+            if (roles[size_t(i)] != Linea::File)
+                continue;
+            // Only the "hdp" and "hmp" kinds: each audio file has two
+            // associated files, and the player is given it once.
+            const QString text = ListAsociados->item(i)->text();
+            const QString ext = Buscar::Obtener_Extension(text).toLower();
+            if (ext == QStringLiteral("hmp") || ext == QStringLiteral("hdp")) {
+                const QString audio = Asociados::audioDe(text, General::ExtAsociados);
+                if (!audio.isEmpty())
+                    audios << audio;
+            }
         }
-        item->setSelected(false);
     }
+    ListAsociados->clearSelection();
+    ListPieces::fill(ListSound, audios, &progress);
+    releaseInPieces(audios, progress);
+    m_entregando = false;
+    handing.reset();
     SeleccionEnCurso = was;
     Peers::player().stop();
     ImageICO->hide();
@@ -927,10 +1061,14 @@ void Form2::cmdHecho_Click()
         std::fill(selected.begin() + r.top(), selected.begin() + r.bottom() + 1, 1);
         most += r.height();
     }
-    // Room for every item at once: growing a vector of a million items
-    // moves them all in one stretch.
-    std::vector<Deletion::Item> items;
-    items.reserve(size_t(most));
+    // The items in parts of a few thousand, each with room for all of its
+    // own: a vector of a million items that grows moves them all in one
+    // stretch, and a deletion makes its report (one result per item) in one
+    // stretch at its start.
+    constexpr size_t kPart = 8192;
+    std::vector<std::vector<Deletion::Item>> parts;
+    parts.reserve(size_t(most) / kPart + 1);
+    size_t total = 0;
     int count = 0;
     qint64 bytes = 0;
     for (int i = 0; i < rows; ++i) {
@@ -945,7 +1083,12 @@ void Form2::cmdHecho_Click()
         const FileRecord record = item->data(kRecordRole).value<FileRecord>();
         if (record.size > 0)
             bytes += record.size;
-        items.push_back({i, item->text(), record});
+        if (parts.empty() || parts.back().size() == kPart) {
+            parts.emplace_back();
+            parts.back().reserve(std::min(kPart, size_t(most) - total));
+        }
+        parts.back().push_back({i, item->text(), record});
+        ++total;
     }
     // What the selection count shows (ContarSeleccion), read once.
     General::NumAsociados = count;
@@ -979,11 +1122,38 @@ void Form2::cmdHecho_Click()
     Deletion::FileOps realOps;
     Deletion::FileOps &files = m_ops ? *m_ops : realOps;
     std::vector<char> gone(size_t(rows), 0);
-    Deletion::Report report = Deletion::run(items, options, files, progress,
-                                                  [&](size_t k, const Deletion::ItemResult &r) {
-                                                      if (r.status == Deletion::Status::Deleted)
-                                                          gone[size_t(items[k].row)] = 1;
-                                                  });
+    // The parts go one after the other as one deletion would: the trash
+    // (when asked) emptied before the first, even with no file to delete;
+    // their reports joined in order, the lines of the files never reached
+    // last. Each part is let go as soon as it is done with.
+    if (parts.empty())
+        parts.emplace_back();
+    int deleted = 0;
+    QStringList problems, notReached;
+    bool stopped = false;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        std::vector<Deletion::Item> &part = parts[p];
+        options.emptyTrashFirst = p == 0 && CheckVaciarPapelera->isChecked();
+        Deletion::Report report;
+        if (!stopped) {
+            report = Deletion::run(part, options, files, progress, [&](size_t k, const Deletion::ItemResult &r) {
+                if (r.status == Deletion::Status::Deleted)
+                    gone[size_t(part[k].row)] = 1;
+            });
+            deleted += report.deleted;
+            // Room for a line per file once there is one: a list of half a
+            // million lines that grows moves them all in one stretch.
+            if (!report.problems.isEmpty() && problems.capacity() < qsizetype(total) + 1)
+                problems.reserve(qsizetype(total) + 1);
+            problems += report.problems;
+            stopped = report.cancelled || !report.stopped.isEmpty();
+        }
+        for (size_t k = 0; k < part.size(); ++k) {
+            if (report.items.size() <= k || report.items[k].status == Deletion::Status::NotReached)
+                notReached << part[k].path + QStringLiteral("  ->  no se ha intentado borrar");
+        }
+        releaseInPieces(part, progress);
+    }
 
     // A line leaves the list only when its file is really gone. The lines
     // go by rows (nothing else changed the list meanwhile: it is busy), runs
@@ -1015,18 +1185,16 @@ void Form2::cmdHecho_Click()
     }
     ListAsociados->selectionModel()->select(stay, QItemSelectionModel::Select);
     ListAsociados->setUpdatesEnabled(true);
+    // The outcome is handed over in pieces: the last one's lines let go,
+    // this one's taken as they are.
+    releaseInPieces(m_outcome.problems, progress);
     m_outcome = Outcome();
-    m_outcome.deleted = report.deleted;
-    m_outcome.failed = int(items.size()) - report.deleted;
-    m_outcome.problems = report.problems;
-    for (size_t k = 0; k < items.size(); ++k) {
-        if (report.items[k].status == Deletion::Status::NotReached)
-            m_outcome.problems << items[k].path + QStringLiteral("  ->  no se ha intentado borrar");
-    }
+    m_outcome.deleted = deleted;
+    m_outcome.failed = int(total) - deleted;
+    m_outcome.problems = std::move(problems);
+    m_outcome.problems += notReached;
     // Every count the window shows is of the list as it is now.
     recontar(progress);
-    releaseInPieces(items, progress);
-    releaseInPieces(report.items, progress);
 
     if (Peers::MainWindow *now = Peers::mainWindow(); mainShown && now)
         now->showNormally();
@@ -1051,52 +1219,39 @@ void Form2::mostrarSeleccion(int count, qint64 bytes)
 
 void Form2::recontar(Progress &progress)
 {
-    // Each header's totals of the file lines below it, the window's totals
-    // of every header, and the selection's count.
-    int selectedCount = 0;
-    qint64 selectedBytes = 0;
-    qint64 files = 0, folders = 0, allBytes = 0;
+    // The index of the lines left, read from the items; then each header's
+    // totals of the file lines below it, the window's totals of every
+    // header, and the selection's count, from the index.
     const int rows = ListAsociados->count();
-    for (int i = 0; i < rows;) {
-        QListWidgetItem *item = ListAsociados->item(i);
+    m_indice.clear();
+    m_indice.reserve(size_t(rows));
+    for (int i = 0; i < rows; ++i) {
         if ((i & 1023) == 1023)
             progress.pump();
-        if (item->isSelected())
-            ++selectedCount;
-        if (roleOf(item) != Linea::Header) {
-            if (roleOf(item) == Linea::File) {
-                // A file line before any header (none is written so).
-                const qint64 size = item->data(kRecordRole).value<FileRecord>().size;
+        m_indice.add(roleOf(ListAsociados->item(i)), sizeOf(ListAsociados->item(i)));
+    }
+    const std::vector<unsigned char> &roles = m_indice.roles;
+    qint64 files = 0, folders = 0, allBytes = 0;
+    for (int i = 0; i < rows;) {
+        if (roles[size_t(i)] != Linea::Header) {
+            // A file line before any header (none is written so).
+            if (roles[size_t(i)] == Linea::File) {
                 ++files;
-                if (size > 0)
-                    allBytes += size;
-                if (item->isSelected() && size > 0)
-                    selectedBytes += size;
+                allBytes += m_indice.bytes(i, i);
             }
             ++i;
             continue;
         }
-        int j = i + 1;
-        while (j < rows && roleOf(ListAsociados->item(j)) == Linea::Blank) {
-            selectedCount += ListAsociados->item(j)->isSelected();
-            ++j;
-        }
-        qint64 n = 0, blockBytes = 0;
-        for (; j < rows && roleOf(ListAsociados->item(j)) == Linea::File; ++j) {
-            const QListWidgetItem *file = ListAsociados->item(j);
-            const qint64 size = file->data(kRecordRole).value<FileRecord>().size;
-            ++n;
-            if (size > 0)
-                blockBytes += size;
-            if (file->isSelected()) {
-                ++selectedCount;
-                if (size > 0)
-                    selectedBytes += size;
-            }
-            if ((j & 1023) == 1023)
-                progress.pump();
-        }
+        int first = i + 1;
+        while (first < rows && roles[size_t(first)] == Linea::Blank)
+            ++first;
+        int end = first;
+        while (end < rows && roles[size_t(end)] == Linea::File)
+            ++end;
+        const qint64 n = end - first;
+        const qint64 blockBytes = n > 0 ? m_indice.bytes(first, end - 1) : 0;
         // The totals stand after the folder's path, after its last " - ".
+        QListWidgetItem *item = ListAsociados->item(i);
         const QString text = item->text();
         const qsizetype cut = text.lastIndexOf(QStringLiteral(" - "));
         if (cut > 0) {
@@ -1108,8 +1263,11 @@ void Form2::recontar(Progress &progress)
         files += n;
         allBytes += blockBytes;
         folders += n > 0;
-        i = j;
+        i = end;
+        progress.pump();
     }
+    qint64 selectedBytes = 0;
+    const int selectedCount = seleccionados(selectedBytes);
     General::NumAsociados = selectedCount;
     mostrarSeleccion(selectedCount, selectedBytes);
     General::NumCarpetasAsociados = folders;
@@ -1170,6 +1328,18 @@ void Form2::closeEvent(QCloseEvent *event)
     m_closing = true;
     SalvarOpciones();
     Timer1->stop();
+    // A long list and a long report are let go before the window, in
+    // pieces: deleted with the window, they would hold the program for a
+    // while. The window is no longer the program's one, and hidden,
+    // meanwhile.
+    SingleWindow<Form2>::release(this);
+    hide();
+    {
+        const Activity::Token closing(Activity::Kind::AssociatedScan);
+        RunProgress progress;
+        vaciar();
+        releaseInPieces(m_outcome.problems, progress);
+    }
     SingleWindow<Form2>::discard(this);
 }
 

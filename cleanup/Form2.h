@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -140,10 +141,42 @@ private:
     class ScanProgress;
     class RunProgress;
 
+    // What the selection's count and the selecting commands read of each
+    // line, kept beside the list as it is filled and after each deletion:
+    // a million lines are counted and selected by runs, without a look at
+    // each item.
+    struct Indice
+    {
+        std::vector<unsigned char> roles; // each row's Asociados::Linea::Role
+        // bytesAbove[r]: the recorded sizes of the file lines above row r
+        // summed (one entry more than rows).
+        std::vector<qint64> bytesAbove{0};
+        void clear();
+        void reserve(size_t rows);
+        void add(int role, qint64 size);
+        bool covers(int rows) const { return roles.size() == size_t(rows); }
+        // Rows [first, last]: their file lines' recorded sizes summed.
+        qint64 bytes(int first, int last) const { return bytesAbove[size_t(last) + 1] - bytesAbove[size_t(first)]; }
+    };
+    // Empties the list (and what the window keeps beside it); a long list
+    // in pieces, the window counting as scanning meanwhile.
+    void vaciar();
+    // The index of the list as it stands: the one kept, read again from the
+    // items when the list changed without it (only while the window empties
+    // the list or removes deleted lines).
+    const Indice &indice();
+    // A line's recorded size (a file line's; 0 for the others).
+    static qint64 sizeOf(const QListWidgetItem *item);
+    // The selected rows as runs, in order, none twice.
+    std::vector<std::pair<int, int>> runsSeleccionados() const;
+    // The count of selected lines; the recorded size of the selected file
+    // lines into `bytes`.
+    int seleccionados(qint64 &bytes) const;
+
     void CargarFiltro();
     void SalvarFiltro();
     // The totals of a scan's headers; the summed size into TotalMbAsociados.
-    void TotalesCarpetas(std::vector<Asociados::Linea> &lines);
+    void TotalesCarpetas(std::vector<Asociados::Linea> &lines, Progress &progress);
     void ViewItem(QPoint at);
     int menuBarHeight() const;
     void leerOpciones();
@@ -165,7 +198,9 @@ private:
     bool SeleccionEnCurso = false;
     bool m_closing = false;
     bool m_totalConMb = false; // LabelTotal as a drop writes it (with the size)
+    bool m_entregando = false; // Insert hands the selection to the player
     int m_pasadosPorAlto = 0;
+    Indice m_indice;
     Outcome m_outcome;
     Deletion::FileOps *m_ops = nullptr;
 };

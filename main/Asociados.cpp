@@ -115,10 +115,13 @@ QString textoMegas(double mb, const QLocale &locale)
     return text.replace(u'.', locale.decimalPoint());
 }
 
-double totales(std::vector<Linea> &lines, const QLocale &locale)
+double totales(std::vector<Linea> &lines, const QLocale &locale, Progress *progress)
 {
     qint64 total = 0;
+    size_t looked = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        if (progress && (++looked & 4095) == 0)
+            progress->pump();
         if (lines[i].role != Linea::Header || lines[i].totalled)
             continue;
         size_t j = i + 1;
@@ -127,6 +130,8 @@ double totales(std::vector<Linea> &lines, const QLocale &locale)
         qint64 n = 0;
         qint64 bytes = 0;
         for (; j < lines.size() && lines[j].role == Linea::File; ++j) {
+            if (progress && (++looked & 4095) == 0)
+                progress->pump();
             ++n;
             if (lines[j].record.size > 0)
                 bytes += lines[j].record.size;
@@ -262,10 +267,15 @@ private:
 bool Escaneo::leer(Carpeta &c, std::vector<WinFs::Entry> &subs)
 {
     int error = 0;
-    std::vector<WinFs::Entry> entries = WinFs::listHostDir(c.host, &error);
+    // A folder of a hundred thousand files takes a while to read and sort:
+    // the window's events run meanwhile.
+    std::vector<WinFs::Entry> entries = WinFs::listHostDir(c.host, &m_progress, &error);
     if (error != 0)
         return false;
+    size_t looked = 0;
     for (WinFs::Entry &e : entries) {
+        if ((++looked & 255) == 0)
+            m_progress.pump();
         if (e.isDir)
             subs.push_back(std::move(e));
         else if (Asociados::esAsociado(e.name, m_tabla) && esNormal(unir(c.host, e.raw)))
@@ -329,9 +339,15 @@ void Escaneo::recorrer(const QString &raiz, const QByteArray &host)
 
 void Escaneo::listar(QChar letter)
 {
+    // Room for every line at once: a vector of half a million lines that
+    // grows moves them all, again and again, each time in one stretch.
+    size_t most = 0;
+    for (const Carpeta &c : m_carpetas)
+        most += c.files.empty() ? 0 : c.files.size() + 3;
+    m_r.lines.reserve(most);
     QString ultima; // the last folder that received a header
     for (size_t i = 0; i < m_carpetas.size() && !m_progress.cancelled(); ++i) {
-        const Carpeta &c = m_carpetas[i];
+        Carpeta &c = m_carpetas[i];
         m_progress.setCaption(Caption::EscaneandoCarpeta, QStringLiteral("Escaneando carpeta = ") + QString::number(i));
         m_progress.pump();
         if (c.line.contains(QStringLiteral("RECYCLE")))
@@ -362,7 +378,11 @@ void Escaneo::listar(QChar letter)
             ++m_r.NumAsociados;
             m_progress.pump();
         }
+        // Its names are let go as it is done with: a million of them at
+        // the end would be let go in one stretch.
+        releaseInPieces(c.files, m_progress);
     }
+    releaseInPieces(m_carpetas, m_progress);
 }
 
 } // namespace

@@ -117,7 +117,8 @@ struct Resultado
 // total" appended, n its file lines, MB their recorded sizes summed in MB to
 // two decimals. Returns the size of every block it totalled, in MB to two
 // decimals. A file whose size could not be read counts in n and adds nothing.
-double totales(std::vector<Linea> &lines, const QLocale &locale = QLocale());
+// `progress`, when given, lets events run as it goes.
+double totales(std::vector<Linea> &lines, const QLocale &locale = QLocale(), Progress *progress = nullptr);
 
 // Bytes in MB rounded to two decimals, an exact half to the even digit.
 double megas(qint64 bytes);

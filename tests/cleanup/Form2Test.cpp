@@ -515,6 +515,38 @@ TEST_F(AssociatedWindow, EmptyingTheTrashFirstAsksOnceAndNoDeletesWithoutEmptyin
     EXPECT_EQ(w.LabelTotal->text(), "0 archivos asociados en  0 carpetas  0 Mb. total");
 }
 
+// A long selection is deleted as one deletion: the trash emptied (when
+// asked) once, before the first file, every file's outcome joined in order.
+TEST_F(AssociatedWindow, ALongSelectionIsDeletedAsOneDeletion)
+{
+    put("viejo.txt");
+    ASSERT_TRUE(Trash::moveToTrash(host("viejo.txt")).done());
+    constexpr int kFiles = 8200;
+    for (int i = 0; i < kFiles; ++i)
+        put(QStringLiteral("A/t%1.h2").arg(i, 4, 10, QChar(u'0')));
+    for (const char *keep : {"A/t0010.h2", "A/t8190.h2"})
+        ASSERT_EQ(::chmod(QFile::encodeName(host(keep)).constData(), 0444), 0);
+    Form2 &w = dropped("A");
+    ASSERT_EQ(w.ListAsociados->count(), kFiles + 3);
+    w.CheckVaciarPapelera->setChecked(true);
+    int questions = 0;
+    Ask::setFunction([&](const QString &, const QString &, const QStringList &) {
+        ++questions;
+        return 1; // the trash stays as it is
+    });
+    selectAll(w);
+    w.cmdHecho->click();
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(w.lastOutcome().deleted, kFiles - 2);
+    EXPECT_EQ(w.lastOutcome().failed, 2);
+    const QString why = "  ->  no se ha podido borrar: es de solo lectura";
+    EXPECT_EQ(w.lastOutcome().problems, (QStringList{win("A/t0010.h2") + why, win("A/t8190.h2") + why}));
+    EXPECT_EQ(lines(w).mid(3), (QStringList{win("A/t0010.h2"), win("A/t8190.h2")}));
+    EXPECT_EQ(selected(w), (QStringList{win("A/t0010.h2"), win("A/t8190.h2")}));
+    EXPECT_EQ(w.LabelSelec->text(), "2 seleccionados  0 Mb.");
+    EXPECT_FALSE(QFileInfo::exists(host("A/t8199.h2")));
+}
+
 TEST_F(AssociatedWindow, NothingSelectedSaysSoAndTheListStillAuditions)
 {
     form1();
@@ -585,6 +617,37 @@ TEST_F(AssociatedWindow, NoDeletionInsideARunningScan)
     EXPECT_TRUE(QFileInfo::exists(host("A/a.h2")));
     EXPECT_TRUE(QFileInfo::exists(host("P/unused.wav")));
     other.close();
+}
+
+// Insert reads a long selection with the window's events running: no scan
+// or deletion starts meanwhile, no key is taken, and the list stays.
+TEST_F(AssociatedWindow, NothingStartsWhileInsertHandsALongSelectionOver)
+{
+    constexpr int kFiles = 1500;
+    for (int i = 0; i < kFiles; ++i)
+        put(QStringLiteral("A/t%1.hdp").arg(i));
+    put("B/b.h2");
+    Form2 &w = dropped("A");
+    selectAll(w);
+    bool inside = false, keyTaken = true;
+    QString said;
+    QTimer::singleShot(0, &w, [&] {
+        inside = w.escaneando();
+        drop(w, {host("B")});
+        said = w.LabelEstado->text();
+        w.cmdHecho->click();
+        w.ListAsociados->clearSelection();
+        selectAll(w);
+        keyTaken = !selected(w).isEmpty();
+    });
+    w.ListAsociados_KeyDown(Qt::Key_Insert, {});
+    EXPECT_TRUE(inside);
+    EXPECT_EQ(said, "Espere a que termine la búsqueda de archivos asociados.");
+    EXPECT_FALSE(keyTaken);
+    EXPECT_EQ(handed(w).size(), kFiles);
+    EXPECT_EQ(lines(w).size(), kFiles + 3);
+    EXPECT_TRUE(QFileInfo::exists(host("A/t0.hdp")));
+    EXPECT_TRUE(answerer->messages().isEmpty());
 }
 
 // A restore writes into the folders the window scans and deletes in: no
