@@ -47,9 +47,9 @@
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
+#include "cleanup/Asociados.h"
 #include "cleanup/Form2.h"
 #include "cleanup/ParaBorrar.h"
-#include "main/Asociados.h"
 #include "platform/Settings.h"
 #include "cleanup/Recuperar.h"
 #include "main/Form1.h"

@@ -11,8 +11,8 @@
 
 #include "app/App.h"
 #include "bench/BenchLibrary.h"
+#include "cleanup/Asociados.h"
 #include "cleanup/Form2.h"
-#include "main/Asociados.h"
 #include "main/Form1.h"
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"

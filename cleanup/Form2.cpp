@@ -1,8 +1,8 @@
 #include "cleanup/Form2.h"
 
+#include "cleanup/Asociados.h"
 #include "cleanup/DeletionRun.h"
 #include "main/Activity.h"
-#include "main/Asociados.h"
 #include "main/DroppedPaths.h"
 #include "main/Peers.h"
 #include "platform/EventPump.h"

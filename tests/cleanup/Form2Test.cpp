@@ -1,9 +1,9 @@
 #include "cleanup/Form2.h"
 
+#include "cleanup/Asociados.h"
 #include "cleanup/DeletionRun.h"
 #include "cleanup/ParaBorrar.h"
 #include "cleanup/Recuperar.h"
-#include "main/Asociados.h"
 #include "main/Form1.h"
 #include "main/Peers.h"
 #include "platform/Ask.h"

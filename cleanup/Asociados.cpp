@@ -1,4 +1,4 @@
-#include "main/Asociados.h"
+#include "cleanup/Asociados.h"
 
 #include "platform/DriveMap.h"
 #include "platform/EventPump.h"
