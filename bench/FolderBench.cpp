@@ -185,7 +185,7 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     WinFs::clearCache();
     Stopwatch t;
     QStringList vips;
-    ModuleArchivos::BuscarArchivos(folder, QStringList{QStringLiteral("*.vip")}, vips);
+    ModuleArchivos::BuscarArchivos(folder, QStringLiteral("*.vip"), vips);
     s.walk = t.seconds();
     WinFs::clearCache();
     t.start();
@@ -205,10 +205,9 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
     s.decode = t.seconds();
 
     t.start();
-    QStringList inventory;
-    QSet<QString> folderLines, links;
+    ModuleArchivos::Inventory inventory;
     for (const QString &fold : Unused::projectFolders(items))
-        ModuleArchivos::BuscarArchivos(fold, Unused::patterns(), inventory, &folderLines, &links);
+        ModuleArchivos::BuscarArchivos(fold, Unused::patterns(), inventory, nullptr);
     s.inventory = t.seconds();
 
     t.start();
@@ -218,14 +217,17 @@ Steps timeSteps(const QString &folder, const Library &lib, const QStringList &ro
         ++compares;
         return (*digest)(a, b);
     });
-    Unused::removeUsed(inventory, matcher, none, &links);
+    Unused::removeUsed(inventory.entries, matcher, none);
     s.matchDigest = t.seconds();
     s.compares = compares;
 
     t.start();
-    const Unused::UnusedList unused = Unused::unusedAudio(inventory, folderLines, none);
+    const Unused::UnusedEntries unused = Unused::unusedAudio(inventory.entries, none);
     s.unused = t.seconds();
-    s.sameResult = unused.lines == roadUnused;
+    QStringList unusedLines;
+    for (const Unused::InventoryEntry &e : unused.lines)
+        unusedLines << e.line;
+    s.sameResult = unusedLines == roadUnused;
 
     t.start();
     Unused::missingList(

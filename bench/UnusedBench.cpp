@@ -138,10 +138,8 @@ Figures measure(const QString &root, double scale, int runs, bool flat = false)
     WinFs::clearCache();
     QElapsedTimer inv;
     inv.start();
-    QStringList inventory;
-    QSet<QString> folders, links;
-    ModuleArchivos::BuscarArchivos(DriveMap::instance().toWindows(folder), Unused::patterns(), inventory, &folders,
-                                   &links);
+    ModuleArchivos::Inventory inventory;
+    ModuleArchivos::BuscarArchivos(DriveMap::instance().toWindows(folder), Unused::patterns(), inventory, nullptr);
     fig.inventory = inv.nsecsElapsed() / 1e9;
     QFile::remove(list);
     return fig;

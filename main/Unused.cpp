@@ -585,30 +585,26 @@ std::optional<quint64> Matcher::headDigest(const QString &file, const QString &h
     return digest;
 }
 
-namespace {
-
-// `mayBeLink(line)`: whether the line may name a symbolic link.
-template <typename List, typename Line, typename MayBeLink>
-bool removeUsedFrom(List &inventory, Matcher &matcher, Progress &progress, Line line, MayBeLink mayBeLink)
+bool removeUsed(std::vector<InventoryEntry> &inventory, Matcher &matcher, Progress &progress)
 {
     // A missing used file may make its folder be read for another letter
     // case of its name, and a folder may be large.
     const WinFs::AnalysisLooks lookups(progress);
     matcher.prepare(progress);
-    const qsizetype size = qsizetype(inventory.size());
-    progress.setRange(0, size);
-    List kept;
+    const size_t size = inventory.size();
+    progress.setRange(0, qsizetype(size));
+    std::vector<InventoryEntry> kept;
     kept.reserve(size);
-    for (qsizetype i = 0; i < size; ++i) {
-        auto &item = inventory[size_t(i)];
-        if (!matcher.matches(line(item), mayBeLink(item)))
-            kept.push_back(std::move(item));
-        progress.setValue(i);
+    for (size_t i = 0; i < size; ++i) {
+        InventoryEntry &e = inventory[i];
+        if (!matcher.matches(e.line, e.isLink))
+            kept.push_back(std::move(e));
+        progress.setValue(qsizetype(i));
         progress.pump();
         if (progress.cancelled()) {
-            // The lines not examined yet stay, as an interrupted match leaves them.
-            for (qsizetype j = i + 1; j < size; ++j)
-                kept.push_back(std::move(inventory[size_t(j)]));
+            // The entries not examined yet stay, as an interrupted match leaves them.
+            for (size_t j = i + 1; j < size; ++j)
+                kept.push_back(std::move(inventory[j]));
             std::swap(inventory, kept);
             releaseInPieces(kept, progress);
             return false;
@@ -617,58 +613,6 @@ bool removeUsedFrom(List &inventory, Matcher &matcher, Progress &progress, Line 
     std::swap(inventory, kept);
     releaseInPieces(kept, progress);
     return true;
-}
-
-} // namespace
-
-bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress, const QSet<QString> *linkLines)
-{
-    return removeUsedFrom(
-        inventory, matcher, progress, [](const QString &l) -> const QString & { return l; },
-        [linkLines](const QString &l) { return !linkLines || linkLines->contains(l); });
-}
-
-bool removeUsed(std::vector<InventoryEntry> &inventory, Matcher &matcher, Progress &progress)
-{
-    return removeUsedFrom(
-        inventory, matcher, progress, [](const InventoryEntry &e) -> const QString & { return e.line; },
-        [](const InventoryEntry &e) { return e.isLink; });
-}
-
-Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress)
-{
-    Offered out;
-    out.lines.reserve(lines.size());
-    out.records.reserve(size_t(lines.size()));
-    // The lines of one folder come together: its part is looked up once.
-    QString folderText;
-    std::optional<FileRecord::InFolder> folder;
-    bool folderKnown = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString &line = lines[i];
-        const qsizetype slash = line.lastIndexOf(u'\\');
-        const QStringView lineFolder = QStringView(line).left(slash + 1);
-        if (!folderKnown || lineFolder != folderText) {
-            folderText = lineFolder.toString();
-            folderKnown = true;
-            folder.reset();
-            const auto host = hostFolders.constFind(folderText);
-            if (host != hostFolders.constEnd())
-                folder.emplace(line[0], host.value());
-        }
-        std::optional<FileRecord> record;
-        if (slash > 1 && folder)
-            record = folder->take(QStringView(line).mid(slash + 1).toUtf8());
-        if (!record) {
-            ++out.leftOut;
-        } else {
-            out.lines << line;
-            out.records.push_back(std::move(*record));
-        }
-        if ((i & 255) == 255)
-            progress.pump();
-    }
-    return out;
 }
 
 std::vector<UnusedEntry> recordFiles(const std::vector<InventoryEntry> &entries, Progress &progress, int *leftOut)
@@ -731,77 +675,53 @@ QString otherProjectsNotice(int count)
         .arg(count);
 }
 
-namespace {
-
-// `line(item)` its text, `isFolder(item)` whether it names a folder.
-template <typename Out, typename List, typename Line, typename IsFolder>
-void unusedFrom(Out &out, const List &remaining, Progress &progress, Line line, IsFolder isFolder)
+UnusedEntries unusedAudio(const std::vector<InventoryEntry> &remaining, Progress &progress)
 {
-    const qsizetype size = qsizetype(remaining.size());
-    progress.setRange(0, size);
-    auto &lines = out.lines;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto &item = remaining[size_t(i)];
-        const QString &l = line(item);
-        if (!isAudioEnding(l))
+    UnusedEntries out;
+    const size_t size = remaining.size();
+    progress.setRange(0, qsizetype(size));
+    std::vector<InventoryEntry> &lines = out.lines;
+    for (size_t i = 0; i < size; ++i) {
+        const InventoryEntry &e = remaining[i];
+        if (!isAudioEnding(e.line))
             continue;
-        if (l.contains(kFreeze))
+        if (e.line.contains(kFreeze))
             continue;
         // A folder named like an audio file: deleting it would take every
         // file inside, used ones too.
-        if (!isFolder(item)) {
-            lines.push_back(item);
+        if (!e.isFolder) {
+            lines.push_back(e);
             ++out.found;
         }
         if (progress.cancelled()) {
             out.cancelled = true;
-            return;
+            return out;
         }
-        progress.setValue(i);
+        progress.setValue(qsizetype(i));
         progress.pump();
     }
 
     // Views of the lines: a set of a million copies takes long to let go.
     QSet<QStringView> seen;
     seen.reserve(qsizetype(lines.size()));
-    std::remove_reference_t<decltype(lines)> unique;
+    std::vector<InventoryEntry> unique;
     unique.reserve(lines.size());
-    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
-        const auto &item = lines[size_t(i)];
-        const QString &l = line(item);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const InventoryEntry &e = lines[i];
         if ((i & 1023) == 1023)
             progress.pump();
-        if (seen.contains(l)) {
+        if (seen.contains(e.line)) {
             ++out.duplicates;
-            out.lastDuplicate = l;
+            out.lastDuplicate = e.line;
             continue;
         }
-        seen.insert(l);
-        unique.push_back(item);
+        seen.insert(e.line);
+        unique.push_back(e);
     }
     seen = {};
     std::swap(lines, unique);
     releaseInPieces(unique, progress);
     out.cancelled = progress.cancelled();
-}
-
-} // namespace
-
-UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress)
-{
-    UnusedList out;
-    unusedFrom(
-        out, remaining, progress, [](const QString &l) -> const QString & { return l; },
-        [&folderLines](const QString &l) { return folderLines.contains(l); });
-    return out;
-}
-
-UnusedEntries unusedAudio(const std::vector<InventoryEntry> &remaining, Progress &progress)
-{
-    UnusedEntries out;
-    unusedFrom(
-        out, remaining, progress, [](const InventoryEntry &e) -> const QString & { return e.line; },
-        [](const InventoryEntry &e) { return e.isFolder; });
     return out;
 }
 

@@ -201,57 +201,35 @@ bool extendsPath(QStringView line, QStringView used);
 bool lineMatches(const QString &inventoryLine, const QString &usedLine,
                  const Matcher::Compare &compare = compareFiles);
 
-// Removes from `inventory` every line that matches a used line. Returns
-// false when cancelled (the inventory is then partly matched).
-// `linkLines`: the inventory lines the listing saw as symbolic links.
+// Removes from `inventory` every entry whose line matches a used line (an
+// entry the listing saw as no symbolic link is matched as a plain one).
+// Returns false when cancelled (the inventory is then partly matched).
 // Window events run through `progress` as it goes, folder readings of the
 // case-blind resolution included: the caller keeps other commands out.
-bool removeUsed(QStringList &inventory, Matcher &matcher, Progress &progress,
-                const QSet<QString> *linkLines = nullptr);
-// The same over the entries of an inventory (each says whether it is a link).
 bool removeUsed(std::vector<InventoryEntry> &inventory, Matcher &matcher, Progress &progress);
 
-struct UnusedList
+struct UnusedEntries
 {
-    QStringList lines;     // each path once, in inventory order
-    int found = 0;         // paths taken before duplicates were removed
+    std::vector<InventoryEntry> lines; // each path once, in inventory order
+    int found = 0;                     // paths taken before duplicates were removed
     int duplicates = 0;
     QString lastDuplicate; // the last duplicate removed
     bool cancelled = false;
 };
 
 // The audio files left in the inventory after the match: "FreezeData" paths
-// and folders (`folderLines`) are never offered for deletion.
-UnusedList unusedAudio(const QStringList &remaining, const QSet<QString> &folderLines, Progress &progress);
-// The same over inventory entries (each says whether it is a folder).
-struct UnusedEntries
-{
-    std::vector<InventoryEntry> lines;
-    int found = 0;
-    int duplicates = 0;
-    QString lastDuplicate;
-    bool cancelled = false;
-};
+// and folders are never offered for deletion.
 UnusedEntries unusedAudio(const std::vector<InventoryEntry> &remaining, Progress &progress);
 
-// The exact file of each unused line, as it is now: its host path from the
-// folder the listing walked (`hostFolders`, see ModuleArchivos::Extras) and
-// its own name, and its identity. A line whose file cannot be recorded (it
-// went away, or its folder was not walked) is left out: nothing is offered
-// that the deletion could not check. `progress` is pumped as it goes.
-struct Offered
-{
-    QStringList lines;
-    std::vector<FileRecord> records; // one per line
-    int leftOut = 0;
-};
-Offered recordFiles(const QStringList &lines, const QHash<QString, QByteArray> &hostFolders, Progress &progress);
-// The same over inventory entries, from the folder each was found in;
-// `leftOut`, when given, counts the entries left out.
+// The exact file of each unused entry, as it is now: its host path from the
+// folder the listing found it in and its own name, and its identity. An
+// entry whose file cannot be recorded (it went away) is left out, counted in
+// `leftOut` when given: nothing is offered that the deletion could not
+// check. `progress` is pumped as it goes.
 std::vector<UnusedEntry> recordFiles(const std::vector<InventoryEntry> &entries, Progress &progress,
                                      int *leftOut = nullptr);
 
-// The files the listing passed over (see ModuleArchivos::Extras::passedOver)
+// The files the listing passed over (see ModuleArchivos::Inventory::passedOver)
 // that the unused list would have taken: each audio path once.
 int passedOverAudio(const QStringList &passedOver);
 

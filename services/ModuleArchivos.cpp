@@ -7,7 +7,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace ModuleArchivos {
@@ -139,29 +138,6 @@ void makeRoom(List &list, qsizetype more)
         list.reserve(std::max(size + more, capacity + capacity / 2));
 }
 
-// The lines and the sets of lines that are folders or links.
-struct LineSink
-{
-    QStringList &list;
-    QSet<QString> *folderLines;
-    QSet<QString> *linkLines;
-    Extras *extras;
-    void reserve(qsizetype n) { makeRoom(list, n); }
-    void add(const Node &node, const WinFs::Entry &e)
-    {
-        list << node.folder + e.name;
-        if (folderLines && e.isDir)
-            folderLines->insert(list.constLast());
-        if (linkLines && e.isLink)
-            linkLines->insert(list.constLast());
-    }
-    void passedOver(const QString &text)
-    {
-        if (extras)
-            extras->passedOver << text;
-    }
-};
-
 // Each line with what the walk knew of it.
 struct EntrySink
 {
@@ -174,33 +150,28 @@ struct EntrySink
     void passedOver(const QString &text) { inventory.passedOver << text; }
 };
 
-// The tree under `folder` walked once: `projects` gets the projects met on
-// the walk, `hostFolder` each folder's host path.
-std::vector<Node> walkFolder(const QString &folder, QStringList *projects,
-                             const std::function<void(const Node &)> &hostFolder, Progress *progress)
+// The tree under `folder` walked once, the projects met on the walk
+// appended to `projects`.
+std::vector<Node> walkFolder(const QString &folder, QStringList &projects, Progress *progress)
 {
     QString f = folder;
     QuitarNulos(f);
     std::vector<Node> nodes = walk(withSlash(f), progress);
-    if (projects) {
-        const WinPattern::Mask vip(QStringLiteral("*.vip"));
-        int seen = 0;
-        for (const Node &node : nodes) {
+    const WinPattern::Mask vip(QStringLiteral("*.vip"));
+    int seen = 0;
+    for (const Node &node : nodes) {
+        if (progress && ++seen >= 1024) {
+            seen = 0;
+            progress->pump();
+        }
+        if (!node.windowsNames)
+            continue;
+        for (const WinFs::Entry &e : node.entries) {
+            if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
+                projects << node.folder + e.name;
             if (progress && ++seen >= 1024) {
                 seen = 0;
                 progress->pump();
-            }
-            if (!node.windowsNames)
-                continue;
-            if (hostFolder)
-                hostFolder(node);
-            for (const WinFs::Entry &e : node.entries) {
-                if (!e.isDir && e.windowsName && !e.name.startsWith(u'.') && vip.matches(e.name))
-                    *projects << node.folder + e.name;
-                if (progress && ++seen >= 1024) {
-                    seen = 0;
-                    progress->pump();
-                }
             }
         }
     }
@@ -244,23 +215,16 @@ QString QuitarNulos(QString &text)
 
 void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list)
 {
-    BuscarArchivos(folder, QStringList{pattern}, list, nullptr, nullptr);
-}
-
-void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines, QSet<QString> *linkLines, Extras *extras, Progress *progress)
-{
-    std::vector<Node> nodes = walkFolder(
-        folder, extras ? &extras->projects : nullptr,
-        [extras](const Node &node) { extras->hostFolders.insert(node.folder, node.host); }, progress);
-    LineSink sink{list, folderLines, linkLines, extras};
-    emitListing(nodes, patterns, sink, progress);
-    release(nodes, progress);
+    Inventory found;
+    BuscarArchivos(folder, QStringList{pattern}, found, nullptr);
+    makeRoom(list, qsizetype(found.entries.size()));
+    for (Inventory::Entry &e : found.entries)
+        list << std::move(e.line);
 }
 
 void BuscarArchivos(const QString &folder, const QStringList &patterns, Inventory &into, Progress *progress)
 {
-    std::vector<Node> nodes = walkFolder(folder, &into.projects, {}, progress);
+    std::vector<Node> nodes = walkFolder(folder, into.projects, progress);
     EntrySink sink{into};
     emitListing(nodes, patterns, sink, progress);
     release(nodes, progress);

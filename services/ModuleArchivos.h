@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,13 +29,21 @@ QString QuitarNulos(QString &text);
 // walked). A folder that does not exist or cannot be read appends nothing.
 void BuscarArchivos(const QString &folder, const QString &pattern, QStringList &list);
 
-// What a walk tells besides its lines.
-struct Extras
+// What one walk (or several, appended) found, each line with what the walk
+// knew of it.
+struct Inventory
 {
-    // The exact host folder of each Windows folder listed ("D:\P\Audio\"
-    // -> "/mnt/d/P/Audio"): a line's file is its folder's host path, "/" and
-    // its own name, byte for byte as the file system gave them.
-    QHash<QString, QByteArray> hostFolders;
+    struct Entry
+    {
+        QString line; // the Windows path
+        // Its folder's host path ("D:\P\Audio\" -> "/mnt/d/P/Audio"), byte
+        // for byte as the file system gave it: the line's file is this, "/"
+        // and its own name.
+        QByteArray hostFolder;
+        bool isFolder = false; // a folder or a link to one
+        bool isLink = false;   // a symbolic link
+    };
+    std::vector<Entry> entries;
     // The entries that match a pattern but whose name, or the name of a
     // folder above them, cannot be a Windows name (see WinFs::isWindowsName):
     // they are not listed, since no line could name them; here as shown
@@ -49,32 +55,9 @@ struct Extras
 };
 
 // The same as calling BuscarArchivos once per pattern, in order, but from a
-// single walk of the tree. The appended lines that are folders (or links to
-// folders) are also added to `folderLines`, and those that are symbolic
-// links to `linkLines`, when given. With `progress`, window events run as
-// the walk goes (it is pumped, never asked for a cancel): the caller keeps
-// a second command out meanwhile and leaves `list` and the sets alone.
-void BuscarArchivos(const QString &folder, const QStringList &patterns, QStringList &list,
-                    QSet<QString> *folderLines = nullptr, QSet<QString> *linkLines = nullptr,
-                    Extras *extras = nullptr, Progress *progress = nullptr);
-
-// What one walk (or several, appended) found, each line with what the walk
-// knew of it.
-struct Inventory
-{
-    struct Entry
-    {
-        QString line;       // the Windows path
-        QByteArray hostFolder; // its folder exactly as the file system gave it (see Extras::hostFolders)
-        bool isFolder = false; // a folder or a link to one
-        bool isLink = false;   // a symbolic link
-    };
-    std::vector<Entry> entries;
-    QStringList passedOver; // see Extras
-    QStringList projects;   // see Extras
-};
-
-// The same walk appending to `into`.
+// single walk of the tree, appending to `into`. With `progress`, window
+// events run as the walk goes (it is pumped, never asked for a cancel): the
+// caller keeps a second command out meanwhile and leaves `into` alone.
 void BuscarArchivos(const QString &folder, const QStringList &patterns, Inventory &into, Progress *progress);
 
 } // namespace ModuleArchivos

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -66,28 +67,44 @@ QStringList referenceUnused(const QStringList &remaining, const QSet<QString> &f
     return out;
 }
 
+// The lines of inventory entries, in order.
+QStringList linesOf(const std::vector<Unused::InventoryEntry> &entries)
+{
+    QStringList out;
+    for (const Unused::InventoryEntry &e : entries)
+        out << e.line;
+    return out;
+}
+
+// The lines the listing saw as folders.
+QSet<QString> folderLinesOf(const std::vector<Unused::InventoryEntry> &entries)
+{
+    QSet<QString> out;
+    for (const Unused::InventoryEntry &e : entries)
+        if (e.isFolder)
+            out.insert(e.line);
+    return out;
+}
+
 class UnusedFiles : public LibraryTest
 {
 protected:
-    QStringList inventory(const QStringList &folders, QSet<QString> *folderLines = nullptr)
+    // The inventory of the folders, as the analysis lists it.
+    std::vector<Unused::InventoryEntry> inventory(const QStringList &folders)
     {
-        QStringList inv;
-        QSet<QString> f;
+        ModuleArchivos::Inventory inv;
         for (const QString &folder : folders)
-            ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), inv, folderLines ? folderLines : &f, &links);
-        return inv;
+            ModuleArchivos::BuscarArchivos(folder, Unused::patterns(), inv, nullptr);
+        return std::move(inv.entries);
     }
     QStringList unusedOf(const QStringList &folders, const QStringList &used)
     {
-        QSet<QString> folderLines;
-        QStringList inv = inventory(folders, &folderLines);
+        std::vector<Unused::InventoryEntry> inv = inventory(folders);
         Unused::Matcher m(used);
         NoProgress none;
-        Unused::removeUsed(inv, m, none, &links);
-        return Unused::unusedAudio(inv, folderLines, none).lines;
+        Unused::removeUsed(inv, m, none);
+        return linesOf(Unused::unusedAudio(inv, none).lines);
     }
-
-    QSet<QString> links;
 };
 
 } // namespace
@@ -163,7 +180,6 @@ TEST_F(UnusedFiles, KeepsTheSameFileUnderAnotherName)
     // A hard link of a used take, the file a used link names, and the take
     // a used link points at are all the used take.
     EXPECT_EQ(unused, QStringList{}) << qPrintable(unused.join(", "));
-    links.clear();
     const QStringList viaLink = unusedOf({win("P/")}, {win("P/other.wav")});
     EXPECT_FALSE(viaLink.contains(win("P/alias.wav"))) << "a link in the folder to a used take";
 }
@@ -184,13 +200,13 @@ TEST_F(UnusedFiles, ASameLengthCopyThatCannotBeReadIsKeptAndNamed)
     put("B/other.wav", "xy"); // same name as nothing used: unused
     put("C/take.wav", "abcd"); // another length: another file, unused
     ASSERT_TRUE(QFile::setPermissions(dir.path() + "/B/take.wav", QFileDevice::Permissions()));
-    QStringList inv = inventory({win("B/"), win("C/")});
+    std::vector<Unused::InventoryEntry> inv = inventory({win("B/"), win("C/")});
     QStringList unreadable;
     Unused::Matcher m({win("A/take.wav")});
     m.onUnreadable = [&](const QString &f) { unreadable << f; };
     NoProgress none;
     Unused::removeUsed(inv, m, none);
-    EXPECT_EQ(inv, (QStringList{win("B/other.wav"), win("C/take.wav")}));
+    EXPECT_EQ(linesOf(inv), (QStringList{win("B/other.wav"), win("C/take.wav")}));
     EXPECT_EQ(unreadable, QStringList{win("B/take.wav")});
 }
 
@@ -198,7 +214,7 @@ TEST_F(UnusedFiles, AnUnreadableCopyIsKept)
 {
     put("A/take.wav", "abc");
     put("B/take.wav", "abd");
-    QStringList inv = inventory({win("B/")});
+    std::vector<Unused::InventoryEntry> inv = inventory({win("B/")});
     QStringList unreadable;
     Unused::Matcher m({win("A/take.wav")}, [](const QString &, const QString &b) {
         return Unused::Comparison{Unused::Sameness::Unreadable, b};
@@ -206,7 +222,7 @@ TEST_F(UnusedFiles, AnUnreadableCopyIsKept)
     m.onUnreadable = [&](const QString &f) { unreadable << f; };
     NoProgress none;
     Unused::removeUsed(inv, m, none);
-    EXPECT_TRUE(inv.isEmpty());
+    EXPECT_TRUE(inv.empty());
     EXPECT_EQ(unreadable, QStringList{win("A/take.wav")});
 }
 
@@ -214,11 +230,10 @@ TEST_F(UnusedFiles, NestedProjectFoldersCountDuplicates)
 {
     put("A/x.wav", "x");
     put("A/Sub/y.wav", "y");
-    QSet<QString> folderLines;
-    QStringList inv = inventory({win("A/"), win("A/Sub/")}, &folderLines);
+    const std::vector<Unused::InventoryEntry> inv = inventory({win("A/"), win("A/Sub/")});
     NoProgress none;
-    const Unused::UnusedList u = Unused::unusedAudio(inv, folderLines, none);
-    EXPECT_EQ(u.lines, (QStringList{win("A/x.wav"), win("A/Sub/y.wav")}));
+    const Unused::UnusedEntries u = Unused::unusedAudio(inv, none);
+    EXPECT_EQ(linesOf(u.lines), (QStringList{win("A/x.wav"), win("A/Sub/y.wav")}));
     EXPECT_EQ(u.found, 3);
     EXPECT_EQ(u.duplicates, 1);
     EXPECT_EQ(Unused::captionFound(u.found, u.duplicates), "Archivos no utilizados: 3     Duplicados: 1    Total: 2");
@@ -303,18 +318,17 @@ TEST_F(UnusedFiles, FastMatchGivesTheLiteralLoopsLists)
         }
         used << win("P0/FreezeData/x.wav");
         const QStringList folders = {win("P0/"), win("P1/"), win("P2/"), win("P0/Audio/")};
-        QSet<QString> folderLines;
-        links.clear();
-        QStringList fast = inventory(folders, &folderLines);
-        QStringList slow = fast;
+        std::vector<Unused::InventoryEntry> fast = inventory(folders);
+        const QSet<QString> folderLines = folderLinesOf(fast);
+        QStringList slow = linesOf(fast);
         Unused::Matcher m(used);
         NoProgress none;
-        ASSERT_TRUE(Unused::removeUsed(fast, m, none, &links));
+        ASSERT_TRUE(Unused::removeUsed(fast, m, none));
         referenceRemoveUsed(slow, used);
-        ASSERT_EQ(fast, slow) << "seed " << seed;
+        ASSERT_EQ(linesOf(fast), slow) << "seed " << seed;
         int dups = 0;
-        const Unused::UnusedList u = Unused::unusedAudio(fast, folderLines, none);
-        EXPECT_EQ(u.lines, referenceUnused(slow, folderLines, &dups)) << "seed " << seed;
+        const Unused::UnusedEntries u = Unused::unusedAudio(fast, none);
+        EXPECT_EQ(linesOf(u.lines), referenceUnused(slow, folderLines, &dups)) << "seed " << seed;
         EXPECT_EQ(u.duplicates, dups);
     }
 }

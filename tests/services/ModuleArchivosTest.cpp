@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 
 namespace {
@@ -29,7 +30,31 @@ protected:
         ModuleArchivos::BuscarArchivos(folder, pattern, out);
         return out;
     }
+    // The inventory of one walk with several patterns, as the analysis takes it.
+    ModuleArchivos::Inventory inventory(const QString &folder, const QStringList &patterns)
+    {
+        ModuleArchivos::Inventory inv;
+        ModuleArchivos::BuscarArchivos(folder, patterns, inv, nullptr);
+        return inv;
+    }
 };
+
+QStringList linesOf(const ModuleArchivos::Inventory &inv)
+{
+    QStringList out;
+    for (const ModuleArchivos::Inventory::Entry &e : inv.entries)
+        out << e.line;
+    return out;
+}
+
+QSet<QString> foldersOf(const ModuleArchivos::Inventory &inv)
+{
+    QSet<QString> out;
+    for (const ModuleArchivos::Inventory::Entry &e : inv.entries)
+        if (e.isFolder)
+            out.insert(e.line);
+    return out;
+}
 
 } // namespace
 
@@ -52,11 +77,10 @@ TEST_F(Listing, WalksDepthFirstInPreOrder)
 TEST_F(Listing, AppendsFoldersNamedLikeThePatternAndStillWalksThem)
 {
     file("P/Takes.wav/inner.wav");
-    QStringList out;
-    QSet<QString> folders;
-    ModuleArchivos::BuscarArchivos("C:\\P\\", QStringList{"*.wav"}, out, &folders);
-    EXPECT_EQ(out, (QStringList{"C:\\P\\Takes.wav", "C:\\P\\Takes.wav\\inner.wav"}));
-    EXPECT_EQ(folders, QSet<QString>{"C:\\P\\Takes.wav"});
+    const ModuleArchivos::Inventory inv = inventory("C:\\P\\", QStringList{"*.wav"});
+    EXPECT_EQ(linesOf(inv), (QStringList{"C:\\P\\Takes.wav", "C:\\P\\Takes.wav\\inner.wav"}));
+    EXPECT_EQ(foldersOf(inv), QSet<QString>{"C:\\P\\Takes.wav"});
+    EXPECT_EQ(list("C:\\P\\", "*.wav"), linesOf(inv)) << "the single-pattern listing gives the same lines";
 }
 
 TEST_F(Listing, MissingEmptyAndUnmappedFoldersGiveNothing)
@@ -88,13 +112,12 @@ TEST_F(Listing, DotFilesNonAsciiNamesAndLinks)
     file("Elsewhere/far.wav");
     ASSERT_TRUE(QFile::link(dir.path() + "/Elsewhere", dir.path() + "/P/link"));
     ASSERT_TRUE(QFile::link(dir.path() + "/P", dir.path() + "/P/loop.wav"));
-    QStringList out;
-    QSet<QString> folders;
-    ModuleArchivos::BuscarArchivos("C:\\P", QStringList{"*.wav"}, out, &folders);
+    const ModuleArchivos::Inventory inv = inventory("C:\\P", QStringList{"*.wav"});
+    const QStringList out = linesOf(inv);
     // Hidden files are listed like any other; links to folders are listed
     // when their name matches but never walked (a loop must not hang).
     EXPECT_EQ(out, (QStringList{"C:\\P\\.hidden.wav", "C:\\P\\Canción ñ.wav", "C:\\P\\loop.wav"}));
-    EXPECT_TRUE(folders.contains("C:\\P\\loop.wav"));
+    EXPECT_TRUE(foldersOf(inv).contains("C:\\P\\loop.wav"));
 }
 
 TEST_F(Listing, ManyPatternsInOneWalkEqualOneWalkPerPattern)
@@ -109,8 +132,7 @@ TEST_F(Listing, ManyPatternsInOneWalkEqualOneWalkPerPattern)
         file(rel + "/f" + QString::number(i) + u'.' + exts[rng.bounded(int(exts.size()))]);
     }
     const QStringList patterns = {"*.wav", "*.h2", "*.hdp", "*.fla", "*.mp3", "*.cue", "*.hz", "*.hs", "f1*.*"};
-    QStringList one;
-    ModuleArchivos::BuscarArchivos("C:\\P", patterns, one);
+    const QStringList one = linesOf(inventory("C:\\P", patterns));
     QStringList each;
     for (const QString &p : patterns)
         each << list("C:\\P", p);
